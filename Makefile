@@ -1,0 +1,40 @@
+# make run   installs what is missing, builds, and starts Vowline Desktop
+# make test  installs what is missing, builds, and runs every test: the normal build, the
+#            core under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded fuzz run
+#            of the PDB reader
+FUZZ_SECONDS ?= 60
+
+.PHONY: run test deps build test-main test-asan test-fuzz bench clean
+
+run: build
+	./build/default/bin/vowline
+
+test: test-main test-asan test-fuzz
+
+deps:
+	@./tools/install-deps.sh
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default
+
+test-main: build
+	ctest --preset default
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+test-fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	mkdir -p build/fuzz/corpus
+	./build/fuzz/bin/pdb_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -print_final_stats=1 build/fuzz/corpus fuzz/corpus
+
+bench: build
+	./build/default/bin/bench_store
+
+clean:
+	rm -rf build

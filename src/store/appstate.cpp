@@ -1,0 +1,71 @@
+#include "appstate.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+const QString AppState::kUserDatabase = QStringLiteral("Vowline - User Database");
+const QString AppState::kUserDatabaseModified = QStringLiteral("Vowline - User Database (modified)");
+const QString AppState::kDefaultDatabase = QStringLiteral("Vowline - Default Database");
+const QString AppState::kDefaultDatabaseModified =
+    QStringLiteral("Vowline - Default Database (modified)");
+
+namespace {
+std::unique_ptr<AppState> g_state;
+}
+
+AppState::AppState()
+{
+    if (QCoreApplication::instance())
+        programFolder = QCoreApplication::applicationDirPath();
+}
+
+void AppState::setStatusText(const QString &text)
+{
+    if (text == m_statusText)
+        return;
+    m_statusText = text;
+    emit statusTextChanged(text);
+}
+
+void AppState::markPlanModified()
+{
+    changed = true;
+    if (m_statusText == kDefaultDatabase)
+        setStatusText(kDefaultDatabaseModified);
+    if (m_statusText == kUserDatabase)
+        setStatusText(kUserDatabaseModified);
+}
+
+void AppState::markPlanSaved(PlanKind kind)
+{
+    changed = false;
+    setStatusText(kind == PlanKind::User ? kUserDatabase : kDefaultDatabase);
+}
+
+QString AppState::defaultsFolder() const
+{
+    return programFolder + u'/' + Schema::kDefaultsFolder;
+}
+
+QString AppState::usersFolder() const
+{
+    const QFileInfo program(programFolder);
+    if (program.isDir() && program.isWritable())
+        return programFolder + QStringLiteral("/Users");
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/Users");
+}
+
+AppState &appState()
+{
+    if (!g_state)
+        g_state = std::make_unique<AppState>();
+    return *g_state;
+}
+
+void resetAppState()
+{
+    g_state = std::make_unique<AppState>();
+}

@@ -1,0 +1,209 @@
+#pragma once
+
+#include "storeerror.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <variant>
+#include <vector>
+
+// The in-memory model of one Palm database: a field list and name-keyed records. Records live
+// here until the whole database is saved; nothing reaches the disk in between.
+
+// How a field is defined in a database's field list.
+enum class FieldKind : quint8 { Text = 0, Boolean = 1, Date = 2, Time = 3 };
+
+// A field's name: exactly four printable ASCII characters ("gnam", "type"), held as a number so
+// that lookups in records of fifteen fields stay cheap.
+class FieldCode {
+public:
+    template <std::size_t N>
+    consteval FieldCode(const char (&code)[N]) // NOLINT: literal codes convert implicitly
+    {
+        static_assert(N == 5, "a field code has four characters");
+        m_value = pack(code[0], code[1], code[2], code[3]);
+    }
+    FieldCode(const QString &code); // NOLINT: throws StoreError on a malformed code
+
+    static FieldCode fromRaw(quint32 raw);
+    static bool isValid(quint32 raw);
+    quint32 raw() const { return m_value; }
+    QString toString() const;
+    bool operator==(const FieldCode &) const = default;
+
+private:
+    FieldCode() = default;
+    static constexpr quint32 pack(char a, char b, char c, char d)
+    {
+        return (quint32(quint8(a)) << 24) | (quint32(quint8(b)) << 16) | (quint32(quint8(c)) << 8) |
+               quint32(quint8(d));
+    }
+    quint32 m_value = 0;
+};
+
+// The value a field holds: text, Boolean, date and time, 16-bit integer, double, or none.
+// A value keeps the type it was written with, whatever the field's kind.
+class FieldValue {
+public:
+    enum class Type : quint8 { None, Text, Boolean, DateTime, Integer, Double };
+
+    FieldValue() = default;
+    FieldValue(const QString &text) : m_data(text) {}          // NOLINT
+    FieldValue(const char *text) : m_data(QString::fromUtf8(text)) {} // NOLINT
+    FieldValue(bool value) : m_data(value) {}                  // NOLINT
+    FieldValue(const QDateTime &when);                         // NOLINT: invalid means none
+    FieldValue(qint16 value) : m_data(value) {}                // NOLINT
+    FieldValue(double value) : m_data(value) {}                // NOLINT
+    FieldValue(int) = delete; // say which: qint16 or double
+
+    Type type() const { return Type(m_data.index()); }
+    bool isNone() const { return type() == Type::None; }
+
+    // "True"/"False" for Booleans, the number's text form, the short date (with the time when
+    // it is not midnight), the text itself, or empty for none.
+    QString toText() const;
+    // True only for a Boolean true or the text "True" (any case).
+    bool toBool() const;
+    // Numbers as they are; text by the numeric value rule; everything else 0.
+    double toNumber() const;
+    // The date and time, or an invalid QDateTime when the value is not a date.
+    QDateTime toDateTime() const;
+
+    bool operator==(const FieldValue &) const = default;
+
+private:
+    std::variant<std::monostate, QString, bool, QDateTime, qint16, double> m_data;
+};
+
+class Field {
+public:
+    Field(FieldCode code, FieldKind kind) : m_code(code), m_kind(kind) {}
+    FieldCode code() const { return m_code; }
+    FieldKind kind() const { return m_kind; }
+    const FieldValue &value() const { return m_value; }
+    void setValue(FieldValue value) { m_value = std::move(value); }
+
+private:
+    FieldCode m_code;
+    FieldKind m_kind;
+    FieldValue m_value;
+};
+
+// The fields of one record, or a database's field list (whose values stay none).
+class Fields {
+public:
+    // Adds the field, or returns the one already there (a repeated add is harmless).
+    Field &add(FieldCode code, FieldKind kind = FieldKind::Text);
+    Field &item(FieldCode code);
+    const Field &item(FieldCode code) const;
+    // Returns whether there was such a field.
+    bool remove(FieldCode code);
+    bool exists(FieldCode code) const { return find(code) != nullptr; }
+    int count() const { return int(m_fields.size()); }
+
+    const Field *find(FieldCode code) const;
+    Field *find(FieldCode code);
+    auto begin() const { return m_fields.begin(); }
+    auto end() const { return m_fields.end(); }
+    void reserve(int n) { m_fields.reserve(n); }
+
+private:
+    std::vector<Field> m_fields;
+};
+
+class Record {
+public:
+    Fields &fields() { return m_fields; }
+    const Fields &fields() const { return m_fields; }
+
+    bool has(FieldCode code) const { return m_fields.exists(code); }
+    // The value, or none when the record lacks the field.
+    FieldValue value(FieldCode code) const;
+    // The value as text; empty when the record lacks the field.
+    QString text(FieldCode code) const;
+
+private:
+    Fields m_fields;
+};
+
+// The records of a database, numbered from 1. References stay valid until the record is
+// removed (records are not moved by add or sort).
+class Records {
+public:
+    Record &add();
+    Record &item(int number);
+    const Record &item(int number) const;
+    int count() const { return int(m_records.size()); }
+    void removeAll() { m_records.clear(); }
+    void remove(int number);
+
+    void reserve(int n) { m_records.reserve(n); }
+    std::vector<std::unique_ptr<Record>> &raw() { return m_records; }
+    const std::vector<std::unique_ptr<Record>> &raw() const { return m_records; }
+
+private:
+    void check(int number) const;
+    std::vector<std::unique_ptr<Record>> m_records;
+};
+
+// A database object: identity, field list and records, read from and written to a PDB file.
+class PalmDatabase {
+public:
+    PalmDatabase();
+
+    Records &records() { return m_records; }
+    const Records &records() const { return m_records; }
+    Fields &fieldList() { return m_fieldList; }
+    const Fields &fieldList() const { return m_fieldList; }
+
+    // Type and creator are four characters; the name at most 31 Windows-1252 bytes.
+    void setType(const QString &type);
+    void setName(const QString &name);
+    void setCreator(const QString &creator);
+    QString type() const;
+    QString name() const { return m_name; }
+    QString creator() const;
+    QDateTime created() const { return m_created; }
+    QDateTime modified() const { return m_modified; }
+
+    // Writes a value, first adding the field to the field list and to the record when the
+    // record lacks it.
+    void write(Record &record, FieldCode code, FieldValue value, FieldKind kind = FieldKind::Text);
+
+    // The values of one field over all records, in record order; `emptyText` stands in for a
+    // record that lacks the field or holds no value.
+    QStringList listValues(FieldCode code, const QString &emptyText = {}) const;
+    // Fills any target with addItem(QString) (a combo box, a list box) the same way.
+    template <class Target>
+    void fillList(Target &target, FieldCode code, const QString &emptyText = {}) const
+    {
+        for (const QString &value : listValues(code, emptyText))
+            target.addItem(value);
+    }
+
+    // Orders the records by a field and then by an optional second one (empty: none). Records
+    // that lack a field come first; numbers compare by value, dates by time, text ignoring
+    // case; ties keep their order.
+    void sort(FieldCode first, bool ascending = true, const QString &second = {},
+              bool secondAscending = true);
+
+    // The PDB image of the database, and the database read back from one.
+    QByteArray toBytes() const;
+    static std::unique_ptr<PalmDatabase> fromBytes(QByteArrayView bytes, const QString &label);
+    // Writes the database over `path` atomically: on failure the old file stays as it was.
+    void save(const QString &path) const;
+
+private:
+    Records m_records;
+    Fields m_fieldList;
+    QString m_name;
+    QByteArray m_type;
+    QByteArray m_creator;
+    QDateTime m_created;
+    QDateTime m_modified;
+};
+
+// Writes `bytes` over `path` through QSaveFile, or throws StoreError naming the file.
+void writeFileAtomically(const QString &path, const QByteArray &bytes);

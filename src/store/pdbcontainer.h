@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+// The standard Palm Database (PDB) container: a 78-byte big-endian header, one 8-byte entry
+// per record, two zero bytes, then the AppInfo block and the record data. What goes inside the
+// AppInfo block and the records is the business of the database encoding (palmdatabase.cpp).
+
+namespace Pdb {
+
+constexpr int kHeaderSize = 78;
+constexpr int kEntrySize = 8;
+constexpr int kMaxNameBytes = 31;
+constexpr quint16 kBackupBit = 0x0008;
+constexpr int kMaxRecords = 65535;
+
+struct Header {
+    QString name;
+    quint16 attributes = kBackupBit;
+    quint16 version = 0;
+    QDateTime created;
+    QDateTime modified;
+    QDateTime backedUp;
+    quint32 modificationNumber = 0;
+    QByteArray type = QByteArray(4, '\0');
+    QByteArray creator = QByteArray(4, '\0');
+    quint32 uniqueIdSeed = 0;
+};
+
+struct RecordEntry {
+    quint32 offset = 0;
+    quint32 size = 0;
+    quint8 attributes = 0;
+    quint32 uniqueId = 0;
+};
+
+struct Layout {
+    Header header;
+    QByteArrayView appInfo;
+    std::vector<RecordEntry> records;
+};
+
+// Splits a file into header, AppInfo block and record spans. Every offset, count and length
+// is checked against the file; a damaged file throws StoreError naming `label`.
+Layout parse(QByteArrayView file, const QString &label);
+
+// Palm dates: unsigned seconds since 1904-01-01 in local time. Files written by some Unix
+// tools hold signed Unix seconds instead; those have the top bit clear and are read as such.
+quint32 toPalmDate(const QDateTime &when);
+QDateTime fromPalmDate(quint32 seconds);
+
+// Seconds between 1904-01-01 00:00 and a local wall-clock time (no time-zone arithmetic, so a
+// value read back is the same wall-clock time whatever the zone's rules).
+qint64 wallClockSeconds(const QDateTime &when);
+QDateTime fromWallClockSeconds(qint64 seconds, bool *ok);
+
+// Writes a container into `out`: header and record table first, then AppInfo and records as
+// the caller appends them. Record offsets are filled in as each record begins.
+class Writer {
+public:
+    Writer(QByteArray &out, const Header &header, int recordCount);
+    void appInfo(QByteArrayView block);
+    // Call before appending record `index` (0-based) to the output.
+    void beginRecord(int index);
+
+private:
+    QByteArray &m_out;
+    qsizetype m_tableAt = 0;
+};
+
+} // namespace Pdb

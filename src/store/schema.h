@@ -1,0 +1,74 @@
+#pragma once
+
+#include "palmdatabase.h"
+
+#include <QLatin1StringView>
+#include <array>
+#include <span>
+
+// The nine databases of a wedding plan and the fields of their records.
+namespace Schema {
+
+enum class DbId : int { Party, Guest, Plan, Tasks, RelTypes, TimeFrames, Vendors, VenTypes, Tables };
+constexpr int kDatabaseCount = 9;
+
+inline constexpr QLatin1StringView kCreator{"Vowl"};
+inline constexpr QLatin1StringView kDefaultsFolder{"defaults"};
+
+struct DatabaseInfo {
+    DbId id;
+    QLatin1StringView fileName; // inside the set's folder
+    QLatin1StringView name;     // the database name in the PDB header
+    QLatin1StringView type;     // the type code
+    QLatin1StringView defaultFile; // the seed in the defaults folder, or empty
+};
+
+inline constexpr std::array<DatabaseInfo, kDatabaseCount> kDatabases{{
+    {DbId::Party, QLatin1StringView("VowlPartyDB.pdb"), QLatin1StringView("VowlPartyDB"), QLatin1StringView("prty"), {}},
+    {DbId::Guest, QLatin1StringView("VowlGuestDB.pdb"), QLatin1StringView("VowlGuestDB"), QLatin1StringView("gues"), {}},
+    {DbId::Plan, QLatin1StringView("VowlineDB.pdb"), QLatin1StringView("VowlineDB"), QLatin1StringView("DATA"), {}},
+    {DbId::Tasks, QLatin1StringView("VowlEventsDB.pdb"), QLatin1StringView("VowlEventsDB"), QLatin1StringView("todo"),
+     QLatin1StringView("VowlEventsM.pdb")},
+    {DbId::RelTypes, QLatin1StringView("VowlRelTypes.pdb"), QLatin1StringView("VowlRelTypes"), QLatin1StringView("ptyp"),
+     QLatin1StringView("VowlRelTypes.pdb")},
+    {DbId::TimeFrames, QLatin1StringView("VowlTimeFrames.pdb"), QLatin1StringView("VowlTimeFrames"),
+     QLatin1StringView("time"), QLatin1StringView("VowlTimeFrames.pdb")},
+    {DbId::Vendors, QLatin1StringView("VowlVendDB.pdb"), QLatin1StringView("VowlVendDB"), QLatin1StringView("vend"), {}},
+    {DbId::VenTypes, QLatin1StringView("VowlVenTypes.pdb"), QLatin1StringView("VowlVenTypes"), QLatin1StringView("vtyp"),
+     QLatin1StringView("VowlVenTypes.pdb")},
+    {DbId::Tables, QLatin1StringView("Vowl_tables.pdb"), QLatin1StringView("Vowl_tables"), QLatin1StringView("tabl"), {}},
+}};
+
+constexpr const DatabaseInfo &info(DbId id)
+{
+    return kDatabases[std::size_t(id)];
+}
+
+struct FieldDef {
+    FieldCode code;
+    FieldKind kind;
+};
+
+// The field list of a fresh plan database, in order: 29 fields of the details record.
+inline const std::array<FieldDef, 29> kDetailsFields{{
+    {"ownr", FieldKind::Text},    {"date", FieldKind::Date},    {"note", FieldKind::Text},
+    {"bnam", FieldKind::Text},    {"gnam", FieldKind::Text},    {"addr", FieldKind::Text},
+    {"city", FieldKind::Text},    {"stat", FieldKind::Text},    {"zipc", FieldKind::Text},
+    {"phon", FieldKind::Text},    {"chrc", FieldKind::Text},    {"prst", FieldKind::Text},
+    {"mngr", FieldKind::Text},    {"cadr", FieldKind::Text},    {"ccit", FieldKind::Text},
+    {"csta", FieldKind::Text},    {"czip", FieldKind::Text},    {"cpho", FieldKind::Text},
+    {"ccon", FieldKind::Boolean}, {"hall", FieldKind::Text},    {"hper", FieldKind::Text},
+    {"hadr", FieldKind::Text},    {"hcit", FieldKind::Text},    {"hsta", FieldKind::Text},
+    {"hzip", FieldKind::Text},    {"hpho", FieldKind::Text},    {"star", FieldKind::Time},
+    {"stop", FieldKind::Time},    {"hcon", FieldKind::Boolean},
+}};
+
+// The name field of each category list and the owner field stamped into plan records.
+inline constexpr FieldCode kCategoryType = "type";
+inline constexpr FieldCode kTimeFrame = "time";
+inline constexpr FieldCode kOwner = "ownr";
+
+// Gives a fresh plan database its field list and its one details record.
+void defineDetailsRecord(PalmDatabase &plan);
+
+} // namespace Schema

@@ -1,0 +1,164 @@
+#include "store/schema.h"
+#include "support/testenv.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(FieldValue)
+
+namespace {
+
+QStringList column(const PalmDatabase &db, FieldCode code)
+{
+    return db.listValues(code, QStringLiteral("-"));
+}
+
+} // namespace
+
+class TestComponent : public QObject {
+    Q_OBJECT
+private slots:
+    void recordsAreNumberedFromOne()
+    {
+        PalmDatabase db;
+        for (const char *name : {"a", "b", "c"})
+            db.write(db.records().add(), "gnam", QString::fromLatin1(name));
+        QCOMPARE(db.records().count(), 3);
+        QCOMPARE(db.records().item(1).text("gnam"), QStringLiteral("a"));
+        db.records().remove(2);
+        QCOMPARE(column(db, "gnam"), QStringList({"a", "c"}));
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.records().item(0));
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.records().item(3));
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.records().remove(0));
+        db.records().removeAll();
+        QCOMPARE(db.records().count(), 0);
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.records().item(1));
+    }
+
+    void writeRepairsMissingFields()
+    {
+        PalmDatabase db;
+        Record &r = db.records().add();
+        QVERIFY(!r.has("gtag"));
+        QCOMPARE(r.text("gtag"), QString()); // a missing field reads as empty
+        db.write(r, "gtag", QStringLiteral("T1"));
+        QVERIFY(db.fieldList().exists("gtag"));
+        QCOMPARE(r.text("gtag"), QStringLiteral("T1"));
+        // Adding twice is harmless and keeps the first kind.
+        r.fields().add("gtag", FieldKind::Date);
+        QCOMPARE(r.fields().item("gtag").kind(), FieldKind::Text);
+        QVERIFY(r.fields().remove("gtag"));
+        QVERIFY(!r.fields().remove("gtag"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, r.fields().item("gtag"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, FieldCode(QStringLiteral("toolong")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, FieldCode(QStringLiteral("ab c")));
+    }
+
+    void valuesReadAsText_data()
+    {
+        QTest::addColumn<FieldValue>("value");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<bool>("truth");
+        QTest::newRow("none") << FieldValue() << "" << 0.0 << false;
+        QTest::newRow("true") << FieldValue(true) << "True" << 1.0 << true;
+        QTest::newRow("false") << FieldValue(false) << "False" << 0.0 << false;
+        QTest::newRow("text True") << FieldValue("True") << "True" << 0.0 << true;
+        QTest::newRow("integer") << FieldValue(qint16(-7)) << "-7" << -7.0 << false;
+        QTest::newRow("double") << FieldValue(2.50) << "2.5" << 2.5 << false;
+        QTest::newRow("money text") << FieldValue("125.5 dollars") << "125.5 dollars" << 125.5 << false;
+    }
+    void valuesReadAsText()
+    {
+        QFETCH(FieldValue, value);
+        QFETCH(QString, text);
+        QFETCH(double, number);
+        QFETCH(bool, truth);
+        QCOMPARE(value.toText(), text);
+        QCOMPARE(value.toNumber(), number);
+        QCOMPARE(value.toBool(), truth);
+    }
+
+    void datesKeepTheSecond()
+    {
+        const QDateTime when(QDate(2027, 5, 1), QTime(9, 8, 7, 654));
+        const FieldValue v(when);
+        QCOMPARE(v.toDateTime(), QDateTime(QDate(2027, 5, 1), QTime(9, 8, 7)));
+        QVERIFY(FieldValue(QDateTime()).isNone());
+    }
+
+    void sortComparesLikeValues()
+    {
+        PalmDatabase db;
+        auto add = [&](const QString &tag, FieldValue ordr, FieldValue alrm) {
+            Record &r = db.records().add();
+            db.write(r, "evnt", tag);
+            if (!ordr.isNone())
+                db.write(r, "ordr", ordr);
+            if (!alrm.isNone())
+                db.write(r, "alrm", alrm, FieldKind::Date);
+        };
+        const QDateTime early(QDate(2027, 1, 1), QTime(8, 0));
+        const QDateTime late(QDate(2027, 1, 1), QTime(9, 0));
+        add(QStringLiteral("ten"), qint16(10), late);
+        add(QStringLiteral("nine-late"), qint16(9), late);
+        add(QStringLiteral("none"), FieldValue(), FieldValue());
+        add(QStringLiteral("nine-early"), qint16(9), early);
+        add(QStringLiteral("two"), qint16(2), FieldValue());
+        add(QStringLiteral("nine-nodate"), qint16(9), FieldValue());
+        db.sort("ordr", true, QStringLiteral("alrm"), true);
+        QCOMPARE(column(db, "evnt"), QStringList({"none", "two", "nine-nodate", "nine-early",
+                                                  "nine-late", "ten"}));
+    }
+
+    void sortTextIgnoresCaseAndKeepsTies()
+    {
+        PalmDatabase db;
+        int n = 0;
+        for (const char *name : {"bob", "Carol", "alice", "Bob", "", "ALICE"}) {
+            Record &r = db.records().add();
+            db.write(r, "gnam", QString::fromLatin1(name));
+            db.write(r, "gnot", QString::number(++n));
+        }
+        db.records().add(); // lacks the name: sorts first
+        db.write(db.records().add(), "gnot", QStringLiteral("8"));
+        db.sort("gnam", true, QString(), true);
+        QCOMPARE(column(db, "gnam"), QStringList({"-", "-", "", "alice", "ALICE", "bob", "Bob", "Carol"}));
+        QCOMPARE(column(db, "gnot"), QStringList({"-", "8", "5", "3", "6", "1", "4", "2"}));
+        db.sort("gnam", false);
+        QCOMPARE(column(db, "gnam").first(), QStringLiteral("Carol"));
+    }
+
+    void fillListTakesAnyTarget()
+    {
+        struct Recorder {
+            QStringList items;
+            void addItem(const QString &s) { items << s; }
+        } target;
+        PalmDatabase db;
+        db.write(db.records().add(), "type", QStringLiteral("Family"));
+        db.records().add();
+        db.write(db.records().add(), "type", QStringLiteral("Friends"));
+        db.fillList(target, "type", QString());
+        QCOMPARE(target.items, QStringList({"Family", "", "Friends"}));
+    }
+
+    void freshDetailsRecord()
+    {
+        PalmDatabase plan;
+        Schema::defineDetailsRecord(plan);
+        QCOMPARE(plan.fieldList().count(), 29);
+        QCOMPARE(plan.records().count(), 1);
+        const Record &d = plan.records().item(1);
+        QCOMPARE(d.fields().count(), 29);
+        QCOMPARE(d.value("ownr"), FieldValue(QString()));
+        QCOMPARE(d.value("ccon"), FieldValue(false));
+        QCOMPARE(d.value("hcon"), FieldValue(false));
+        QVERIFY(d.value("star").isNone());
+        QCOMPARE(d.fields().item("stop").kind(), FieldKind::Time);
+        QVERIFY(qAbs(d.value("date").toDateTime().secsTo(QDateTime::currentDateTime())) < 5);
+        QVERIFY(!d.has("cnot") && !d.has("ntab"));
+    }
+};
+
+VOWLINE_TEST(TestComponent)
+#include "tst_component.moc"

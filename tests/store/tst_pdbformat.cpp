@@ -1,0 +1,206 @@
+#include "store/pdbcontainer.h"
+#include "store/tb4server.h"
+#include "support/testenv.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <cmath>
+#include <set>
+
+namespace {
+
+quint32 be32(const QByteArray &b, int at)
+{
+    return qFromBigEndian<quint32>(b.constData() + at);
+}
+quint16 be16(const QByteArray &b, int at)
+{
+    return qFromBigEndian<quint16>(b.constData() + at);
+}
+
+std::unique_ptr<PalmDatabase> saveAndReopen(const PalmDatabase &db, const QString &path)
+{
+    db.save(path);
+    return TB4Server(HotSyncLocations{}).OpenDatabase(path);
+}
+
+} // namespace
+
+class TestPdbFormat : public QObject {
+    Q_OBJECT
+private slots:
+    void everyValueKindRoundTrips()
+    {
+        QTemporaryDir dir;
+        PalmDatabase db;
+        db.setName(QStringLiteral("VowlGuestDB"));
+        db.setType(QStringLiteral("gues"));
+        db.setCreator(QStringLiteral("Vowl"));
+        db.fieldList().add("gnam", FieldKind::Text);
+        db.fieldList().add("gcon", FieldKind::Boolean);
+        db.fieldList().add("dued", FieldKind::Date);
+        db.fieldList().add("star", FieldKind::Time);
+
+        const QDateTime when(QDate(2027, 6, 12), QTime(15, 30, 45));
+        Record &a = db.records().add();
+        db.write(a, "gnam", QStringLiteral("Zoë 王 ✓"));
+        db.write(a, "gcon", true, FieldKind::Boolean);
+        db.write(a, "dued", when, FieldKind::Date);
+        db.write(a, "star", QStringLiteral("12:00:00 PM"), FieldKind::Time);
+        db.write(a, "ordr", qint16(-32768));
+        db.write(a, "vcos", 1234.5678);
+        db.write(a, "gift", QStringLiteral("café € – “quoted”"));
+        db.write(a, "rsvp", QString());
+        a.fields().add("gtag"); // present without a value
+        Record &b = db.records().add(); // a record with no fields at all
+        Q_UNUSED(b);
+        Record &c = db.records().add();
+        db.write(c, "gcon", false, FieldKind::Boolean);
+        db.write(c, "ordr", qint16(10));
+        db.write(c, "vcos", -0.1);
+        db.write(c, "note", QString::fromUtf8("line one\nline two\0with nul", 26));
+
+        const auto back = saveAndReopen(db, dir.filePath(QStringLiteral("g.pdb")));
+        QCOMPARE(back->records().count(), 3);
+        QCOMPARE(back->name(), QStringLiteral("VowlGuestDB"));
+        QCOMPARE(back->type(), QStringLiteral("gues"));
+        QCOMPARE(back->creator(), QStringLiteral("Vowl"));
+
+        // The field list keeps its order and kinds, including fields added by writes.
+        QStringList codes;
+        for (const Field &f : back->fieldList())
+            codes << f.code().toString() + u'/' + QString::number(int(f.kind()));
+        QCOMPARE(codes, QStringList({"gnam/0", "gcon/1", "dued/2", "star/3", "ordr/0", "vcos/0",
+                                     "gift/0", "rsvp/0", "note/0"}));
+
+        const Record &ra = back->records().item(1);
+        QCOMPARE(ra.value("gnam"), FieldValue(QStringLiteral("Zoë 王 ✓")));
+        QCOMPARE(ra.value("gcon").type(), FieldValue::Type::Boolean);
+        QCOMPARE(ra.text("gcon"), QStringLiteral("True"));
+        QCOMPARE(ra.value("dued").toDateTime(), when);
+        QCOMPARE(ra.fields().item("dued").kind(), FieldKind::Date);
+        QCOMPARE(ra.value("star"), FieldValue(QStringLiteral("12:00:00 PM")));
+        QCOMPARE(ra.fields().item("star").kind(), FieldKind::Time);
+        QCOMPARE(ra.value("ordr").type(), FieldValue::Type::Integer);
+        QCOMPARE(ra.value("ordr").toNumber(), -32768.0);
+        QCOMPARE(ra.value("vcos").type(), FieldValue::Type::Double);
+        QCOMPARE(ra.value("vcos").toNumber(), 1234.5678);
+        QCOMPARE(ra.text("gift"), QStringLiteral("café € – “quoted”"));
+        QVERIFY(ra.has("rsvp"));
+        QCOMPARE(ra.value("rsvp").type(), FieldValue::Type::Text);
+        QVERIFY(ra.has("gtag"));
+        QVERIFY(ra.value("gtag").isNone());
+        QVERIFY(!ra.has("note"));
+
+        QCOMPARE(back->records().item(2).fields().count(), 0);
+        const Record &rc = back->records().item(3);
+        QCOMPARE(rc.text("gcon"), QStringLiteral("False"));
+        QCOMPARE(rc.value("ordr"), FieldValue(qint16(10)));
+        QCOMPARE(rc.value("vcos").toNumber(), -0.1);
+        QCOMPARE(rc.text("note"), QString::fromUtf8("line one\nline two\0with nul", 26));
+    }
+
+    void westernTextStaysWindows1252()
+    {
+        // Plain Western text must stay readable by handheld tools: stored as Windows-1252.
+        PalmDatabase db;
+        db.setName(QStringLiteral("T"));
+        db.write(db.records().add(), "gnam", QStringLiteral("Renée €"));
+        const QByteArray bytes = db.toBytes();
+        QVERIFY(bytes.contains(QByteArray("Ren\xE9" "e \x80")));
+        QVERIFY(!bytes.contains(QStringLiteral("Renée").toUtf8()));
+    }
+
+    void headerIsStandard()
+    {
+        PalmDatabase db;
+        db.setName(QStringLiteral("VowlineDB"));
+        db.setType(QStringLiteral("DATA"));
+        db.setCreator(QStringLiteral("Vowl"));
+        for (int i = 0; i < 300; ++i)
+            db.write(db.records().add(), "ownr", QString::number(i));
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
+        const QByteArray b = db.toBytes();
+        const QDateTime after = QDateTime::currentDateTime().addSecs(2);
+
+        QCOMPARE(QByteArray(b.constData(), 10), QByteArray("VowlineDB\0", 10));
+        QVERIFY(be16(b, 32) & 0x0008); // backup bit
+        for (int at : {36, 40}) {       // creation and modification dates
+            const quint32 palm = be32(b, at);
+            QVERIFY(palm & 0x80000000u); // 1904-based, not Unix
+            const QDateTime when = Pdb::fromPalmDate(palm);
+            QVERIFY(when >= before && when <= after);
+        }
+        QCOMPARE(b.mid(60, 4), QByteArray("DATA"));
+        QCOMPARE(b.mid(64, 4), QByteArray("Vowl"));
+        QCOMPARE(be32(b, 72), 0u); // nextRecordListID
+        QCOMPARE(be16(b, 76), quint16(300));
+        std::set<quint32> ids;
+        quint32 lastOffset = 0;
+        for (int i = 0; i < 300; ++i) {
+            const int entry = 78 + 8 * i;
+            const quint32 offset = be32(b, entry);
+            const quint32 id = (quint32(quint8(b[entry + 5])) << 16) | be16(b, entry + 6);
+            QVERIFY(id != 0 && id < (1u << 24));
+            QVERIFY(ids.insert(id).second);
+            QVERIFY(offset > lastOffset && offset < quint32(b.size()));
+            lastOffset = offset;
+        }
+        QCOMPARE(be16(b, 78 + 8 * 300), quint16(0)); // the two-byte gap
+        QCOMPARE(be32(b, 52), quint32(78 + 8 * 300 + 2)); // AppInfo right after it
+    }
+
+    void unixDatesInHeaderAreRead()
+    {
+        PalmDatabase db;
+        db.setName(QStringLiteral("X"));
+        QByteArray b = db.toBytes();
+        const qint64 unix = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC).toSecsSinceEpoch();
+        qToBigEndian<quint32>(quint32(unix), b.data() + 36);
+        const auto back = PalmDatabase::fromBytes(b, QStringLiteral("x.pdb"));
+        QCOMPARE(back->created().toSecsSinceEpoch(), unix);
+    }
+
+    void identityIsChecked()
+    {
+        PalmDatabase db;
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.setName(QString(32, u'x')));
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.setName(QStringLiteral("王")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.setType(QStringLiteral("gue")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.setCreator(QStringLiteral("Vowls")));
+        db.setName(QString(31, u'x'));
+        QCOMPARE(db.name().size(), 31);
+    }
+
+    void recordLimit()
+    {
+        PalmDatabase db;
+        db.records().reserve(65535);
+        for (int i = 0; i < 65535; ++i)
+            db.records().add();
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.records().add());
+        QCOMPARE(db.records().count(), 65535);
+    }
+
+    void failedSaveKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.pdb"));
+        writeAll(path, "old contents");
+        PalmDatabase db;
+        db.setName(QStringLiteral("A"));
+        // A folder where the file should be: the save must fail and say so.
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.save(dir.filePath(QStringLiteral("a.pdb/inner.pdb"))));
+        QCOMPARE(readAll(path), QByteArray("old contents"));
+        try {
+            db.save(dir.filePath(QStringLiteral("missing/folder/a.pdb")));
+            QFAIL("saving into a missing folder succeeded");
+        } catch (const StoreError &e) {
+            QVERIFY(e.description().contains(QStringLiteral("cannot be written")));
+        }
+    }
+};
+
+VOWLINE_TEST(TestPdbFormat)
+#include "tst_pdbformat.moc"

@@ -1,0 +1,229 @@
+#include "store/appstate.h"
+#include "store/planview.h"
+#include "support/scriptedprompter.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Schema::DbId;
+
+namespace {
+
+// Records the refresh calls and fails those it is told to.
+class RecorderView : public PlanView {
+public:
+    QStringList calls;
+    QStringList failing;
+
+    void FillFilterBoxes() override { call(QStringLiteral("FillFilterBoxes")); }
+    void RefreshCaption() override { call(QStringLiteral("RefreshCaption")); }
+    void UpdateDetails() override { call(QStringLiteral("UpdateDetails")); }
+    void UpdatePartyGrid() override { call(QStringLiteral("UpdatePartyGrid")); }
+    void UpdateGuestGrid() override { call(QStringLiteral("UpdateGuestGrid")); }
+    void UpdateTableGrid() override { call(QStringLiteral("UpdateTableGrid")); }
+    void UpdateSeatingGrid() override { call(QStringLiteral("UpdateSeatingGrid")); }
+    void UpdateVendorsGrid() override { call(QStringLiteral("UpdateVendorsGrid")); }
+    void UpdateTasks() override { call(QStringLiteral("UpdateTasks")); }
+    void UpdatePayments() override { call(QStringLiteral("UpdatePayments")); }
+    void SortTasks() override { call(QStringLiteral("SortTasks")); }
+
+private:
+    void call(const QString &name)
+    {
+        calls << name;
+        if (failing.contains(name))
+            throw StoreError(QStringLiteral("refresh failed"));
+    }
+};
+
+void savePlanWithOwner(const QString &folder, const QString &owner)
+{
+    PalmDatabase plan;
+    plan.setName(QStringLiteral("VowlineDB"));
+    Schema::defineDetailsRecord(plan);
+    plan.write(plan.records().item(1), "ownr", owner);
+    plan.save(folder + QStringLiteral("/VowlineDB.pdb"));
+}
+
+int count(DbId id)
+{
+    return appState().set.db(id).records().count();
+}
+
+const QString kDefaultTitle = QStringLiteral("Vowline Desktop");
+const auto kInfo = Prompter::Icon::Information;
+
+} // namespace
+
+class TestSetLoading : public QObject {
+    Q_OBJECT
+private slots:
+    void folderWithOnlyThePlan()
+    {
+        TestProgramFolder program;
+        QTemporaryDir plans;
+        savePlanWithOwner(plans.path(), QStringLiteral("Romeo & Juliet"));
+        ScriptedPrompter prompter;
+        AppState &s = appState();
+        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
+        VERIFY_PROMPTS(prompter);
+
+        QVERIFY(s.set.isOpen());
+        QCOMPARE(s.set.db(DbId::Plan).records().item(1).text("ownr"), QStringLiteral("Romeo & Juliet"));
+        for (DbId id : {DbId::Party, DbId::Guest, DbId::Vendors, DbId::Tables})
+            QCOMPARE(count(id), 0);
+        for (DbId id : {DbId::Tasks, DbId::RelTypes, DbId::TimeFrames, DbId::VenTypes})
+            QVERIFY(count(id) > 0); // from the defaults folder
+        // Every path belongs to the set's own folder, so the next save writes all nine there.
+        for (const auto &info : Schema::kDatabases)
+            QCOMPARE(s.set.path(info.id), plans.path() + u'/' + info.fileName);
+    }
+
+    void defaultSetWithoutTimeframes()
+    {
+        TestProgramFolder program;
+        QVERIFY(QFile::remove(program.defaults() + QStringLiteral("/VowlTimeFrames.pdb")));
+        ScriptedPrompter prompter;
+        prompter.expectMessage(QStringLiteral("There are no existing Timeframes."), kDefaultTitle, kInfo);
+        RecorderView view;
+        AppState &s = appState();
+        refreshPlan(s.set, s.server, program.path(), true, view, prompter);
+        VERIFY_PROMPTS(prompter);
+        QCOMPARE(count(DbId::TimeFrames), 0);
+        QVERIFY(count(DbId::Tasks) > 0 && count(DbId::RelTypes) > 0 && count(DbId::VenTypes) > 0);
+        QCOMPARE(count(DbId::Plan), 1);
+        QCOMPARE(s.set.path(DbId::Tasks), program.defaults() + QStringLiteral("/VowlEventsM.pdb"));
+        QCOMPARE(s.set.path(DbId::TimeFrames), program.defaults() + QStringLiteral("/VowlTimeFrames.pdb"));
+        QCOMPARE(view.calls, QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
+                                          "UpdateGuestGrid", "UpdatePartyGrid", "UpdateVendorsGrid",
+                                          "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
+    }
+
+    void taskDefaultIsTheMFile()
+    {
+        TestProgramFolder program;
+        const QString d = program.defaults();
+        QVERIFY(QFile::rename(d + QStringLiteral("/VowlEventsM.pdb"), d + QStringLiteral("/VowlEventsDB.pdb")));
+        ScriptedPrompter prompter;
+        prompter.expectMessage(QStringLiteral("There are no existing Wedding Tasks."), kDefaultTitle, kInfo);
+        AppState &s = appState();
+        buildDefaultSet(s.set, s.server, program.path(), prompter);
+        VERIFY_PROMPTS(prompter);
+        QCOMPARE(count(DbId::Tasks), 0);
+
+        // A plan folder without a task file does not take the wrongly named one either.
+        QTemporaryDir plans;
+        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
+        QCOMPARE(count(DbId::Tasks), 0);
+    }
+
+    void missingDefaultsFolder()
+    {
+        TestProgramFolder program(false);
+        ScriptedPrompter prompter;
+        for (const char *text : {"There are no existing Wedding Tasks.", "There are no existing Relation Types.",
+                                 "There are no existing Timeframes.", "There are no existing Vendor Types."})
+            prompter.expectMessage(QString::fromLatin1(text), kDefaultTitle, kInfo);
+        AppState &s = appState();
+        buildDefaultSet(s.set, s.server, program.path(), prompter);
+        VERIFY_PROMPTS(prompter);
+        QVERIFY(s.set.isOpen());
+    }
+
+    void palmUserWithDamagedFiles()
+    {
+        TestProgramFolder program;
+        QTemporaryDir palm;
+        const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
+        const QString backup = root + QStringLiteral("/Ann/Backup");
+        savePlanWithOwner(backup, QStringLiteral("Ann's plan"));
+        writeAll(backup + QStringLiteral("/VowlGuestDB.pdb"), "not a database");
+        writeAll(backup + QStringLiteral("/Vowl_tables.pdb"), "nor this");
+        AppState &s = appState();
+        s.server.setLocations(HotSyncLocations{root, QString()});
+
+        ScriptedPrompter prompter;
+        prompter.expectMessage(QStringLiteral("Error loading Guest Database"), QStringLiteral("Database Error"), kInfo);
+        loadSetForPalmUser(s.set, s.server, QStringLiteral("Ann"), program.path(), prompter);
+        VERIFY_PROMPTS(prompter); // the tables file fails without a word
+        QCOMPARE(s.set.db(DbId::Plan).records().item(1).text("ownr"), QStringLiteral("Ann's plan"));
+        QCOMPARE(count(DbId::Guest), 0);
+        QCOMPARE(s.set.path(DbId::Guest), backup + QStringLiteral("/VowlGuestDB.pdb"));
+        QCOMPARE(readAll(backup + QStringLiteral("/VowlGuestDB.pdb")), QByteArray("not a database"));
+    }
+
+    void localFolderWithDamagedFileSaysSo()
+    {
+        TestProgramFolder program;
+        QTemporaryDir plans;
+        writeAll(plans.filePath(QStringLiteral("VowlVendDB.pdb")), "garbage");
+        ScriptedPrompter prompter;
+        prompter.expectMessage(QStringLiteral("Error loading Vendor Database\r"), QStringLiteral("Database Error"), kInfo)
+            .prefixOnly();
+        AppState &s = appState();
+        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
+        VERIFY_PROMPTS(prompter);
+        QVERIFY(prompter.seen().constFirst().contains(QStringLiteral("VowlVendDB.pdb")));
+        QCOMPARE(count(DbId::Vendors), 0);
+        QCOMPARE(readAll(plans.filePath(QStringLiteral("VowlVendDB.pdb"))), QByteArray("garbage"));
+    }
+
+    void refreshAfterLoadReportsEachFailure()
+    {
+        TestProgramFolder program;
+        QTemporaryDir plans;
+        AppState &s = appState();
+        ScriptedPrompter prompter;
+        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
+
+        RecorderView view;
+        view.failing = {"UpdateDetails", "UpdateGuestGrid", "SortTasks", "UpdateTableGrid"};
+        const QString title = QStringLiteral("Vowline Dekstop");
+        prompter.expectMessage(QStringLiteral("There are currently no Wedding Details associated with this "
+                                              "Wedding Plan.  If this is a new wedding plan, or your first "
+                                              "time to run Vowline Desktop, you may ignore this message."),
+                               title, kInfo);
+        prompter.expectMessage(QStringLiteral("There was an error updating the Wedding Guests List for the "
+                                              "interface.  If the problem continues, please contact the developer."),
+                               title, kInfo);
+        prompter.expectMessage(QStringLiteral("There was an error updating the list of tables for the "
+                                              "interface.  If the problem continues, please contact the developer."),
+                               title, kInfo);
+        refreshPlan(s.set, s.server, program.path(), false, view, prompter);
+        VERIFY_PROMPTS(prompter);
+        QCOMPARE(view.calls, QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
+                                          "UpdatePartyGrid", "UpdateGuestGrid", "UpdateVendorsGrid",
+                                          "SortTasks", "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
+    }
+
+    void releasedSetRefusesAccess()
+    {
+        TestProgramFolder program;
+        AppState &s = appState();
+        QVERIFY(!s.set.isOpen());
+        QVERIFY_THROWS_EXCEPTION(StoreError, s.set.db(DbId::Guest));
+    }
+
+    void modifiedStateTexts()
+    {
+        TestProgramFolder program;
+        AppState &s = appState();
+        s.markPlanSaved(AppState::PlanKind::Default);
+        QCOMPARE(s.statusText(), QStringLiteral("Vowline - Default Database"));
+        s.markPlanModified();
+        s.markPlanModified();
+        QCOMPARE(s.statusText(), QStringLiteral("Vowline - Default Database (modified)"));
+        QVERIFY(s.changed);
+        s.markPlanSaved(AppState::PlanKind::User);
+        QVERIFY(!s.changed);
+        QCOMPARE(s.statusText(), QStringLiteral("Vowline - User Database"));
+        s.markPlanModified();
+        QCOMPARE(s.statusText(), QStringLiteral("Vowline - User Database (modified)"));
+    }
+};
+
+VOWLINE_TEST(TestSetLoading)
+#include "tst_setloading.moc"

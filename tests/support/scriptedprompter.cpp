@@ -1,0 +1,144 @@
+#include "scriptedprompter.h"
+
+ScriptedPrompter &ScriptedPrompter::expectMessage(const QString &text, const QString &title,
+                                                  Icon icon, Buttons buttons, Answer answer)
+{
+    Step s;
+    s.kind = Kind::Message;
+    s.text = text;
+    s.title = title;
+    s.icon = icon;
+    s.buttons = buttons;
+    s.answer = answer;
+    m_script.push_back(s);
+    m_prefix.push_back(false);
+    return *this;
+}
+
+ScriptedPrompter &ScriptedPrompter::expectInput(const QString &prompt, const QString &title,
+                                                std::optional<QString> reply)
+{
+    Step s;
+    s.kind = Kind::Input;
+    s.text = prompt;
+    s.title = title;
+    s.reply = std::move(reply);
+    m_script.push_back(s);
+    m_prefix.push_back(false);
+    return *this;
+}
+
+ScriptedPrompter &ScriptedPrompter::expectOpenFile(const QString &title, std::optional<QString> reply)
+{
+    Step s;
+    s.kind = Kind::OpenFile;
+    s.text = title;
+    s.title = title;
+    s.reply = std::move(reply);
+    m_script.push_back(s);
+    m_prefix.push_back(false);
+    return *this;
+}
+
+ScriptedPrompter &ScriptedPrompter::expectSaveFile(const QString &title, std::optional<QString> reply)
+{
+    Step s;
+    s.kind = Kind::SaveFile;
+    s.text = title;
+    s.title = title;
+    s.reply = std::move(reply);
+    m_script.push_back(s);
+    m_prefix.push_back(false);
+    return *this;
+}
+
+ScriptedPrompter &ScriptedPrompter::prefixOnly()
+{
+    if (!m_prefix.empty())
+        m_prefix.back() = true;
+    return *this;
+}
+
+std::optional<ScriptedPrompter::Step> ScriptedPrompter::next(Kind kind, const QString &text,
+                                                             const QString &title)
+{
+    m_seen.append(title + QStringLiteral(": ") + text);
+    if (m_script.empty()) {
+        m_failures.append(QStringLiteral("unexpected prompt \"%1\" (%2)").arg(text, title));
+        return std::nullopt;
+    }
+    Step step = m_script.front();
+    const bool prefix = m_prefix.front();
+    const bool textMatches = prefix ? text.startsWith(step.text) : text == step.text;
+    if (step.kind != kind || !textMatches || step.title != title) {
+        m_failures.append(QStringLiteral("expected \"%1\" (%2), got \"%3\" (%4)")
+                              .arg(step.text, step.title, text, title));
+        return std::nullopt;
+    }
+    m_script.pop_front();
+    m_prefix.pop_front();
+    m_last = step;
+    return step;
+}
+
+Prompter::Answer ScriptedPrompter::message(const QString &text, const QString &title, Icon icon,
+                                           Buttons buttons)
+{
+    const auto step = next(Kind::Message, text, title);
+    if (!step)
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    if (step->icon && *step->icon != icon)
+        m_failures.append(QStringLiteral("wrong icon for \"%1\"").arg(text));
+    if (step->buttons && *step->buttons != buttons)
+        m_failures.append(QStringLiteral("wrong buttons for \"%1\"").arg(text));
+    return step->answer;
+}
+
+std::optional<QString> ScriptedPrompter::input(const QString &prompt, const QString &title,
+                                               const QString &defaultText)
+{
+    const auto step = next(Kind::Input, prompt, title);
+    if (step)
+        m_last->defaultText = defaultText;
+    return step ? step->reply : std::nullopt;
+}
+
+std::optional<QString> ScriptedPrompter::openFile(const QString &title, const QString &folder,
+                                                  const QString &filter)
+{
+    const auto step = next(Kind::OpenFile, title, title);
+    if (step) {
+        m_last->folder = folder;
+        m_last->filter = filter;
+    }
+    return step ? step->reply : std::nullopt;
+}
+
+std::optional<QString> ScriptedPrompter::saveFile(const QString &title, const QString &folder,
+                                                  const QString &filter, const QString &fileName)
+{
+    const auto step = next(Kind::SaveFile, title, title);
+    if (step) {
+        m_last->folder = folder;
+        m_last->filter = filter;
+        m_last->defaultText = fileName;
+    }
+    return step ? step->reply : std::nullopt;
+}
+
+void ScriptedPrompter::setBusy(bool busy)
+{
+    m_busy += busy ? 1 : -1;
+    if (m_busy < 0)
+        m_failures.append(QStringLiteral("normal pointer restored more often than set"));
+}
+
+QString ScriptedPrompter::report() const
+{
+    QStringList lines = m_failures;
+    for (const Step &s : m_script)
+        lines.append(QStringLiteral("never shown: \"%1\" (%2)").arg(s.text, s.title));
+    if (m_busy != 0)
+        lines.append(QStringLiteral("busy pointer left at depth %1").arg(m_busy));
+    return lines.join(u'\n');
+}

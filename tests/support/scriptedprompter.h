@@ -1,0 +1,66 @@
+#pragma once
+
+#include "store/prompter.h"
+
+#include <QStringList>
+#include <deque>
+
+// Answers prompts from a script. Each prompt must match the next expected one (its text, and
+// title, icon and buttons where given); anything else is recorded as a failure and answered
+// with Cancel / nothing. Check failures() (or verify()) at the end of a test.
+class ScriptedPrompter : public Prompter {
+public:
+    enum class Kind { Message, Input, OpenFile, SaveFile };
+    struct Step {
+        Kind kind = Kind::Message;
+        QString text; // message text, input prompt, or dialog title
+        QString title;
+        std::optional<Icon> icon;
+        std::optional<Buttons> buttons;
+        Answer answer = Answer::Ok;
+        std::optional<QString> reply;
+        QString defaultText;
+        std::optional<QString> folder; // the dialog's start folder, checked when given
+        std::optional<QString> filter;
+    };
+
+    ScriptedPrompter &expectMessage(const QString &text, const QString &title, Icon icon,
+                                    Buttons buttons = Buttons::Ok, Answer answer = Answer::Ok);
+    ScriptedPrompter &expectInput(const QString &prompt, const QString &title,
+                                  std::optional<QString> reply);
+    ScriptedPrompter &expectOpenFile(const QString &title, std::optional<QString> reply);
+    ScriptedPrompter &expectSaveFile(const QString &title, std::optional<QString> reply);
+    // Loosens the last expectation to any text beginning with its text.
+    ScriptedPrompter &prefixOnly();
+
+    Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;
+    std::optional<QString> input(const QString &prompt, const QString &title,
+                                 const QString &defaultText) override;
+    std::optional<QString> openFile(const QString &title, const QString &folder,
+                                    const QString &filter) override;
+    std::optional<QString> saveFile(const QString &title, const QString &folder,
+                                    const QString &filter, const QString &fileName) override;
+    void setBusy(bool busy) override;
+
+    // Every prompt seen, as "title: text".
+    const QStringList &seen() const { return m_seen; }
+    const QStringList &failures() const { return m_failures; }
+    int pending() const { return int(m_script.size()); }
+    int busyDepth() const { return m_busy; }
+    const Step *lastStep() const { return m_last ? &*m_last : nullptr; }
+    // True when every step was used, nothing unexpected came and the pointer is normal again.
+    bool done() const { return m_script.empty() && m_failures.isEmpty() && m_busy == 0; }
+    QString report() const;
+
+private:
+    std::optional<Step> next(Kind kind, const QString &text, const QString &title);
+
+    std::deque<Step> m_script;
+    std::deque<bool> m_prefix;
+    QStringList m_seen;
+    QStringList m_failures;
+    std::optional<Step> m_last;
+    int m_busy = 0;
+};
+
+#define VERIFY_PROMPTS(p) QVERIFY2((p).done(), qPrintable((p).report()))

@@ -1,0 +1,84 @@
+#include "testenv.h"
+
+#include "store/appstate.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace TestRegistry {
+
+static std::vector<std::pair<const char *, Factory>> &registry()
+{
+    static std::vector<std::pair<const char *, Factory>> list;
+    return list;
+}
+
+int add(const char *name, Factory factory)
+{
+    registry().emplace_back(name, std::move(factory));
+    return int(registry().size());
+}
+
+const std::vector<std::pair<const char *, Factory>> &all()
+{
+    return registry();
+}
+
+} // namespace TestRegistry
+
+void setUpTestEnvironment()
+{
+    static QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
+    qunsetenv("VOWLINE_PALM_DESKTOP");
+    qunsetenv("JPILOT_HOME");
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + QStringLiteral("/settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + QStringLiteral("/settings"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Vowline"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vowline Desktop"));
+}
+
+TestProgramFolder::TestProgramFolder(bool withDefaults)
+{
+    QDir dir(m_dir.path());
+    dir.mkpath(QStringLiteral("PalmOS"));
+    if (withDefaults) {
+        dir.mkpath(QStringLiteral("defaults"));
+        const QDir built(QStringLiteral(VOWLINE_DEFAULTS_DIR));
+        for (const QString &name : built.entryList(QDir::Files))
+            QFile::copy(built.filePath(name), defaults() + u'/' + name);
+    }
+    resetAppState();
+    appState().programFolder = path();
+}
+
+QString makePalmDesktop(const QString &root, const QStringList &users, const QString &lastUser)
+{
+    QDir dir;
+    dir.mkpath(root);
+    for (const QString &user : users)
+        dir.mkpath(root + u'/' + user + QStringLiteral("/Backup"));
+    if (!lastUser.isEmpty())
+        writeAll(root + QStringLiteral("/LastHotSync.txt"), lastUser.toUtf8() + '\n');
+    return root;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
