@@ -43,6 +43,17 @@ bool encode(const QString &text, QByteArray &out)
 
 QString decode(const char *data, qsizetype size)
 {
+    if (size == 0)
+        return QString();
+    // Most text has no byte in 0x80..0x9F, where Windows-1252 and Latin-1 differ; Qt's own
+    // Latin-1 conversion is much faster than a loop here.
+    bool latin1 = true;
+    for (qsizetype i = 0; i < size && latin1; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        latin1 = b < 0x80 || b >= 0xA0;
+    }
+    if (latin1)
+        return QString::fromLatin1(data, size);
     QString text(size, Qt::Uninitialized);
     QChar *dst = text.data();
     for (qsizetype i = 0; i < size; ++i) {

@@ -9,7 +9,6 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <bit>
-#include <numeric>
 
 /*
  * The Vowline encoding inside a PDB container, version 1.
@@ -479,28 +478,32 @@ void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second, 
         second.isEmpty() ? std::nullopt : std::optional<FieldCode>(FieldCode(second));
     auto &records = m_records.raw();
     const std::size_t n = records.size();
-    std::vector<SortKey> firstKeys(n);
-    std::vector<SortKey> secondKeys(secondCode ? n : 0);
+    // Keys travel with their record, so the sort touches contiguous memory only.
+    struct Entry {
+        SortKey first;
+        SortKey second;
+        std::size_t index;
+    };
+    std::vector<Entry> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
-        firstKeys[i] = keyOf(*records[i], first);
+        entries[i].first = keyOf(*records[i], first);
         if (secondCode)
-            secondKeys[i] = keyOf(*records[i], *secondCode);
+            entries[i].second = keyOf(*records[i], *secondCode);
+        entries[i].index = i;
     }
-    std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        int c = compareKeys(firstKeys[a], firstKeys[b]);
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        int c = compareKeys(a.first, b.first);
         if (c != 0)
             return ascending ? c < 0 : c > 0;
         if (!secondCode)
             return false;
-        c = compareKeys(secondKeys[a], secondKeys[b]);
+        c = compareKeys(a.second, b.second);
         return secondAscending ? c < 0 : c > 0;
     });
     std::vector<std::unique_ptr<Record>> sorted;
     sorted.reserve(n);
-    for (std::size_t i : order)
-        sorted.push_back(std::move(records[i]));
+    for (const Entry &e : entries)
+        sorted.push_back(std::move(records[e.index]));
     records = std::move(sorted);
 }
 
@@ -596,13 +599,15 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
                       QStringLiteral("Record %1 of %2").arg(i + 1).arg(label));
         Record &record = db->m_records.add();
         const quint16 count = in.u16();
-        record.fields().reserve(count);
+        Fields &fields = record.fields();
+        fields.reserve(count);
         for (int f = 0; f < count; ++f) {
             const FieldCode code = readCode(in);
             const FieldKind kind = readKind(in);
-            if (record.fields().exists(code))
+            Field &field = fields.add(code, kind);
+            if (fields.count() != f + 1)
                 in.fail(QStringLiteral("holds the field \"%1\" twice").arg(code.toString()));
-            record.fields().add(code, kind).setValue(readValue(in));
+            field.setValue(readValue(in));
         }
         if (!in.atEnd())
             in.fail(QStringLiteral("has %1 stray bytes at its end").arg(in.remaining()));

@@ -1,0 +1,158 @@
+// The plan store on a plan at the format's limit: 65,535 guests, 5,000 vendors, 5,000 tasks.
+// Measures saving and loading the whole nine-file set, reading the same bytes raw, and
+// sorting the guests by name. Prints medians.
+#include "benchutil.h"
+#include "store/appstate.h"
+#include "store/prompter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <malloc.h>
+
+using Schema::DbId;
+
+namespace {
+
+class SilentPrompter : public Prompter {
+public:
+    Answer message(const QString &, const QString &, Icon, Buttons) override { return Answer::Ok; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> openFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> saveFile(const QString &, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    void setBusy(bool) override {}
+};
+
+QString word(QRandomGenerator &rng, int minLen, int maxLen)
+{
+    static const char *syllables[] = {"an", "ber", "ca", "del", "ea", "fi", "gor", "ha", "is", "jo",
+                                      "ka", "li", "mo", "na", "or", "pe", "qua", "ro", "sa", "tu"};
+    QString w;
+    const int target = int(rng.bounded(minLen, maxLen + 1));
+    while (w.size() < target)
+        w += QLatin1String(syllables[rng.bounded(20)]);
+    w[0] = w[0].toUpper();
+    return w;
+}
+
+void buildPlan(PlanSet &set)
+{
+    QRandomGenerator rng(20261206);
+    auto stamp = [&](DbId id) {
+        PalmDatabase &db = set.db(id);
+        db.setCreator(Schema::kCreator);
+        db.setType(Schema::info(id).type);
+        db.setName(Schema::info(id).name);
+    };
+    PalmDatabase &guests = set.db(DbId::Guest);
+    guests.records().reserve(65535);
+    for (int i = 0; i < 65535; ++i) {
+        Record &r = guests.records().add();
+        guests.write(r, "gnam", word(rng, 4, 9) + u' ' + word(rng, 5, 11));
+        guests.write(r, "gtyp", QStringLiteral("Bride's Family"));
+        guests.write(r, "gadr", QString::number(rng.bounded(1, 9999)) + QStringLiteral(" Main Street"));
+        guests.write(r, "gcit", word(rng, 5, 10));
+        guests.write(r, "gsta", QStringLiteral("OH"));
+        guests.write(r, "gzip", QString::number(rng.bounded(10000, 99999)));
+        guests.write(r, "gpho", QStringLiteral("555-0100"));
+        guests.write(r, "gcos", word(rng, 4, 8).toLower() + QStringLiteral("@example.com"));
+        guests.write(r, "gmai", QString());
+        guests.write(r, "gcon", rng.bounded(2) == 1, FieldKind::Boolean);
+        guests.write(r, "rsvp", QString::number(rng.bounded(1, 5)));
+        guests.write(r, "gtag", QStringLiteral("T") + QString::number(rng.bounded(1, 400)));
+        guests.write(r, "gift", rng.bounded(4) == 0 ? QStringLiteral("Toaster") : QString());
+        guests.write(r, "tnku", false, FieldKind::Boolean);
+        guests.write(r, "ownr", QStringLiteral("Romeo & Juliet"));
+    }
+    PalmDatabase &vendors = set.db(DbId::Vendors);
+    for (int i = 0; i < 5000; ++i) {
+        Record &r = vendors.records().add();
+        vendors.write(r, "vnam", word(rng, 5, 14) + QStringLiteral(" Co."));
+        vendors.write(r, "vtyp", QStringLiteral("Florist"));
+        vendors.write(r, "vcnt", word(rng, 4, 9));
+        vendors.write(r, "vcos", QString::number(rng.bounded(100, 20000)));
+        vendors.write(r, "vdwn", QStringLiteral("250"));
+        vendors.write(r, "npay", QStringLiteral("500"));
+        vendors.write(r, "vbal", QStringLiteral("1000"));
+        vendors.write(r, "ndat", QDateTime::currentDateTime().addDays(rng.bounded(300)), FieldKind::Date);
+        vendors.write(r, "dued", QDateTime::currentDateTime().addDays(rng.bounded(300)), FieldKind::Date);
+        vendors.write(r, "vcon", true, FieldKind::Boolean);
+        vendors.write(r, "paid", false, FieldKind::Boolean);
+        vendors.write(r, "vnot", QStringLiteral("Call after five."));
+    }
+    PalmDatabase &tasks = set.db(DbId::Tasks);
+    for (int i = 0; i < 5000; ++i) {
+        Record &r = tasks.records().add();
+        tasks.write(r, "time", QStringLiteral("1 Month Before"));
+        tasks.write(r, "evnt", QStringLiteral("Confirm ") + word(rng, 5, 12));
+        tasks.write(r, "done", QString(), FieldKind::Boolean);
+        tasks.write(r, "note", QString());
+        tasks.write(r, "ordr", qint16(rng.bounded(1, 13)));
+    }
+    for (const auto &info : Schema::kDatabases)
+        stamp(info.id);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    QTemporaryDir program;
+    QDir(program.path()).mkpath(QStringLiteral("defaults"));
+    QTemporaryDir folder;
+    SilentPrompter prompter;
+    TB4Server server{HotSyncLocations{}};
+
+    PlanSet set;
+    buildDefaultSet(set, server, program.path(), prompter);
+    buildPlan(set);
+    std::printf("Plan: 65,535 guests, 5,000 vendors, 5,000 tasks; %d runs each, medians\n\n", runs);
+
+    const double save = medianMs(runs, [&] {
+        for (const auto &info : Schema::kDatabases)
+            set.db(info.id).save(folder.path() + u'/' + info.fileName);
+    });
+    qint64 bytes = 0;
+    for (const auto &info : Schema::kDatabases)
+        bytes += QFileInfo(folder.path() + u'/' + info.fileName).size();
+
+    const double rawRead = medianMs(runs, [&] {
+        for (const auto &info : Schema::kDatabases) {
+            QFile file(folder.path() + u'/' + info.fileName);
+            file.open(QIODevice::ReadOnly);
+            volatile qsizetype n = file.readAll().size();
+            (void)n;
+        }
+    });
+    PlanSet loaded;
+    // The load alone: the previous set is released and its memory returned beforehand.
+    const double load = medianMs(runs, [&] {
+        loadSetFromFolder(loaded, server, folder.path(), program.path(), prompter);
+    }, [&] { loaded.release(); malloc_trim(0); });
+    // What opening another plan costs in the program: dropping the open set, then the load.
+    const double replace = medianMs(runs, [&] {
+        loaded.release();
+        loadSetFromFolder(loaded, server, folder.path(), program.path(), prompter);
+    });
+
+    QByteArray guestBytes = set.db(DbId::Guest).toBytes();
+    std::unique_ptr<PalmDatabase> guests;
+    const double sort = medianMs(runs, [&] { guests->sort("gnam", true, QString(), true); },
+                                 [&] { guests = PalmDatabase::fromBytes(guestBytes, QStringLiteral("guests")); });
+
+    std::printf("Set size on disk: %.1f MB\n", double(bytes) / 1e6);
+    report("save whole set (nine files)", save, 300);
+    report("load whole set (nine files)", load, 300);
+    report("release the open set, then load", replace);
+    report("read the same bytes raw", rawRead);
+    std::printf("%-44s %9.1f x\n", "load / raw read", load / rawRead);
+    report("sort 65,535 guests by name", sort, 100);
+    return 0;
+}

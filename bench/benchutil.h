@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+// Runs `body` `runs` times (after `setup` each time, untimed) and returns the median in ms.
+inline double medianMs(int runs, const std::function<void()> &body,
+                       const std::function<void()> &setup = {})
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (setup)
+            setup();
+        QElapsedTimer timer;
+        timer.start();
+        body();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+inline void report(const char *what, double ms, double targetMs = 0)
+{
+    if (targetMs > 0)
+        std::printf("%-44s %9.2f ms   (target < %.0f ms)\n", what, ms, targetMs);
+    else
+        std::printf("%-44s %9.2f ms\n", what, ms);
+}
