@@ -19,19 +19,23 @@ namespace {
 class SilentPrompter : public Prompter {
 public:
     Answer message(const QString &, const QString &, Icon, Buttons) override { return Answer::Ok; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> openFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> saveFile(const QString &, const QString &, const QString &, const QString &) override
-    {
+    std::optional<QString> input(const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    std::optional<QString> openFile(const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    std::optional<QString> saveFile(const QString &, const QString &, const QString &,
+                                    const QString &) override {
         return {};
     }
     void setBusy(bool) override {}
 };
 
-QString word(QRandomGenerator &rng, int minLen, int maxLen)
-{
-    static const char *syllables[] = {"an", "ber", "ca", "del", "ea", "fi", "gor", "ha", "is", "jo",
-                                      "ka", "li", "mo", "na", "or", "pe", "qua", "ro", "sa", "tu"};
+QString word(QRandomGenerator &rng, int minLen, int maxLen) {
+    static const char *syllables[] = {"an", "ber", "ca",  "del", "ea", "fi", "gor",
+                                      "ha", "is",  "jo",  "ka",  "li", "mo", "na",
+                                      "or", "pe",  "qua", "ro",  "sa", "tu"};
     QString w;
     const int target = int(rng.bounded(minLen, maxLen + 1));
     while (w.size() < target)
@@ -40,8 +44,7 @@ QString word(QRandomGenerator &rng, int minLen, int maxLen)
     return w;
 }
 
-void buildPlan(PlanSet &set)
-{
+void buildPlan(PlanSet &set) {
     QRandomGenerator rng(20261206);
     auto stamp = [&](DbId id) {
         PalmDatabase &db = set.db(id);
@@ -55,7 +58,8 @@ void buildPlan(PlanSet &set)
         Record &r = guests.records().add();
         guests.write(r, "gnam", word(rng, 4, 9) + u' ' + word(rng, 5, 11));
         guests.write(r, "gtyp", QStringLiteral("Bride's Family"));
-        guests.write(r, "gadr", QString::number(rng.bounded(1, 9999)) + QStringLiteral(" Main Street"));
+        guests.write(r, "gadr",
+                     QString::number(rng.bounded(1, 9999)) + QStringLiteral(" Main Street"));
         guests.write(r, "gcit", word(rng, 5, 10));
         guests.write(r, "gsta", QStringLiteral("OH"));
         guests.write(r, "gzip", QString::number(rng.bounded(10000, 99999)));
@@ -79,8 +83,10 @@ void buildPlan(PlanSet &set)
         vendors.write(r, "vdwn", QStringLiteral("250"));
         vendors.write(r, "npay", QStringLiteral("500"));
         vendors.write(r, "vbal", QStringLiteral("1000"));
-        vendors.write(r, "ndat", QDateTime::currentDateTime().addDays(rng.bounded(300)), FieldKind::Date);
-        vendors.write(r, "dued", QDateTime::currentDateTime().addDays(rng.bounded(300)), FieldKind::Date);
+        vendors.write(r, "ndat", QDateTime::currentDateTime().addDays(rng.bounded(300)),
+                      FieldKind::Date);
+        vendors.write(r, "dued", QDateTime::currentDateTime().addDays(rng.bounded(300)),
+                      FieldKind::Date);
         vendors.write(r, "vcon", true, FieldKind::Boolean);
         vendors.write(r, "paid", false, FieldKind::Boolean);
         vendors.write(r, "vnot", QStringLiteral("Call after five."));
@@ -100,8 +106,7 @@ void buildPlan(PlanSet &set)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
     QTemporaryDir program;
@@ -133,9 +138,12 @@ int main(int argc, char **argv)
     });
     PlanSet loaded;
     // The load alone: the previous set is released and its memory returned beforehand.
-    const double load = medianMs(runs, [&] {
-        loadSetFromFolder(loaded, server, folder.path(), program.path(), prompter);
-    }, [&] { loaded.release(); malloc_trim(0); });
+    const double load = medianMs(
+        runs, [&] { loadSetFromFolder(loaded, server, folder.path(), program.path(), prompter); },
+        [&] {
+            loaded.release();
+            malloc_trim(0);
+        });
     // What opening another plan costs in the program: dropping the open set, then the load.
     const double replace = medianMs(runs, [&] {
         loaded.release();
@@ -144,8 +152,9 @@ int main(int argc, char **argv)
 
     QByteArray guestBytes = set.db(DbId::Guest).toBytes();
     std::unique_ptr<PalmDatabase> guests;
-    const double sort = medianMs(runs, [&] { guests->sort("gnam", true, QString(), true); },
-                                 [&] { guests = PalmDatabase::fromBytes(guestBytes, QStringLiteral("guests")); });
+    const double sort = medianMs(
+        runs, [&] { guests->sort("gnam", true, QString(), true); },
+        [&] { guests = PalmDatabase::fromBytes(guestBytes, QStringLiteral("guests")); });
 
     std::printf("Set size on disk: %.1f MB\n", double(bytes) / 1e6);
     report("save whole set (nine files)", save, 300);

@@ -8,8 +8,7 @@
 
 // Runs `body` `runs` times (after `setup` each time, untimed) and returns the median in ms.
 inline double medianMs(int runs, const std::function<void()> &body,
-                       const std::function<void()> &setup = {})
-{
+                       const std::function<void()> &setup = {}) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         if (setup)
@@ -23,8 +22,7 @@ inline double medianMs(int runs, const std::function<void()> &body,
     return times[times.size() / 2];
 }
 
-inline void report(const char *what, double ms, double targetMs = 0)
-{
+inline void report(const char *what, double ms, double targetMs = 0) {
     if (targetMs > 0)
         std::printf("%-44s %9.2f ms   (target < %.0f ms)\n", what, ms, targetMs);
     else

@@ -12,8 +12,7 @@
 
 namespace {
 
-QStringList readLines(const QString &path)
-{
+QStringList readLines(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw StoreError(QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString()));
@@ -26,15 +25,13 @@ QStringList readLines(const QString &path)
     return lines;
 }
 
-void stamp(PalmDatabase &db, Schema::DbId id)
-{
+void stamp(PalmDatabase &db, Schema::DbId id) {
     db.setCreator(Schema::kCreator);
     db.setType(Schema::info(id).type);
     db.setName(Schema::info(id).name);
 }
 
-PalmDatabase categoryList(Schema::DbId id, FieldCode field, const QStringList &names)
-{
+PalmDatabase categoryList(Schema::DbId id, FieldCode field, const QStringList &names) {
     PalmDatabase db;
     stamp(db, id);
     db.fieldList().add(field, FieldKind::Text);
@@ -43,8 +40,7 @@ PalmDatabase categoryList(Schema::DbId id, FieldCode field, const QStringList &n
     return db;
 }
 
-PalmDatabase taskList(const QStringList &lines, const QStringList &timeframes)
-{
+PalmDatabase taskList(const QStringList &lines, const QStringList &timeframes) {
     PalmDatabase db;
     stamp(db, Schema::DbId::Tasks);
     for (const QString &line : lines) {
@@ -55,7 +51,8 @@ PalmDatabase taskList(const QStringList &lines, const QStringList &timeframes)
         const QString task = line.mid(bar + 1).trimmed();
         const qsizetype position = timeframes.indexOf(timeframe);
         if (position < 0 || task.isEmpty())
-            throw StoreError(QStringLiteral("Task with an unknown timeframe or no text: %1").arg(line));
+            throw StoreError(
+                QStringLiteral("Task with an unknown timeframe or no text: %1").arg(line));
         Record &r = db.records().add();
         db.write(r, "time", timeframe);
         db.write(r, "evnt", task);
@@ -68,22 +65,25 @@ PalmDatabase taskList(const QStringList &lines, const QStringList &timeframes)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     try {
         if (args.size() == 3 && args[0] == u"relations") {
-            categoryList(Schema::DbId::RelTypes, Schema::kCategoryType, readLines(args[1])).save(args[2]);
+            categoryList(Schema::DbId::RelTypes, Schema::kCategoryType, readLines(args[1]))
+                .save(args[2]);
         } else if (args.size() == 3 && args[0] == u"vendortypes") {
-            categoryList(Schema::DbId::VenTypes, Schema::kCategoryType, readLines(args[1])).save(args[2]);
+            categoryList(Schema::DbId::VenTypes, Schema::kCategoryType, readLines(args[1]))
+                .save(args[2]);
         } else if (args.size() == 3 && args[0] == u"timeframes") {
-            categoryList(Schema::DbId::TimeFrames, Schema::kTimeFrame, readLines(args[1])).save(args[2]);
+            categoryList(Schema::DbId::TimeFrames, Schema::kTimeFrame, readLines(args[1]))
+                .save(args[2]);
         } else if (args.size() == 4 && args[0] == u"tasks") {
             taskList(readLines(args[1]), readLines(args[2])).save(args[3]);
         } else {
-            std::fprintf(stderr, "usage: vowline_pdbgen relations|vendortypes|timeframes <list> <out>\n"
-                                 "       vowline_pdbgen tasks <tasks> <timeframes> <out>\n");
+            std::fprintf(stderr,
+                         "usage: vowline_pdbgen relations|vendortypes|timeframes <list> <out>\n"
+                         "       vowline_pdbgen tasks <tasks> <timeframes> <out>\n");
             return 2;
         }
     } catch (const StoreError &error) {

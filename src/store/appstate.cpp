@@ -6,31 +6,50 @@
 #include <QStandardPaths>
 
 const QString AppState::kUserDatabase = QStringLiteral("Vowline - User Database");
-const QString AppState::kUserDatabaseModified = QStringLiteral("Vowline - User Database (modified)");
+const QString AppState::kUserDatabaseModified =
+    QStringLiteral("Vowline - User Database (modified)");
 const QString AppState::kDefaultDatabase = QStringLiteral("Vowline - Default Database");
 const QString AppState::kDefaultDatabaseModified =
     QStringLiteral("Vowline - Default Database (modified)");
 
 namespace {
-std::unique_ptr<AppState> g_state;
-}
 
-AppState::AppState()
-{
+std::unique_ptr<AppState> g_state;
+
+// Until a window installs its prompter nothing can be asked: questions get Cancel.
+class NoPrompter : public Prompter {
+public:
+    Answer message(const QString &, const QString &, Icon, Buttons buttons) override {
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override {
+        return std::nullopt;
+    }
+    std::optional<QString> openFile(const QString &, const QString &, const QString &) override {
+        return std::nullopt;
+    }
+    std::optional<QString> saveFile(const QString &, const QString &, const QString &,
+                                    const QString &) override {
+        return std::nullopt;
+    }
+    void setBusy(bool) override {}
+};
+
+} // namespace
+
+AppState::AppState() {
     if (QCoreApplication::instance())
         programFolder = QCoreApplication::applicationDirPath();
 }
 
-void AppState::setStatusText(const QString &text)
-{
+void AppState::setStatusText(const QString &text) {
     if (text == m_statusText)
         return;
     m_statusText = text;
     emit statusTextChanged(text);
 }
 
-void AppState::markPlanModified()
-{
+void AppState::markPlanModified() {
     changed = true;
     if (m_statusText == kDefaultDatabase)
         setStatusText(kDefaultDatabaseModified);
@@ -38,19 +57,21 @@ void AppState::markPlanModified()
         setStatusText(kUserDatabaseModified);
 }
 
-void AppState::markPlanSaved(PlanKind kind)
-{
+void AppState::markPlanSaved(PlanKind kind) {
     changed = false;
     setStatusText(kind == PlanKind::User ? kUserDatabase : kDefaultDatabase);
 }
 
-QString AppState::defaultsFolder() const
-{
+Prompter &AppState::prompter() {
+    static NoPrompter none;
+    return m_prompter ? *m_prompter : none;
+}
+
+QString AppState::defaultsFolder() const {
     return programFolder + u'/' + Schema::kDefaultsFolder;
 }
 
-QString AppState::usersFolder() const
-{
+QString AppState::usersFolder() const {
     const QFileInfo program(programFolder);
     if (program.isDir() && program.isWritable())
         return programFolder + QStringLiteral("/Users");
@@ -58,14 +79,12 @@ QString AppState::usersFolder() const
            QStringLiteral("/Users");
 }
 
-AppState &appState()
-{
+AppState &appState() {
     if (!g_state)
         g_state = std::make_unique<AppState>();
     return *g_state;
 }
 
-void resetAppState()
-{
+void resetAppState() {
     g_state = std::make_unique<AppState>();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "planset.h"
+#include "prompter.h"
 
 #include <QObject>
 
@@ -50,6 +51,11 @@ public:
     // After a load or New: no changes, and the plain status text of that kind.
     void markPlanSaved(PlanKind kind);
 
+    // Every message, question and file dialog goes through this prompter (the window's real
+    // dialogs, or a test's script).
+    Prompter &prompter();
+    void setPrompter(Prompter *prompter) { m_prompter = prompter; }
+
     QString defaultsFolder() const;
     // Where per-user plan folders go: Users/ in the program folder when it can be written,
     // else in the user's data folder.
@@ -60,6 +66,7 @@ signals:
 
 private:
     QString m_statusText;
+    Prompter *m_prompter = nullptr;
 };
 
 // The one instance.

@@ -10,7 +10,9 @@
 // the end of its buffer and throws rather than read past it.
 class ByteReader {
 public:
-    ByteReader(QByteArrayView data, QString what) : m_data(data), m_what(std::move(what)) {}
+    ByteReader(QByteArrayView data, QString what)
+        : m_data(data)
+        , m_what(std::move(what)) {}
 
     qsizetype position() const { return m_pos; }
     qsizetype remaining() const { return m_data.size() - m_pos; }
@@ -22,22 +24,19 @@ public:
     quint64 u64() { return be(take(8), 8); }
     QByteArrayView bytes(qsizetype n) { return QByteArrayView(take(n), n); }
 
-    [[noreturn]] void fail(const QString &problem) const
-    {
+    [[noreturn]] void fail(const QString &problem) const {
         throw StoreError(QStringLiteral("%1 %2.").arg(m_what, problem));
     }
 
 private:
-    const char *take(qsizetype n)
-    {
+    const char *take(qsizetype n) {
         if (n < 0 || n > remaining())
             fail(QStringLiteral("is cut short"));
         const char *p = m_data.data() + m_pos;
         m_pos += n;
         return p;
     }
-    static quint64 be(const char *p, int n)
-    {
+    static quint64 be(const char *p, int n) {
         quint64 v = 0;
         for (int i = 0; i < n; ++i)
             v = (v << 8) | static_cast<unsigned char>(p[i]);
@@ -51,7 +50,8 @@ private:
 
 class ByteWriter {
 public:
-    explicit ByteWriter(QByteArray &out) : m_out(out) {}
+    explicit ByteWriter(QByteArray &out)
+        : m_out(out) {}
 
     void u8(quint8 v) { m_out.append(char(v)); }
     void u16(quint16 v) { put(v, 2); }
@@ -61,8 +61,7 @@ public:
     qsizetype size() const { return m_out.size(); }
 
     // Overwrites a 32-bit value written earlier (record offsets are known only later).
-    void patchU32(qsizetype at, quint32 v)
-    {
+    void patchU32(qsizetype at, quint32 v) {
         for (int i = 3; i >= 0; --i) {
             m_out[at + i] = char(v & 0xFF);
             v >>= 8;
@@ -70,8 +69,7 @@ public:
     }
 
 private:
-    void put(quint64 v, int n)
-    {
+    void put(quint64 v, int n) {
         char buf[8];
         for (int i = n - 1; i >= 0; --i) {
             buf[i] = char(v & 0xFF);

@@ -12,8 +12,7 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-int byteFor(char16_t c)
-{
+int byteFor(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return c;
     for (int i = 0; i < int(kHigh.size()); ++i) {
@@ -25,8 +24,7 @@ int byteFor(char16_t c)
 
 } // namespace
 
-bool encode(const QString &text, QByteArray &out)
-{
+bool encode(const QString &text, QByteArray &out) {
     const qsizetype start = out.size();
     out.resize(start + text.size());
     char *dst = out.data() + start;
@@ -41,8 +39,7 @@ bool encode(const QString &text, QByteArray &out)
     return true;
 }
 
-QString decode(const char *data, qsizetype size)
-{
+QString decode(const char *data, qsizetype size) {
     if (size == 0)
         return QString();
     // Most text has no byte in 0x80..0x9F, where Windows-1252 and Latin-1 differ; Qt's own

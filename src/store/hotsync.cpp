@@ -10,22 +10,20 @@
 
 namespace {
 
-QString folderProblem(const QString &folder)
-{
-    return QStringLiteral("The HotSync folder %1 cannot be read.").arg(QDir::toNativeSeparators(folder));
+QString folderProblem(const QString &folder) {
+    return QStringLiteral("The HotSync folder %1 cannot be read.")
+        .arg(QDir::toNativeSeparators(folder));
 }
 
 // The first line of a small text file, or empty when there is none.
-QString firstLine(const QString &path)
-{
+QString firstLine(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     return QString::fromUtf8(file.readLine()).trimmed();
 }
 
-QString jpilotUser(const QString &folder)
-{
+QString jpilotUser(const QString &folder) {
     QFile rc(folder + QStringLiteral("/jpilot.rc"));
     if (!rc.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
@@ -43,25 +41,23 @@ QString jpilotUser(const QString &folder)
 
 // --- Palm Desktop folder ---------------------------------------------------------------------
 
-QStringList PalmDesktopFolder::users() const
-{
+QStringList PalmDesktopFolder::users() const {
     const QFileInfo info(m_root);
     if (!info.exists())
         return {};
     if (!info.isDir() || !info.isReadable())
         throw StoreError(folderProblem(m_root));
-    QStringList names = QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    QStringList names =
+        QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     names.removeIf([](const QString &n) { return n.startsWith(u'.'); });
     return names;
 }
 
-QString PalmDesktopFolder::lastUser() const
-{
+QString PalmDesktopFolder::lastUser() const {
     return firstLine(m_root + QStringLiteral("/LastHotSync.txt"));
 }
 
-QString PalmDesktopFolder::userFolder(const QString &user) const
-{
+QString PalmDesktopFolder::userFolder(const QString &user) const {
     if (user.isEmpty() || user.contains(u'/') || user == u"." || user == u"..")
         throw StoreError(QStringLiteral("\"%1\" is not a Palm user of this computer.").arg(user));
     const QString folder = m_root + u'/' + user;
@@ -70,13 +66,11 @@ QString PalmDesktopFolder::userFolder(const QString &user) const
     return folder;
 }
 
-QString PalmDesktopFolder::backupPath(const QString &user) const
-{
+QString PalmDesktopFolder::backupPath(const QString &user) const {
     return userFolder(user) + QStringLiteral("/Backup");
 }
 
-void PalmDesktopFolder::install(const QString &user, const QString &file) const
-{
+void PalmDesktopFolder::install(const QString &user, const QString &file) const {
     const QString queue = userFolder(user) + QStringLiteral("/Install");
     if (!QDir().mkpath(queue)) {
         throw StoreError(QStringLiteral("The install folder %1 cannot be created.")
@@ -92,8 +86,7 @@ void PalmDesktopFolder::install(const QString &user, const QString &file) const
 
 // --- J-Pilot ---------------------------------------------------------------------------------
 
-QStringList JPilotFolder::users() const
-{
+QStringList JPilotFolder::users() const {
     const QFileInfo info(m_folder);
     if (!info.exists())
         return {};
@@ -103,19 +96,16 @@ QStringList JPilotFolder::users() const
     return user.isEmpty() ? QStringList() : QStringList{user};
 }
 
-QString JPilotFolder::lastUser() const
-{
+QString JPilotFolder::lastUser() const {
     return jpilotUser(m_folder);
 }
 
-QString JPilotFolder::backupPath(const QString &user) const
-{
+QString JPilotFolder::backupPath(const QString &user) const {
     Q_UNUSED(user);
     return m_folder + QStringLiteral("/backup");
 }
 
-void JPilotFolder::install(const QString &user, const QString &file) const
-{
+void JPilotFolder::install(const QString &user, const QString &file) const {
     Q_UNUSED(user);
     const QString entry = QFileInfo(file).absoluteFilePath();
     const QString queuePath = m_folder + QStringLiteral("/jpilot.install");
@@ -141,19 +131,18 @@ void JPilotFolder::install(const QString &user, const QString &file) const
 
 // --- Locations -------------------------------------------------------------------------------
 
-HotSyncLocations HotSyncLocations::fromEnvironment()
-{
+HotSyncLocations HotSyncLocations::fromEnvironment() {
     HotSyncLocations where;
     where.palmDesktopRoot = qEnvironmentVariable("VOWLINE_PALM_DESKTOP");
     if (where.palmDesktopRoot.isEmpty())
-        where.palmDesktopRoot = QSettings().value(QStringLiteral("Settings/PalmDesktop")).toString();
+        where.palmDesktopRoot =
+            QSettings().value(QStringLiteral("Settings/PalmDesktop")).toString();
     const QString home = qEnvironmentVariable("JPILOT_HOME");
     where.jpilotFolder = (home.isEmpty() ? QDir::homePath() : home) + QStringLiteral("/.jpilot");
     return where;
 }
 
-std::vector<std::unique_ptr<HotSyncSource>> HotSyncLocations::sources() const
-{
+std::vector<std::unique_ptr<HotSyncSource>> HotSyncLocations::sources() const {
     std::vector<std::unique_ptr<HotSyncSource>> list;
     if (!palmDesktopRoot.isEmpty())
         list.push_back(std::make_unique<PalmDesktopFolder>(palmDesktopRoot));

@@ -29,7 +29,8 @@ public:
 
 class PalmDesktopFolder : public HotSyncSource {
 public:
-    explicit PalmDesktopFolder(QString root) : m_root(std::move(root)) {}
+    explicit PalmDesktopFolder(QString root)
+        : m_root(std::move(root)) {}
     QStringList users() const override;
     QString lastUser() const override;
     QString backupPath(const QString &user) const override;
@@ -42,7 +43,8 @@ private:
 
 class JPilotFolder : public HotSyncSource {
 public:
-    explicit JPilotFolder(QString folder) : m_folder(std::move(folder)) {}
+    explicit JPilotFolder(QString folder)
+        : m_folder(std::move(folder)) {}
     QStringList users() const override;
     QString lastUser() const override;
     QString backupPath(const QString &user) const override;

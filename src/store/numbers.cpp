@@ -7,15 +7,13 @@ namespace Numbers {
 
 namespace {
 
-bool isBlank(QChar c)
-{
+bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
 } // namespace
 
-double numericValue(const QString &text)
-{
+double numericValue(const QString &text) {
     // Gather the characters of the leading number without blanks, then let the C library do
     // the conversion so that rounding is exactly that of a decimal literal.
     QByteArray digits;
@@ -76,18 +74,17 @@ double numericValue(const QString &text)
     return ok && std::isfinite(value) ? value : 0.0;
 }
 
-std::optional<qint16> integerValue(double value)
-{
+std::optional<qint16> integerValue(double value) {
     if (!std::isfinite(value))
         return std::nullopt;
     const double rounded = std::nearbyint(value); // default rounding mode: halves to even
-    if (rounded < std::numeric_limits<qint16>::min() || rounded > std::numeric_limits<qint16>::max())
+    if (rounded < std::numeric_limits<qint16>::min() ||
+        rounded > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return qint16(rounded);
 }
 
-qint16 clampedInteger(double value)
-{
+qint16 clampedInteger(double value) {
     if (std::isnan(value))
         return 0;
     const double rounded = std::nearbyint(value);
@@ -98,8 +95,7 @@ qint16 clampedInteger(double value)
     return qint16(rounded);
 }
 
-QString numberText(double value)
-{
+QString numberText(double value) {
     if (!std::isfinite(value))
         return QStringLiteral("0");
     if (value == 0.0)

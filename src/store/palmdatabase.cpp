@@ -55,25 +55,23 @@ enum Tag : quint8 {
     TagDouble = 6,
 };
 
-QByteArray fourChars(const QString &text, const char *what)
-{
+QByteArray fourChars(const QString &text, const char *what) {
     if (text.size() != 4) {
-        throw StoreError(
-            QStringLiteral("A database %1 has four characters, not \"%2\".").arg(QLatin1String(what), text));
+        throw StoreError(QStringLiteral("A database %1 has four characters, not \"%2\".")
+                             .arg(QLatin1String(what), text));
     }
     QByteArray bytes;
     if (!Cp1252::encode(text, bytes))
-        throw StoreError(QStringLiteral("The database %1 \"%2\" cannot be stored.").arg(QLatin1String(what), text));
+        throw StoreError(QStringLiteral("The database %1 \"%2\" cannot be stored.")
+                             .arg(QLatin1String(what), text));
     return bytes;
 }
 
-QString codeTextForMessage(FieldCode code)
-{
+QString codeTextForMessage(FieldCode code) {
     return code.toString();
 }
 
-void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value)
-{
+void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
     switch (value.type()) {
     case FieldValue::Type::None:
         w.u8(TagNone);
@@ -114,8 +112,7 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value)
     }
 }
 
-FieldValue readValue(ByteReader &in)
-{
+FieldValue readValue(ByteReader &in) {
     const quint8 tag = in.u8();
     switch (tag) {
     case TagNone:
@@ -152,16 +149,14 @@ FieldValue readValue(ByteReader &in)
     }
 }
 
-FieldKind readKind(ByteReader &in)
-{
+FieldKind readKind(ByteReader &in) {
     const quint8 kind = in.u8();
     if (kind > quint8(FieldKind::Time))
         in.fail(QStringLiteral("has a field of unknown kind %1").arg(kind));
     return FieldKind(kind);
 }
 
-FieldCode readCode(ByteReader &in)
-{
+FieldCode readCode(ByteReader &in) {
     const quint32 raw = in.u32();
     if (!FieldCode::isValid(raw))
         in.fail(QStringLiteral("has a malformed field name"));
@@ -175,8 +170,7 @@ struct SortKey {
     QString text;
 };
 
-SortKey keyOf(const Record &record, FieldCode code)
-{
+SortKey keyOf(const Record &record, FieldCode code) {
     SortKey key;
     const Field *field = record.fields().find(code);
     if (!field)
@@ -203,8 +197,7 @@ SortKey keyOf(const Record &record, FieldCode code)
     return key;
 }
 
-int compareKeys(const SortKey &a, const SortKey &b)
-{
+int compareKeys(const SortKey &a, const SortKey &b) {
     if (a.rank != b.rank)
         return a.rank < b.rank ? -1 : 1;
     if (a.rank == 3)
@@ -218,8 +211,7 @@ int compareKeys(const SortKey &a, const SortKey &b)
 
 // --- FieldCode -------------------------------------------------------------------------------
 
-FieldCode::FieldCode(const QString &code)
-{
+FieldCode::FieldCode(const QString &code) {
     if (code.size() == 4) {
         m_value = pack(char(code[0].unicode()), char(code[1].unicode()), char(code[2].unicode()),
                        char(code[3].unicode()));
@@ -229,18 +221,17 @@ FieldCode::FieldCode(const QString &code)
         if (ascii && isValid(m_value))
             return;
     }
-    throw StoreError(QStringLiteral("\"%1\" is not a field name: a field name has four letters.").arg(code));
+    throw StoreError(
+        QStringLiteral("\"%1\" is not a field name: a field name has four letters.").arg(code));
 }
 
-FieldCode FieldCode::fromRaw(quint32 raw)
-{
+FieldCode FieldCode::fromRaw(quint32 raw) {
     FieldCode code;
     code.m_value = raw;
     return code;
 }
 
-bool FieldCode::isValid(quint32 raw)
-{
+bool FieldCode::isValid(quint32 raw) {
     for (int shift = 0; shift < 32; shift += 8) {
         const quint32 c = (raw >> shift) & 0xFF;
         if (c <= 0x20 || c >= 0x7F)
@@ -249,16 +240,15 @@ bool FieldCode::isValid(quint32 raw)
     return true;
 }
 
-QString FieldCode::toString() const
-{
-    const char chars[4] = {char(m_value >> 24), char(m_value >> 16), char(m_value >> 8), char(m_value)};
+QString FieldCode::toString() const {
+    const char chars[4] = {char(m_value >> 24), char(m_value >> 16), char(m_value >> 8),
+                           char(m_value)};
     return QString::fromLatin1(chars, 4);
 }
 
 // --- FieldValue ------------------------------------------------------------------------------
 
-FieldValue::FieldValue(const QDateTime &when)
-{
+FieldValue::FieldValue(const QDateTime &when) {
     if (when.isValid()) {
         // Values are kept to the second, as they are stored.
         QDateTime local = when.toLocalTime();
@@ -267,8 +257,7 @@ FieldValue::FieldValue(const QDateTime &when)
     }
 }
 
-QString FieldValue::toText() const
-{
+QString FieldValue::toText() const {
     switch (type()) {
     case Type::None:
         return {};
@@ -292,8 +281,7 @@ QString FieldValue::toText() const
     return {};
 }
 
-bool FieldValue::toBool() const
-{
+bool FieldValue::toBool() const {
     switch (type()) {
     case Type::Boolean:
         return std::get<bool>(m_data);
@@ -304,8 +292,7 @@ bool FieldValue::toBool() const
     }
 }
 
-double FieldValue::toNumber() const
-{
+double FieldValue::toNumber() const {
     switch (type()) {
     case Type::Integer:
         return std::get<qint16>(m_data);
@@ -320,22 +307,19 @@ double FieldValue::toNumber() const
     }
 }
 
-QDateTime FieldValue::toDateTime() const
-{
+QDateTime FieldValue::toDateTime() const {
     return type() == Type::DateTime ? std::get<QDateTime>(m_data) : QDateTime();
 }
 
 // --- Fields, Record, Records -----------------------------------------------------------------
 
-Field &Fields::add(FieldCode code, FieldKind kind)
-{
+Field &Fields::add(FieldCode code, FieldKind kind) {
     if (Field *existing = find(code))
         return *existing;
     return m_fields.emplace_back(code, kind);
 }
 
-const Field *Fields::find(FieldCode code) const
-{
+const Field *Fields::find(FieldCode code) const {
     for (const Field &f : m_fields) {
         if (f.code() == code)
             return &f;
@@ -343,25 +327,21 @@ const Field *Fields::find(FieldCode code) const
     return nullptr;
 }
 
-Field *Fields::find(FieldCode code)
-{
+Field *Fields::find(FieldCode code) {
     return const_cast<Field *>(std::as_const(*this).find(code));
 }
 
-Field &Fields::item(FieldCode code)
-{
+Field &Fields::item(FieldCode code) {
     return const_cast<Field &>(std::as_const(*this).item(code));
 }
 
-const Field &Fields::item(FieldCode code) const
-{
+const Field &Fields::item(FieldCode code) const {
     if (const Field *f = find(code))
         return *f;
     throw StoreError(QStringLiteral("There is no field \"%1\".").arg(codeTextForMessage(code)));
 }
 
-bool Fields::remove(FieldCode code)
-{
+bool Fields::remove(FieldCode code) {
     const auto it = std::find_if(m_fields.begin(), m_fields.end(),
                                  [code](const Field &f) { return f.code() == code; });
     if (it == m_fields.end())
@@ -370,69 +350,64 @@ bool Fields::remove(FieldCode code)
     return true;
 }
 
-FieldValue Record::value(FieldCode code) const
-{
+FieldValue Record::value(FieldCode code) const {
     const Field *f = m_fields.find(code);
     return f ? f->value() : FieldValue();
 }
 
-QString Record::text(FieldCode code) const
-{
+QString Record::text(FieldCode code) const {
     const Field *f = m_fields.find(code);
     return f ? f->value().toText() : QString();
 }
 
-Record &Records::add()
-{
+Record &Records::add() {
     if (m_records.size() >= std::size_t(Pdb::kMaxRecords))
         throw StoreError(QStringLiteral("A database holds at most 65,535 records."));
     return *m_records.emplace_back(std::make_unique<Record>());
 }
 
-void Records::check(int number) const
-{
+void Records::check(int number) const {
     if (number < 1 || number > count()) {
-        throw StoreError(count() == 0 ? QStringLiteral("There is no record %1: the database is empty.").arg(number)
-                                      : QStringLiteral("There is no record %1: the database holds %2.")
-                                            .arg(number)
-                                            .arg(count()));
+        throw StoreError(
+            count() == 0
+                ? QStringLiteral("There is no record %1: the database is empty.").arg(number)
+                : QStringLiteral("There is no record %1: the database holds %2.")
+                      .arg(number)
+                      .arg(count()));
     }
 }
 
-Record &Records::item(int number)
-{
+Record &Records::item(int number) {
     check(number);
     return *m_records[std::size_t(number - 1)];
 }
 
-const Record &Records::item(int number) const
-{
+const Record &Records::item(int number) const {
     check(number);
     return *m_records[std::size_t(number - 1)];
 }
 
-void Records::remove(int number)
-{
+void Records::remove(int number) {
     check(number);
     m_records.erase(m_records.begin() + (number - 1));
 }
 
 // --- PalmDatabase ----------------------------------------------------------------------------
 
-PalmDatabase::PalmDatabase() : m_type(4, '\0'), m_creator(4, '\0') {}
+PalmDatabase::PalmDatabase()
+    : m_type(4, '\0')
+    , m_creator(4, '\0') {
+}
 
-void PalmDatabase::setType(const QString &type)
-{
+void PalmDatabase::setType(const QString &type) {
     m_type = fourChars(type, "type");
 }
 
-void PalmDatabase::setCreator(const QString &creator)
-{
+void PalmDatabase::setCreator(const QString &creator) {
     m_creator = fourChars(creator, "creator");
 }
 
-void PalmDatabase::setName(const QString &name)
-{
+void PalmDatabase::setName(const QString &name) {
     QByteArray bytes;
     if (name.isEmpty() || !Cp1252::encode(name, bytes) || bytes.size() > Pdb::kMaxNameBytes ||
         bytes.contains('\0')) {
@@ -441,18 +416,15 @@ void PalmDatabase::setName(const QString &name)
     m_name = name;
 }
 
-QString PalmDatabase::type() const
-{
+QString PalmDatabase::type() const {
     return Cp1252::decode(m_type.constData(), m_type.size());
 }
 
-QString PalmDatabase::creator() const
-{
+QString PalmDatabase::creator() const {
     return Cp1252::decode(m_creator.constData(), m_creator.size());
 }
 
-void PalmDatabase::write(Record &record, FieldCode code, FieldValue value, FieldKind kind)
-{
+void PalmDatabase::write(Record &record, FieldCode code, FieldValue value, FieldKind kind) {
     Field *field = record.fields().find(code);
     if (!field) {
         m_fieldList.add(code, kind);
@@ -461,8 +433,7 @@ void PalmDatabase::write(Record &record, FieldCode code, FieldValue value, Field
     field->setValue(std::move(value));
 }
 
-QStringList PalmDatabase::listValues(FieldCode code, const QString &emptyText) const
-{
+QStringList PalmDatabase::listValues(FieldCode code, const QString &emptyText) const {
     QStringList values;
     values.reserve(m_records.count());
     for (const auto &record : m_records.raw()) {
@@ -472,8 +443,8 @@ QStringList PalmDatabase::listValues(FieldCode code, const QString &emptyText) c
     return values;
 }
 
-void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second, bool secondAscending)
-{
+void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second,
+                        bool secondAscending) {
     const std::optional<FieldCode> secondCode =
         second.isEmpty() ? std::nullopt : std::optional<FieldCode>(FieldCode(second));
     auto &records = m_records.raw();
@@ -507,11 +478,11 @@ void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second, 
     records = std::move(sorted);
 }
 
-QByteArray PalmDatabase::toBytes() const
-{
+QByteArray PalmDatabase::toBytes() const {
     const auto &records = m_records.raw();
     if (m_fieldList.count() > 0xFFFF)
-        throw StoreError(QStringLiteral("The database %1 has too many fields to store.").arg(m_name));
+        throw StoreError(
+            QStringLiteral("The database %1 has too many fields to store.").arg(m_name));
 
     Pdb::Header header;
     header.name = m_name;
@@ -541,7 +512,8 @@ QByteArray PalmDatabase::toBytes() const
         container.beginRecord(int(i));
         const Fields &fields = records[i]->fields();
         if (fields.count() > 0xFFFF)
-            throw StoreError(QStringLiteral("A record of %1 has too many fields to store.").arg(m_name));
+            throw StoreError(
+                QStringLiteral("A record of %1 has too many fields to store.").arg(m_name));
         w.u16(quint16(fields.count()));
         for (const Field &f : fields) {
             w.u32(f.code().raw());
@@ -552,8 +524,7 @@ QByteArray PalmDatabase::toBytes() const
     return out;
 }
 
-std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, const QString &label)
-{
+std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, const QString &label) {
     const Pdb::Layout layout = Pdb::parse(bytes, label);
     auto db = std::make_unique<PalmDatabase>();
     db->m_name = layout.header.name;
@@ -564,9 +535,10 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
 
     if (layout.appInfo.isEmpty()) {
         if (!layout.records.empty()) {
-            throw StoreError(QStringLiteral("The file %1 holds records without a field list; it was "
-                                            "not written by Vowline.")
-                                 .arg(label));
+            throw StoreError(
+                QStringLiteral("The file %1 holds records without a field list; it was "
+                               "not written by Vowline.")
+                    .arg(label));
         }
         return db;
     }
@@ -577,10 +549,11 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
     }
     const quint16 version = a.u16();
     if (version == 0 || version > kEncodingVersion) {
-        throw StoreError(QStringLiteral("The file %1 was written in format %2, which this version of "
-                                        "Vowline Desktop cannot read.")
-                             .arg(label)
-                             .arg(version));
+        throw StoreError(
+            QStringLiteral("The file %1 was written in format %2, which this version of "
+                           "Vowline Desktop cannot read.")
+                .arg(label)
+                .arg(version));
     }
     const quint16 fieldCount = a.u16();
     db->m_fieldList.reserve(fieldCount);
@@ -615,16 +588,15 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
     return db;
 }
 
-void PalmDatabase::save(const QString &path) const
-{
+void PalmDatabase::save(const QString &path) const {
     writeFileAtomically(path, toBytes());
 }
 
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
-{
+void writeFileAtomically(const QString &path, const QByteArray &bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
+        throw StoreError(
+            QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         const QString reason = file.errorString();

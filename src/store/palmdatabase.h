@@ -35,8 +35,7 @@ public:
 
 private:
     FieldCode() = default;
-    static constexpr quint32 pack(char a, char b, char c, char d)
-    {
+    static constexpr quint32 pack(char a, char b, char c, char d) {
         return (quint32(quint8(a)) << 24) | (quint32(quint8(b)) << 16) | (quint32(quint8(c)) << 8) |
                quint32(quint8(d));
     }
@@ -50,12 +49,17 @@ public:
     enum class Type : quint8 { None, Text, Boolean, DateTime, Integer, Double };
 
     FieldValue() = default;
-    FieldValue(const QString &text) : m_data(text) {}          // NOLINT
-    FieldValue(const char *text) : m_data(QString::fromUtf8(text)) {} // NOLINT
-    FieldValue(bool value) : m_data(value) {}                  // NOLINT
-    FieldValue(const QDateTime &when);                         // NOLINT: invalid means none
-    FieldValue(qint16 value) : m_data(value) {}                // NOLINT
-    FieldValue(double value) : m_data(value) {}                // NOLINT
+    FieldValue(const QString &text)
+        : m_data(text) {} // NOLINT
+    FieldValue(const char *text)
+        : m_data(QString::fromUtf8(text)) {} // NOLINT
+    FieldValue(bool value)
+        : m_data(value) {}             // NOLINT
+    FieldValue(const QDateTime &when); // NOLINT: invalid means none
+    FieldValue(qint16 value)
+        : m_data(value) {} // NOLINT
+    FieldValue(double value)
+        : m_data(value) {}    // NOLINT
     FieldValue(int) = delete; // say which: qint16 or double
 
     Type type() const { return Type(m_data.index()); }
@@ -79,7 +83,9 @@ private:
 
 class Field {
 public:
-    Field(FieldCode code, FieldKind kind) : m_code(code), m_kind(kind) {}
+    Field(FieldCode code, FieldKind kind)
+        : m_code(code)
+        , m_kind(kind) {}
     FieldCode code() const { return m_code; }
     FieldKind kind() const { return m_kind; }
     const FieldValue &value() const { return m_value; }
@@ -177,8 +183,7 @@ public:
     QStringList listValues(FieldCode code, const QString &emptyText = {}) const;
     // Fills any target with addItem(QString) (a combo box, a list box) the same way.
     template <class Target>
-    void fillList(Target &target, FieldCode code, const QString &emptyText = {}) const
-    {
+    void fillList(Target &target, FieldCode code, const QString &emptyText = {}) const {
         for (const QString &value : listValues(code, emptyText))
             target.addItem(value);
     }

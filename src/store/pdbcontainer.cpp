@@ -3,28 +3,25 @@
 #include "bytes.h"
 #include "cp1252.h"
 
-
 namespace Pdb {
 
 namespace {
 
 const QDate kPalmEpoch(1904, 1, 1);
 
-QString fileProblem(const QString &label, const QString &problem)
-{
-    return QStringLiteral("The file %1 is not a readable Palm database: it %2.").arg(label, problem);
+QString fileProblem(const QString &label, const QString &problem) {
+    return QStringLiteral("The file %1 is not a readable Palm database: it %2.")
+        .arg(label, problem);
 }
 
 } // namespace
 
-qint64 wallClockSeconds(const QDateTime &when)
-{
+qint64 wallClockSeconds(const QDateTime &when) {
     const qint64 days = when.date().toJulianDay() - kPalmEpoch.toJulianDay();
     return days * 86400 + when.time().msecsSinceStartOfDay() / 1000;
 }
 
-QDateTime fromWallClockSeconds(qint64 seconds, bool *ok)
-{
+QDateTime fromWallClockSeconds(qint64 seconds, bool *ok) {
     // Stay within years 1 to 9999 so that dates stay sane and the arithmetic cannot overflow.
     constexpr qint64 kLimit = qint64(3652059) * 86400;
     if (seconds < -kLimit || seconds > kLimit) {
@@ -42,8 +39,7 @@ QDateTime fromWallClockSeconds(qint64 seconds, bool *ok)
     return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(rest * 1000)));
 }
 
-quint32 toPalmDate(const QDateTime &when)
-{
+quint32 toPalmDate(const QDateTime &when) {
     if (!when.isValid())
         return 0;
     const qint64 s = wallClockSeconds(when.toLocalTime());
@@ -52,8 +48,7 @@ quint32 toPalmDate(const QDateTime &when)
     return s > 0xFFFFFFFFLL ? 0xFFFFFFFFu : quint32(s);
 }
 
-QDateTime fromPalmDate(quint32 seconds)
-{
+QDateTime fromPalmDate(quint32 seconds) {
     if (seconds == 0)
         return {};
     if (seconds & 0x80000000u) {
@@ -64,13 +59,12 @@ QDateTime fromPalmDate(quint32 seconds)
     return QDateTime::fromSecsSinceEpoch(qint32(seconds));
 }
 
-Layout parse(QByteArrayView file, const QString &label)
-{
+Layout parse(QByteArrayView file, const QString &label) {
     const qsizetype size = file.size();
     if (size < kHeaderSize) {
         throw StoreError(fileProblem(
-            label, QStringLiteral("is only %1 bytes long, shorter than a database header")
-                       .arg(size)));
+            label,
+            QStringLiteral("is only %1 bytes long, shorter than a database header").arg(size)));
     }
     ByteReader in(file, QStringLiteral("The header of %1").arg(label));
     Layout layout;
@@ -98,7 +92,8 @@ Layout parse(QByteArrayView file, const QString &label)
     const qint64 tableEnd = qint64(kHeaderSize) + qint64(count) * kEntrySize;
     if (tableEnd > size) {
         throw StoreError(fileProblem(
-            label, QStringLiteral("claims %1 records but is only %2 bytes long").arg(count).arg(size)));
+            label,
+            QStringLiteral("claims %1 records but is only %2 bytes long").arg(count).arg(size)));
     }
 
     auto checkBlock = [&](quint32 offset, const char *what) {
@@ -126,12 +121,12 @@ Layout parse(QByteArrayView file, const QString &label)
         }
         if (e.offset < previous) {
             throw StoreError(fileProblem(
-                label, QStringLiteral("has record offsets that go backwards at record %1").arg(i + 1)));
+                label,
+                QStringLiteral("has record offsets that go backwards at record %1").arg(i + 1)));
         }
         if (appInfoId != 0 && e.offset < appInfoId) {
             throw StoreError(fileProblem(
-                label,
-                QStringLiteral("places record %1 before its application block").arg(i + 1)));
+                label, QStringLiteral("places record %1 before its application block").arg(i + 1)));
         }
         previous = e.offset;
     }
@@ -151,12 +146,13 @@ Layout parse(QByteArrayView file, const QString &label)
     return layout;
 }
 
-Writer::Writer(QByteArray &out, const Header &header, int recordCount) : m_out(out)
-{
+Writer::Writer(QByteArray &out, const Header &header, int recordCount)
+    : m_out(out) {
     ByteWriter w(m_out);
     QByteArray name;
     if (!Cp1252::encode(header.name, name) || name.size() > kMaxNameBytes)
-        throw StoreError(QStringLiteral("The database name \"%1\" cannot be stored.").arg(header.name));
+        throw StoreError(
+            QStringLiteral("The database name \"%1\" cannot be stored.").arg(header.name));
     name.resize(32, '\0');
     w.bytes(name);
     w.u16(header.attributes);
@@ -174,8 +170,8 @@ Writer::Writer(QByteArray &out, const Header &header, int recordCount) : m_out(o
     w.u16(quint16(recordCount));
     m_tableAt = w.size();
     for (int i = 0; i < recordCount; ++i) {
-        w.u32(0);         // offset, set by beginRecord()
-        w.u8(0);          // attributes
+        w.u32(0);                          // offset, set by beginRecord()
+        w.u8(0);                           // attributes
         const quint32 id = quint32(i + 1); // unique, non-zero, fits 24 bits for 65,535 records
         w.u8(quint8(id >> 16));
         w.u16(quint16(id & 0xFFFF));
@@ -183,15 +179,13 @@ Writer::Writer(QByteArray &out, const Header &header, int recordCount) : m_out(o
     w.u16(0); // the customary two-byte gap
 }
 
-void Writer::appInfo(QByteArrayView block)
-{
+void Writer::appInfo(QByteArrayView block) {
     ByteWriter w(m_out);
     w.patchU32(kHeaderSize - 26, quint32(m_out.size()));
     w.bytes(block);
 }
 
-void Writer::beginRecord(int index)
-{
+void Writer::beginRecord(int index) {
     ByteWriter(m_out).patchU32(m_tableAt + qsizetype(index) * kEntrySize, quint32(m_out.size()));
 }
 

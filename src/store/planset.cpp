@@ -14,8 +14,7 @@ namespace {
 const QString kDatabaseError = QStringLiteral("Database Error");
 
 // The words each database is reported with when it cannot be read.
-QString loadErrorText(DbId id)
-{
+QString loadErrorText(DbId id) {
     switch (id) {
     case DbId::Party:
         return QStringLiteral("Error loading Party Database");
@@ -39,16 +38,14 @@ QString loadErrorText(DbId id)
     return {};
 }
 
-QString defaultFilePath(const QString &programFolder, const Schema::DatabaseInfo &info)
-{
+QString defaultFilePath(const QString &programFolder, const Schema::DatabaseInfo &info) {
     return programFolder + u'/' + Schema::kDefaultsFolder + u'/' + info.defaultFile;
 }
 
 // Opens one database of a set: its own file, else its default seed, else a new one.
 std::unique_ptr<PalmDatabase> openOrSeed(const TB4Server &server, const QString &path,
                                          const Schema::DatabaseInfo &info,
-                                         const QString &programFolder)
-{
+                                         const QString &programFolder) {
     if (fileExists(path))
         return server.OpenDatabase(path);
     if (!info.defaultFile.isEmpty()) {
@@ -62,8 +59,7 @@ std::unique_ptr<PalmDatabase> openOrSeed(const TB4Server &server, const QString 
 // Loads the nine databases in order from `folder`; `report` decides what a failure shows.
 void loadSet(PlanSet &set, const TB4Server &server, const QString &folder,
              const QString &programFolder,
-             const std::function<void(DbId, const StoreError &)> &report)
-{
+             const std::function<void(DbId, const StoreError &)> &report) {
     set.pointPathsAt(folder);
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         try {
@@ -78,8 +74,7 @@ void loadSet(PlanSet &set, const TB4Server &server, const QString &folder,
 
 } // namespace
 
-bool PlanSet::isOpen() const
-{
+bool PlanSet::isOpen() const {
     for (const auto &db : m_dbs) {
         if (!db)
             return false;
@@ -87,45 +82,38 @@ bool PlanSet::isOpen() const
     return true;
 }
 
-PalmDatabase &PlanSet::db(DbId id)
-{
+PalmDatabase &PlanSet::db(DbId id) {
     return const_cast<PalmDatabase &>(std::as_const(*this).db(id));
 }
 
-const PalmDatabase &PlanSet::db(DbId id) const
-{
+const PalmDatabase &PlanSet::db(DbId id) const {
     const auto &db = m_dbs[std::size_t(id)];
     if (!db)
         throw StoreError(QStringLiteral("No wedding plan is open."));
     return *db;
 }
 
-void PlanSet::setDatabase(DbId id, std::unique_ptr<PalmDatabase> db)
-{
+void PlanSet::setDatabase(DbId id, std::unique_ptr<PalmDatabase> db) {
     m_dbs[std::size_t(id)] = std::move(db);
 }
 
-void PlanSet::pointPathsAt(const QString &folder)
-{
+void PlanSet::pointPathsAt(const QString &folder) {
     for (const Schema::DatabaseInfo &info : Schema::kDatabases)
         m_paths[std::size_t(info.id)] = folder + u'/' + info.fileName;
 }
 
-void PlanSet::release()
-{
+void PlanSet::release() {
     for (auto &db : m_dbs)
         db.reset();
 }
 
-bool fileExists(const QString &path)
-{
+bool fileExists(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly);
 }
 
 void loadSetFromFolder(PlanSet &set, const TB4Server &server, const QString &folder,
-                       const QString &programFolder, Prompter &prompter)
-{
+                       const QString &programFolder, Prompter &prompter) {
     loadSet(set, server, folder, programFolder, [&](DbId id, const StoreError &error) {
         prompter.tell(loadErrorText(id) + u'\r' + error.description() + u'\r' +
                           QStringLiteral("The file is left as it is; this plan opens without it."),
@@ -134,8 +122,7 @@ void loadSetFromFolder(PlanSet &set, const TB4Server &server, const QString &fol
 }
 
 void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &user,
-                        const QString &programFolder, Prompter &prompter)
-{
+                        const QString &programFolder, Prompter &prompter) {
     QString folder;
     try {
         folder = server.PalmUserBackupPath(user);
@@ -150,8 +137,7 @@ void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &us
 }
 
 void buildDefaultSet(PlanSet &set, const TB4Server &server, const QString &programFolder,
-                     Prompter &prompter)
-{
+                     Prompter &prompter) {
     struct Seed {
         DbId id;
         const char *missing;
@@ -185,17 +171,15 @@ void buildDefaultSet(PlanSet &set, const TB4Server &server, const QString &progr
 }
 
 void refreshPlan(PlanSet &set, const TB4Server &server, const QString &programFolder,
-                 bool buildDefault, PlanView &view, Prompter &prompter)
-{
+                 bool buildDefault, PlanView &view, Prompter &prompter) {
     if (buildDefault) {
         buildDefaultSet(set, server, programFolder, prompter);
         // A fresh plan has nothing a refresh could stumble on; should one fail all the same,
         // the others still run.
-        for (auto refresh : {&PlanView::FillFilterBoxes, &PlanView::RefreshCaption,
-                             &PlanView::UpdateDetails, &PlanView::UpdateGuestGrid,
-                             &PlanView::UpdatePartyGrid, &PlanView::UpdateVendorsGrid,
-                             &PlanView::UpdateTasks, &PlanView::UpdatePayments,
-                             &PlanView::UpdateTableGrid}) {
+        for (auto refresh :
+             {&PlanView::FillFilterBoxes, &PlanView::RefreshCaption, &PlanView::UpdateDetails,
+              &PlanView::UpdateGuestGrid, &PlanView::UpdatePartyGrid, &PlanView::UpdateVendorsGrid,
+              &PlanView::UpdateTasks, &PlanView::UpdatePayments, &PlanView::UpdateTableGrid}) {
             try {
                 (view.*refresh)();
             } catch (const std::exception &) {
@@ -216,9 +200,10 @@ void refreshPlan(PlanSet &set, const TB4Server &server, const QString &programFo
     };
     const Step steps[] = {
         {&PlanView::UpdateDetails,
-         QStringLiteral("There are currently no Wedding Details associated with this Wedding Plan.  "
-                        "If this is a new wedding plan, or your first time to run Vowline Desktop, "
-                        "you may ignore this message.")},
+         QStringLiteral(
+             "There are currently no Wedding Details associated with this Wedding Plan.  "
+             "If this is a new wedding plan, or your first time to run Vowline Desktop, "
+             "you may ignore this message.")},
         {&PlanView::UpdatePartyGrid, listError.arg(QStringLiteral("Wedding Party List"))},
         {&PlanView::UpdateGuestGrid, listError.arg(QStringLiteral("Wedding Guests List"))},
         {&PlanView::UpdateVendorsGrid, listError.arg(QStringLiteral("Wedding Vendors List"))},

@@ -30,8 +30,7 @@ public:
     virtual void setBusy(bool busy) = 0;
 
     // Shorthand for a plain message with an OK button.
-    void tell(const QString &text, const QString &title, Icon icon = Icon::None)
-    {
+    void tell(const QString &text, const QString &title, Icon icon = Icon::None) {
         message(text, title, icon, Buttons::Ok);
     }
 };
@@ -39,7 +38,10 @@ public:
 // Shows the busy pointer for the lifetime of the object.
 class BusyPointer {
 public:
-    explicit BusyPointer(Prompter &prompter) : m_prompter(prompter) { m_prompter.setBusy(true); }
+    explicit BusyPointer(Prompter &prompter)
+        : m_prompter(prompter) {
+        m_prompter.setBusy(true);
+    }
     ~BusyPointer() { m_prompter.setBusy(false); }
     BusyPointer(const BusyPointer &) = delete;
     BusyPointer &operator=(const BusyPointer &) = delete;

@@ -2,8 +2,7 @@
 
 namespace Schema {
 
-void defineDetailsRecord(PalmDatabase &plan)
-{
+void defineDetailsRecord(PalmDatabase &plan) {
     for (const FieldDef &f : kDetailsFields)
         plan.fieldList().add(f.code, f.kind);
     Record &details = plan.records().add();

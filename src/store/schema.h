@@ -9,7 +9,17 @@
 // The nine databases of a wedding plan and the fields of their records.
 namespace Schema {
 
-enum class DbId : int { Party, Guest, Plan, Tasks, RelTypes, TimeFrames, Vendors, VenTypes, Tables };
+enum class DbId : int {
+    Party,
+    Guest,
+    Plan,
+    Tasks,
+    RelTypes,
+    TimeFrames,
+    Vendors,
+    VenTypes,
+    Tables
+};
 constexpr int kDatabaseCount = 9;
 
 inline constexpr QLatin1StringView kCreator{"Vowl"};
@@ -17,30 +27,49 @@ inline constexpr QLatin1StringView kDefaultsFolder{"defaults"};
 
 struct DatabaseInfo {
     DbId id;
-    QLatin1StringView fileName; // inside the set's folder
-    QLatin1StringView name;     // the database name in the PDB header
-    QLatin1StringView type;     // the type code
+    QLatin1StringView fileName;    // inside the set's folder
+    QLatin1StringView name;        // the database name in the PDB header
+    QLatin1StringView type;        // the type code
     QLatin1StringView defaultFile; // the seed in the defaults folder, or empty
 };
 
 inline constexpr std::array<DatabaseInfo, kDatabaseCount> kDatabases{{
-    {DbId::Party, QLatin1StringView("VowlPartyDB.pdb"), QLatin1StringView("VowlPartyDB"), QLatin1StringView("prty"), {}},
-    {DbId::Guest, QLatin1StringView("VowlGuestDB.pdb"), QLatin1StringView("VowlGuestDB"), QLatin1StringView("gues"), {}},
-    {DbId::Plan, QLatin1StringView("VowlineDB.pdb"), QLatin1StringView("VowlineDB"), QLatin1StringView("DATA"), {}},
-    {DbId::Tasks, QLatin1StringView("VowlEventsDB.pdb"), QLatin1StringView("VowlEventsDB"), QLatin1StringView("todo"),
-     QLatin1StringView("VowlEventsM.pdb")},
-    {DbId::RelTypes, QLatin1StringView("VowlRelTypes.pdb"), QLatin1StringView("VowlRelTypes"), QLatin1StringView("ptyp"),
-     QLatin1StringView("VowlRelTypes.pdb")},
+    {DbId::Party,
+     QLatin1StringView("VowlPartyDB.pdb"),
+     QLatin1StringView("VowlPartyDB"),
+     QLatin1StringView("prty"),
+     {}},
+    {DbId::Guest,
+     QLatin1StringView("VowlGuestDB.pdb"),
+     QLatin1StringView("VowlGuestDB"),
+     QLatin1StringView("gues"),
+     {}},
+    {DbId::Plan,
+     QLatin1StringView("VowlineDB.pdb"),
+     QLatin1StringView("VowlineDB"),
+     QLatin1StringView("DATA"),
+     {}},
+    {DbId::Tasks, QLatin1StringView("VowlEventsDB.pdb"), QLatin1StringView("VowlEventsDB"),
+     QLatin1StringView("todo"), QLatin1StringView("VowlEventsM.pdb")},
+    {DbId::RelTypes, QLatin1StringView("VowlRelTypes.pdb"), QLatin1StringView("VowlRelTypes"),
+     QLatin1StringView("ptyp"), QLatin1StringView("VowlRelTypes.pdb")},
     {DbId::TimeFrames, QLatin1StringView("VowlTimeFrames.pdb"), QLatin1StringView("VowlTimeFrames"),
      QLatin1StringView("time"), QLatin1StringView("VowlTimeFrames.pdb")},
-    {DbId::Vendors, QLatin1StringView("VowlVendDB.pdb"), QLatin1StringView("VowlVendDB"), QLatin1StringView("vend"), {}},
-    {DbId::VenTypes, QLatin1StringView("VowlVenTypes.pdb"), QLatin1StringView("VowlVenTypes"), QLatin1StringView("vtyp"),
-     QLatin1StringView("VowlVenTypes.pdb")},
-    {DbId::Tables, QLatin1StringView("Vowl_tables.pdb"), QLatin1StringView("Vowl_tables"), QLatin1StringView("tabl"), {}},
+    {DbId::Vendors,
+     QLatin1StringView("VowlVendDB.pdb"),
+     QLatin1StringView("VowlVendDB"),
+     QLatin1StringView("vend"),
+     {}},
+    {DbId::VenTypes, QLatin1StringView("VowlVenTypes.pdb"), QLatin1StringView("VowlVenTypes"),
+     QLatin1StringView("vtyp"), QLatin1StringView("VowlVenTypes.pdb")},
+    {DbId::Tables,
+     QLatin1StringView("Vowl_tables.pdb"),
+     QLatin1StringView("Vowl_tables"),
+     QLatin1StringView("tabl"),
+     {}},
 }};
 
-constexpr const DatabaseInfo &info(DbId id)
-{
+constexpr const DatabaseInfo &info(DbId id) {
     return kDatabases[std::size_t(id)];
 }
 

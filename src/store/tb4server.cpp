@@ -4,19 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 
-TB4Server::TB4Server(HotSyncLocations where)
-{
+TB4Server::TB4Server(HotSyncLocations where) {
     setLocations(std::move(where));
 }
 
-void TB4Server::setLocations(HotSyncLocations where)
-{
+void TB4Server::setLocations(HotSyncLocations where) {
     m_where = std::move(where);
     m_sources = m_where.sources();
 }
 
-QStringList TB4Server::PalmUserList() const
-{
+QStringList TB4Server::PalmUserList() const {
     QStringList all;
     for (const auto &source : m_sources) {
         for (const QString &user : source->users()) {
@@ -27,8 +24,7 @@ QStringList TB4Server::PalmUserList() const
     return all;
 }
 
-QString TB4Server::LastHotSyncUser() const
-{
+QString TB4Server::LastHotSyncUser() const {
     for (const auto &source : m_sources) {
         const QString user = source->lastUser();
         if (!user.isEmpty())
@@ -37,8 +33,7 @@ QString TB4Server::LastHotSyncUser() const
     return {};
 }
 
-const HotSyncSource &TB4Server::sourceOf(const QString &user) const
-{
+const HotSyncSource &TB4Server::sourceOf(const QString &user) const {
     // An exact match first, then one in another letter case, as users are picked by name.
     for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
         for (const auto &source : m_sources) {
@@ -49,35 +44,34 @@ const HotSyncSource &TB4Server::sourceOf(const QString &user) const
     throw StoreError(QStringLiteral("\"%1\" is not a Palm user of this computer.").arg(user));
 }
 
-QString TB4Server::PalmUserBackupPath(const QString &user) const
-{
+QString TB4Server::PalmUserBackupPath(const QString &user) const {
     return sourceOf(user).backupPath(user);
 }
 
-void TB4Server::PalmInstallFile(const QString &user, const QString &path) const
-{
+void TB4Server::PalmInstallFile(const QString &user, const QString &path) const {
     if (!QFileInfo(path).isFile()) {
-        throw StoreError(QStringLiteral("The file %1 cannot be queued for HotSync: it does not exist.")
-                             .arg(QDir::toNativeSeparators(path)));
+        throw StoreError(
+            QStringLiteral("The file %1 cannot be queued for HotSync: it does not exist.")
+                .arg(QDir::toNativeSeparators(path)));
     }
     sourceOf(user).install(user, path);
 }
 
-std::unique_ptr<PalmDatabase> TB4Server::OpenDatabase(const QString &path) const
-{
+std::unique_ptr<PalmDatabase> TB4Server::OpenDatabase(const QString &path) const {
     const QString label = QDir::toNativeSeparators(path);
     if (QFileInfo(path).isDir())
         throw StoreError(QStringLiteral("%1 is a folder, not a database file.").arg(label));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw StoreError(QStringLiteral("The file %1 cannot be opened: %2").arg(label, file.errorString()));
+        throw StoreError(
+            QStringLiteral("The file %1 cannot be opened: %2").arg(label, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw StoreError(QStringLiteral("The file %1 cannot be read: %2").arg(label, file.errorString()));
+        throw StoreError(
+            QStringLiteral("The file %1 cannot be read: %2").arg(label, file.errorString()));
     return PalmDatabase::fromBytes(bytes, label);
 }
 
-std::unique_ptr<PalmDatabase> TB4Server::NewDatabase() const
-{
+std::unique_ptr<PalmDatabase> TB4Server::NewDatabase() const {
     return std::make_unique<PalmDatabase>();
 }

@@ -7,8 +7,7 @@ Q_DECLARE_METATYPE(FieldValue)
 
 namespace {
 
-QStringList column(const PalmDatabase &db, FieldCode code)
-{
+QStringList column(const PalmDatabase &db, FieldCode code) {
     return db.listValues(code, QStringLiteral("-"));
 }
 
@@ -17,8 +16,7 @@ QStringList column(const PalmDatabase &db, FieldCode code)
 class TestComponent : public QObject {
     Q_OBJECT
 private slots:
-    void recordsAreNumberedFromOne()
-    {
+    void recordsAreNumberedFromOne() {
         PalmDatabase db;
         for (const char *name : {"a", "b", "c"})
             db.write(db.records().add(), "gnam", QString::fromLatin1(name));
@@ -34,8 +32,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, db.records().item(1));
     }
 
-    void writeRepairsMissingFields()
-    {
+    void writeRepairsMissingFields() {
         PalmDatabase db;
         Record &r = db.records().add();
         QVERIFY(!r.has("gtag"));
@@ -53,8 +50,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, FieldCode(QStringLiteral("ab c")));
     }
 
-    void valuesReadAsText_data()
-    {
+    void valuesReadAsText_data() {
         QTest::addColumn<FieldValue>("value");
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("number");
@@ -65,10 +61,10 @@ private slots:
         QTest::newRow("text True") << FieldValue("True") << "True" << 0.0 << true;
         QTest::newRow("integer") << FieldValue(qint16(-7)) << "-7" << -7.0 << false;
         QTest::newRow("double") << FieldValue(2.50) << "2.5" << 2.5 << false;
-        QTest::newRow("money text") << FieldValue("125.5 dollars") << "125.5 dollars" << 125.5 << false;
+        QTest::newRow("money text")
+            << FieldValue("125.5 dollars") << "125.5 dollars" << 125.5 << false;
     }
-    void valuesReadAsText()
-    {
+    void valuesReadAsText() {
         QFETCH(FieldValue, value);
         QFETCH(QString, text);
         QFETCH(double, number);
@@ -78,16 +74,14 @@ private slots:
         QCOMPARE(value.toBool(), truth);
     }
 
-    void datesKeepTheSecond()
-    {
+    void datesKeepTheSecond() {
         const QDateTime when(QDate(2027, 5, 1), QTime(9, 8, 7, 654));
         const FieldValue v(when);
         QCOMPARE(v.toDateTime(), QDateTime(QDate(2027, 5, 1), QTime(9, 8, 7)));
         QVERIFY(FieldValue(QDateTime()).isNone());
     }
 
-    void sortComparesLikeValues()
-    {
+    void sortComparesLikeValues() {
         PalmDatabase db;
         auto add = [&](const QString &tag, FieldValue ordr, FieldValue alrm) {
             Record &r = db.records().add();
@@ -106,12 +100,11 @@ private slots:
         add(QStringLiteral("two"), qint16(2), FieldValue());
         add(QStringLiteral("nine-nodate"), qint16(9), FieldValue());
         db.sort("ordr", true, QStringLiteral("alrm"), true);
-        QCOMPARE(column(db, "evnt"), QStringList({"none", "two", "nine-nodate", "nine-early",
-                                                  "nine-late", "ten"}));
+        QCOMPARE(column(db, "evnt"),
+                 QStringList({"none", "two", "nine-nodate", "nine-early", "nine-late", "ten"}));
     }
 
-    void sortTextIgnoresCaseAndKeepsTies()
-    {
+    void sortTextIgnoresCaseAndKeepsTies() {
         PalmDatabase db;
         int n = 0;
         for (const char *name : {"bob", "Carol", "alice", "Bob", "", "ALICE"}) {
@@ -122,14 +115,14 @@ private slots:
         db.records().add(); // lacks the name: sorts first
         db.write(db.records().add(), "gnot", QStringLiteral("8"));
         db.sort("gnam", true, QString(), true);
-        QCOMPARE(column(db, "gnam"), QStringList({"-", "-", "", "alice", "ALICE", "bob", "Bob", "Carol"}));
+        QCOMPARE(column(db, "gnam"),
+                 QStringList({"-", "-", "", "alice", "ALICE", "bob", "Bob", "Carol"}));
         QCOMPARE(column(db, "gnot"), QStringList({"-", "8", "5", "3", "6", "1", "4", "2"}));
         db.sort("gnam", false);
         QCOMPARE(column(db, "gnam").first(), QStringLiteral("Carol"));
     }
 
-    void fillListTakesAnyTarget()
-    {
+    void fillListTakesAnyTarget() {
         struct Recorder {
             QStringList items;
             void addItem(const QString &s) { items << s; }
@@ -142,8 +135,7 @@ private slots:
         QCOMPARE(target.items, QStringList({"Family", "", "Friends"}));
     }
 
-    void freshDetailsRecord()
-    {
+    void freshDetailsRecord() {
         PalmDatabase plan;
         Schema::defineDetailsRecord(plan);
         QCOMPARE(plan.fieldList().count(), 29);

@@ -6,8 +6,7 @@
 class TestNumbers : public QObject {
     Q_OBJECT
 private slots:
-    void numericValue_data()
-    {
+    void numericValue_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
         QTest::newRow("empty") << "" << 0.0;
@@ -26,15 +25,13 @@ private slots:
         QTest::newRow("dangling exponent") << "2e" << 2.0;
         QTest::newRow("huge") << "1e999" << 0.0;
     }
-    void numericValue()
-    {
+    void numericValue() {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(Numbers::numericValue(text), value);
     }
 
-    void integerRule_data()
-    {
+    void integerRule_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<int>("expected"); // -99999: does not fit
         QTest::newRow("half to even down") << 2.5 << 2;
@@ -46,8 +43,7 @@ private slots:
         QTest::newRow("too big") << 32767.6 << -99999;
         QTest::newRow("too small") << -40000.0 << -99999;
     }
-    void integerRule()
-    {
+    void integerRule() {
         QFETCH(double, value);
         QFETCH(int, expected);
         const auto got = Numbers::integerValue(value);
@@ -57,15 +53,13 @@ private slots:
             QCOMPARE(int(*got), expected);
     }
 
-    void clampedInteger()
-    {
+    void clampedInteger() {
         QCOMPARE(Numbers::clampedInteger(1e9), qint16(32767));
         QCOMPARE(Numbers::clampedInteger(-1e9), qint16(-32768));
         QCOMPARE(Numbers::clampedInteger(0.5), qint16(0));
     }
 
-    void numberText_data()
-    {
+    void numberText_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("whole") << 1500.0 << "1500";
@@ -75,8 +69,7 @@ private slots:
         QTest::newRow("no grouping") << 1234567.0 << "1234567";
         QTest::newRow("cents") << 0.1 + 0.2 << "0.3";
     }
-    void numberText()
-    {
+    void numberText() {
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(Numbers::numberText(value), text);

@@ -10,17 +10,14 @@
 
 namespace {
 
-quint32 be32(const QByteArray &b, int at)
-{
+quint32 be32(const QByteArray &b, int at) {
     return qFromBigEndian<quint32>(b.constData() + at);
 }
-quint16 be16(const QByteArray &b, int at)
-{
+quint16 be16(const QByteArray &b, int at) {
     return qFromBigEndian<quint16>(b.constData() + at);
 }
 
-std::unique_ptr<PalmDatabase> saveAndReopen(const PalmDatabase &db, const QString &path)
-{
+std::unique_ptr<PalmDatabase> saveAndReopen(const PalmDatabase &db, const QString &path) {
     db.save(path);
     return TB4Server(HotSyncLocations{}).OpenDatabase(path);
 }
@@ -30,8 +27,7 @@ std::unique_ptr<PalmDatabase> saveAndReopen(const PalmDatabase &db, const QStrin
 class TestPdbFormat : public QObject {
     Q_OBJECT
 private slots:
-    void everyValueKindRoundTrips()
-    {
+    void everyValueKindRoundTrips() {
         QTemporaryDir dir;
         PalmDatabase db;
         db.setName(QStringLiteral("VowlGuestDB"));
@@ -52,7 +48,7 @@ private slots:
         db.write(a, "vcos", 1234.5678);
         db.write(a, "gift", QStringLiteral("café € – “quoted”"));
         db.write(a, "rsvp", QString());
-        a.fields().add("gtag"); // present without a value
+        a.fields().add("gtag");         // present without a value
         Record &b = db.records().add(); // a record with no fields at all
         Q_UNUSED(b);
         Record &c = db.records().add();
@@ -101,19 +97,18 @@ private slots:
         QCOMPARE(rc.text("note"), QString::fromUtf8("line one\nline two\0with nul", 26));
     }
 
-    void westernTextStaysWindows1252()
-    {
+    void westernTextStaysWindows1252() {
         // Plain Western text must stay readable by handheld tools: stored as Windows-1252.
         PalmDatabase db;
         db.setName(QStringLiteral("T"));
         db.write(db.records().add(), "gnam", QStringLiteral("Renée €"));
         const QByteArray bytes = db.toBytes();
-        QVERIFY(bytes.contains(QByteArray("Ren\xE9" "e \x80")));
+        QVERIFY(bytes.contains(QByteArray("Ren\xE9"
+                                          "e \x80")));
         QVERIFY(!bytes.contains(QStringLiteral("Renée").toUtf8()));
     }
 
-    void headerIsStandard()
-    {
+    void headerIsStandard() {
         PalmDatabase db;
         db.setName(QStringLiteral("VowlineDB"));
         db.setType(QStringLiteral("DATA"));
@@ -126,7 +121,7 @@ private slots:
 
         QCOMPARE(QByteArray(b.constData(), 10), QByteArray("VowlineDB\0", 10));
         QVERIFY(be16(b, 32) & 0x0008); // backup bit
-        for (int at : {36, 40}) {       // creation and modification dates
+        for (int at : {36, 40}) {      // creation and modification dates
             const quint32 palm = be32(b, at);
             QVERIFY(palm & 0x80000000u); // 1904-based, not Unix
             const QDateTime when = Pdb::fromPalmDate(palm);
@@ -147,23 +142,22 @@ private slots:
             QVERIFY(offset > lastOffset && offset < quint32(b.size()));
             lastOffset = offset;
         }
-        QCOMPARE(be16(b, 78 + 8 * 300), quint16(0)); // the two-byte gap
+        QCOMPARE(be16(b, 78 + 8 * 300), quint16(0));      // the two-byte gap
         QCOMPARE(be32(b, 52), quint32(78 + 8 * 300 + 2)); // AppInfo right after it
     }
 
-    void unixDatesInHeaderAreRead()
-    {
+    void unixDatesInHeaderAreRead() {
         PalmDatabase db;
         db.setName(QStringLiteral("X"));
         QByteArray b = db.toBytes();
-        const qint64 unix = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC).toSecsSinceEpoch();
+        const qint64 unix =
+            QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC).toSecsSinceEpoch();
         qToBigEndian<quint32>(quint32(unix), b.data() + 36);
         const auto back = PalmDatabase::fromBytes(b, QStringLiteral("x.pdb"));
         QCOMPARE(back->created().toSecsSinceEpoch(), unix);
     }
 
-    void identityIsChecked()
-    {
+    void identityIsChecked() {
         PalmDatabase db;
         QVERIFY_THROWS_EXCEPTION(StoreError, db.setName(QString(32, u'x')));
         QVERIFY_THROWS_EXCEPTION(StoreError, db.setName(QStringLiteral("王")));
@@ -173,8 +167,7 @@ private slots:
         QCOMPARE(db.name().size(), 31);
     }
 
-    void recordLimit()
-    {
+    void recordLimit() {
         PalmDatabase db;
         db.records().reserve(65535);
         for (int i = 0; i < 65535; ++i)
@@ -183,15 +176,15 @@ private slots:
         QCOMPARE(db.records().count(), 65535);
     }
 
-    void failedSaveKeepsOldFile()
-    {
+    void failedSaveKeepsOldFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.pdb"));
         writeAll(path, "old contents");
         PalmDatabase db;
         db.setName(QStringLiteral("A"));
         // A folder where the file should be: the save must fail and say so.
-        QVERIFY_THROWS_EXCEPTION(StoreError, db.save(dir.filePath(QStringLiteral("a.pdb/inner.pdb"))));
+        QVERIFY_THROWS_EXCEPTION(StoreError,
+                                 db.save(dir.filePath(QStringLiteral("a.pdb/inner.pdb"))));
         QCOMPARE(readAll(path), QByteArray("old contents"));
         try {
             db.save(dir.filePath(QStringLiteral("missing/folder/a.pdb")));

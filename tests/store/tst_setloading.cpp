@@ -31,16 +31,14 @@ public:
     void SortTasks() override { call(QStringLiteral("SortTasks")); }
 
 private:
-    void call(const QString &name)
-    {
+    void call(const QString &name) {
         calls << name;
         if (failing.contains(name))
             throw StoreError(QStringLiteral("refresh failed"));
     }
 };
 
-void savePlanWithOwner(const QString &folder, const QString &owner)
-{
+void savePlanWithOwner(const QString &folder, const QString &owner) {
     PalmDatabase plan;
     plan.setName(QStringLiteral("VowlineDB"));
     Schema::defineDetailsRecord(plan);
@@ -48,8 +46,7 @@ void savePlanWithOwner(const QString &folder, const QString &owner)
     plan.save(folder + QStringLiteral("/VowlineDB.pdb"));
 }
 
-int count(DbId id)
-{
+int count(DbId id) {
     return appState().set.db(id).records().count();
 }
 
@@ -61,8 +58,7 @@ const auto kInfo = Prompter::Icon::Information;
 class TestSetLoading : public QObject {
     Q_OBJECT
 private slots:
-    void folderWithOnlyThePlan()
-    {
+    void folderWithOnlyThePlan() {
         TestProgramFolder program;
         QTemporaryDir plans;
         savePlanWithOwner(plans.path(), QStringLiteral("Romeo & Juliet"));
@@ -72,7 +68,8 @@ private slots:
         VERIFY_PROMPTS(prompter);
 
         QVERIFY(s.set.isOpen());
-        QCOMPARE(s.set.db(DbId::Plan).records().item(1).text("ownr"), QStringLiteral("Romeo & Juliet"));
+        QCOMPARE(s.set.db(DbId::Plan).records().item(1).text("ownr"),
+                 QStringLiteral("Romeo & Juliet"));
         for (DbId id : {DbId::Party, DbId::Guest, DbId::Vendors, DbId::Tables})
             QCOMPARE(count(id), 0);
         for (DbId id : {DbId::Tasks, DbId::RelTypes, DbId::TimeFrames, DbId::VenTypes})
@@ -82,12 +79,12 @@ private slots:
             QCOMPARE(s.set.path(info.id), plans.path() + u'/' + info.fileName);
     }
 
-    void defaultSetWithoutTimeframes()
-    {
+    void defaultSetWithoutTimeframes() {
         TestProgramFolder program;
         QVERIFY(QFile::remove(program.defaults() + QStringLiteral("/VowlTimeFrames.pdb")));
         ScriptedPrompter prompter;
-        prompter.expectMessage(QStringLiteral("There are no existing Timeframes."), kDefaultTitle, kInfo);
+        prompter.expectMessage(QStringLiteral("There are no existing Timeframes."), kDefaultTitle,
+                               kInfo);
         RecorderView view;
         AppState &s = appState();
         refreshPlan(s.set, s.server, program.path(), true, view, prompter);
@@ -96,19 +93,21 @@ private slots:
         QVERIFY(count(DbId::Tasks) > 0 && count(DbId::RelTypes) > 0 && count(DbId::VenTypes) > 0);
         QCOMPARE(count(DbId::Plan), 1);
         QCOMPARE(s.set.path(DbId::Tasks), program.defaults() + QStringLiteral("/VowlEventsM.pdb"));
-        QCOMPARE(s.set.path(DbId::TimeFrames), program.defaults() + QStringLiteral("/VowlTimeFrames.pdb"));
+        QCOMPARE(s.set.path(DbId::TimeFrames),
+                 program.defaults() + QStringLiteral("/VowlTimeFrames.pdb"));
         QCOMPARE(view.calls, QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
                                           "UpdateGuestGrid", "UpdatePartyGrid", "UpdateVendorsGrid",
                                           "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
     }
 
-    void taskDefaultIsTheMFile()
-    {
+    void taskDefaultIsTheMFile() {
         TestProgramFolder program;
         const QString d = program.defaults();
-        QVERIFY(QFile::rename(d + QStringLiteral("/VowlEventsM.pdb"), d + QStringLiteral("/VowlEventsDB.pdb")));
+        QVERIFY(QFile::rename(d + QStringLiteral("/VowlEventsM.pdb"),
+                              d + QStringLiteral("/VowlEventsDB.pdb")));
         ScriptedPrompter prompter;
-        prompter.expectMessage(QStringLiteral("There are no existing Wedding Tasks."), kDefaultTitle, kInfo);
+        prompter.expectMessage(QStringLiteral("There are no existing Wedding Tasks."),
+                               kDefaultTitle, kInfo);
         AppState &s = appState();
         buildDefaultSet(s.set, s.server, program.path(), prompter);
         VERIFY_PROMPTS(prompter);
@@ -120,12 +119,12 @@ private slots:
         QCOMPARE(count(DbId::Tasks), 0);
     }
 
-    void missingDefaultsFolder()
-    {
+    void missingDefaultsFolder() {
         TestProgramFolder program(false);
         ScriptedPrompter prompter;
-        for (const char *text : {"There are no existing Wedding Tasks.", "There are no existing Relation Types.",
-                                 "There are no existing Timeframes.", "There are no existing Vendor Types."})
+        for (const char *text :
+             {"There are no existing Wedding Tasks.", "There are no existing Relation Types.",
+              "There are no existing Timeframes.", "There are no existing Vendor Types."})
             prompter.expectMessage(QString::fromLatin1(text), kDefaultTitle, kInfo);
         AppState &s = appState();
         buildDefaultSet(s.set, s.server, program.path(), prompter);
@@ -133,8 +132,7 @@ private slots:
         QVERIFY(s.set.isOpen());
     }
 
-    void palmUserWithDamagedFiles()
-    {
+    void palmUserWithDamagedFiles() {
         TestProgramFolder program;
         QTemporaryDir palm;
         const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
@@ -146,22 +144,25 @@ private slots:
         s.server.setLocations(HotSyncLocations{root, QString()});
 
         ScriptedPrompter prompter;
-        prompter.expectMessage(QStringLiteral("Error loading Guest Database"), QStringLiteral("Database Error"), kInfo);
+        prompter.expectMessage(QStringLiteral("Error loading Guest Database"),
+                               QStringLiteral("Database Error"), kInfo);
         loadSetForPalmUser(s.set, s.server, QStringLiteral("Ann"), program.path(), prompter);
         VERIFY_PROMPTS(prompter); // the tables file fails without a word
         QCOMPARE(s.set.db(DbId::Plan).records().item(1).text("ownr"), QStringLiteral("Ann's plan"));
         QCOMPARE(count(DbId::Guest), 0);
         QCOMPARE(s.set.path(DbId::Guest), backup + QStringLiteral("/VowlGuestDB.pdb"));
-        QCOMPARE(readAll(backup + QStringLiteral("/VowlGuestDB.pdb")), QByteArray("not a database"));
+        QCOMPARE(readAll(backup + QStringLiteral("/VowlGuestDB.pdb")),
+                 QByteArray("not a database"));
     }
 
-    void localFolderWithDamagedFileSaysSo()
-    {
+    void localFolderWithDamagedFileSaysSo() {
         TestProgramFolder program;
         QTemporaryDir plans;
         writeAll(plans.filePath(QStringLiteral("VowlVendDB.pdb")), "garbage");
         ScriptedPrompter prompter;
-        prompter.expectMessage(QStringLiteral("Error loading Vendor Database\r"), QStringLiteral("Database Error"), kInfo)
+        prompter
+            .expectMessage(QStringLiteral("Error loading Vendor Database\r"),
+                           QStringLiteral("Database Error"), kInfo)
             .prefixOnly();
         AppState &s = appState();
         loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
@@ -171,8 +172,7 @@ private slots:
         QCOMPARE(readAll(plans.filePath(QStringLiteral("VowlVendDB.pdb"))), QByteArray("garbage"));
     }
 
-    void refreshAfterLoadReportsEachFailure()
-    {
+    void refreshAfterLoadReportsEachFailure() {
         TestProgramFolder program;
         QTemporaryDir plans;
         AppState &s = appState();
@@ -182,33 +182,35 @@ private slots:
         RecorderView view;
         view.failing = {"UpdateDetails", "UpdateGuestGrid", "SortTasks", "UpdateTableGrid"};
         const QString title = QStringLiteral("Vowline Dekstop");
-        prompter.expectMessage(QStringLiteral("There are currently no Wedding Details associated with this "
-                                              "Wedding Plan.  If this is a new wedding plan, or your first "
-                                              "time to run Vowline Desktop, you may ignore this message."),
-                               title, kInfo);
-        prompter.expectMessage(QStringLiteral("There was an error updating the Wedding Guests List for the "
-                                              "interface.  If the problem continues, please contact the developer."),
-                               title, kInfo);
-        prompter.expectMessage(QStringLiteral("There was an error updating the list of tables for the "
-                                              "interface.  If the problem continues, please contact the developer."),
-                               title, kInfo);
+        prompter.expectMessage(
+            QStringLiteral("There are currently no Wedding Details associated with this "
+                           "Wedding Plan.  If this is a new wedding plan, or your first "
+                           "time to run Vowline Desktop, you may ignore this message."),
+            title, kInfo);
+        prompter.expectMessage(
+            QStringLiteral("There was an error updating the Wedding Guests List for the "
+                           "interface.  If the problem continues, please contact the developer."),
+            title, kInfo);
+        prompter.expectMessage(
+            QStringLiteral("There was an error updating the list of tables for the "
+                           "interface.  If the problem continues, please contact the developer."),
+            title, kInfo);
         refreshPlan(s.set, s.server, program.path(), false, view, prompter);
         VERIFY_PROMPTS(prompter);
-        QCOMPARE(view.calls, QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
-                                          "UpdatePartyGrid", "UpdateGuestGrid", "UpdateVendorsGrid",
-                                          "SortTasks", "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
+        QCOMPARE(view.calls,
+                 QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
+                              "UpdatePartyGrid", "UpdateGuestGrid", "UpdateVendorsGrid",
+                              "SortTasks", "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
     }
 
-    void releasedSetRefusesAccess()
-    {
+    void releasedSetRefusesAccess() {
         TestProgramFolder program;
         AppState &s = appState();
         QVERIFY(!s.set.isOpen());
         QVERIFY_THROWS_EXCEPTION(StoreError, s.set.db(DbId::Guest));
     }
 
-    void modifiedStateTexts()
-    {
+    void modifiedStateTexts() {
         TestProgramFolder program;
         AppState &s = appState();
         s.markPlanSaved(AppState::PlanKind::Default);

@@ -1,1 +1,97 @@
-// placeholder
+#include "guitest.h"
+
+#include "app/frmmain.h"
+#include "store/appstate.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <deque>
+
+namespace {
+
+struct PendingModal {
+    QString name;
+    std::function<void(QDialog *)> handle;
+    int timeoutMs;
+};
+
+std::deque<PendingModal> &pending() {
+    static std::deque<PendingModal> queue;
+    return queue;
+}
+
+void poll(std::shared_ptr<QElapsedTimer> started) {
+    if (pending().empty())
+        return;
+    PendingModal &next = pending().front();
+    QWidget *modal = QApplication::activeModalWidget();
+    auto *dialog = qobject_cast<QDialog *>(modal);
+    if (dialog && dialog->objectName() == next.name && dialog->isVisible()) {
+        PendingModal job = std::move(next);
+        pending().pop_front();
+        job.handle(dialog);
+        if (!pending().empty()) {
+            auto again = std::make_shared<QElapsedTimer>();
+            again->start();
+            QTimer::singleShot(0, [again] { poll(again); });
+        }
+        return;
+    }
+    if (started->elapsed() > next.timeoutMs) {
+        QTest::qFail(qPrintable(QStringLiteral("the dialog %1 never opened").arg(next.name)),
+                     __FILE__, __LINE__);
+        pending().pop_front();
+        if (modal)
+            modal->close();
+        return;
+    }
+    QTimer::singleShot(5, [started] { poll(started); });
+}
+
+} // namespace
+
+void onNextModal(const QString &objectName, std::function<void(QDialog *)> handle, int timeoutMs) {
+    pending().push_back({objectName, std::move(handle), timeoutMs});
+    if (pending().size() == 1) {
+        auto started = std::make_shared<QElapsedTimer>();
+        started->start();
+        QTimer::singleShot(0, [started] { poll(started); });
+    }
+}
+
+bool modalHandlersDone() {
+    return pending().empty();
+}
+
+void clickButton(QWidget *parent, const QString &buttonName) {
+    auto *button = parent->findChild<QAbstractButton *>(buttonName);
+    if (!button) {
+        QTest::qFail(qPrintable(QStringLiteral("no button %1").arg(buttonName)), __FILE__,
+                     __LINE__);
+        return;
+    }
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+MainWindowFixture::MainWindowFixture(const QStringList &palmUsers, const QString &lastUser) {
+    appState().setPrompter(&m_prompter);
+    if (!palmUsers.isEmpty()) {
+        makePalmDesktop(m_palm.path(), palmUsers, lastUser);
+        appState().server.setLocations(HotSyncLocations{m_palm.path(), QString()});
+    } else {
+        appState().server.setLocations(HotSyncLocations{});
+    }
+}
+
+MainWindowFixture::~MainWindowFixture() {
+    m_window.reset();
+    pending().clear();
+    appState().setPrompter(nullptr);
+}
+
+frmMain &MainWindowFixture::create() {
+    m_window = std::make_unique<frmMain>();
+    return *m_window;
+}

@@ -1,8 +1,7 @@
 #include "scriptedprompter.h"
 
 ScriptedPrompter &ScriptedPrompter::expectMessage(const QString &text, const QString &title,
-                                                  Icon icon, Buttons buttons, Answer answer)
-{
+                                                  Icon icon, Buttons buttons, Answer answer) {
     Step s;
     s.kind = Kind::Message;
     s.text = text;
@@ -16,8 +15,7 @@ ScriptedPrompter &ScriptedPrompter::expectMessage(const QString &text, const QSt
 }
 
 ScriptedPrompter &ScriptedPrompter::expectInput(const QString &prompt, const QString &title,
-                                                std::optional<QString> reply)
-{
+                                                std::optional<QString> reply) {
     Step s;
     s.kind = Kind::Input;
     s.text = prompt;
@@ -28,8 +26,8 @@ ScriptedPrompter &ScriptedPrompter::expectInput(const QString &prompt, const QSt
     return *this;
 }
 
-ScriptedPrompter &ScriptedPrompter::expectOpenFile(const QString &title, std::optional<QString> reply)
-{
+ScriptedPrompter &ScriptedPrompter::expectOpenFile(const QString &title,
+                                                   std::optional<QString> reply) {
     Step s;
     s.kind = Kind::OpenFile;
     s.text = title;
@@ -40,8 +38,8 @@ ScriptedPrompter &ScriptedPrompter::expectOpenFile(const QString &title, std::op
     return *this;
 }
 
-ScriptedPrompter &ScriptedPrompter::expectSaveFile(const QString &title, std::optional<QString> reply)
-{
+ScriptedPrompter &ScriptedPrompter::expectSaveFile(const QString &title,
+                                                   std::optional<QString> reply) {
     Step s;
     s.kind = Kind::SaveFile;
     s.text = title;
@@ -52,16 +50,14 @@ ScriptedPrompter &ScriptedPrompter::expectSaveFile(const QString &title, std::op
     return *this;
 }
 
-ScriptedPrompter &ScriptedPrompter::prefixOnly()
-{
+ScriptedPrompter &ScriptedPrompter::prefixOnly() {
     if (!m_prefix.empty())
         m_prefix.back() = true;
     return *this;
 }
 
 std::optional<ScriptedPrompter::Step> ScriptedPrompter::next(Kind kind, const QString &text,
-                                                             const QString &title)
-{
+                                                             const QString &title) {
     m_seen.append(title + QStringLiteral(": ") + text);
     if (m_script.empty()) {
         m_failures.append(QStringLiteral("unexpected prompt \"%1\" (%2)").arg(text, title));
@@ -82,8 +78,7 @@ std::optional<ScriptedPrompter::Step> ScriptedPrompter::next(Kind kind, const QS
 }
 
 Prompter::Answer ScriptedPrompter::message(const QString &text, const QString &title, Icon icon,
-                                           Buttons buttons)
-{
+                                           Buttons buttons) {
     const auto step = next(Kind::Message, text, title);
     if (!step)
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
@@ -95,8 +90,7 @@ Prompter::Answer ScriptedPrompter::message(const QString &text, const QString &t
 }
 
 std::optional<QString> ScriptedPrompter::input(const QString &prompt, const QString &title,
-                                               const QString &defaultText)
-{
+                                               const QString &defaultText) {
     const auto step = next(Kind::Input, prompt, title);
     if (step)
         m_last->defaultText = defaultText;
@@ -104,8 +98,7 @@ std::optional<QString> ScriptedPrompter::input(const QString &prompt, const QStr
 }
 
 std::optional<QString> ScriptedPrompter::openFile(const QString &title, const QString &folder,
-                                                  const QString &filter)
-{
+                                                  const QString &filter) {
     const auto step = next(Kind::OpenFile, title, title);
     if (step) {
         m_last->folder = folder;
@@ -115,8 +108,7 @@ std::optional<QString> ScriptedPrompter::openFile(const QString &title, const QS
 }
 
 std::optional<QString> ScriptedPrompter::saveFile(const QString &title, const QString &folder,
-                                                  const QString &filter, const QString &fileName)
-{
+                                                  const QString &filter, const QString &fileName) {
     const auto step = next(Kind::SaveFile, title, title);
     if (step) {
         m_last->folder = folder;
@@ -126,15 +118,13 @@ std::optional<QString> ScriptedPrompter::saveFile(const QString &title, const QS
     return step ? step->reply : std::nullopt;
 }
 
-void ScriptedPrompter::setBusy(bool busy)
-{
+void ScriptedPrompter::setBusy(bool busy) {
     m_busy += busy ? 1 : -1;
     if (m_busy < 0)
         m_failures.append(QStringLiteral("normal pointer restored more often than set"));
 }
 
-QString ScriptedPrompter::report() const
-{
+QString ScriptedPrompter::report() const {
     QStringList lines = m_failures;
     for (const Step &s : m_script)
         lines.append(QStringLiteral("never shown: \"%1\" (%2)").arg(s.text, s.title));

@@ -10,27 +10,23 @@
 
 namespace TestRegistry {
 
-static std::vector<std::pair<const char *, Factory>> &registry()
-{
+static std::vector<std::pair<const char *, Factory>> &registry() {
     static std::vector<std::pair<const char *, Factory>> list;
     return list;
 }
 
-int add(const char *name, Factory factory)
-{
+int add(const char *name, Factory factory) {
     registry().emplace_back(name, std::move(factory));
     return int(registry().size());
 }
 
-const std::vector<std::pair<const char *, Factory>> &all()
-{
+const std::vector<std::pair<const char *, Factory>> &all() {
     return registry();
 }
 
 } // namespace TestRegistry
 
-void setUpTestEnvironment()
-{
+void setUpTestEnvironment() {
     static QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
@@ -39,14 +35,15 @@ void setUpTestEnvironment()
     qunsetenv("VOWLINE_PALM_DESKTOP");
     qunsetenv("JPILOT_HOME");
     QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + QStringLiteral("/settings"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + QStringLiteral("/settings"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       home.path() + QStringLiteral("/settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       home.path() + QStringLiteral("/settings"));
     QCoreApplication::setOrganizationName(QStringLiteral("Vowline"));
     QCoreApplication::setApplicationName(QStringLiteral("Vowline Desktop"));
 }
 
-TestProgramFolder::TestProgramFolder(bool withDefaults)
-{
+TestProgramFolder::TestProgramFolder(bool withDefaults) {
     QDir dir(m_dir.path());
     dir.mkpath(QStringLiteral("PalmOS"));
     if (withDefaults) {
@@ -59,8 +56,7 @@ TestProgramFolder::TestProgramFolder(bool withDefaults)
     appState().programFolder = path();
 }
 
-QString makePalmDesktop(const QString &root, const QStringList &users, const QString &lastUser)
-{
+QString makePalmDesktop(const QString &root, const QStringList &users, const QString &lastUser) {
     QDir dir;
     dir.mkpath(root);
     for (const QString &user : users)
@@ -70,14 +66,12 @@ QString makePalmDesktop(const QString &root, const QStringList &users, const QSt
     return root;
 }
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeAll(const QString &path, const QByteArray &bytes)
-{
+void writeAll(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);

@@ -12,8 +12,7 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     setUpTestEnvironment();
     TestApplication app(argc, argv);
     setUpTestEnvironment(); // again: the application may have read the environment

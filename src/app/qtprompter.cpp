@@ -1,0 +1,112 @@
+#include "qtprompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+const QString kProgramTitle = QStringLiteral("Vowline Desktop");
+
+QWidget *owner() {
+    return QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                             : QApplication::activeWindow();
+}
+
+QMessageBox::Icon qtIcon(Prompter::Icon icon) {
+    switch (icon) {
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    case Prompter::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompter::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString QtPrompter::displayText(const QString &text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
+QString QtPrompter::qtFilter(const QString &filter) {
+    const qsizetype bar = filter.indexOf(u'|');
+    if (bar < 0)
+        return filter;
+    return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1).replace(u';', u' ') + u')';
+}
+
+Prompter::Answer QtPrompter::message(const QString &text, const QString &title, Icon icon,
+                                     Buttons buttons) {
+    QMessageBox box(qtIcon(icon), title.isEmpty() ? kProgramTitle : title, displayText(text),
+                    QMessageBox::NoButton, owner());
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    }
+    const int pressed = box.exec();
+    switch (pressed) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+}
+
+std::optional<QString> QtPrompter::input(const QString &prompt, const QString &title,
+                                         const QString &defaultText) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(owner(), title.isEmpty() ? kProgramTitle : title, displayText(prompt),
+                              QLineEdit::Normal, defaultText, &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
+}
+
+std::optional<QString> QtPrompter::openFile(const QString &title, const QString &folder,
+                                            const QString &filter) {
+    const QString path = QFileDialog::getOpenFileName(owner(), title, folder, qtFilter(filter));
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+std::optional<QString> QtPrompter::saveFile(const QString &title, const QString &folder,
+                                            const QString &filter, const QString &fileName) {
+    // The program asks its own question before overwriting a plan.
+    const QString path =
+        QFileDialog::getSaveFileName(owner(), title, folder + u'/' + fileName, qtFilter(filter),
+                                     nullptr, QFileDialog::DontConfirmOverwrite);
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+void QtPrompter::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}

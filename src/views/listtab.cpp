@@ -1,0 +1,62 @@
+#include "listtab.h"
+
+#include "app/twips.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QResizeEvent>
+
+ListTab::ListTab(frmMain &main, QWidget *parent)
+    : QWidget(parent)
+    , m_main(main) {
+    m_bar = new QWidget(this);
+    m_topRow = new QHBoxLayout(m_bar);
+    m_topRow->setContentsMargins(Twips::toPixels(kGridLeftTwips), 3,
+                                 Twips::toPixels(kGridLeftTwips), 3);
+    m_topRow->setSpacing(6);
+    m_topRow->addStretch(1);
+    m_bar->setGeometry(0, 0, width(), Twips::toPixels(kGridTopTwips));
+}
+
+void ListTab::addToTop(QWidget *widget, const QString &label) {
+    const int at = m_topRow->count() - 1; // before the stretch
+    if (!label.isEmpty()) {
+        auto *caption = new QLabel(label, m_bar);
+        caption->setBuddy(widget);
+        m_topRow->insertWidget(at, caption);
+        m_topRow->insertWidget(at + 1, widget);
+        m_topRow->insertSpacing(at + 2, 8);
+    } else {
+        m_topRow->insertWidget(at, widget);
+    }
+}
+
+QComboBox *ListTab::addFilterBox(const QString &objectName, const QString &label, bool editable) {
+    auto *box = new QComboBox(m_bar);
+    box->setObjectName(objectName);
+    box->setEditable(editable);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumWidth(Twips::toPixels(2400));
+    box->setMaxVisibleItems(20);
+    addToTop(box, label);
+    return box;
+}
+
+QPushButton *ListTab::addButton(const QString &objectName, const QString &caption) {
+    auto *button = new QPushButton(caption, m_bar);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    addToTop(button);
+    return button;
+}
+
+void ListTab::placeGrid(ListGrid *grid) {
+    grid->setParent(this);
+    grid->move(Twips::toPixels(kGridLeftTwips), Twips::toPixels(kGridTopTwips));
+}
+
+void ListTab::resizeEvent(QResizeEvent *event) {
+    m_bar->setGeometry(0, 0, event->size().width(), Twips::toPixels(kGridTopTwips));
+    QWidget::resizeEvent(event);
+}

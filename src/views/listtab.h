@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/listgrid.h"
+
+#include <QHBoxLayout>
+#include <QWidget>
+
+class frmMain;
+class QComboBox;
+class QPushButton;
+
+// A tab of the main window that shows one list: a row of filter boxes and buttons along the
+// top, and the grid below it, which the main window sizes with the window.
+class ListTab : public QWidget {
+    Q_OBJECT
+public:
+    // Where the grid starts below the top of the tab page, in twips.
+    static constexpr int kGridTopTwips = 540;
+    static constexpr int kGridLeftTwips = 60;
+
+    explicit ListTab(frmMain &main, QWidget *parent = nullptr);
+
+protected:
+    // Adds a widget to the top row, after those added before; a label goes in front when given.
+    void addToTop(QWidget *widget, const QString &label = {});
+    QComboBox *addFilterBox(const QString &objectName, const QString &label, bool editable);
+    QPushButton *addButton(const QString &objectName, const QString &caption);
+    // Places a grid where the main window's layout expects it.
+    void placeGrid(ListGrid *grid);
+    void resizeEvent(QResizeEvent *event) override;
+
+    frmMain &m_main;
+
+private:
+    QWidget *m_bar;
+    QHBoxLayout *m_topRow;
+};

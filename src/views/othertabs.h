@@ -1,0 +1,61 @@
+#pragma once
+
+#include "listtab.h"
+
+class QComboBox;
+class QLineEdit;
+
+// The tabs whose lists come later: they already carry their grids, filter boxes and, on the
+// seating tab, the two setup boxes the details record keeps.
+
+class VendorsTab : public ListTab {
+    Q_OBJECT
+public:
+    explicit VendorsTab(frmMain &main, QWidget *parent = nullptr);
+    ListGrid *grid() const { return m_grid; }
+    void UpdateVendorsGrid() {}
+
+private:
+    ListGrid *m_grid;
+};
+
+class SeatingTab : public ListTab {
+    Q_OBJECT
+public:
+    explicit SeatingTab(frmMain &main, QWidget *parent = nullptr);
+    ListGrid *tableGrid() const { return m_tables; }
+    ListGrid *seatingGrid() const { return m_seating; }
+    QLineEdit *noTablesBox() const { return m_noTables; }   // txtNoTables
+    QLineEdit *peoplePerBox() const { return m_peoplePer; } // txtPeoplePer
+    void UpdateTableGrid() {}
+    void UpdateSeatingGrid() {}
+
+private:
+    ListGrid *m_tables;
+    ListGrid *m_seating;
+    QLineEdit *m_noTables;
+    QLineEdit *m_peoplePer;
+};
+
+class TasksTab : public ListTab {
+    Q_OBJECT
+public:
+    explicit TasksTab(frmMain &main, QWidget *parent = nullptr);
+    ListGrid *grid() const { return m_grid; }
+    void UpdateTasks() {}
+    void SortTasks() {}
+
+private:
+    ListGrid *m_grid;
+};
+
+class PaymentsTab : public ListTab {
+    Q_OBJECT
+public:
+    explicit PaymentsTab(frmMain &main, QWidget *parent = nullptr);
+    ListGrid *grid() const { return m_grid; }
+    void UpdatePayments() {}
+
+private:
+    ListGrid *m_grid;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "support/scriptedprompter.h"
+#include "support/testenv.h"
+
+#include <QDialog>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+class frmMain;
+
+// Runs `handle` on the next modal dialog named `objectName` once it is shown (modal dialogs
+// block in exec(), so the test reaches them from the event loop). Fails the test when no such
+// dialog appears within `timeoutMs`. Calls queue up: each handles one dialog, in order.
+void onNextModal(const QString &objectName, std::function<void(QDialog *)> handle,
+                 int timeoutMs = 5000);
+// True when every handler queued by onNextModal has run.
+bool modalHandlersDone();
+// Closes the dialog by its OK or Cancel button (found by name).
+void clickButton(QWidget *parent, const QString &buttonName);
+
+// A main window over a fresh program state: a throw-away program folder with the defaults,
+// the scripted prompter installed, and no Palm users unless `palmUsers` are given.
+class MainWindowFixture {
+public:
+    explicit MainWindowFixture(const QStringList &palmUsers = {}, const QString &lastUser = {});
+    ~MainWindowFixture();
+
+    frmMain &window() { return *m_window; }
+    ScriptedPrompter &prompter() { return m_prompter; }
+    QString programFolder() const { return m_program.path(); }
+    QString palmRoot() const { return m_palm.path(); }
+    // Builds the window (Window load); StartUp() is the test's to call.
+    frmMain &create();
+
+    template <class T> T *find(const QString &name);
+
+private:
+    TestProgramFolder m_program;
+    QTemporaryDir m_palm;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<frmMain> m_window;
+};
+
+template <class T> T *MainWindowFixture::find(const QString &name) {
+    return reinterpret_cast<QObject *>(m_window.get())->findChild<T *>(name);
+}
