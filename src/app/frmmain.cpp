@@ -281,11 +281,16 @@ void frmMain::buildToolBar() {
             m_toolBar->addSeparator();
             continue;
         }
-        QAction *action = m_toolBar->addAction(toolbarIcon(QString::fromLatin1(b.image)),
-                                               QString::fromLatin1(b.key));
-        action->setObjectName(QStringLiteral("tb") + QString::fromLatin1(b.key));
-        action->setProperty("key", QString::fromLatin1(b.key));
+        // No text: a button without a tooltip must not show its key instead. Screen readers
+        // get the key as the button's name.
+        const QString key = QString::fromLatin1(b.key);
+        QAction *action =
+            m_toolBar->addAction(toolbarIcon(QString::fromLatin1(b.image)), QString());
+        action->setObjectName(QStringLiteral("tb") + key);
+        action->setProperty("key", key);
         action->setToolTip(b.tooltip);
+        if (QWidget *button = m_toolBar->widgetForAction(action))
+            button->setAccessibleName(key);
     }
     connect(toolbarButton(1), &QAction::triggered, this, [this] { NewPlan(); });
     connect(toolbarButton(2), &QAction::triggered, this, &frmMain::OpenPlan);

@@ -1,0 +1,406 @@
+#include "app/appsettings.h"
+#include "app/frmmain.h"
+#include "app/listgrid.h"
+#include "app/twips.h"
+#include "store/appstate.h"
+#include "support/guitest.h"
+#include "views/guesttab.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+
+namespace {
+
+const auto kInfo = Prompter::Icon::Information;
+const auto kExclamation = Prompter::Icon::Exclamation;
+const QString kNoPalmUser = QStringLiteral(
+    "No Palm Device is installed on this computer, or you have not done a HotSync.\r"
+    "You must create a new Wedding Database Set to use with Vowline Desktop.  Your "
+    "changes will not be saved on your handheld, but can be saved to a local folder.");
+const QString kNoHotSync = QStringLiteral(
+    "You have not done a HotSync on this computer. Please select the Palm User manually.");
+
+// Starts the window the way the program does, leaving the start dialog with `choice`.
+void startUp(MainWindowFixture &f, int choice = 3, bool expectNoPalmUser = false) {
+    if (expectNoPalmUser)
+        f.prompter().expectMessage(kNoPalmUser, QStringLiteral("No Palm User"),
+                                   Prompter::Icon::Exclamation);
+    onNextModal(QStringLiteral("frmStartup"), [choice](QDialog *d) {
+        appState().startChoice = choice;
+        d->accept();
+    });
+    f.window().StartUp();
+    QTRY_VERIFY(!appState().loading);
+}
+
+// A plan folder holding just the details record, with the plan's name in it.
+void writePlan(const QString &folder, const QString &owner) {
+    PalmDatabase plan;
+    plan.setName(QStringLiteral("VowlineDB"));
+    Schema::defineDetailsRecord(plan);
+    plan.write(plan.records().item(1), "ownr", owner);
+    plan.save(folder + QStringLiteral("/VowlineDB.pdb"));
+}
+
+int heightTwips(QWidget *w) {
+    return Twips::fromPixels(w->height());
+}
+
+// Collects the pages the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QSettings().clear(); }
+
+    void firstRunUsesDefaults() {
+        QCOMPARE(Twips::dpi(), 96.0); // the offscreen screen; the twips below assume it
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        QCOMPARE(Twips::fromPixels(w.x()), 105);
+        QCOMPARE(Twips::fromPixels(w.y()), 105);
+        QCOMPARE(Twips::fromPixels(w.width()), 11895);
+        QCOMPARE(Twips::fromPixels(w.height()), 7470);
+        for (ListGrid *grid : w.grids()) {
+            for (int c = 0; c < grid->cols(); ++c)
+                QCOMPARE(grid->columnWidthTwips(c), 1140);
+        }
+        QCOMPARE(w.mainTab()->currentIndex(), 0);
+        QStringList tabs;
+        for (int i = 0; i < w.mainTab()->count(); ++i)
+            tabs << w.mainTab()->tabText(i);
+        QCOMPARE(tabs, QStringList({"Details", "Party", "Guests", "Vendors", "Seating", "Tasks",
+                                    "Payments"}));
+        QCOMPARE(w.grids().size(), 7);
+    }
+
+    void noPalmUserStartsWithTheDefaultPlan() {
+        MainWindowFixture f;
+        f.prompter().expectMessage(kNoPalmUser, QStringLiteral("No Palm User"), kExclamation);
+        frmMain &w = f.create();
+        startUp(f);
+        VERIFY_PROMPTS(f.prompter());
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.palmUserBox()->isEnabled());
+        for (const char *name : {"mnuFileSaveAll", "mnuFileHotSync", "mnuOptionsInstall"})
+            QVERIFY(!f.find<QAction>(QString::fromLatin1(name))->isEnabled());
+        QVERIFY(!w.toolbarButton(4)->isEnabled());
+        QCOMPARE(w.toolbarButton(4)->toolTip(), QString());
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - []"));
+        QVERIFY(appState().set.db(Schema::DbId::RelTypes).records().count() > 0);
+        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().count(), 1);
+    }
+
+    void threeUsersWithoutALastHotSync() {
+        MainWindowFixture f({"Ann", "Bea", "Cy"});
+        f.prompter().expectMessage(kNoHotSync, QStringLiteral("Palm Desktop Information"), kInfo);
+        frmMain &w = f.create();
+        startUp(f);
+        VERIFY_PROMPTS(f.prompter()); // shown once
+        QCOMPARE(w.palmUserBox()->count(), 3);
+        QCOMPARE(w.palmUserBox()->currentIndex(), -1);
+        QCOMPARE(appState().currentPalmUser, QString());
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
+        QVERIFY(w.toolbarButton(4)->isEnabled());
+    }
+
+    void lastUserMatchesInAnotherCase() {
+        MainWindowFixture f({"Ann", "Bea"}, QStringLiteral("bea"));
+        frmMain &w = f.create();
+        startUp(f);
+        VERIFY_PROMPTS(f.prompter()); // no question during start-up
+        QCOMPARE(w.palmUserBox()->currentText(), QStringLiteral("Bea"));
+        QCOMPARE(appState().currentPalmUser, QStringLiteral("Bea"));
+    }
+
+    void switchingUsers() {
+        MainWindowFixture f({"Ann", "Bea"}, QStringLiteral("Ann"));
+        writePlan(f.palmRoot() + QStringLiteral("/Bea/Backup"), QStringLiteral("Bea's plan"));
+        frmMain &w = f.create();
+        startUp(f);
+        const QString question = QStringLiteral(
+            "Do you want to open the Vowline Databases associated with the new Palm User?");
+        const QString title = QStringLiteral("Open New Database?");
+
+        // Cancel puts the box back.
+        f.prompter().expectMessage(question, title, Prompter::Icon::Question,
+                                   Prompter::Buttons::YesNoCancel, Prompter::Answer::Cancel);
+        w.palmUserBox()->setCurrentIndex(1);
+        emit w.palmUserBox()->activated(1);
+        QCOMPARE(w.palmUserBox()->currentText(), QStringLiteral("Ann"));
+
+        // No: the open plan now belongs to the picked user and counts as changed.
+        f.prompter().expectMessage(question, title, Prompter::Icon::Question,
+                                   Prompter::Buttons::YesNoCancel, Prompter::Answer::No);
+        w.palmUserBox()->setCurrentIndex(1);
+        emit w.palmUserBox()->activated(1);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Bea]"));
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database (modified)"));
+        QVERIFY(appState().changed);
+        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"), QString());
+
+        // Yes with changes, not saving them: Bea's own plan is loaded.
+        appState().currentPalmUser = QStringLiteral("Ann");
+        f.prompter()
+            .expectMessage(question, title, Prompter::Icon::Question,
+                           Prompter::Buttons::YesNoCancel, Prompter::Answer::Yes)
+            .expectMessage(
+                QStringLiteral(
+                    "The Current Wedding Plan has been modified.  Do you want to save and "
+                    "install your changes for the current user?"),
+                QStringLiteral("Save Changes?"), kExclamation, Prompter::Buttons::YesNoCancel,
+                Prompter::Answer::No);
+        emit w.palmUserBox()->activated(1);
+        VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Bea]"));
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
+        QVERIFY(!appState().changed);
+        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+                 QStringLiteral("Bea's plan"));
+        QCOMPARE(appState().set.path(Schema::DbId::Plan),
+                 f.palmRoot() + QStringLiteral("/Bea/Backup/VowlineDB.pdb"));
+    }
+
+    void hidingBarsLengthensTheLists() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        w.show();
+        QList<QWidget *> lists;
+        for (ListGrid *grid : w.grids()) {
+            if (grid->objectName() != u"TableGrid" && grid->objectName() != u"SeatingGrid")
+                lists << grid;
+        }
+        QCOMPARE(lists.size(), 5);
+        QList<int> before;
+        for (QWidget *list : lists)
+            before << heightTwips(list);
+        const int tabTop = w.mainTab()->y();
+        f.find<QAction>(QStringLiteral("mnuViewToolbar"))->trigger();
+        f.find<QAction>(QStringLiteral("mnuViewStatusBar"))->trigger();
+        QVERIFY(!w.toolBar()->isVisible());
+        QVERIFY(!w.statusBar()->isVisible());
+        QCOMPARE(w.mainTab()->y(), 0);
+        for (int i = 0; i < lists.size(); ++i)
+            QCOMPARE(heightTwips(lists[i]) - before[i], 750);
+        QVERIFY(!f.find<QAction>(QStringLiteral("mnuViewToolbar"))->isChecked());
+        f.find<QAction>(QStringLiteral("mnuViewToolbar"))->trigger();
+        QCOMPARE(w.mainTab()->y(), tabTop);
+        QCOMPARE(heightTwips(lists[0]) - before[0], 270);
+    }
+
+    void windowKeepsItsMinimumSize() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        w.show();
+        w.resize(200, 150);
+        QCOMPARE(Twips::fromPixels(w.width()), 11895);
+        QCOMPARE(Twips::fromPixels(w.height()), 7470);
+        w.resize(Twips::toPixels(15000), Twips::toPixels(9000));
+        QCOMPARE(Twips::fromPixels(w.mainTab()->width()), 15000 - 120);
+        QCOMPARE(Twips::fromPixels(w.guests()->grid()->width()), 15000 - 360);
+        QCOMPARE(Twips::fromPixels(w.palmUserBox()->x()), 15000 - 4200);
+    }
+
+    void settingsRoundTripAndMinimizedClose() {
+        {
+            MainWindowFixture f;
+            frmMain &w = f.create();
+            startUp(f, 3, true);
+            w.move(Twips::toPixels(300), Twips::toPixels(450));
+            w.resize(Twips::toPixels(12000), Twips::toPixels(8010));
+            w.guests()->grid()->setColumnWidthTwips(2, 2400);
+            appState().currentSetFolder = QStringLiteral("/plans/first");
+            QVERIFY(w.close());
+        }
+        QSettings s;
+        QCOMPARE(s.value("Settings/MainLeft").toString(), QStringLiteral("300"));
+        QCOMPARE(s.value("Settings/MainHeight").toString(), QStringLiteral("8010"));
+        QCOMPARE(s.value("Settings/Guest2").toString(), QStringLiteral("2400"));
+        QCOMPARE(s.value("Settings/Payment9").toString(), QStringLiteral("1140"));
+        QCOMPARE(s.value("Files/File1").toString(), QStringLiteral("/plans/first"));
+        QVERIFY(!s.value("Settings/path").toString().isEmpty());
+        {
+            MainWindowFixture f;
+            frmMain &w = f.create();
+            QCOMPARE(Twips::fromPixels(w.x()), 300);
+            QCOMPARE(Twips::fromPixels(w.height()), 8010);
+            QCOMPARE(w.guests()->grid()->columnWidthTwips(2), 2400);
+            startUp(f, 3, true);
+            w.move(Twips::toPixels(900), Twips::toPixels(900));
+            w.guests()->grid()->setColumnWidthTwips(2, 3000);
+            appState().currentSetFolder = QStringLiteral("/plans/second");
+            w.showMinimized();
+            QTRY_VERIFY(w.isMinimized());
+            QVERIFY(w.close());
+        }
+        s.sync();
+        QCOMPARE(s.value("Settings/MainLeft").toString(), QStringLiteral("300")); // kept
+        QCOMPARE(s.value("Settings/Guest2").toString(), QStringLiteral("3000"));  // written
+        QCOMPARE(s.value("Files/File1").toString(), QStringLiteral("/plans/second"));
+    }
+
+    void openAFolderThroughTheDialog() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        startUp(f, 3, true);
+        QTemporaryDir plans;
+        writePlan(plans.path(), QStringLiteral("Smith wedding"));
+        f.prompter().expectOpenFile(QStringLiteral("Open"),
+                                    plans.filePath(QStringLiteral("VowlineDB.pdb")));
+        f.find<QAction>(QStringLiteral("mnuFileOpen"))->trigger();
+        VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(f.prompter().lastStep()->folder, appState().programFolder);
+        QCOMPARE(f.prompter().lastStep()->filter,
+                 QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb"));
+        QCOMPARE(appState().currentSetFolder, plans.path());
+        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+                 QStringLiteral("Smith wedding"));
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
+
+        // Cancelling the dialog keeps the open plan.
+        f.prompter().expectOpenFile(QStringLiteral("Open"), std::nullopt);
+        w.OpenPlan();
+        QCOMPARE(appState().currentSetFolder, plans.path());
+    }
+
+    void startChoiceOneOpensTheLastFolder() {
+        QTemporaryDir plans;
+        writePlan(plans.path(), QStringLiteral("Last time"));
+        QSettings().setValue("Files/File1", plans.path());
+        MainWindowFixture f;
+        f.prompter().expectMessage(kNoPalmUser, QStringLiteral("No Palm User"), kExclamation);
+        frmMain &w = f.create();
+        startUp(f, 1);
+        VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(appState().currentSetFolder, plans.path());
+        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+                 QStringLiteral("Last time"));
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
+    }
+
+    void savePromptGuardsReplacingThePlan() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        startUp(f, 3, true);
+        appState().markPlanModified();
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database (modified)"));
+        const QString ask = QStringLiteral(
+            "The current Wedding Plan has been modified.  Do you want to save your changes?");
+        PalmDatabase &tasks = appState().set.db(Schema::DbId::Tasks);
+        const int taskCount = tasks.records().count();
+        QVERIFY(taskCount > 0);
+
+        // Close, answered with Cancel, keeps the plan and its tasks whole.
+        f.prompter().expectMessage(ask, QStringLiteral("Save Changes?"), kExclamation,
+                                   Prompter::Buttons::YesNoCancel, Prompter::Answer::Cancel);
+        f.find<QAction>(QStringLiteral("mnuFileClose"))->trigger();
+        QCOMPARE(appState().set.db(Schema::DbId::Tasks).records().count(), taskCount);
+        QVERIFY(appState().changed);
+
+        // Exit, answered with Cancel, keeps the window open.
+        f.prompter().expectMessage(ask, QStringLiteral("Save Changes?"), kExclamation,
+                                   Prompter::Buttons::YesNoCancel, Prompter::Answer::Cancel);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+
+        // Close, answered with No: a fresh plan without tasks.
+        f.prompter().expectMessage(ask, QStringLiteral("Save Changes?"), kExclamation,
+                                   Prompter::Buttons::YesNoCancel, Prompter::Answer::No);
+        f.find<QAction>(QStringLiteral("mnuFileClose"))->trigger();
+        VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(appState().set.db(Schema::DbId::Tasks).records().count(), 0);
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database"));
+        QVERIFY(!appState().changed);
+    }
+
+    void editCommandsWorkOnTheFocusedBox() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        w.show();
+        QApplication::setActiveWindow(&w);
+        auto *box = f.find<QLineEdit>(QStringLiteral("TXTownr"));
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->setText(QStringLiteral("Romeo & Juliet"));
+        QApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        box->setSelection(0, 0);
+        f.find<QAction>(QStringLiteral("mnuEditCopy"))
+            ->trigger(); // nothing selected: nothing copied
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("unchanged"));
+        box->setSelection(0, 5);
+        f.find<QAction>(QStringLiteral("mnuEditCut"))->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Romeo"));
+        QCOMPARE(box->text(), QStringLiteral(" & Juliet"));
+        box->setCursorPosition(box->text().size());
+        f.find<QAction>(QStringLiteral("mnuEditPaste"))->trigger();
+        QCOMPARE(box->text(), QStringLiteral(" & JulietRomeo"));
+    }
+
+    void helpOpensThePagesBesideTheProgram() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        writeAll(f.programFolder() + QStringLiteral("/VLHelp.htm"), "<html></html>");
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        f.find<QAction>(QStringLiteral("mnuHelpHelp"))->trigger();
+        w.toolbarButton(14)->trigger();
+        // The manual is missing from this program folder: say so rather than fail quietly.
+        f.prompter().expectMessage(
+            QStringLiteral("The help page VowlineManual.htm is missing from the program "
+                           "folder.  Please reinstall Vowline Desktop."),
+            QStringLiteral("Vowline Desktop"), kExclamation);
+        f.find<QAction>(QStringLiteral("mnuHelpPalm"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(catcher.opened.size(), 2);
+        QCOMPARE(catcher.opened[0].toLocalFile(),
+                 f.programFolder() + QStringLiteral("/VLHelp.htm"));
+    }
+
+    void toolbarAndMenus() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        const QStringList keys = {"New", "Open", "Save",  "SaveInst", "",     "Print", "",
+                                  "Cut", "Copy", "Paste", "",         "Gift", "",      "Help"};
+        for (int i = 1; i <= 14; ++i) {
+            QAction *button = w.toolbarButton(i);
+            QVERIFY(button);
+            QCOMPARE(button->isSeparator(), keys[i - 1].isEmpty());
+            if (!button->isSeparator()) {
+                QCOMPARE(button->property("key").toString(), keys[i - 1]);
+                QVERIFY2(!button->icon().isNull(), qPrintable(keys[i - 1]));
+            }
+        }
+        QCOMPARE(w.toolbarButton(4)->toolTip(), QStringLiteral("Save and Install"));
+        QCOMPARE(w.toolbarButton(12)->toolTip(), QStringLiteral("Show Wedding Gifts"));
+        QCOMPARE(w.toolbarButton(14)->toolTip(), QString());
+        QCOMPARE(f.find<QAction>(QStringLiteral("mnuFileSaveAll"))->text(),
+                 QStringLiteral("Save && &Install"));
+        QCOMPARE(f.find<QAction>(QStringLiteral("mnuFileExit"))->text(), QStringLiteral("E&xit"));
+        for (const char *name :
+             {"mnuFile", "mnuEdit", "mnuView", "mnuReports", "mnuOptions", "mnuHelp"})
+            QVERIFY2(f.find<QMenu>(QString::fromLatin1(name)), name);
+    }
+};
+
+VOWLINE_TEST(TestMainWindow)
+#include "tst_mainwindow.moc"
