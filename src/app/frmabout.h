@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
+
+class QPainter;
+class QRectF;
 
 // "About Vowline_Desktop": title, version, description, rights notice, a picture that opens
 // the program's web page, and a button that starts the desktop's system-information tool.
@@ -8,4 +12,22 @@ class frmAbout : public QDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget *parent = nullptr);
+
+    static const QString kWebPage;
+
+    // The desktop tools that show system information, best first; each is looked up on PATH.
+    static QStringList defaultSysInfoTools();
+    void setSysInfoTools(const QStringList &tools) { m_sysInfoTools = tools; }
+
+    // Starts the first system-information tool that is installed and starts; when there is
+    // none, says so. True when a tool was started.
+    bool StartSysInfo();
+
+private:
+    void openWebPage();
+
+    QStringList m_sysInfoTools;
 };
+
+// The program's emblem, two interlocked wedding rings, drawn centred in `box`.
+void paintWeddingRings(QPainter &painter, const QRectF &box);

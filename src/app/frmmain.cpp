@@ -38,7 +38,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Vowline Desktop");
-const QString kWebSite = QStringLiteral("https://www.vowline.com/desktop/");
 
 // Sizes of the frame, in twips.
 constexpr int kMinWidth = 11895;
@@ -201,7 +200,7 @@ void frmMain::buildMenus() {
     connect(m_viewStatusBar, &QAction::triggered, this, &frmMain::setStatusBarShown);
     view->addSeparator();
     connect(menuItem(view, QStringLiteral("mnuViewWeb"), tr("On the Web...")), &QAction::triggered,
-            this, [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
+            this, [] { QDesktopServices::openUrl(QUrl(frmAbout::kWebPage)); });
 
     QMenu *reports = bar->addMenu(tr("&Reports"));
     reports->setObjectName(QStringLiteral("mnuReports"));
