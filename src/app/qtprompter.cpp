@@ -9,6 +9,26 @@ namespace {
 
 const QString kProgramTitle = QStringLiteral("Vowline Desktop");
 
+// While a long command shows the busy pointer, a question in the middle of it still wants the
+// ordinary arrow.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking()
+        : m_busy(QApplication::overrideCursor() != nullptr) {
+        if (m_busy)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking() {
+        if (m_busy)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking &) = delete;
+    ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
+
+private:
+    bool m_busy;
+};
+
 QWidget *owner() {
     return QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                              : QApplication::activeWindow();
@@ -40,6 +60,7 @@ QString QtPrompter::displayText(const QString &text) {
 }
 
 QString QtPrompter::qtFilter(const QString &filter) {
+    ArrowWhileAsking arrow;
     const qsizetype bar = filter.indexOf(u'|');
     if (bar < 0)
         return filter;
@@ -48,6 +69,7 @@ QString QtPrompter::qtFilter(const QString &filter) {
 
 Prompter::Answer QtPrompter::message(const QString &text, const QString &title, Icon icon,
                                      Buttons buttons) {
+    ArrowWhileAsking arrow;
     QMessageBox box(qtIcon(icon), title.isEmpty() ? kProgramTitle : title, displayText(text),
                     QMessageBox::NoButton, owner());
     switch (buttons) {
@@ -82,6 +104,7 @@ Prompter::Answer QtPrompter::message(const QString &text, const QString &title, 
 
 std::optional<QString> QtPrompter::input(const QString &prompt, const QString &title,
                                          const QString &defaultText) {
+    ArrowWhileAsking arrow;
     bool ok = false;
     const QString text =
         QInputDialog::getText(owner(), title.isEmpty() ? kProgramTitle : title, displayText(prompt),
@@ -97,6 +120,7 @@ std::optional<QString> QtPrompter::openFile(const QString &title, const QString 
 
 std::optional<QString> QtPrompter::saveFile(const QString &title, const QString &folder,
                                             const QString &filter, const QString &fileName) {
+    ArrowWhileAsking arrow;
     // The program asks its own question before overwriting a plan.
     const QString path =
         QFileDialog::getSaveFileName(owner(), title, folder + u'/' + fileName, qtFilter(filter),

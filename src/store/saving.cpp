@@ -1,37 +1,340 @@
-// Placeholder until saving lands: every command reports that nothing was saved.
 #include "saving.h"
 
 #include "appstate.h"
 #include "planview.h"
+#include "setwriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using Schema::DbId;
 
 namespace Saving {
 
-static bool notYet() {
-    appState().prompter().tell(QStringLiteral("Saving is not available in this version."),
-                               QStringLiteral("Vowline Desktop"), Prompter::Icon::Information);
+namespace {
+
+FileSink *g_sink = nullptr; // a test's stand-in for the disk
+
+FileSink &fileSink() {
+    static FileSink disk;
+    return g_sink ? *g_sink : disk;
+}
+
+const QString kProgramTitle = QStringLiteral("Vowline Desktop");
+const QString kSaveAsFilter = QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb");
+const auto kExclamation = Prompter::Icon::Exclamation;
+
+QString native(const QString &path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// The window's caption shows the current Palm user; it is refreshed whenever a save changes
+// that user. A caption that cannot be refreshed does not stop the save.
+void refreshCaption(PlanWindow &window) {
+    try {
+        window.RefreshCaption();
+    } catch (const std::exception &) {
+    }
+}
+
+// Makes sure the plan has a name to show on the handheld. False when the user gave none.
+bool ensurePlanName(PlanWindow &window, Prompter &ask) {
+    if (!window.planName().trimmed().isEmpty())
+        return true;
+    ask.tell(QStringLiteral("You must enter a name for this Wedding Plan.  This is the name to be "
+                            "displayed on the main Vowline screen on your handheld."),
+             QStringLiteral("Missing Data"), kExclamation);
+    const auto name = ask.input(QStringLiteral("This Wedding Plan is for whom?") + u'\r' +
+                                    QStringLiteral("ex: Romeo & Juliet"),
+                                QStringLiteral("Enter Name"));
+    if (!name || name->trimmed().isEmpty())
+        return false;
+    window.setPlanName(*name);
+    return true;
+}
+
+enum class FolderChoice { Write, Stop, SaveAsInstead };
+
+// Picks the per-user folder of a plan that has no folder yet, asking for the user name when
+// there is no Palm user and before writing over another plan of that user.
+FolderChoice choosePerUserFolder(PlanWindow &window, QString &folder) {
+    AppState &s = appState();
+    Prompter &ask = s.prompter();
+    QString user = s.currentPalmUser;
+    if (user.isEmpty()) {
+        user = ask.input(QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
+                         QStringLiteral("User Name"))
+                   .value_or(QString());
+        if (user.trimmed().isEmpty()) {
+            ask.tell(QStringLiteral("Databases were NOT saved."), QStringLiteral("Error"),
+                     kExclamation);
+            return FolderChoice::Stop;
+        }
+    }
+    // The name becomes a folder name: one that would point elsewhere (or nowhere) is refused
+    // before anything is created.
+    if (!usableUserName(user)) {
+        ask.tell(QStringLiteral("The User Name becomes the name of a folder, so it cannot "
+                                "contain / or \\ or control characters, cannot be \".\" or "
+                                "\"..\", and cannot begin or end with a blank.") +
+                     u'\r' + QStringLiteral("Databases were NOT saved."),
+                 QStringLiteral("User Name"), kExclamation);
+        return FolderChoice::Stop;
+    }
+    if (user != s.currentPalmUser) {
+        s.currentPalmUser = user;
+        refreshCaption(window);
+    }
+
+    folder = s.usersFolder() + u'/' + user;
+    if (!QFileInfo::exists(folder))
+        return FolderChoice::Write;
+    const auto answer =
+        ask.message(QStringLiteral("The User Name, ") + user +
+                        QStringLiteral(", already exists.  Do you want to "
+                                       "overwrite the data?"),
+                    QStringLiteral("Overwrite Data"), kExclamation, Prompter::Buttons::YesNoCancel);
+    if (answer == Prompter::Answer::Yes)
+        return FolderChoice::Write;
+    s.currentPalmUser = window.palmUserBoxEnabled() ? window.palmUserBoxText() : QString();
+    s.currentSetFolder.clear();
+    refreshCaption(window);
+    return answer == Prompter::Answer::No ? FolderChoice::SaveAsInstead : FolderChoice::Stop;
+}
+
+// Writes the nine files into `folder`. Only a complete set changes the paths, the current
+// folder and the changed flag; on failure the folder keeps its previous files.
+bool writePlan(PlanWindow &window, const QString &folder) {
+    AppState &s = appState();
+    FileSink &sink = fileSink();
+    auto report = [&](const QString &description) {
+        s.prompter().tell(QStringLiteral("There was an error writing the files to the folder, ") +
+                              native(folder) + u'.' + u'\r' +
+                              QStringLiteral("Make sure the folder is not full or write "
+                                             "protected. ") +
+                              u'\r' + description,
+                          QStringLiteral("Save Error"), kExclamation);
+        return false;
+    };
+    try {
+        sink.makeFolder(folder);
+        stampSet(s.set);
+        window.StoreDetails();
+        std::vector<SetFile> files;
+        files.reserve(Schema::kDatabases.size());
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            files.push_back({QString(info.fileName), s.set.db(info.id).toBytes()});
+        writeSet(folder, files, sink);
+    } catch (const StoreError &error) {
+        return report(error.description());
+    } catch (const std::exception &error) {
+        return report(QString::fromLocal8Bit(error.what()));
+    }
+    s.set.pointPathsAt(folder);
+    s.currentSetFolder = folder;
+    s.changed = false; // the status text keeps its form until the next load
+    s.prompter().tell(QStringLiteral("The Vowline Databases have been saved to ") + native(folder),
+                      kProgramTitle, Prompter::Icon::None);
+    return true;
+}
+
+// Save to folder; `target` is the folder Save As chose, else the plan's own folder is used.
+bool saveInto(PlanWindow &window, const QString &target) {
+    AppState &s = appState();
+    Prompter &ask = s.prompter();
+    bool saveAsInstead = false;
+    {
+        BusyPointer busy(ask);
+        sortListsByName(window);
+        if (!ensurePlanName(window, ask))
+            return false;
+        try {
+            window.StampOwner();
+        } catch (const std::exception &) {
+            // Stamping skips what it cannot write; the save goes on regardless.
+        }
+        QString folder = target.isEmpty() ? s.currentSetFolder : target;
+        if (folder.isEmpty()) {
+            switch (choosePerUserFolder(window, folder)) {
+            case FolderChoice::Stop:
+                return false;
+            case FolderChoice::SaveAsInstead:
+                saveAsInstead = true;
+                break;
+            case FolderChoice::Write:
+                break;
+            }
+        }
+        if (!saveAsInstead)
+            return writePlan(window, folder);
+    }
+    // With the normal pointer again: Save As opens its dialog.
+    return saveAs(window);
+}
+
+// True when `folder` holds any file of a set (a plan would be written over).
+bool holdsSet(const QString &folder) {
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+        if (QFileInfo::exists(folder + u'/' + info.fileName))
+            return true;
+    }
     return false;
 }
 
-bool saveToFolder(PlanWindow &) {
-    return notYet();
+} // namespace
+
+bool usableUserName(const QString &name) {
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    if (name.front().isSpace() || name.back().isSpace())
+        return false;
+    for (const QChar c : name) {
+        if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
 }
 
-bool saveAs(PlanWindow &) {
-    return notYet();
+bool saveToFolder(PlanWindow &window) {
+    return saveInto(window, QString());
 }
 
-bool installForHotSync(PlanWindow &) {
-    return notYet();
+bool saveAs(PlanWindow &window) {
+    AppState &s = appState();
+    Prompter &ask = s.prompter();
+    QString folder;
+    try {
+        for (;;) {
+            const auto chosen = ask.saveFile(QStringLiteral("Save As"), s.programFolder,
+                                             kSaveAsFilter, QStringLiteral("VowlineDB.pdb"));
+            const QString path = chosen ? chosen->trimmed() : QString();
+            if (path.isEmpty())
+                return false;
+            // The set goes into the folder of the chosen file, whatever the file is called.
+            const QFileInfo file(path);
+            folder = QDir::cleanPath(file.isDir() ? file.absoluteFilePath() : file.absolutePath());
+            if (!(file.exists() && !file.isDir()) && !holdsSet(folder))
+                break;
+            const auto answer = ask.message(
+                QStringLiteral("That location already contains a Vowline database "
+                               "set.  Do you want to overwrite the existing files?"),
+                QStringLiteral("Overwrite?"), kExclamation, Prompter::Buttons::YesNoCancel);
+            if (answer == Prompter::Answer::Yes)
+                break;
+            if (answer == Prompter::Answer::Cancel)
+                return false;
+        }
+        return saveInto(window, folder);
+    } catch (const std::exception &) {
+        ask.tell(QStringLiteral("There was an error writing the file to the directory, ") +
+                     native(folder) +
+                     QStringLiteral(". Make sure the disk is not full or writeprotected."),
+                 QStringLiteral("Error Saving Files"), kExclamation);
+        return false;
+    }
+}
+
+bool installForHotSync(PlanWindow &window) {
+    AppState &s = appState();
+    Prompter &ask = s.prompter();
+    BusyPointer busy(ask);
+    // Queuing the paths of a set that was not written would send the handheld old files.
+    if (!saveToFolder(window))
+        return false;
+    try {
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            s.server.PalmInstallFile(s.currentPalmUser, s.set.path(info.id));
+    } catch (const StoreError &) {
+        ask.tell(QStringLiteral("The Databases could not be scheduled for HotSync."),
+                 QStringLiteral("Save Error"), kExclamation);
+        return false;
+    }
+    s.changed = false;
+    ask.tell(QStringLiteral("The Vowline Databases will be installed for ") + s.currentPalmUser +
+                 QStringLiteral(" during the next HotSync."),
+             kProgramTitle, Prompter::Icon::None);
+    return true;
 }
 
 void installHandheldApplication() {
-    notYet();
+    AppState &s = appState();
+    Prompter &ask = s.prompter();
+    const QString title = QStringLiteral("Palm Install Error");
+    const QString folder = s.programFolder + QStringLiteral("/PalmOS");
+    if (!QFileInfo(folder).isDir()) {
+        ask.tell(QStringLiteral("The path containing the install files is missing.  Try "
+                                "installing Vowline Suite again.  If the problem persists, "
+                                "contact the developer."),
+                 title, kExclamation);
+        return;
+    }
+    const QString file = folder + QStringLiteral("/VowlineInstall.prc");
+    if (!fileExists(file)) {
+        ask.tell(QStringLiteral("The PalmOS install file is missing from the Vowline directory.  "
+                                "Please reinstall Vowline Suite.  If the problem persists, "
+                                "contact the developer."),
+                 title, kExclamation);
+        return;
+    }
+    try {
+        s.server.PalmInstallFile(s.currentPalmUser, file);
+    } catch (const StoreError &error) {
+        ask.tell(QStringLiteral("There was an error while attempting to schedule the Vowline "
+                                "PalmOS application for HotSync.  Try reinstalling Vowline "
+                                "Desktop.  If the problem persists, contact the developer.") +
+                     u'\r' + error.description(),
+                 title, kExclamation);
+        return;
+    }
+    ask.tell(QStringLiteral("The Vowline program application file will be installed on your "
+                            "PalmOS handheld during your next HotSync.") +
+                 u'\r' +
+                 QStringLiteral("NOTE:  No databases will be installed.  In order for the program "
+                                "to work correctly, please create or open a database set and "
+                                "install that to your handheld."),
+             QStringLiteral("Vowline Install"), Prompter::Icon::Information);
 }
 
-void sortListsByName(PlanView &) {
+void sortListsByName(PlanView &view) {
+    struct List {
+        DbId id;
+        FieldCode name;
+        void (PlanView::*refresh)();
+    };
+    const List lists[] = {
+        {DbId::Party, "pnam", &PlanView::UpdatePartyGrid},
+        {DbId::Guest, "gnam", &PlanView::UpdateGuestGrid},
+        {DbId::Vendors, "vnam", &PlanView::UpdateVendorsGrid},
+    };
+    PlanSet &set = appState().set;
+    for (const List &list : lists) {
+        try {
+            set.db(list.id).sort(list.name, true, QString(), true);
+        } catch (const StoreError &) {
+        }
+        try {
+            (view.*list.refresh)();
+        } catch (const std::exception &) {
+        }
+    }
 }
 
-void stampSet(PlanSet &) {
+void stampSet(PlanSet &set) {
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+        PalmDatabase &db = set.db(info.id);
+        db.setCreator(QString(Schema::kCreator));
+        db.setType(QString(info.type));
+        db.setName(QString(info.name));
+    }
+}
+
+ScopedFileSink::ScopedFileSink(FileSink &sink)
+    : m_previous(g_sink) {
+    g_sink = &sink;
+}
+
+ScopedFileSink::~ScopedFileSink() {
+    g_sink = m_previous;
 }
 
 } // namespace Saving

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+class FileSink;
 class PlanSet;
 class PlanView;
 class PlanWindow;
@@ -21,5 +24,21 @@ void installHandheldApplication();
 void sortListsByName(PlanView &view);
 // Creator "Vowl", then type code, then name, on each of the nine databases.
 void stampSet(PlanSet &set);
+
+// Whether a user name can name its folder under Users/: not empty, no "/", "\" or control
+// character, not "." or "..", no blank at either end.
+bool usableUserName(const QString &name);
+
+// Puts `sink` under every save for the guard's lifetime (tests make a chosen step fail).
+class ScopedFileSink {
+public:
+    explicit ScopedFileSink(FileSink &sink);
+    ~ScopedFileSink();
+    ScopedFileSink(const ScopedFileSink &) = delete;
+    ScopedFileSink &operator=(const ScopedFileSink &) = delete;
+
+private:
+    FileSink *m_previous;
+};
 
 } // namespace Saving
