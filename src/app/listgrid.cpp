@@ -57,11 +57,11 @@ void ListGridModel::clear() {
     m_cells.clear();
 }
 
-void ListGridModel::append(int recordNumber, const QStringList &cells) {
+void ListGridModel::append(int recordNumber, QStringList cells) {
     m_records.push_back(recordNumber);
     const qsizetype width = m_headers.size();
     for (qsizetype c = 0; c < width; ++c)
-        m_cells.push_back(c < cells.size() ? cells[c] : QString());
+        m_cells.push_back(c < cells.size() ? std::move(cells[c]) : QString());
 }
 
 void ListGridModel::publish() {
@@ -167,8 +167,8 @@ void ListGrid::clearRows() {
     m_model->clear();
 }
 
-void ListGrid::appendRow(int recordNumber, const QStringList &cells) {
-    m_model->append(recordNumber, cells);
+void ListGrid::appendRow(int recordNumber, QStringList cells) {
+    m_model->append(recordNumber, std::move(cells));
 }
 
 void ListGrid::finish(int restoreRow) {

@@ -36,7 +36,7 @@ public:
     // Rebuilding: clear() cuts back to the header row; appendRow() adds rows; finish() shows
     // them and makes `restoreRow` current when it is still a data row (else the first row).
     void clearRows();
-    void appendRow(int recordNumber, const QStringList &cells);
+    void appendRow(int recordNumber, QStringList cells);
     void finish(int restoreRow);
 
 signals:
@@ -56,7 +56,9 @@ class GridRebuild {
 public:
     GridRebuild(ListGrid &grid, QStringList headers);
     ~GridRebuild();
-    void add(int recordNumber, const QStringList &cells) { m_grid.appendRow(recordNumber, cells); }
+    void add(int recordNumber, QStringList cells) {
+        m_grid.appendRow(recordNumber, std::move(cells));
+    }
     GridRebuild(const GridRebuild &) = delete;
     GridRebuild &operator=(const GridRebuild &) = delete;
 
@@ -79,7 +81,7 @@ public:
     void setHeaders(const QStringList &headers);
     const QStringList &headers() const { return m_headers; }
     void clear();
-    void append(int recordNumber, const QStringList &cells);
+    void append(int recordNumber, QStringList cells);
     void publish();
     int recordAt(int row) const { return m_records[std::size_t(row)]; }
     QString cell(int row, int column) const;

@@ -38,7 +38,9 @@ public:
 
     // What an editor dialog works on and how it ended.
     int editorKind = 0;
-    qint16 selectedRecord = 0;
+    // The 1-based record number a dialog works on; 0 for none. A whole int, as a database holds
+    // up to 65,535 records.
+    int selectedRecord = 0;
     bool cancelled = false;
     int categoryKind = 0;
     QString currentTableTag;

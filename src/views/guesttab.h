@@ -1,20 +1,17 @@
 #pragma once
 
-#include "listtab.h"
+#include "personlisttab.h"
 
 class QComboBox;
-class QPushButton;
 
 // The "Guests" tab: the guest list with its relation and status filters, adding, deleting and
 // opening guests, the guest count, and the gifts view.
-class GuestTab : public ListTab {
+class GuestTab : public PersonListTab {
     Q_OBJECT
 public:
     explicit GuestTab(frmMain &main, QWidget *parent = nullptr);
 
-    ListGrid *grid() const { return m_grid; }             // GuestGrid
-    QComboBox *relationBox() const { return m_relation; } // cmbGuests
-    QComboBox *statusBox() const { return m_status; }     // cmbGuestStatus
+    QComboBox *statusBox() const { return m_status; } // cmbGuestStatus
 
     void UpdateGuestGrid();
     // The gifts view: only guests with a recorded gift.
@@ -23,9 +20,13 @@ public:
     void showAllGuests();
     // "Sort Guests by Name".
     void sortByName();
+    // "Guest Count".
+    void showGuestCount();
+
+protected:
+    void refresh() override { UpdateGuestGrid(); }
+    void writeNewRecord(PalmDatabase &db, Record &record) override;
 
 private:
-    ListGrid *m_grid = nullptr;
-    QComboBox *m_relation = nullptr;
     QComboBox *m_status = nullptr;
 };

@@ -1,24 +1,19 @@
 #pragma once
 
-#include "listtab.h"
-
-class QComboBox;
+#include "personlisttab.h"
 
 // The "Party" tab: the wedding party list with its relation filter, adding, deleting and
-// opening members.
-class PartyTab : public ListTab {
+// opening members. It works like the guest list, without a status filter.
+class PartyTab : public PersonListTab {
     Q_OBJECT
 public:
     explicit PartyTab(frmMain &main, QWidget *parent = nullptr);
-
-    ListGrid *grid() const { return m_grid; }             // PartyGrid
-    QComboBox *relationBox() const { return m_relation; } // cmbPartyRelation
 
     void UpdatePartyGrid();
     // "Sort Wed. Party by Name".
     void sortByName();
 
-private:
-    ListGrid *m_grid = nullptr;
-    QComboBox *m_relation = nullptr;
+protected:
+    void refresh() override { UpdatePartyGrid(); }
+    void writeNewRecord(PalmDatabase &db, Record &record) override;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QtGlobal>
+
+class PalmDatabase;
+
+// The guest count: how many people have confirmed, out of how many invited. A guest stands for
+// the number of people in its RSVP, or one person when the RSVP is empty.
+struct GuestCount {
+    // Wide enough that 65,535 guests of any RSVP cannot overflow.
+    qint64 confirmed = 0;
+    qint64 possible = 0;
+};
+
+// Counts the guest database. A guest without an rsvp field gains an empty one (in the record
+// and in the database's field list), as every record is expected to carry it.
+// An RSVP counts as the whole number nearest its numeric value (halves to the even neighbour),
+// so "abc" counts 0; an empty RSVP counts 1, for the confirmed total as for the invited one.
+GuestCount countGuests(PalmDatabase &guests);

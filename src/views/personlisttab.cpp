@@ -1,0 +1,186 @@
+#include "personlisttab.h"
+
+#include "app/frmmain.h"
+#include "editors/categorylists.h"
+#include "editors/frmrecordeditor.h"
+#include "store/appstate.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <utility>
+
+namespace {
+
+const QString kAll = QStringLiteral("All");
+const QString kEditEntry = QStringLiteral("Edit...");
+const QString kTitle = QStringLiteral("Vowline Desktop");
+
+// The relation-type editor may open from a focus loss of the very box that asked for it; one
+// editor at a time.
+bool g_categoryEditorOpen = false;
+
+} // namespace
+
+// --- PersonListTab -----------------------------------------------------------------------------
+
+PersonListTab::PersonListTab(frmMain &main, Schema::DbId db, int editorKind, QWidget *parent)
+    : ListTab(main, parent)
+    , m_db(db)
+    , m_editorKind(editorKind) {
+}
+
+void PersonListTab::connectControls(QComboBox *relation, ListGrid *grid) {
+    m_relation = relation;
+    m_grid = grid;
+    installTypeAhead(relation, QStringLiteral("relation"));
+    connect(relation, &QComboBox::activated, this, [this] { refresh(); });
+    // Enter and the loss of focus both end an edit of the typed relation.
+    if (QLineEdit *edit = relation->lineEdit())
+        connect(edit, &QLineEdit::editingFinished, this, [this] { refresh(); });
+    connect(grid, &ListGrid::rowDoubleClicked, this, &PersonListTab::openCurrentRow);
+}
+
+void PersonListTab::setBoxText(QComboBox *box, const QString &text) {
+    const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+    // An editable box may read a text that none of its entries has ("GIFTS").
+    if (box->isEditable())
+        box->setEditText(text);
+}
+
+PalmDatabase *PersonListTab::database() const {
+    PlanSet &set = appState().set;
+    return set.isOpen() ? &set.db(m_db) : nullptr;
+}
+
+QString PersonListTab::relationForNewRecord() const {
+    const QString relation = m_relation->currentText();
+    // "Edit..." is a command of the box, never a relation.
+    return relation == kAll || relation == kEditEntry ? QString() : relation;
+}
+
+bool PersonListTab::relationEditorRequested() {
+    if (m_relation->currentText() != kEditEntry)
+        return false;
+    if (!g_categoryEditorOpen) {
+        g_categoryEditorOpen = true;
+        m_main.mnuOptionsRelations_Click();
+        g_categoryEditorOpen = false;
+    }
+    return true;
+}
+
+void PersonListTab::sortByNameField(FieldCode nameField, const QString &message) {
+    PalmDatabase *db = database();
+    if (!db)
+        return;
+    db->sort(nameField, true, QString(), true);
+    refresh();
+    appState().prompter().tell(message, QStringLiteral("Database Sort"),
+                               Prompter::Icon::Information);
+}
+
+void PersonListTab::addPerson() {
+    PalmDatabase *db = database();
+    if (!db)
+        return;
+    AppState &state = appState();
+    int added = 0;
+    try {
+        Record &record = db->records().add();
+        added = db->records().count();
+        writeNewRecord(*db, record);
+    } catch (const StoreError &error) {
+        // The database is full (65,535 records) or the record could not be written: leave
+        // nothing behind.
+        if (added > 0)
+            db->records().remove(added);
+        state.prompter().tell(error.description(), kTitle, Prompter::Icon::Exclamation);
+        return;
+    }
+    refresh();
+    // The new record is the last row whenever the filters list it; the editor gets it by its
+    // number either way, so a filter that hides it cannot send the editor to another record.
+    const int last = m_grid->rows() - 1;
+    if (last >= 1 && m_grid->rowData(last) == added) {
+        m_grid->setRow(last);
+        m_grid->setCol(1);
+    }
+    if (!runRecordEditor(added)) {
+        removeRecordSilently(added);
+        return;
+    }
+    if (state.cancelled) {
+        removeRecordSilently(added);
+        state.cancelled = false;
+    } else {
+        refresh();
+        state.markPlanModified();
+    }
+}
+
+void PersonListTab::deletePerson() {
+    const int row = m_grid->row();
+    const int number = m_grid->rowData(row);
+    // The header row shows no record: nothing to delete.
+    if (row < 1 || number < 1)
+        return;
+    AppState &state = appState();
+    if (state.cancelled) {
+        removeRecordSilently(number);
+        return;
+    }
+    const auto answer = state.prompter().message(
+        QStringLiteral("Are you sure you want to delete ") + m_grid->text(row, 1) + u'?', kTitle,
+        Prompter::Icon::None, Prompter::Buttons::YesNo);
+    if (answer != Prompter::Answer::Yes)
+        return;
+    PalmDatabase *db = database();
+    if (!db)
+        return;
+    try {
+        db->records().remove(number);
+    } catch (const StoreError &) {
+        return; // the record is already gone
+    }
+    refresh();
+    // Shown in the status bar too, so that the window never claims an unchanged plan.
+    state.markPlanModified();
+}
+
+void PersonListTab::openCurrentRow() {
+    const int number = m_grid->rowData(m_grid->row());
+    if (number < 1)
+        return;
+    if (!runRecordEditor(number))
+        return;
+    refresh();
+    AppState &state = appState();
+    state.cancelled = false;
+    if (state.changed)
+        state.markPlanModified();
+}
+
+void PersonListTab::removeRecordSilently(int recordNumber) {
+    if (PalmDatabase *db = database()) {
+        try {
+            db->records().remove(recordNumber);
+        } catch (const StoreError &) {
+        }
+    }
+    refresh();
+}
+
+bool PersonListTab::runRecordEditor(int recordNumber) {
+    AppState &state = appState();
+    using Index = decltype(state.selectedRecord);
+    if (!std::in_range<Index>(recordNumber))
+        return false;
+    state.editorKind = m_editorKind;
+    state.selectedRecord = Index(recordNumber);
+    frmRecordEditor editor(&m_main);
+    editor.exec();
+    return true;
+}
