@@ -563,7 +563,16 @@ void frmMain::runCategoryEditor(int kind) {
     }
     if (state.changed)
         state.markPlanModified();
+    // Every filter box is back on "All": the lists follow it.
     FillFilterBoxes();
+    for (auto refresh :
+         {&frmMain::UpdatePartyGrid, &frmMain::UpdateGuestGrid, &frmMain::UpdateVendorsGrid,
+          &frmMain::UpdateTasks, &frmMain::UpdatePayments}) {
+        try {
+            (this->*refresh)();
+        } catch (const std::exception &) {
+        }
+    }
 }
 
 void frmMain::mnuOptionsRelations_Click() {

@@ -1,6 +1,7 @@
 #include "othertabs.h"
 
 #include "app/twips.h"
+#include "editors/categorylists.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,7 +11,8 @@
 
 VendorsTab::VendorsTab(frmMain &main, QWidget *parent)
     : ListTab(main, parent) {
-    addFilterBox(QStringLiteral("cmbVendors"), tr("Service:"), true);
+    installTypeAhead(addFilterBox(QStringLiteral("cmbVendors"), tr("Service:"), true),
+                     QStringLiteral("vendor"));
     addFilterBox(QStringLiteral("cmbVendorStatus"), tr("Status:"), false);
     m_grid = new ListGrid(
         QStringLiteral("VendorGrid"), QStringLiteral("Vendor"),
@@ -49,7 +51,8 @@ SeatingTab::SeatingTab(frmMain &main, QWidget *parent)
 
 TasksTab::TasksTab(frmMain &main, QWidget *parent)
     : ListTab(main, parent) {
-    addFilterBox(QStringLiteral("cmbTasks"), tr("Timeframe:"), true);
+    installTypeAhead(addFilterBox(QStringLiteral("cmbTasks"), tr("Timeframe:"), true),
+                     QStringLiteral("time"));
     m_grid = new ListGrid(QStringLiteral("TaskGrid"), QStringLiteral("Task"),
                           {"Timeframe", "Task Details", "Status", "Due Date"});
     placeGrid(m_grid);
