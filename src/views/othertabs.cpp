@@ -22,9 +22,20 @@ VendorsTab::VendorsTab(frmMain &main, QWidget *parent)
 
 SeatingTab::SeatingTab(frmMain &main, QWidget *parent)
     : ListTab(main, parent) {
-    auto *setup = new QGroupBox(tr("Setup"));
-    auto *row = new QHBoxLayout(setup);
-    row->setContentsMargins(6, 0, 6, 0);
+    m_tables = new ListGrid(QStringLiteral("TableGrid"), QStringLiteral("Table"),
+                            {"Tag", "Description", "Max. Seats", "Count", "Available"});
+    m_seating = new ListGrid(
+        QStringLiteral("SeatingGrid"), QStringLiteral("Seating"),
+        {"Name", "Relation", "Status", "RSVP", "Address", "City", "State", "Phone", "E-Mail"});
+    placeGrid(m_tables);
+    placeGrid(m_seating);
+    m_tables->resize(Twips::toPixels(kTableGridWidth), m_tables->height());
+    m_seating->move(Twips::toPixels(kGridLeftTwips + kTableGridWidth + 120), m_seating->y());
+
+    // The setup frame sits below the table grid, in the room the shorter grid leaves.
+    m_setup = new QGroupBox(tr("Setup"), this);
+    auto *row = new QHBoxLayout(m_setup);
+    row->setContentsMargins(6, 2, 6, 4);
     m_noTables = new QLineEdit;
     m_noTables->setObjectName(QStringLiteral("txtNoTables"));
     m_peoplePer = new QLineEdit;
@@ -37,16 +48,21 @@ SeatingTab::SeatingTab(frmMain &main, QWidget *parent)
         row->addWidget(caption);
         row->addWidget(box);
     }
-    addToTop(setup);
-    m_tables = new ListGrid(QStringLiteral("TableGrid"), QStringLiteral("Table"),
-                            {"Tag", "Description", "Max. Seats", "Count", "Available"});
-    m_seating = new ListGrid(
-        QStringLiteral("SeatingGrid"), QStringLiteral("Seating"),
-        {"Name", "Relation", "Status", "RSVP", "Address", "City", "State", "Phone", "E-Mail"});
-    placeGrid(m_tables);
-    placeGrid(m_seating);
-    m_tables->resize(Twips::toPixels(5700), m_tables->height());
-    m_seating->move(Twips::toPixels(kGridLeftTwips + 5700 + 120), m_seating->y());
+    row->addStretch(1);
+    m_tables->installEventFilter(this);
+    placeSetup();
+}
+
+bool SeatingTab::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_tables && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeSetup();
+    return ListTab::eventFilter(watched, event);
+}
+
+void SeatingTab::placeSetup() {
+    const int height = m_setup->sizeHint().height();
+    m_setup->setGeometry(m_tables->x(), m_tables->geometry().bottom() + 4, m_tables->width(),
+                         height);
 }
 
 TasksTab::TasksTab(frmMain &main, QWidget *parent)

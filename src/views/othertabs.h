@@ -3,6 +3,7 @@
 #include "listtab.h"
 
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 
 // The tabs whose lists come later: they already carry their grids, filter boxes and, on the
@@ -30,7 +31,14 @@ public:
     void UpdateTableGrid() {}
     void UpdateSeatingGrid() {}
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    static constexpr int kTableGridWidth = 5700;
+    void placeSetup();
+
+    QGroupBox *m_setup;
     ListGrid *m_tables;
     ListGrid *m_seating;
     QLineEdit *m_noTables;
