@@ -14,22 +14,6 @@
 
 namespace {
 
-class QuietPrompter : public Prompter {
-public:
-    Answer message(const QString &, const QString &, Icon, Buttons) override { return Answer::Ok; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    std::optional<QString> openFile(const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    std::optional<QString> saveFile(const QString &, const QString &, const QString &,
-                                    const QString &) override {
-        return {};
-    }
-    void setBusy(bool) override {}
-};
-
 void fillGuests(PalmDatabase &guests, int count) {
     QRandomGenerator rng(7);
     guests.records().reserve(count);

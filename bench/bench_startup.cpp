@@ -2,6 +2,7 @@
 // default plan built from the defaults folder, window laid out and shown), run in a fresh
 // process each time. Prints the median of the runs.
 #include "app/frmmain.h"
+#include "benchutil.h"
 #include "store/appstate.h"
 
 #include <QApplication>
@@ -14,23 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Answers nothing: start-up with a Palm user that has synchronised asks no question.
-class QuietPrompter : public Prompter {
-public:
-    Answer message(const QString &, const QString &, Icon, Buttons) override { return Answer::Ok; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    std::optional<QString> openFile(const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    std::optional<QString> saveFile(const QString &, const QString &, const QString &,
-                                    const QString &) override {
-        return {};
-    }
-    void setBusy(bool) override {}
-};
 
 // Ends the process once the window has been painted for the first time.
 class FirstPaint : public QObject {

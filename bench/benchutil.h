@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/prompter.h"
+
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -28,3 +30,20 @@ inline void report(const char *what, double ms, double targetMs = 0) {
     else
         std::printf("%-44s %9.2f ms\n", what, ms);
 }
+
+// Answers every prompt at once: benchmarks measure work, not dialogs.
+class QuietPrompter : public Prompter {
+public:
+    Answer message(const QString &, const QString &, Icon, Buttons) override { return Answer::Ok; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    std::optional<QString> openFile(const QString &, const QString &, const QString &) override {
+        return {};
+    }
+    std::optional<QString> saveFile(const QString &, const QString &, const QString &,
+                                    const QString &) override {
+        return {};
+    }
+    void setBusy(bool) override {}
+};
