@@ -20,33 +20,33 @@ using Schema::DbId;
 
 namespace {
 
-const auto kNone = Prompter::Icon::None;
 const auto kExclamation = Prompter::Icon::Exclamation;
-const QString kTitle = QStringLiteral("Vowline Desktop");
-
-void expectPlanName(ScriptedPrompter &p, const QString &name) {
-    p.expectMessage(
-         QStringLiteral("You must enter a name for this Wedding Plan.  This is the name to be "
-                        "displayed on the main Vowline screen on your handheld."),
-         QStringLiteral("Missing Data"), kExclamation)
-        .expectInput(QStringLiteral("This Wedding Plan is for whom?\rex: Romeo & Juliet"),
-                     QStringLiteral("Enter Name"), name);
-}
-
-void expectSaved(ScriptedPrompter &p, const QString &folder) {
-    p.expectMessage(QStringLiteral("The Vowline Databases have been saved to ") +
-                        QDir::toNativeSeparators(folder),
-                    kTitle, kNone);
-}
-
-void startUp(MainWindowFixture &f) {
-    onNextModal(QStringLiteral("frmStartup"), [](QDialog *d) { d->reject(); });
-    f.window().StartUp();
-    QTRY_VERIFY(!appState().loading);
-}
 
 std::unique_ptr<PalmDatabase> reopen(const QString &folder, DbId id) {
     return appState().server.OpenDatabase(folder + u'/' + Schema::info(id).fileName);
+}
+
+// Empty when both databases hold the same field list and records, value for value.
+QString difference(const PalmDatabase &a, const PalmDatabase &b) {
+    auto sameFields = [](const Fields &x, const Fields &y) {
+        if (x.count() != y.count())
+            return false;
+        for (const Field &f : x) {
+            const Field *g = y.find(f.code());
+            if (!g || g->kind() != f.kind() || !(g->value() == f.value()))
+                return false;
+        }
+        return true;
+    };
+    if (!sameFields(a.fieldList(), b.fieldList()))
+        return QStringLiteral("field list");
+    if (a.records().count() != b.records().count())
+        return QStringLiteral("record count");
+    for (int n = 1; n <= a.records().count(); ++n) {
+        if (!sameFields(a.records().item(n).fields(), b.records().item(n).fields()))
+            return QStringLiteral("record %1").arg(n);
+    }
+    return {};
 }
 
 // Types like QTest::keyClicks, also characters outside ASCII.
@@ -66,6 +66,11 @@ void choose(QComboBox *box, const QString &text) {
     emit box->activated(index);
 }
 
+void add(DbId id, FieldCode code, const QString &value) {
+    PalmDatabase &db = appState().set.db(id);
+    db.write(db.records().add(), code, value);
+}
+
 } // namespace
 
 class TestPlanFlows : public QObject {
@@ -74,7 +79,7 @@ private slots:
     void roadOfOneGuest() {
         MainWindowFixture f({"Ann"}, QStringLiteral("Ann"));
         frmMain &w = f.create();
-        startUp(f);
+        f.startUp();
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
         PalmDatabase &tables = appState().set.db(DbId::Tables);
         Record &table = tables.records().add();
@@ -134,14 +139,16 @@ private slots:
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database (modified)"));
 
         // "Save && Install": the nine files, then the HotSync queue of the current Palm user.
+        QAction *saveAndInstall = f.find<QAction>(QStringLiteral("mnuFileSaveAll"));
+        QCOMPARE(saveAndInstall->text(), QStringLiteral("Save && &Install"));
         const QString folder = appState().usersFolder() + QStringLiteral("/Ann");
-        expectPlanName(f.prompter(), QStringLiteral("Romeo & Juliet"));
-        expectSaved(f.prompter(), folder);
+        expectPlanNamePrompt(f.prompter(), QStringLiteral("Romeo & Juliet"));
+        expectSavedMessage(f.prompter(), folder);
         f.prompter().expectMessage(
             QStringLiteral(
                 "The Vowline Databases will be installed for Ann during the next HotSync."),
-            kTitle, kNone);
-        f.find<QAction>(QStringLiteral("mnuFileSaveAll"))->trigger();
+            QStringLiteral("Vowline Desktop"), Prompter::Icon::None);
+        saveAndInstall->trigger();
         VERIFY_PROMPTS(f.prompter());
         QVERIFY(!appState().changed);
         const QStringList queued =
@@ -167,53 +174,60 @@ private slots:
 
     void saveWithoutAPalmUser() {
         MainWindowFixture f;
-        f.prompter().expectMessage(
-            QStringLiteral("No Palm Device is installed on this computer, or you have not "
-                           "done a HotSync.\rYou must create a new Wedding Database Set to "
-                           "use with Vowline Desktop.  Your changes will not be saved on "
-                           "your handheld, but can be saved to a local folder."),
-            QStringLiteral("No Palm User"), kExclamation);
+        f.expectNoPalmUser();
         frmMain &w = f.create();
-        startUp(f);
-        PalmDatabase &party = appState().set.db(DbId::Party);
-        party.write(party.records().add(), "pnam", QStringLiteral("Mercutio"));
+        f.startUp();
+        for (const char *name : {"Tybalt", "benvolio", "Mercutio"})
+            add(DbId::Party, "pnam", QString::fromLatin1(name));
+        add(DbId::Guest, "gnam", QStringLiteral("Zoë 王 ✓"));
+        add(DbId::Vendors, "vnam", QStringLiteral("Florist"));
 
         // Typing marks the plan modified.
         QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("TXTbnam")),
                          QStringLiteral("Juliet Capulet"));
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database (modified)"));
 
-        const QString folder = appState().usersFolder() + QStringLiteral("/Smith");
-        QCOMPARE(folder, f.programFolder() + QStringLiteral("/Users/Smith"));
-        expectPlanName(f.prompter(), QStringLiteral("Romeo & Juliet"));
-        f.prompter().expectInput(
-            QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
-            QStringLiteral("User Name"), QStringLiteral("Smith"));
-        expectSaved(f.prompter(), folder);
+        const QString folder = f.programFolder() + QStringLiteral("/Users/Smith");
+        expectPlanNamePrompt(f.prompter(), QStringLiteral("Romeo & Juliet"));
+        expectUserNamePrompt(f.prompter(), QStringLiteral("Smith"));
+        expectSavedMessage(f.prompter(), folder);
         f.find<QAction>(QStringLiteral("mnuFileSave"))->trigger();
         VERIFY_PROMPTS(f.prompter());
         QVERIFY(!appState().changed);
-        QCOMPARE(appState().currentPalmUser, QStringLiteral("Smith"));
         QCOMPARE(appState().currentSetFolder, folder);
-        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 9);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Smith]"));
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("TXTownr"))->text(),
                  QStringLiteral("Romeo & Juliet"));
-        const auto details = reopen(folder, DbId::Plan);
-        QCOMPARE(details->records().item(1).text("bnam"), QStringLiteral("Juliet Capulet"));
-        QCOMPARE(details->records().item(1).text("ownr"), QStringLiteral("Romeo & Juliet"));
-        QCOMPARE(reopen(folder, DbId::Party)->records().item(1).text("ownr"),
-                 QStringLiteral("Romeo & Juliet"));
-        const auto tasks = reopen(folder, DbId::Tasks);
-        QVERIFY(tasks->records().count() > 0);
-        for (int i = 1; i <= tasks->records().count(); ++i)
-            QCOMPARE(tasks->records().item(i).text("ownr"), QStringLiteral("Romeo & Juliet"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 9);
+        // Each file reopens with its identity and every value the plan holds.
+        PlanSet &set = appState().set;
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+            QCOMPARE(set.path(info.id), folder + u'/' + info.fileName);
+            const auto saved = reopen(folder, info.id);
+            QCOMPARE(saved->name(), QString(info.name));
+            QCOMPARE(saved->type(), QString(info.type));
+            QCOMPARE(saved->creator(), QStringLiteral("Vowl"));
+            QCOMPARE(difference(*saved, set.db(info.id)), QString());
+        }
+        // The plan's name is in the details and every party, guest, task and vendor record.
+        for (DbId id : {DbId::Plan, DbId::Party, DbId::Guest, DbId::Tasks, DbId::Vendors}) {
+            const auto saved = reopen(folder, id);
+            QVERIFY(saved->records().count() > 0);
+            for (int n = 1; n <= saved->records().count(); ++n)
+                QCOMPARE(saved->records().item(n).text("ownr"), QStringLiteral("Romeo & Juliet"));
+        }
+        QVERIFY(!set.db(DbId::RelTypes).records().item(1).has("ownr"));
+        QCOMPARE(reopen(folder, DbId::Plan)->records().item(1).text("bnam"),
+                 QStringLiteral("Juliet Capulet"));
+        QCOMPARE(reopen(folder, DbId::Guest)->records().item(1).text("gnam"),
+                 QStringLiteral("Zoë 王 ✓"));
+        QCOMPARE(reopen(folder, DbId::Party)->listValues("pnam"),
+                 QStringList({"benvolio", "Mercutio", "Tybalt"})); // sorted by the save
 
         // After New, a second save for Smith asks first; No opens Save As instead.
         QVERIFY(w.NewPlan());
-        expectPlanName(f.prompter(), QStringLiteral("Second plan"));
-        f.prompter().expectInput(
-            QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
-            QStringLiteral("User Name"), QStringLiteral("Smith"));
+        expectPlanNamePrompt(f.prompter(), QStringLiteral("Second plan"));
+        expectUserNamePrompt(f.prompter(), QStringLiteral("Smith"));
         f.prompter().expectMessage(
             QStringLiteral(
                 "The User Name, Smith, already exists.  Do you want to overwrite the data?"),
@@ -222,6 +236,8 @@ private slots:
         f.prompter().expectSaveFile(QStringLiteral("Save As"), std::nullopt);
         f.find<QAction>(QStringLiteral("mnuFileSave"))->trigger();
         VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(f.prompter().lastStep()->folder, f.programFolder());
+        QCOMPARE(f.prompter().lastStep()->defaultText, QStringLiteral("VowlineDB.pdb"));
         QCOMPARE(appState().currentSetFolder, QString()); // nothing was written over
         QCOMPARE(reopen(folder, DbId::Plan)->records().item(1).text("ownr"),
                  QStringLiteral("Romeo & Juliet"));
@@ -230,36 +246,38 @@ private slots:
     void saveAsAsksBeforeOverwriting() {
         MainWindowFixture f({"Ann"}, QStringLiteral("Ann"));
         f.create();
-        startUp(f);
+        f.startUp();
         QTemporaryDir other;
-        writeAll(other.filePath(QStringLiteral("VowlineDB.pdb")), "an older plan");
         const QString chosen = other.filePath(QStringLiteral("VowlineDB.pdb"));
-        const QString overwrite =
-            QStringLiteral("That location already contains a Vowline database set.  Do you want to "
-                           "overwrite the existing files?");
-        f.find<QLineEdit>(QStringLiteral("TXTownr"))->setText(QStringLiteral("Ann's plan"));
-        f.prompter()
-            .expectSaveFile(QStringLiteral("Save As"), chosen)
-            .expectMessage(overwrite, QStringLiteral("Overwrite?"), kExclamation,
-                           Prompter::Buttons::YesNoCancel, Prompter::Answer::No)
-            .expectSaveFile(QStringLiteral("Save As"), chosen) // No shows the dialog again
-            .expectMessage(overwrite, QStringLiteral("Overwrite?"), kExclamation,
-                           Prompter::Buttons::YesNoCancel, Prompter::Answer::Cancel);
+        writeAll(chosen, "an older plan");
+        // Any character may stand in a plan name; a NUL must not cut it or what follows.
+        const QString name = QStringLiteral("Ann's plan ") + QChar(0) + QStringLiteral(" ♥");
+        f.find<QLineEdit>(QStringLiteral("TXTownr"))->setText(name);
+        auto expectOverwrite = [&f](Prompter::Answer answer) {
+            f.prompter().expectMessage(
+                QStringLiteral("That location already contains a Vowline database set.  Do you "
+                               "want to overwrite the existing files?"),
+                QStringLiteral("Overwrite?"), kExclamation, Prompter::Buttons::YesNoCancel, answer);
+        };
+        // No shows the dialog again; another file name in the same folder meets the same set.
+        f.prompter().expectSaveFile(QStringLiteral("Save As"), chosen);
+        expectOverwrite(Prompter::Answer::No);
+        f.prompter().expectSaveFile(QStringLiteral("Save As"),
+                                    other.filePath(QStringLiteral("Plan.pdb")));
+        expectOverwrite(Prompter::Answer::Cancel);
         f.find<QAction>(QStringLiteral("mnuFileSaveAs"))->trigger();
         VERIFY_PROMPTS(f.prompter());
-        QCOMPARE(f.prompter().lastStep()->kind, ScriptedPrompter::Kind::Message);
         QCOMPARE(readAll(chosen), QByteArray("an older plan"));
 
-        f.prompter()
-            .expectSaveFile(QStringLiteral("Save As"), chosen)
-            .expectMessage(overwrite, QStringLiteral("Overwrite?"), kExclamation,
-                           Prompter::Buttons::YesNoCancel, Prompter::Answer::Yes);
-        expectSaved(f.prompter(), other.path());
+        // Yes writes over it; blanks around the chosen path do not count.
+        f.prompter().expectSaveFile(QStringLiteral("Save As"),
+                                    QStringLiteral("  ") + chosen + QStringLiteral(" "));
+        expectOverwrite(Prompter::Answer::Yes);
+        expectSavedMessage(f.prompter(), other.path());
         f.find<QAction>(QStringLiteral("mnuFileSaveAs"))->trigger();
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(QDir(other.path()).entryList(QDir::Files).size(), 9);
-        QCOMPARE(reopen(other.path(), DbId::Plan)->records().item(1).text("ownr"),
-                 QStringLiteral("Ann's plan"));
+        QCOMPARE(reopen(other.path(), DbId::Plan)->records().item(1).text("ownr"), name);
         QCOMPARE(appState().currentSetFolder, other.path());
     }
 };

@@ -11,33 +11,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("first of two matches") << "fr"
-                                              << "relation"
-                                              << "Friend";
-        QTest::newRow("longer prefix") << "friends"
-                                       << "relation"
-                                       << "FRIENDS FROM WORK";
-        QTest::newRow("kind ignores case") << "f"
-                                           << "Vendor"
-                                           << "Florist";
-        QTest::newRow("timeframes") << "6"
-                                    << "TIME"
-                                    << "6 Months Before";
-        QTest::newRow("no match") << "z"
-                                  << "vendor"
-                                  << "";
-        QTest::newRow("longer than any name") << "Floristry"
-                                              << "vendor"
-                                              << "";
-        QTest::newRow("empty text") << ""
-                                    << "vendor"
-                                    << "";
-        QTest::newRow("unknown kind") << "f"
-                                      << "guest"
-                                      << "";
-        QTest::newRow("lists kept apart") << "c"
-                                          << "relation"
-                                          << "";
+        const char *rows[][4] = {
+            // name, typed, kind, expected
+            {"first of two matches", "fr", "relation", "Friend"},
+            {"longer prefix", "friends", "relation", "FRIENDS FROM WORK"},
+            {"kind ignores case", "f", "Vendor", "Florist"},
+            {"timeframes", "6", "TIME", "6 Months Before"},
+            {"no match", "z", "vendor", ""},
+            {"longer than any name", "Floristry", "vendor", ""},
+            {"empty text", "", "vendor", ""},
+            {"unknown kind", "f", "guest", ""},
+            {"lists kept apart", "c", "relation", ""},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[1] << row[2] << row[3];
     }
     void lookup() {
         QFETCH(QString, typed);

@@ -122,19 +122,6 @@ private slots:
         QCOMPARE(column(db, "gnam").first(), QStringLiteral("Carol"));
     }
 
-    void fillListTakesAnyTarget() {
-        struct Recorder {
-            QStringList items;
-            void addItem(const QString &s) { items << s; }
-        } target;
-        PalmDatabase db;
-        db.write(db.records().add(), "type", QStringLiteral("Family"));
-        db.records().add();
-        db.write(db.records().add(), "type", QStringLiteral("Friends"));
-        db.fillList(target, "type", QString());
-        QCOMPARE(target.items, QStringList({"Family", "", "Friends"}));
-    }
-
     void freshDetailsRecord() {
         PalmDatabase plan;
         Schema::defineDetailsRecord(plan);

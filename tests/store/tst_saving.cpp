@@ -1,3 +1,5 @@
+// Saving's refusals and failures, through a stand-in window. The successful saves, Save As and
+// the HotSync queue are tested through the real window (tests/app/tst_planflows.cpp).
 #include "store/appstate.h"
 #include "store/planview.h"
 #include "store/saving.h"
@@ -17,114 +19,49 @@ using Buttons = Prompter::Buttons;
 namespace {
 
 const auto kExclamation = Prompter::Icon::Exclamation;
-const auto kPlain = Prompter::Icon::None;
-const QString kTitle = QStringLiteral("Vowline Desktop");
-const QString kUserNameTitle = QStringLiteral("User Name");
 
-// The window as saving sees it: records the calls and does what the details tab would do.
 class FakeWindow : public PlanWindow {
 public:
-    QStringList calls;
-    QString name;
-    bool boxEnabled = false;
-    QString boxText;
+    QString name = QStringLiteral("Plan");
+    bool stamped = false;
 
-    void FillFilterBoxes() override { calls << QStringLiteral("FillFilterBoxes"); }
-    void RefreshCaption() override { calls << QStringLiteral("RefreshCaption"); }
-    void UpdateDetails() override { calls << QStringLiteral("UpdateDetails"); }
-    void UpdatePartyGrid() override { calls << QStringLiteral("UpdatePartyGrid"); }
-    void UpdateGuestGrid() override { calls << QStringLiteral("UpdateGuestGrid"); }
-    void UpdateTableGrid() override { calls << QStringLiteral("UpdateTableGrid"); }
-    void UpdateSeatingGrid() override { calls << QStringLiteral("UpdateSeatingGrid"); }
-    void UpdateVendorsGrid() override { calls << QStringLiteral("UpdateVendorsGrid"); }
-    void UpdateTasks() override { calls << QStringLiteral("UpdateTasks"); }
-    void UpdatePayments() override { calls << QStringLiteral("UpdatePayments"); }
-    void SortTasks() override { calls << QStringLiteral("SortTasks"); }
-
+    void FillFilterBoxes() override {}
+    void RefreshCaption() override {}
+    void UpdateDetails() override {}
+    void UpdatePartyGrid() override {}
+    void UpdateGuestGrid() override {}
+    void UpdateTableGrid() override {}
+    void UpdateSeatingGrid() override {}
+    void UpdateVendorsGrid() override {}
+    void UpdateTasks() override {}
+    void UpdatePayments() override {}
+    void SortTasks() override {}
     QString planName() const override { return name; }
-    void setPlanName(const QString &text) override {
-        calls << QStringLiteral("setPlanName");
-        name = text;
-    }
-    void StoreDetails() override {
-        calls << QStringLiteral("StoreDetails");
-        PalmDatabase &plan = appState().set.db(DbId::Plan);
-        if (plan.records().count() == 0)
-            plan.records().add();
-        plan.write(plan.records().item(1), "ownr", name);
-    }
-    void StampOwner() override {
-        calls << QStringLiteral("StampOwner");
-        for (DbId id : {DbId::Party, DbId::Guest, DbId::Tasks, DbId::Vendors}) {
-            PalmDatabase &db = appState().set.db(id);
-            for (int n = 1; n <= db.records().count(); ++n)
-                db.write(db.records().item(n), "ownr", name);
-        }
-    }
-    bool palmUserBoxEnabled() const override { return boxEnabled; }
-    QString palmUserBoxText() const override { return boxText; }
+    void setPlanName(const QString &text) override { name = text; }
+    void StoreDetails() override {}
+    void StampOwner() override { stamped = true; }
+    bool palmUserBoxEnabled() const override { return false; }
+    QString palmUserBoxText() const override { return {}; }
 };
 
-void addRecord(DbId id, std::initializer_list<std::pair<const char *, FieldValue>> values) {
-    PalmDatabase &db = appState().set.db(id);
-    Record &record = db.records().add();
-    for (const auto &[code, value] : values) {
-        const FieldKind kind = value.type() == FieldValue::Type::Boolean    ? FieldKind::Boolean
-                               : value.type() == FieldValue::Type::DateTime ? FieldKind::Date
-                                                                            : FieldKind::Text;
-        db.write(record, FieldCode(QString::fromLatin1(code)), value, kind);
-    }
-}
-
-// A modified plan with records in every database, out of name order.
-void buildPlan() {
-    ScriptedPrompter quiet;
+// A fresh program folder holding a modified default plan, with the script installed.
+struct SaveFixture {
+    TestProgramFolder program;
     AppState &s = appState();
-    buildDefaultSet(s.set, s.server, s.programFolder, quiet);
-    const QDateTime june(QDate(2024, 6, 1), QTime(10, 30, 15));
-    for (const char *name : {"Zed", "amy", "Bob"})
-        addRecord(DbId::Party, {{"pnam", name}, {"ptyp", "Friend"}});
-    addRecord(DbId::Guest, {{"gnam", "Carol"}, {"gcon", true}, {"rsvp", "3"}, {"gtag", "1"}});
-    addRecord(DbId::Guest, {{"gnam", QStringLiteral("Zoë 日本")}, {"gcon", false}});
-    addRecord(DbId::Guest, {{"gnam", "alice"}, {"gift", "Toaster"}, {"tnku", true}});
-    addRecord(DbId::Vendors, {{"vnam", "Florist"}, {"vcos", "1200.50"}, {"ndat", june}});
-    addRecord(DbId::Vendors, {{"vnam", "Baker"}, {"paid", true}, {"vnot", FieldValue()}});
-    addRecord(DbId::Tasks, {{"evnt", "Book the band"}, {"alrm", june}, {"done", ""}});
-    addRecord(DbId::Tables, {{"ttag", "1"}, {"maxs", "8"}, {"coun", "3"}, {"avai", "5"}});
-    PalmDatabase &plan = s.set.db(DbId::Plan);
-    plan.write(plan.records().item(1), "date", QDateTime(QDate(2024, 9, 14), QTime(15, 0)),
-               FieldKind::Date);
-    plan.write(plan.records().item(1), "bnam", "Juliet");
-    s.markPlanModified();
-    s.setStatusText(AppState::kUserDatabaseModified);
-}
+    FakeWindow window;
+    ScriptedPrompter p;
 
-// Empty when both databases hold the same field list and records, value for value.
-QString difference(const PalmDatabase &a, const PalmDatabase &b) {
-    auto sameFields = [](const Fields &x, const Fields &y) {
-        if (x.count() != y.count())
-            return false;
-        for (const Field &f : x) {
-            const Field *g = y.find(f.code());
-            if (!g || g->kind() != f.kind() || !(g->value() == f.value()))
-                return false;
-        }
-        return true;
-    };
-    if (!sameFields(a.fieldList(), b.fieldList()))
-        return QStringLiteral("field list");
-    if (a.records().count() != b.records().count())
-        return QStringLiteral("record count");
-    for (int n = 1; n <= a.records().count(); ++n) {
-        if (!sameFields(a.records().item(n).fields(), b.records().item(n).fields()))
-            return QStringLiteral("record %1").arg(n);
+    SaveFixture() {
+        newPlan();
+        s.setPrompter(&p);
     }
-    return {};
-}
-
-QStringList names(DbId id, FieldCode code) {
-    return appState().set.db(id).listValues(code);
-}
+    ~SaveFixture() { s.setPrompter(nullptr); }
+    void newPlan() {
+        ScriptedPrompter quiet;
+        buildDefaultSet(s.set, s.server, s.programFolder, quiet);
+        s.markPlanModified();
+    }
+};
 
 // Every file of a folder, hidden ones included, with its bytes.
 QMap<QString, QByteArray> snapshot(const QString &folder) {
@@ -132,11 +69,6 @@ QMap<QString, QByteArray> snapshot(const QString &folder) {
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
         files.insert(name, readAll(folder + u'/' + name));
     return files;
-}
-
-void expectSaved(ScriptedPrompter &p, const QString &folder) {
-    p.expectMessage(QStringLiteral("The Vowline Databases have been saved to ") + folder, kTitle,
-                    kPlain);
 }
 
 void expectSaveError(ScriptedPrompter &p, const QString &folder) {
@@ -192,138 +124,52 @@ private:
 class TestSaving : public QObject {
     Q_OBJECT
 private slots:
-    void saveWritesTheWholeSet() {
-        TestProgramFolder program;
-        QTemporaryDir dir;
-        buildPlan();
-        AppState &s = appState();
-        s.currentSetFolder = dir.path();
-        FakeWindow window;
-        // Any character may stand in a plan name; a NUL must not cut it or what follows.
-        window.name = QStringLiteral("Romeo & Juliet ") + QChar(0) + QStringLiteral(" ♥");
-        ScriptedPrompter p;
-        expectSaved(p, dir.path());
-        s.setPrompter(&p);
-        QVERIFY(Saving::saveToFolder(window));
-        VERIFY_PROMPTS(p);
-
-        QVERIFY(!s.changed);
-        QCOMPARE(s.statusText(), AppState::kUserDatabaseModified);
-        QCOMPARE(s.currentSetFolder, dir.path());
-        QCOMPARE(names(DbId::Party, "pnam"), QStringList({"amy", "Bob", "Zed"}));
-        QCOMPARE(names(DbId::Guest, "gnam"),
-                 QStringList({"alice", "Carol", QStringLiteral("Zoë 日本")}));
-        QCOMPARE(names(DbId::Vendors, "vnam"), QStringList({"Baker", "Florist"}));
-        QCOMPARE(window.calls, QStringList({"UpdatePartyGrid", "UpdateGuestGrid",
-                                            "UpdateVendorsGrid", "StampOwner", "StoreDetails"}));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 9);
-        for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
-            const QString path = dir.path() + u'/' + info.fileName;
-            QCOMPARE(s.set.path(info.id), path);
-            const auto saved = s.server.OpenDatabase(path);
-            QCOMPARE(saved->creator(), QStringLiteral("Vowl"));
-            QCOMPARE(saved->type(), QString(info.type));
-            QCOMPARE(saved->name(), QString(info.name));
-            QCOMPARE(difference(*saved, s.set.db(info.id)), QString());
-        }
-        const auto guests = s.server.OpenDatabase(s.set.path(DbId::Guest));
-        QCOMPARE(guests->records().item(3).text("ownr"), window.name);
-        QVERIFY(guests->records().item(3).value("gcon") == FieldValue(false));
-    }
-
-    void planNamePrompt_data() {
+    void noPlanNameNoSave_data() {
         QTest::addColumn<std::optional<QString>>("answer");
-        QTest::newRow("named") << std::optional<QString>(QStringLiteral("Romeo & Juliet"));
         QTest::newRow("empty") << std::optional<QString>(QString());
+        QTest::newRow("blank") << std::optional<QString>(QStringLiteral("   "));
         QTest::newRow("cancelled") << std::optional<QString>();
     }
-    void planNamePrompt() {
+    void noPlanNameNoSave() {
         QFETCH(std::optional<QString>, answer);
-        TestProgramFolder program;
+        SaveFixture t;
         QTemporaryDir dir;
-        buildPlan();
-        AppState &s = appState();
-        s.currentSetFolder = dir.path();
-        FakeWindow window;
-        ScriptedPrompter p;
-        p.expectMessage(QStringLiteral("You must enter a name for this Wedding Plan.  This is the "
-                                       "name to be displayed on the main Vowline screen on your "
-                                       "handheld."),
-                        QStringLiteral("Missing Data"), kExclamation);
-        p.expectInput(QStringLiteral("This Wedding Plan is for whom?\rex: Romeo & Juliet"),
-                      QStringLiteral("Enter Name"), answer);
-        const bool named = answer && !answer->isEmpty();
-        if (named)
-            expectSaved(p, dir.path());
-        s.setPrompter(&p);
-        QCOMPARE(Saving::saveToFolder(window), named);
-        VERIFY_PROMPTS(p);
-        QCOMPARE(window.calls.contains(QStringLiteral("StampOwner")), named);
-        QCOMPARE(s.changed, !named);
-        if (!named) {
-            QVERIFY(QDir(dir.path()).isEmpty());
-            return;
-        }
-        QCOMPARE(window.name, *answer);
-        for (DbId id : {DbId::Party, DbId::Guest, DbId::Tasks, DbId::Vendors, DbId::Plan}) {
-            const auto saved = s.server.OpenDatabase(s.set.path(id));
-            for (int n = 1; n <= saved->records().count(); ++n)
-                QCOMPARE(saved->records().item(n).text("ownr"), *answer);
-        }
+        t.s.currentSetFolder = dir.path();
+        t.window.name.clear();
+        expectPlanNamePrompt(t.p, answer);
+        QVERIFY(!Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
+        QVERIFY(!t.window.stamped);
+        QVERIFY(t.s.changed);
+        QVERIFY(QDir(dir.path()).isEmpty());
     }
 
-    void perUserFolder_data() {
-        QTest::addColumn<Answer>("overwrite");
-        QTest::newRow("yes") << Answer::Yes;
-        QTest::newRow("no runs Save As") << Answer::No;
+    // No (Save As instead) is tested through the real window.
+    void existingUserFolder_data() {
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("yes overwrites") << Answer::Yes;
         QTest::newRow("cancel") << Answer::Cancel;
     }
-    void perUserFolder() {
-        QFETCH(Answer, overwrite);
-        TestProgramFolder program;
-        buildPlan();
-        AppState &s = appState();
-        FakeWindow window;
-        window.name = QStringLiteral("Smiths");
-        const QString smith = program.path() + QStringLiteral("/Users/Smith");
-        ScriptedPrompter p;
-        s.setPrompter(&p);
-        p.expectInput(QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
-                      kUserNameTitle, QStringLiteral("Smith"));
-        expectSaved(p, smith);
-        QVERIFY(Saving::saveToFolder(window));
-        VERIFY_PROMPTS(p);
-        QCOMPARE(s.currentPalmUser, QStringLiteral("Smith"));
-        QCOMPARE(s.currentSetFolder, smith);
-        QVERIFY(window.calls.contains(QStringLiteral("RefreshCaption")));
-        QCOMPARE(snapshot(smith).size(), 9);
-
-        // After a New the folder is forgotten: the same name meets the saved plan.
-        s.currentSetFolder.clear();
-        s.currentPalmUser.clear();
-        s.markPlanModified();
-        p.expectInput(QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
-                      kUserNameTitle, QStringLiteral("Smith"));
-        p.expectMessage(QStringLiteral("The User Name, Smith, already exists.  Do you want to "
-                                       "overwrite the data?"),
-                        QStringLiteral("Overwrite Data"), kExclamation, Buttons::YesNoCancel,
-                        overwrite);
-        if (overwrite == Answer::Yes)
-            expectSaved(p, smith);
-        if (overwrite == Answer::No)
-            p.expectSaveFile(QStringLiteral("Save As"), std::nullopt);
-        QCOMPARE(Saving::saveToFolder(window), overwrite == Answer::Yes);
-        VERIFY_PROMPTS(p);
-        if (overwrite == Answer::No) {
-            QCOMPARE(*p.lastStep()->folder, program.path());
-            QCOMPARE(*p.lastStep()->filter,
-                     QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb"));
-            QCOMPARE(p.lastStep()->defaultText, QStringLiteral("VowlineDB.pdb"));
-        }
-        const bool saved = overwrite == Answer::Yes;
-        QCOMPARE(s.currentPalmUser, saved ? QStringLiteral("Smith") : QString());
-        QCOMPARE(s.currentSetFolder, saved ? smith : QString());
-        QCOMPARE(s.changed, !saved);
+    void existingUserFolder() {
+        QFETCH(Answer, answer);
+        SaveFixture t;
+        const QString smith = t.program.path() + QStringLiteral("/Users/Smith");
+        QDir().mkpath(smith);
+        writeAll(smith + QStringLiteral("/VowlineDB.pdb"), "older plan");
+        const bool yes = answer == Answer::Yes;
+        expectUserNamePrompt(t.p, QStringLiteral("Smith"));
+        t.p.expectMessage(QStringLiteral("The User Name, Smith, already exists.  Do you want to "
+                                         "overwrite the data?"),
+                          QStringLiteral("Overwrite Data"), kExclamation, Buttons::YesNoCancel,
+                          answer);
+        if (yes)
+            expectSavedMessage(t.p, smith);
+        QCOMPARE(Saving::saveToFolder(t.window), yes);
+        VERIFY_PROMPTS(t.p);
+        QCOMPARE(t.s.currentPalmUser, yes ? QStringLiteral("Smith") : QString());
+        QCOMPARE(t.s.currentSetFolder, yes ? smith : QString());
+        QCOMPARE(readAll(smith + QStringLiteral("/VowlineDB.pdb")) == "older plan", !yes);
+        QCOMPARE(t.s.changed, !yes);
     }
 
     void badUserNames_data() {
@@ -339,109 +185,47 @@ private slots:
     }
     void badUserNames() {
         QFETCH(QString, user);
-        TestProgramFolder program;
-        buildPlan();
-        AppState &s = appState();
-        FakeWindow window;
-        window.name = QStringLiteral("Plan");
-        ScriptedPrompter p;
-        p.expectInput(QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
-                      kUserNameTitle, user);
+        SaveFixture t;
+        expectUserNamePrompt(t.p, user);
         if (user.trimmed().isEmpty())
-            p.expectMessage(QStringLiteral("Databases were NOT saved."), QStringLiteral("Error"),
-                            kExclamation);
+            t.p.expectMessage(QStringLiteral("Databases were NOT saved."), QStringLiteral("Error"),
+                              kExclamation);
         else
-            p.expectMessage(QStringLiteral("The User Name becomes the name of a folder"),
-                            kUserNameTitle, kExclamation)
+            t.p.expectMessage(QStringLiteral("The User Name becomes the name of a folder"),
+                              QStringLiteral("User Name"), kExclamation)
                 .prefixOnly();
-        s.setPrompter(&p);
-        QVERIFY(!Saving::saveToFolder(window));
-        VERIFY_PROMPTS(p);
-        QVERIFY(s.currentPalmUser.isEmpty());
-        QVERIFY(s.currentSetFolder.isEmpty());
-        QVERIFY(s.changed);
-        QVERIFY(!QFileInfo::exists(program.path() + QStringLiteral("/Users")));
-        QVERIFY(!QFileInfo::exists(program.path() + QStringLiteral("/a")));
+        QVERIFY(!Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
+        QVERIFY(t.s.currentPalmUser.isEmpty());
+        QVERIFY(t.s.currentSetFolder.isEmpty());
+        QVERIFY(t.s.changed);
+        QVERIFY(!QFileInfo::exists(t.program.path() + QStringLiteral("/Users")));
+        QVERIFY(!QFileInfo::exists(t.program.path() + QStringLiteral("/a")));
     }
 
-    void saveAsOverExistingSet() {
-        TestProgramFolder program;
-        QTemporaryDir used, fresh;
-        writeAll(used.path() + QStringLiteral("/VowlineDB.pdb"), "an older plan");
-        buildPlan();
-        AppState &s = appState();
-        FakeWindow window;
-        window.name = QStringLiteral("Plan");
-        ScriptedPrompter p;
-        const QString overwrite = QStringLiteral("That location already contains a Vowline "
-                                                 "database set.  Do you want to overwrite the "
-                                                 "existing files?");
-        // Cancel ends without touching anything, not even the folder of the next save.
-        p.expectSaveFile(QStringLiteral("Save As"), used.path() + QStringLiteral("/VowlineDB.pdb"));
-        p.expectMessage(overwrite, QStringLiteral("Overwrite?"), kExclamation, Buttons::YesNoCancel,
-                        Answer::Cancel);
-        s.setPrompter(&p);
-        QVERIFY(!Saving::saveAs(window));
-        VERIFY_PROMPTS(p);
-        QVERIFY(s.currentSetFolder.isEmpty());
-
-        // Another file name in the same folder would still write over the set there.
-        p.expectSaveFile(QStringLiteral("Save As"), used.path() + QStringLiteral("/Plan.pdb"));
-        p.expectMessage(overwrite, QStringLiteral("Overwrite?"), kExclamation, Buttons::YesNoCancel,
-                        Answer::No);
-        p.expectSaveFile(QStringLiteral("Save As"),
-                         QStringLiteral("  ") + fresh.path() + QStringLiteral("/VowlineDB.pdb "));
-        expectSaved(p, fresh.path());
-        QVERIFY(Saving::saveAs(window));
-        VERIFY_PROMPTS(p);
-        QCOMPARE(readAll(used.path() + QStringLiteral("/VowlineDB.pdb")),
-                 QByteArray("an older plan"));
-        QCOMPARE(s.currentSetFolder, fresh.path());
-        QCOMPARE(snapshot(fresh.path()).size(), 9);
-    }
-
-    void installForHotSync() {
-        TestProgramFolder program;
+    void installNeedsASavedSetAndAKnownUser() {
+        SaveFixture t;
         QTemporaryDir palm, dir;
         const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
-        AppState &s = appState();
-        s.server.setLocations(HotSyncLocations{root, QString()});
-        s.currentPalmUser = QStringLiteral("Ann");
-        s.currentSetFolder = dir.path();
-        buildPlan();
-        FakeWindow window;
-        ScriptedPrompter p;
-        s.setPrompter(&p);
-        const QString queue = root + QStringLiteral("/Ann/Install");
+        t.s.server.setLocations(HotSyncLocations{root, QString()});
+        t.s.currentPalmUser = QStringLiteral("Ann");
+        t.s.currentSetFolder = dir.path();
 
         // A save that ends early queues nothing.
-        p.expectMessage(QStringLiteral("You must enter a name"), QStringLiteral("Missing Data"),
-                        kExclamation)
-            .prefixOnly();
-        p.expectInput(QStringLiteral("This Wedding Plan is for whom?\rex: Romeo & Juliet"),
-                      QStringLiteral("Enter Name"), std::nullopt);
-        QVERIFY(!Saving::installForHotSync(window));
-        VERIFY_PROMPTS(p);
-        QVERIFY(QDir(queue).isEmpty());
-
-        window.name = QStringLiteral("Ann & Bob");
-        expectSaved(p, dir.path());
-        p.expectMessage(QStringLiteral("The Vowline Databases will be installed for Ann during "
-                                       "the next HotSync."),
-                        kTitle, kPlain);
-        QVERIFY(Saving::installForHotSync(window));
-        VERIFY_PROMPTS(p);
-        QVERIFY(!s.changed);
-        QCOMPARE(snapshot(queue), snapshot(dir.path()));
-        QCOMPARE(snapshot(queue).size(), 9);
+        t.window.name.clear();
+        expectPlanNamePrompt(t.p, std::nullopt);
+        QVERIFY(!Saving::installForHotSync(t.window));
+        VERIFY_PROMPTS(t.p);
+        QVERIFY(QDir(root + QStringLiteral("/Ann/Install")).isEmpty());
 
         // A user the HotSync folders do not know cannot be scheduled.
-        s.currentPalmUser = QStringLiteral("Nobody");
-        expectSaved(p, dir.path());
-        p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync."),
-                        QStringLiteral("Save Error"), kExclamation);
-        QVERIFY(!Saving::installForHotSync(window));
-        VERIFY_PROMPTS(p);
+        t.window.name = QStringLiteral("Ann & Bob");
+        t.s.currentPalmUser = QStringLiteral("Nobody");
+        expectSavedMessage(t.p, dir.path());
+        t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync."),
+                          QStringLiteral("Save Error"), kExclamation);
+        QVERIFY(!Saving::installForHotSync(t.window));
+        VERIFY_PROMPTS(t.p);
     }
 
     void installHandheldApplication_data() {
@@ -480,23 +264,20 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, message);
         QFETCH(QString, title);
-        TestProgramFolder program;
+        SaveFixture t;
         QTemporaryDir palm;
         const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
-        AppState &s = appState();
-        s.server.setLocations(HotSyncLocations{root, QString()});
-        s.currentPalmUser = user;
-        const QString os = program.path() + QStringLiteral("/PalmOS");
+        t.s.server.setLocations(HotSyncLocations{root, QString()});
+        t.s.currentPalmUser = user;
+        const QString os = t.program.path() + QStringLiteral("/PalmOS");
         if (!folder)
             QVERIFY(QDir(os).removeRecursively());
         if (file)
             writeAll(os + QStringLiteral("/VowlineInstall.prc"), "prc");
-        ScriptedPrompter p;
-        p.expectMessage(message, title,
-                        title == u"Vowline Install" ? Prompter::Icon::Information : kExclamation);
-        s.setPrompter(&p);
+        t.p.expectMessage(message, title,
+                          title == u"Vowline Install" ? Prompter::Icon::Information : kExclamation);
         Saving::installHandheldApplication();
-        VERIFY_PROMPTS(p);
+        VERIFY_PROMPTS(t.p);
         QCOMPARE(readAll(root + QStringLiteral("/Ann/Install/VowlineInstall.prc")),
                  QByteArray(file && user == u"Ann" ? "prc" : ""));
     }
@@ -513,60 +294,50 @@ private slots:
     void failedSaveKeepsThePreviousSet() {
         QFETCH(FailingSink::Op, op);
         QFETCH(int, call);
-        TestProgramFolder program;
+        SaveFixture t;
         QTemporaryDir dir;
-        AppState &s = appState();
-        FakeWindow window;
-        window.name = QStringLiteral("Before");
-        ScriptedPrompter p;
-        s.setPrompter(&p);
-        buildPlan();
-        s.currentSetFolder = dir.path();
-        expectSaved(p, dir.path());
-        QVERIFY(Saving::saveToFolder(window));
+        t.s.currentSetFolder = dir.path();
+        expectSavedMessage(t.p, dir.path());
+        QVERIFY(Saving::saveToFolder(t.window));
         writeAll(dir.path() + QStringLiteral("/Details.htm"), "report"); // not part of the set
         const auto before = snapshot(dir.path());
 
-        // A fresh plan whose paths still point at the defaults.
-        buildPlan();
+        // A fresh plan whose paths still point at the defaults, different in every file.
+        t.newPlan();
         QStringList paths;
-        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            paths << s.set.path(info.id);
-        QVERIFY(paths.contains(program.defaults() + QStringLiteral("/VowlEventsM.pdb")));
-        window.name = QStringLiteral("After");
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+            PalmDatabase &db = t.s.set.db(info.id);
+            db.write(db.records().add(), "ownr", QStringLiteral("After"));
+            paths << t.s.set.path(info.id);
+        }
+        QVERIFY(paths.contains(t.program.defaults() + QStringLiteral("/VowlEventsM.pdb")));
         FailingSink sink(op, call);
         Saving::ScopedFileSink useSink(sink);
-        expectSaveError(p, dir.path());
-        QVERIFY(!Saving::saveToFolder(window));
-        VERIFY_PROMPTS(p);
+        expectSaveError(t.p, dir.path());
+        QVERIFY(!Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
         if (op == FailingSink::Op::FullDisk) {
-            QVERIFY(p.seen().last().endsWith(
+            QVERIFY(t.p.seen().last().endsWith(
                 dir.path() + QStringLiteral("/VowlGuestDB.pdb cannot be written: No space "
                                             "left on device")));
         }
         QCOMPARE(snapshot(dir.path()), before);
-        QVERIFY(s.changed);
+        QVERIFY(t.s.changed);
         for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            QCOMPARE(s.set.path(info.id), paths.at(int(info.id)));
+            QCOMPARE(t.s.set.path(info.id), paths.at(int(info.id)));
     }
 
     void unwritableFolders() {
-        TestProgramFolder program;
+        SaveFixture t;
         QTemporaryDir dir;
         const QString file = dir.path() + QStringLiteral("/plain-file");
         writeAll(file, "x");
-        buildPlan();
-        AppState &s = appState();
-        s.currentSetFolder = file + QStringLiteral("/plan");
-        FakeWindow window;
-        window.name = QStringLiteral("Plan");
-        ScriptedPrompter p;
-        expectSaveError(p, s.currentSetFolder);
-        s.setPrompter(&p);
-        QVERIFY(!Saving::saveToFolder(window));
-        VERIFY_PROMPTS(p);
+        t.s.currentSetFolder = file + QStringLiteral("/plan");
+        expectSaveError(t.p, t.s.currentSetFolder);
+        QVERIFY(!Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
         QCOMPARE(readAll(file), QByteArray("x"));
-        QVERIFY(s.changed);
+        QVERIFY(t.s.changed);
 
         // A real full disk is noticed, even when it only shows at the flush.
         QFile full(QStringLiteral("/dev/full"));

@@ -38,14 +38,6 @@ private:
     }
 };
 
-void savePlanWithOwner(const QString &folder, const QString &owner) {
-    PalmDatabase plan;
-    plan.setName(QStringLiteral("VowlineDB"));
-    Schema::defineDetailsRecord(plan);
-    plan.write(plan.records().item(1), "ownr", owner);
-    plan.save(folder + QStringLiteral("/VowlineDB.pdb"));
-}
-
 int count(DbId id) {
     return appState().set.db(id).records().count();
 }
@@ -61,7 +53,7 @@ private slots:
     void folderWithOnlyThePlan() {
         TestProgramFolder program;
         QTemporaryDir plans;
-        savePlanWithOwner(plans.path(), QStringLiteral("Romeo & Juliet"));
+        writePlanFile(plans.path(), QStringLiteral("Romeo & Juliet"));
         ScriptedPrompter prompter;
         AppState &s = appState();
         loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
@@ -132,12 +124,14 @@ private slots:
         QVERIFY(s.set.isOpen());
     }
 
-    void palmUserWithDamagedFiles() {
+    // A damaged file is reported (or, for the tables, passed over) and left as it was; the
+    // rest of the set loads.
+    void damagedFilesInASet() {
         TestProgramFolder program;
         QTemporaryDir palm;
         const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
         const QString backup = root + QStringLiteral("/Ann/Backup");
-        savePlanWithOwner(backup, QStringLiteral("Ann's plan"));
+        writePlanFile(backup, QStringLiteral("Ann's plan"));
         writeAll(backup + QStringLiteral("/VowlGuestDB.pdb"), "not a database");
         writeAll(backup + QStringLiteral("/Vowl_tables.pdb"), "nor this");
         AppState &s = appState();
@@ -153,21 +147,17 @@ private slots:
         QCOMPARE(s.set.path(DbId::Guest), backup + QStringLiteral("/VowlGuestDB.pdb"));
         QCOMPARE(readAll(backup + QStringLiteral("/VowlGuestDB.pdb")),
                  QByteArray("not a database"));
-    }
 
-    void localFolderWithDamagedFileSaysSo() {
-        TestProgramFolder program;
+        // From a local folder the message names the file.
         QTemporaryDir plans;
         writeAll(plans.filePath(QStringLiteral("VowlVendDB.pdb")), "garbage");
-        ScriptedPrompter prompter;
         prompter
             .expectMessage(QStringLiteral("Error loading Vendor Database\r"),
                            QStringLiteral("Database Error"), kInfo)
             .prefixOnly();
-        AppState &s = appState();
         loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
         VERIFY_PROMPTS(prompter);
-        QVERIFY(prompter.seen().constFirst().contains(QStringLiteral("VowlVendDB.pdb")));
+        QVERIFY(prompter.seen().constLast().contains(QStringLiteral("VowlVendDB.pdb")));
         QCOMPARE(count(DbId::Vendors), 0);
         QCOMPARE(readAll(plans.filePath(QStringLiteral("VowlVendDB.pdb"))), QByteArray("garbage"));
     }
@@ -201,29 +191,6 @@ private slots:
                  QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
                               "UpdatePartyGrid", "UpdateGuestGrid", "UpdateVendorsGrid",
                               "SortTasks", "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
-    }
-
-    void releasedSetRefusesAccess() {
-        TestProgramFolder program;
-        AppState &s = appState();
-        QVERIFY(!s.set.isOpen());
-        QVERIFY_THROWS_EXCEPTION(StoreError, s.set.db(DbId::Guest));
-    }
-
-    void modifiedStateTexts() {
-        TestProgramFolder program;
-        AppState &s = appState();
-        s.markPlanSaved(AppState::PlanKind::Default);
-        QCOMPARE(s.statusText(), QStringLiteral("Vowline - Default Database"));
-        s.markPlanModified();
-        s.markPlanModified();
-        QCOMPARE(s.statusText(), QStringLiteral("Vowline - Default Database (modified)"));
-        QVERIFY(s.changed);
-        s.markPlanSaved(AppState::PlanKind::User);
-        QVERIFY(!s.changed);
-        QCOMPARE(s.statusText(), QStringLiteral("Vowline - User Database"));
-        s.markPlanModified();
-        QCOMPARE(s.statusText(), QStringLiteral("Vowline - User Database (modified)"));
     }
 };
 

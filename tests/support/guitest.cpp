@@ -95,3 +95,21 @@ frmMain &MainWindowFixture::create() {
     m_window = std::make_unique<frmMain>();
     return *m_window;
 }
+
+void MainWindowFixture::startUp(int choice) {
+    onNextModal(QStringLiteral("frmStartup"), [choice](QDialog *d) {
+        appState().startChoice = choice;
+        d->accept();
+    });
+    m_window->StartUp();
+    QTRY_VERIFY(!appState().loading);
+}
+
+void MainWindowFixture::expectNoPalmUser() {
+    m_prompter.expectMessage(
+        QStringLiteral("No Palm Device is installed on this computer, or you have not done a "
+                       "HotSync.\rYou must create a new Wedding Database Set to use with Vowline "
+                       "Desktop.  Your changes will not be saved on your handheld, but can be "
+                       "saved to a local folder."),
+        QStringLiteral("No Palm User"), Prompter::Icon::Exclamation);
+}

@@ -33,6 +33,10 @@ public:
     QString palmRoot() const { return m_palm.path(); }
     // Builds the window (Window load); StartUp() is the test's to call.
     frmMain &create();
+    // Starts the window the way the program does, leaving the start dialog with `choice`.
+    void startUp(int choice = 3);
+    // Expects the message of a start without Palm users.
+    void expectNoPalmUser();
 
     template <class T> T *find(const QString &name);
 

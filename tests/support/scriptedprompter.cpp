@@ -132,3 +132,21 @@ QString ScriptedPrompter::report() const {
         lines.append(QStringLiteral("busy pointer left at depth %1").arg(m_busy));
     return lines.join(u'\n');
 }
+
+void expectPlanNamePrompt(ScriptedPrompter &p, std::optional<QString> answer) {
+    p.expectMessage(QStringLiteral("You must enter a name for this Wedding Plan.  This is the name "
+                                   "to be displayed on the main Vowline screen on your handheld."),
+                    QStringLiteral("Missing Data"), Prompter::Icon::Exclamation);
+    p.expectInput(QStringLiteral("This Wedding Plan is for whom?\rex: Romeo & Juliet"),
+                  QStringLiteral("Enter Name"), std::move(answer));
+}
+
+void expectUserNamePrompt(ScriptedPrompter &p, std::optional<QString> answer) {
+    p.expectInput(QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
+                  QStringLiteral("User Name"), std::move(answer));
+}
+
+void expectSavedMessage(ScriptedPrompter &p, const QString &folder) {
+    p.expectMessage(QStringLiteral("The Vowline Databases have been saved to ") + folder,
+                    QStringLiteral("Vowline Desktop"), Prompter::Icon::None);
+}

@@ -64,3 +64,8 @@ private:
 };
 
 #define VERIFY_PROMPTS(p) QVERIFY2((p).done(), qPrintable((p).report()))
+
+// The prompts of the save commands: the plan's name, the user name, and the success message.
+void expectPlanNamePrompt(ScriptedPrompter &p, std::optional<QString> answer);
+void expectUserNamePrompt(ScriptedPrompter &p, std::optional<QString> answer);
+void expectSavedMessage(ScriptedPrompter &p, const QString &folder);

@@ -1,6 +1,7 @@
 #include "testenv.h"
 
 #include "store/appstate.h"
+#include "store/schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,6 +65,14 @@ QString makePalmDesktop(const QString &root, const QStringList &users, const QSt
     if (!lastUser.isEmpty())
         writeAll(root + QStringLiteral("/LastHotSync.txt"), lastUser.toUtf8() + '\n');
     return root;
+}
+
+void writePlanFile(const QString &folder, const QString &owner) {
+    PalmDatabase plan;
+    plan.setName(QStringLiteral("VowlineDB"));
+    Schema::defineDetailsRecord(plan);
+    plan.write(plan.records().item(1), "ownr", owner);
+    plan.save(folder + QStringLiteral("/VowlineDB.pdb"));
 }
 
 QByteArray readAll(const QString &path) {

@@ -39,6 +39,9 @@ private:
 // Builds a Palm Desktop folder with the given users (each with Backup/) and last user.
 QString makePalmDesktop(const QString &root, const QStringList &users, const QString &lastUser);
 
+// Writes a plan file (VowlineDB.pdb) holding just the details record, named `owner`.
+void writePlanFile(const QString &folder, const QString &owner);
+
 // Reads a whole file, empty when it cannot be read.
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);
