@@ -20,7 +20,6 @@
 
 namespace {
 
-const QString kProgramTitle = QStringLiteral("Vowline Desktop");
 constexpr int kIconSize = 64;
 
 // One ring as a thick circle: a dark rim, then the metal over it. `from`/`span` limit it to an

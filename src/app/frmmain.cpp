@@ -37,8 +37,6 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Vowline Desktop");
-
 // Sizes of the frame, in twips.
 constexpr int kMinWidth = 11895;
 constexpr int kMinHeight = 7470;
@@ -108,7 +106,7 @@ QAction *menuItem(QMenu *menu, const QString &objectName, const QString &caption
 frmMain::frmMain(QWidget *parent)
     : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(kTitle);
+    setWindowTitle(kProgramTitle);
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("frmMainClient"));
     setCentralWidget(central);
@@ -465,7 +463,7 @@ void frmMain::openProgramFile(const QString &fileName) {
         appState().prompter().tell(tr("The help page %1 is missing from the program folder.  "
                                       "Please reinstall Vowline Desktop.")
                                        .arg(fileName),
-                                   kTitle, Prompter::Icon::Exclamation);
+                                   kProgramTitle, Prompter::Icon::Exclamation);
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -478,7 +476,7 @@ void frmMain::showAbout() {
 
 void frmMain::notAvailableYet() {
     appState().prompter().tell(
-        tr("This command is not available in this version of Vowline Desktop."), kTitle,
+        tr("This command is not available in this version of Vowline Desktop."), kProgramTitle,
         Prompter::Icon::Information);
 }
 
@@ -489,7 +487,7 @@ void frmMain::FillFilterBoxes() {
 }
 
 void frmMain::RefreshCaption() {
-    setWindowTitle(kTitle + QStringLiteral(" - [") + appState().currentPalmUser + u']');
+    setWindowTitle(kProgramTitle + QStringLiteral(" - [") + appState().currentPalmUser + u']');
 }
 
 void frmMain::UpdateDetails() {

@@ -7,8 +7,6 @@
 
 namespace {
 
-const QString kProgramTitle = QStringLiteral("Vowline Desktop");
-
 // While a long command shows the busy pointer, a question in the middle of it still wants the
 // ordinary arrow.
 class ArrowWhileAsking {

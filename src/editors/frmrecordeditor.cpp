@@ -21,7 +21,6 @@ using Schema::DbId;
 namespace {
 
 const QString kCaption = QStringLiteral("Record Details");
-const QString kTitle = QStringLiteral("Vowline Desktop");
 
 // The dialog's size, in twips.
 constexpr int kWidth = 6000;
@@ -542,5 +541,5 @@ void frmRecordEditor::cmdRecordNote_Click() {
 void frmRecordEditor::cmdOutlook_Click() {
     appState().prompter().tell(
         QStringLiteral("Importing contacts from Outlook is not available on this computer."),
-        kTitle, Prompter::Icon::Information);
+        kProgramTitle, Prompter::Icon::Information);
 }

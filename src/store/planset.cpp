@@ -157,10 +157,10 @@ void buildDefaultSet(PlanSet &set, const TB4Server &server, const QString &progr
                 db = server.OpenDatabase(path);
             } catch (const StoreError &error) {
                 prompter.tell(QString::fromLatin1(seed.missing) + u'\r' + error.description(),
-                              QStringLiteral("Vowline Desktop"), Prompter::Icon::Information);
+                              kProgramTitle, Prompter::Icon::Information);
             }
         } else {
-            prompter.tell(QString::fromLatin1(seed.missing), QStringLiteral("Vowline Desktop"),
+            prompter.tell(QString::fromLatin1(seed.missing), kProgramTitle,
                           Prompter::Icon::Information);
         }
         set.setDatabase(seed.id, db ? std::move(db) : server.NewDatabase());

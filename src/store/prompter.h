@@ -3,6 +3,9 @@
 #include <QString>
 #include <optional>
 
+// The program's title: the caption of every message that names no other.
+inline const QString kProgramTitle = QStringLiteral("Vowline Desktop");
+
 // Every message box, question, input prompt and file dialog of the program goes through this
 // interface, so that the rules that ask (loading, saving) need no widgets and tests can script
 // the answers. The window's implementation shows real dialogs; tests install a scripted one.

@@ -20,7 +20,6 @@ FileSink &fileSink() {
     return g_sink ? *g_sink : disk;
 }
 
-const QString kProgramTitle = QStringLiteral("Vowline Desktop");
 const QString kSaveAsFilter = QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb");
 const auto kExclamation = Prompter::Icon::Exclamation;
 

@@ -14,7 +14,6 @@ namespace {
 
 const QString kAll = QStringLiteral("All");
 const QString kEditEntry = QStringLiteral("Edit...");
-const QString kTitle = QStringLiteral("Vowline Desktop");
 
 // The relation-type editor may open from a focus loss of the very box that asked for it; one
 // editor at a time.
@@ -97,7 +96,7 @@ void PersonListTab::addPerson() {
         // nothing behind.
         if (added > 0)
             db->records().remove(added);
-        state.prompter().tell(error.description(), kTitle, Prompter::Icon::Exclamation);
+        state.prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
         return;
     }
     refresh();
@@ -133,8 +132,8 @@ void PersonListTab::deletePerson() {
         return;
     }
     const auto answer = state.prompter().message(
-        QStringLiteral("Are you sure you want to delete ") + m_grid->text(row, 1) + u'?', kTitle,
-        Prompter::Icon::None, Prompter::Buttons::YesNo);
+        QStringLiteral("Are you sure you want to delete ") + m_grid->text(row, 1) + u'?',
+        kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
     if (answer != Prompter::Answer::Yes)
         return;
     PalmDatabase *db = database();
