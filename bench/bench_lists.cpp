@@ -1,7 +1,7 @@
 // The guest list on a plan at the format's limit: refreshing 65,535 guests, and "Add Person"
 // until the record editor is open. Prints medians.
 #include "app/frmmain.h"
-#include "app/listgrid.h"
+#include "widgets/listgrid.h"
 #include "benchutil.h"
 #include "store/appstate.h"
 #include "views/guesttab.h"

@@ -1,9 +1,9 @@
 #include "appsettings.h"
 
 #include "frmmain.h"
-#include "listgrid.h"
+#include "widgets/listgrid.h"
 #include "store/appstate.h"
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QDir>
 #include <QSettings>

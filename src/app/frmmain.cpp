@@ -4,10 +4,10 @@
 #include "editors/categorylists.h"
 #include "editors/frmeditcats.h"
 #include "frmabout.h"
-#include "listgrid.h"
+#include "widgets/listgrid.h"
 #include "store/appstate.h"
 #include "store/saving.h"
-#include "twips.h"
+#include "widgets/twips.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
 #include "views/othertabs.h"
@@ -138,6 +138,7 @@ void frmMain::buildTabs() {
     m_seating = new SeatingTab(*this);
     m_tasks = new TasksTab(*this);
     m_payments = new PaymentsTab(*this);
+    m_details->setSeatingSetupBoxes(m_seating->noTablesBox(), m_seating->peoplePerBox());
     m_tabs->addTab(m_details, tr("Details"));
     m_tabs->addTab(m_party, tr("Party"));
     m_tabs->addTab(m_guests, tr("Guests"));
@@ -551,6 +552,10 @@ QString frmMain::palmUserBoxText() const {
 }
 
 // --- Category editors and the gifts view ---------------------------------------------------
+
+void frmMain::editCategoryList(CategoryList list) {
+    runCategoryEditor(static_cast<int>(list));
+}
 
 void frmMain::runCategoryEditor(int kind) {
     AppState &state = appState();

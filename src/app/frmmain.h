@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/planview.h"
+#include "views/tabhost.h"
 
 #include <QMainWindow>
 
@@ -21,18 +22,9 @@ class VendorsTab;
 
 // The main window: the seven tabs of the plan with their lists, the menus, the toolbar, the
 // status bar and the Palm-user box. It is the window the plan store refreshes after a load.
-class frmMain : public QMainWindow, public PlanWindow {
+class frmMain : public QMainWindow, public PlanWindow, public TabHost {
     Q_OBJECT
 public:
-    enum Tab {
-        DetailsPage,
-        PartyPage,
-        GuestsPage,
-        VendorsPage,
-        SeatingPage,
-        TasksPage,
-        PaymentsPage
-    };
 
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
@@ -65,7 +57,9 @@ public:
     QString palmUserBoxText() const override;
 
     QTabWidget *mainTab() const { return m_tabs; }
-    void showTab(Tab tab);
+    void showTab(Tab tab) override;
+    PlanView &planView() override { return *this; }
+    void editCategoryList(CategoryList list) override;
     DetailsTab *details() const { return m_details; }
     PartyTab *party() const { return m_party; }
     GuestTab *guests() const { return m_guests; }

@@ -1,6 +1,6 @@
 #include "frmeditcats.h"
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "store/appstate.h"
 
 #include <QCollator>

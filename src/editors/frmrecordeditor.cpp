@@ -1,6 +1,6 @@
 #include "frmrecordeditor.h"
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "editors/noteeditor.h"
 #include "store/appstate.h"
 #include "store/numbers.h"

@@ -1,6 +1,6 @@
 #include "noteeditor.h"
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "store/appstate.h"
 
 #include <QKeyEvent>

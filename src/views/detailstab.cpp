@@ -1,6 +1,6 @@
 #include "detailstab.h"
 
-#include "app/frmmain.h"
+#include "views/tabhost.h"
 #include "editors/noteeditor.h"
 #include "rules/timerules.h"
 #include "store/appstate.h"
@@ -157,9 +157,9 @@ void TimeBox::wheelEvent(QWheelEvent *event) {
 
 // --- DetailsTab ------------------------------------------------------------------------------
 
-DetailsTab::DetailsTab(frmMain &main, QWidget *parent)
+DetailsTab::DetailsTab(TabHost &host, QWidget *parent)
     : QWidget(parent)
-    , m_main(main) {
+    , m_host(host) {
     buildForm();
 
     for (const Entry &entry : m_entries) {
@@ -402,10 +402,8 @@ void DetailsTab::StoreDetails() {
                     plan.write(record, entry.code, time, entry.kind);
             }
         }
-        SeatingTab *seating = m_main.seating();
-        const std::pair<FieldCode, QLineEdit *> setup[] = {
-            {FieldCode("ntab"), seating ? seating->noTablesBox() : nullptr},
-            {FieldCode("ptab"), seating ? seating->peoplePerBox() : nullptr}};
+        const std::pair<FieldCode, QLineEdit *> setup[] = {{FieldCode("ntab"), m_noTables},
+                                                           {FieldCode("ptab"), m_peoplePer}};
         for (const auto &[code, box] : setup) {
             if (!record.has(code))
                 plan.write(record, code, FieldValue(), FieldKind::Text);
@@ -522,7 +520,7 @@ void DetailsTab::refuseTime(TimeBox *box) {
                                   Prompter::Icon::Exclamation, Prompter::Buttons::Ok);
     box->setEditText(QString());
     if (box == m_start)
-        m_main.showTab(frmMain::DetailsPage);
+        m_host.showTab(TabHost::DetailsPage);
     box->setFocus(Qt::OtherFocusReason);
 }
 
@@ -535,7 +533,7 @@ void DetailsTab::openNote(int kind) {
     appState().editorKind = kind;
     appState().selectedRecord = 1;
     {
-        NoteEditor dialog(&m_main);
+        NoteEditor dialog(window());
         dialog.exec();
     }
     StoreDetails();

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <vector>
 
-class frmMain;
+class TabHost;
 class QCheckBox;
 class QDateEdit;
 class QLineEdit;
@@ -41,7 +41,7 @@ private:
 class DetailsTab : public QWidget {
     Q_OBJECT
 public:
-    explicit DetailsTab(frmMain &main, QWidget *parent = nullptr);
+    explicit DetailsTab(TabHost &host, QWidget *parent = nullptr);
 
     // Fills the tab from the details record. Every box is filled (a missing field shows empty);
     // when the plan has no details record at all it then throws StoreError, so that a load
@@ -56,6 +56,12 @@ public:
     void ClearDetails();
     // Fills both time lists; once, when the window loads.
     void fillTimeLists();
+
+    // The seating tab's two setup boxes, which the details record keeps.
+    void setSeatingSetupBoxes(QLineEdit *noTables, QLineEdit *peoplePer) {
+        m_noTables = noTables;
+        m_peoplePer = peoplePer;
+    }
 
     QString planName() const;
     void setPlanName(const QString &name);
@@ -83,11 +89,13 @@ private:
     void refuseTime(TimeBox *box);
     void openNote(int kind);
 
-    frmMain &m_main;
+    TabHost &m_host;
     std::vector<Entry> m_entries;
     QLineEdit *m_owner = nullptr;
     QDateEdit *m_date = nullptr;
     QLineEdit *m_note = nullptr;
+    QLineEdit *m_noTables = nullptr;
+    QLineEdit *m_peoplePer = nullptr;
     TimeBox *m_start = nullptr;
     TimeBox *m_end = nullptr;
     QPushButton *m_churchNotes = nullptr;

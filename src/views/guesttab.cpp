@@ -1,6 +1,6 @@
 #include "guesttab.h"
 
-#include "app/frmmain.h"
+#include "views/tabhost.h"
 #include "editors/categorylists.h"
 #include "editors/frmrecordeditor.h"
 #include "rules/guestcount.h"
@@ -29,8 +29,8 @@ const QStringList kGiftHeaders = {"Name", "Relation", "Gift",  "Thank You", "Add
 
 // --- GuestTab ----------------------------------------------------------------------------------
 
-GuestTab::GuestTab(frmMain &main, QWidget *parent)
-    : PersonListTab(main, Schema::DbId::Guest, 4, parent) {
+GuestTab::GuestTab(TabHost &host, QWidget *parent)
+    : PersonListTab(host, Schema::DbId::Guest, 4, parent) {
     QComboBox *relation = addFilterBox(QStringLiteral("cmbGuests"), tr("Re&lation:"), true);
     m_status = addFilterBox(QStringLiteral("cmbGuestStatus"), tr("&Status:"), false);
     QPushButton *add = addButton(QStringLiteral("cmdAddGuest"), tr("&Add Person"));
@@ -81,7 +81,7 @@ void GuestTab::UpdateGuestGrid() {
 }
 
 void GuestTab::ShowGiftList() {
-    m_main.showTab(frmMain::GuestsPage);
+    m_host.showTab(TabHost::GuestsPage);
     setBoxText(m_relation, kGiftsView);
     {
         GridRebuild rebuild(*m_grid, kGiftHeaders);

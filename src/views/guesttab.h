@@ -9,7 +9,7 @@ class QComboBox;
 class GuestTab : public PersonListTab {
     Q_OBJECT
 public:
-    explicit GuestTab(frmMain &main, QWidget *parent = nullptr);
+    explicit GuestTab(TabHost &host, QWidget *parent = nullptr);
 
     QComboBox *statusBox() const { return m_status; } // cmbGuestStatus
 

@@ -1,15 +1,15 @@
 #include "listtab.h"
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
 
-ListTab::ListTab(frmMain &main, QWidget *parent)
+ListTab::ListTab(TabHost &host, QWidget *parent)
     : QWidget(parent)
-    , m_main(main) {
+    , m_host(host) {
     m_bar = new QWidget(this);
     m_topRow = new QHBoxLayout(m_bar);
     m_topRow->setContentsMargins(Twips::toPixels(kGridLeftTwips), 3,

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/listgrid.h"
+#include "widgets/listgrid.h"
 
 #include <QHBoxLayout>
 #include <QWidget>
 
-class frmMain;
+class TabHost;
 class QComboBox;
 class QPushButton;
 
@@ -18,7 +18,7 @@ public:
     static constexpr int kGridTopTwips = 540;
     static constexpr int kGridLeftTwips = 60;
 
-    explicit ListTab(frmMain &main, QWidget *parent = nullptr);
+    explicit ListTab(TabHost &host, QWidget *parent = nullptr);
 
 protected:
     // Adds a widget to the top row, after those added before; a label goes in front when given.
@@ -29,7 +29,7 @@ protected:
     void placeGrid(ListGrid *grid);
     void resizeEvent(QResizeEvent *event) override;
 
-    frmMain &m_main;
+    TabHost &m_host;
 
 private:
     QWidget *m_bar;

@@ -1,6 +1,6 @@
 #include "othertabs.h"
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "editors/categorylists.h"
 
 #include <QComboBox>
@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-VendorsTab::VendorsTab(frmMain &main, QWidget *parent)
-    : ListTab(main, parent) {
+VendorsTab::VendorsTab(TabHost &host, QWidget *parent)
+    : ListTab(host, parent) {
     installTypeAhead(addFilterBox(QStringLiteral("cmbVendors"), tr("Service:"), true),
                      QStringLiteral("vendor"));
     addFilterBox(QStringLiteral("cmbVendorStatus"), tr("Status:"), false);
@@ -20,8 +20,8 @@ VendorsTab::VendorsTab(frmMain &main, QWidget *parent)
     placeGrid(m_grid);
 }
 
-SeatingTab::SeatingTab(frmMain &main, QWidget *parent)
-    : ListTab(main, parent) {
+SeatingTab::SeatingTab(TabHost &host, QWidget *parent)
+    : ListTab(host, parent) {
     m_tables = new ListGrid(QStringLiteral("TableGrid"), QStringLiteral("Table"),
                             {"Tag", "Description", "Max. Seats", "Count", "Available"});
     m_seating = new ListGrid(
@@ -65,8 +65,8 @@ void SeatingTab::placeSetup() {
                          height);
 }
 
-TasksTab::TasksTab(frmMain &main, QWidget *parent)
-    : ListTab(main, parent) {
+TasksTab::TasksTab(TabHost &host, QWidget *parent)
+    : ListTab(host, parent) {
     installTypeAhead(addFilterBox(QStringLiteral("cmbTasks"), tr("Timeframe:"), true),
                      QStringLiteral("time"));
     m_grid = new ListGrid(QStringLiteral("TaskGrid"), QStringLiteral("Task"),
@@ -74,8 +74,8 @@ TasksTab::TasksTab(frmMain &main, QWidget *parent)
     placeGrid(m_grid);
 }
 
-PaymentsTab::PaymentsTab(frmMain &main, QWidget *parent)
-    : ListTab(main, parent) {
+PaymentsTab::PaymentsTab(TabHost &host, QWidget *parent)
+    : ListTab(host, parent) {
     addFilterBox(QStringLiteral("cboPayment"), tr("Show:"), false);
     m_grid = new ListGrid(QStringLiteral("PaymentGrid"), QStringLiteral("Payment"),
                           {"Vendor Name", "Service", "Payment ($)", "Due Date", "Phone", "Address",

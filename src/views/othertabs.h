@@ -12,7 +12,7 @@ class QLineEdit;
 class VendorsTab : public ListTab {
     Q_OBJECT
 public:
-    explicit VendorsTab(frmMain &main, QWidget *parent = nullptr);
+    explicit VendorsTab(TabHost &host, QWidget *parent = nullptr);
     ListGrid *grid() const { return m_grid; }
     void UpdateVendorsGrid() {}
 
@@ -23,7 +23,7 @@ private:
 class SeatingTab : public ListTab {
     Q_OBJECT
 public:
-    explicit SeatingTab(frmMain &main, QWidget *parent = nullptr);
+    explicit SeatingTab(TabHost &host, QWidget *parent = nullptr);
     ListGrid *tableGrid() const { return m_tables; }
     ListGrid *seatingGrid() const { return m_seating; }
     QLineEdit *noTablesBox() const { return m_noTables; }   // txtNoTables
@@ -48,7 +48,7 @@ private:
 class TasksTab : public ListTab {
     Q_OBJECT
 public:
-    explicit TasksTab(frmMain &main, QWidget *parent = nullptr);
+    explicit TasksTab(TabHost &host, QWidget *parent = nullptr);
     ListGrid *grid() const { return m_grid; }
     void UpdateTasks() {}
     void SortTasks() {}
@@ -60,7 +60,7 @@ private:
 class PaymentsTab : public ListTab {
     Q_OBJECT
 public:
-    explicit PaymentsTab(frmMain &main, QWidget *parent = nullptr);
+    explicit PaymentsTab(TabHost &host, QWidget *parent = nullptr);
     ListGrid *grid() const { return m_grid; }
     void UpdatePayments() {}
 

@@ -11,8 +11,8 @@ const QStringList kPartyHeaders = {"Name",  "Relation", "Address", "City",
 
 } // namespace
 
-PartyTab::PartyTab(frmMain &main, QWidget *parent)
-    : PersonListTab(main, Schema::DbId::Party, 3, parent) {
+PartyTab::PartyTab(TabHost &host, QWidget *parent)
+    : PersonListTab(host, Schema::DbId::Party, 3, parent) {
     QComboBox *relation = addFilterBox(QStringLiteral("cmbPartyRelation"), tr("S&how:"), true);
     QPushButton *add = addButton(QStringLiteral("cmdPartyAdd"), tr("&Add Person"));
     QPushButton *remove = addButton(QStringLiteral("cmdPartyDelete"), tr("&Delete Person"));

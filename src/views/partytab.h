@@ -7,7 +7,7 @@
 class PartyTab : public PersonListTab {
     Q_OBJECT
 public:
-    explicit PartyTab(frmMain &main, QWidget *parent = nullptr);
+    explicit PartyTab(TabHost &host, QWidget *parent = nullptr);
 
     void UpdatePartyGrid();
     // "Sort Wed. Party by Name".

@@ -1,6 +1,6 @@
 #include "personlisttab.h"
 
-#include "app/frmmain.h"
+#include "views/tabhost.h"
 #include "editors/categorylists.h"
 #include "editors/frmrecordeditor.h"
 #include "store/appstate.h"
@@ -23,8 +23,8 @@ bool g_categoryEditorOpen = false;
 
 // --- PersonListTab -----------------------------------------------------------------------------
 
-PersonListTab::PersonListTab(frmMain &main, Schema::DbId db, int editorKind, QWidget *parent)
-    : ListTab(main, parent)
+PersonListTab::PersonListTab(TabHost &host, Schema::DbId db, int editorKind, QWidget *parent)
+    : ListTab(host, parent)
     , m_db(db)
     , m_editorKind(editorKind) {
 }
@@ -65,7 +65,7 @@ bool PersonListTab::relationEditorRequested() {
         return false;
     if (!g_categoryEditorOpen) {
         g_categoryEditorOpen = true;
-        m_main.mnuOptionsRelations_Click();
+        m_host.editCategoryList(TabHost::CategoryList::Relations);
         g_categoryEditorOpen = false;
     }
     return true;
@@ -179,7 +179,7 @@ bool PersonListTab::runRecordEditor(int recordNumber) {
         return false;
     state.editorKind = m_editorKind;
     state.selectedRecord = Index(recordNumber);
-    frmRecordEditor editor(&m_main);
+    frmRecordEditor editor(window());
     editor.exec();
     return true;
 }

@@ -26,7 +26,7 @@ public:
     static void setBoxText(QComboBox *box, const QString &text);
 
 protected:
-    PersonListTab(frmMain &main, Schema::DbId db, int editorKind, QWidget *parent);
+    PersonListTab(TabHost &host, Schema::DbId db, int editorKind, QWidget *parent);
 
     // Call once the relation box and the grid exist: type-ahead and the refresh triggers.
     void connectControls(QComboBox *relation, ListGrid *grid);

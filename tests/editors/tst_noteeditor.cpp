@@ -1,4 +1,4 @@
-#include "app/twips.h"
+#include "widgets/twips.h"
 #include "editors/noteeditor.h"
 #include "store/appstate.h"
 #include "support/guitest.h"

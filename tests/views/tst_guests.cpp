@@ -1,5 +1,5 @@
 #include "app/frmmain.h"
-#include "app/listgrid.h"
+#include "widgets/listgrid.h"
 #include "store/appstate.h"
 #include "support/guitest.h"
 #include "views/guesttab.h"
