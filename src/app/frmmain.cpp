@@ -4,14 +4,17 @@
 #include "editors/categorylists.h"
 #include "editors/frmeditcats.h"
 #include "frmabout.h"
-#include "widgets/listgrid.h"
 #include "store/appstate.h"
 #include "store/saving.h"
-#include "widgets/twips.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
-#include "views/othertabs.h"
 #include "views/partytab.h"
+#include "views/paymentstab.h"
+#include "views/seatingtab.h"
+#include "views/taskstab.h"
+#include "views/vendorstab.h"
+#include "widgets/listgrid.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QApplication>

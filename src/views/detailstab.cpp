@@ -1,10 +1,9 @@
 #include "detailstab.h"
 
-#include "views/tabhost.h"
 #include "editors/noteeditor.h"
 #include "rules/timerules.h"
 #include "store/appstate.h"
-#include "views/othertabs.h"
+#include "views/tabhost.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

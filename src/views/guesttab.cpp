@@ -1,10 +1,10 @@
 #include "guesttab.h"
 
-#include "views/tabhost.h"
 #include "editors/categorylists.h"
 #include "editors/frmrecordeditor.h"
 #include "rules/guestcount.h"
 #include "store/appstate.h"
+#include "views/tabhost.h"
 
 #include <QComboBox>
 #include <QLineEdit>

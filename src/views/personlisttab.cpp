@@ -1,9 +1,9 @@
 #include "personlisttab.h"
 
-#include "views/tabhost.h"
 #include "editors/categorylists.h"
 #include "editors/frmrecordeditor.h"
 #include "store/appstate.h"
+#include "views/tabhost.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #include "store/appstate.h"
 #include "support/guitest.h"
 #include "views/detailstab.h"
-#include "views/othertabs.h"
+#include "views/seatingtab.h"
 
 #include <QApplication>
 #include <QCheckBox>

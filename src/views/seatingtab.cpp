@@ -1,24 +1,11 @@
-#include "othertabs.h"
+#include "seatingtab.h"
 
 #include "widgets/twips.h"
-#include "editors/categorylists.h"
 
-#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-
-VendorsTab::VendorsTab(TabHost &host, QWidget *parent)
-    : ListTab(host, parent) {
-    installTypeAhead(addFilterBox(QStringLiteral("cmbVendors"), tr("Service:"), true),
-                     QStringLiteral("vendor"));
-    addFilterBox(QStringLiteral("cmbVendorStatus"), tr("Status:"), false);
-    m_grid = new ListGrid(
-        QStringLiteral("VendorGrid"), QStringLiteral("Vendor"),
-        {"Name", "Contact", "Service", "Status", "Price", "Address", "City", "State", "Phone"});
-    placeGrid(m_grid);
-}
 
 SeatingTab::SeatingTab(TabHost &host, QWidget *parent)
     : ListTab(host, parent) {
@@ -63,22 +50,4 @@ void SeatingTab::placeSetup() {
     const int height = m_setup->sizeHint().height();
     m_setup->setGeometry(m_tables->x(), m_tables->geometry().bottom() + 4, m_tables->width(),
                          height);
-}
-
-TasksTab::TasksTab(TabHost &host, QWidget *parent)
-    : ListTab(host, parent) {
-    installTypeAhead(addFilterBox(QStringLiteral("cmbTasks"), tr("Timeframe:"), true),
-                     QStringLiteral("time"));
-    m_grid = new ListGrid(QStringLiteral("TaskGrid"), QStringLiteral("Task"),
-                          {"Timeframe", "Task Details", "Status", "Due Date"});
-    placeGrid(m_grid);
-}
-
-PaymentsTab::PaymentsTab(TabHost &host, QWidget *parent)
-    : ListTab(host, parent) {
-    addFilterBox(QStringLiteral("cboPayment"), tr("Show:"), false);
-    m_grid = new ListGrid(QStringLiteral("PaymentGrid"), QStringLiteral("Payment"),
-                          {"Vendor Name", "Service", "Payment ($)", "Due Date", "Phone", "Address",
-                           "City", "State", "Zip"});
-    placeGrid(m_grid);
 }
