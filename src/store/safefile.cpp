@@ -1,0 +1,147 @@
+#include "safefile.h"
+
+#include "storeerror.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SafeFile {
+
+namespace {
+
+QString shown(const QString &path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString systemWords(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+Kind kindOf(const struct stat &st) {
+    if (S_ISREG(st.st_mode))
+        return Kind::Regular;
+    if (S_ISDIR(st.st_mode))
+        return Kind::Directory;
+    return Kind::Special;
+}
+
+// Closes the descriptor on every way out.
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+Kind probe(const QString &path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0)
+        return kindOf(st);
+    const int error = errno;
+    if (error == ELOOP)
+        return Kind::LinkLoop;
+    if (error == ENOENT || error == ENOTDIR) {
+        struct stat link {};
+        if (::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            return Kind::DanglingLink;
+        return Kind::Missing;
+    }
+    return Kind::Unreachable;
+}
+
+QString describe(Kind kind) {
+    switch (kind) {
+    case Kind::Missing:
+        return QStringLiteral("missing");
+    case Kind::Regular:
+        return QStringLiteral("a file");
+    case Kind::Directory:
+        return QStringLiteral("a folder");
+    case Kind::DanglingLink:
+        return QStringLiteral("a link to a file that does not exist");
+    case Kind::LinkLoop:
+        return QStringLiteral("a link that leads back to itself");
+    case Kind::Special:
+        return QStringLiteral("a pipe or device, not a file");
+    case Kind::Unreachable:
+        return QStringLiteral("out of reach");
+    }
+    return {};
+}
+
+QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *present) {
+    if (present)
+        *present = false;
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK: opening a named pipe returns at once instead of waiting for a writer; the
+    // type check below then refuses it before anything is read.
+    Descriptor file{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    if (file.fd < 0) {
+        const int error = errno;
+        const Kind kind = probe(path);
+        if (kind == Kind::Missing)
+            return {};
+        if (kind == Kind::DanglingLink || kind == Kind::LinkLoop)
+            throw StoreError(
+                QStringLiteral("%1 is not a file: it is %2.").arg(shown(path), describe(kind)));
+        throw StoreError(
+            QStringLiteral("%1 cannot be opened: %2.").arg(shown(path), systemWords(error)));
+    }
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        throw StoreError(
+            QStringLiteral("%1 cannot be read: %2.").arg(shown(path), systemWords(errno)));
+    if (!S_ISREG(st.st_mode))
+        throw StoreError(
+            QStringLiteral("%1 is not a file: it is %2.").arg(shown(path), describe(kindOf(st))));
+    if (st.st_size > maxBytes)
+        throw StoreError(QStringLiteral("%1 is too large (%2 bytes; at most %3 are expected).")
+                             .arg(shown(path))
+                             .arg(qint64(st.st_size))
+                             .arg(maxBytes));
+    QByteArray bytes;
+    try {
+        bytes.resize(qsizetype(st.st_size));
+    } catch (const std::bad_alloc &) {
+        throw StoreError(
+            QStringLiteral("%1 cannot be read: there is not enough memory.").arg(shown(path)));
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(file.fd, bytes.data() + done, std::size_t(bytes.size() - done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw StoreError(
+                QStringLiteral("%1 cannot be read: %2.").arg(shown(path), systemWords(errno)));
+        }
+        if (got == 0) // the file shrank while it was read: keep what is there
+            break;
+        done += got;
+    }
+    bytes.truncate(done);
+    if (present)
+        *present = true;
+    return bytes;
+}
+
+QByteArray readRegular(const QString &path, qint64 maxBytes) {
+    bool present = false;
+    QByteArray bytes = readRegularIfPresent(path, maxBytes, &present);
+    if (!present)
+        throw StoreError(QStringLiteral("%1 does not exist.").arg(shown(path)));
+    return bytes;
+}
+
+} // namespace SafeFile

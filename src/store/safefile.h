@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Reading files the user may have replaced with anything: a folder, a named pipe, a device, a
+// link to nowhere or to itself. Only regular files are ever opened for reading, and opening
+// never blocks, so nothing in a plan or HotSync folder can hang the program.
+namespace SafeFile {
+
+enum class Kind {
+    Missing,      // nothing there
+    Regular,      // a regular file (or a link to one)
+    Directory,    // a folder
+    DanglingLink, // a link whose target does not exist
+    LinkLoop,     // links that lead back to themselves
+    Special,      // a named pipe, socket or device
+    Unreachable,  // the path itself cannot be examined (no permission on a folder on the way)
+};
+
+// What stands at `path`, following links.
+Kind probe(const QString &path);
+// "a folder", "a link to a missing file", ... for a message "… is not a file: it is …".
+QString describe(Kind kind);
+
+// Reads the regular file at `path` whole. Refuses anything that is not a regular file, or
+// larger than `maxBytes`, before reading; throws StoreError naming the file and the problem
+// (in the system's words where the system gives them). Memory exhaustion is reported the
+// same way, never thrown on.
+QByteArray readRegular(const QString &path, qint64 maxBytes);
+
+// Like readRegular, but a missing file (nothing at the path) gives an empty result instead of
+// an error; every other problem still throws.
+QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *present = nullptr);
+
+} // namespace SafeFile
