@@ -1,5 +1,6 @@
 #include "app/frmabout.h"
 #include "app/frmstartup.h"
+#include "app/qtprompter.h"
 #include "store/appstate.h"
 #include "support/guitest.h"
 
@@ -59,6 +60,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, choice);
         QSettings().setValue(QStringLiteral("Files/File1"), QStringLiteral("/plans/smith"));
+        appState().currentPalmUser = QStringLiteral("Ann");
         frmStartup dialog;
         dialog.show();
         auto *entry = dialog.findChild<QWidget *>(name);
@@ -72,23 +74,32 @@ private slots:
     void unavailableEntriesAreDisabled_data() {
         QTest::addColumn<QString>("file1");
         QTest::addColumn<bool>("noUsers");
+        QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("disabled");
         QTest::addColumn<QString>("enabled");
-        QTest::newRow("no last folder") << "" << false << "Last"
+        QTest::newRow("no last folder") << "" << false << "Ann"
+                                        << "Last"
                                         << "HotSync";
-        QTest::newRow("blank last folder") << "  " << false << "Last"
+        QTest::newRow("blank last folder") << "  " << false << "Ann"
+                                           << "Last"
                                            << "HotSync";
-        QTest::newRow("no Palm users") << "/plans/smith" << true << "HotSync"
+        QTest::newRow("no Palm users") << "/plans/smith" << true << ""
+                                       << "HotSync"
                                        << "Last";
+        QTest::newRow("no Palm user chosen") << "/plans/smith" << false << ""
+                                             << "HotSync"
+                                             << "Last";
     }
 
     void unavailableEntriesAreDisabled() {
         QFETCH(QString, file1);
         QFETCH(bool, noUsers);
+        QFETCH(QString, user);
         QFETCH(QString, disabled);
         QFETCH(QString, enabled);
         QSettings().setValue(QStringLiteral("Files/File1"), file1);
         appState().noUsers = noUsers;
+        appState().currentPalmUser = user;
         frmStartup dialog;
         dialog.show();
         dialog.activateWindow();
@@ -140,6 +151,7 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(int, choice);
         QSettings().setValue(QStringLiteral("Files/File1"), QStringLiteral("/plans/smith"));
+        appState().currentPalmUser = QStringLiteral("Ann");
         appState().startChoice = 1;
         frmStartup dialog;
         QCOMPARE(appState().startChoice, 3); // New until something else is chosen
@@ -153,6 +165,15 @@ private slots:
                         Qt::KeyboardModifiers(modifiers));
         QTRY_VERIFY(!dialog.isVisible());
         QCOMPARE(appState().startChoice, choice);
+    }
+
+    // The Open dialog shows one pattern, the one that filters.
+    void fileDialogFilter() {
+        QCOMPARE(
+            QtPrompter::qtFilter(QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb")),
+            QStringLiteral("Vowline Database Files (VowlineDB.pdb)"));
+        QCOMPARE(QtPrompter::qtFilter(QStringLiteral("Web Pages|*.htm;*.html")),
+                 QStringLiteral("Web Pages (*.htm *.html)"));
     }
 
     // About box
