@@ -435,6 +435,8 @@ void frmMain::setToolbarShown(bool shown) {
         // the hidden toolbar gave to the lists.
         const int barHeight = menuBar()->sizeHint().height();
         m_users->setMaximumHeight(shown ? QWIDGETSIZE_MAX : std::max(barHeight - 2, 16));
+        // Wide enough for a user's name even while it lists nobody.
+        m_users->setMinimumWidth(shown ? 0 : Twips::toPixels(kUserBoxWidth / 2));
         for (QWidget *part :
              {static_cast<QWidget *>(m_usersLabel), static_cast<QWidget *>(m_users)}) {
             part->setParent(home);
