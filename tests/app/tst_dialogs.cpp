@@ -49,11 +49,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("choice");
         QTest::newRow("picture new") << "picNew" << 3;
-        QTest::newRow("caption new") << "lblNew" << 3;
-        QTest::newRow("picture last") << "picLast" << 1;
         QTest::newRow("caption last") << "lblLast" << 1;
         QTest::newRow("picture hotsync") << "picHotSync" << 2;
-        QTest::newRow("caption hotsync") << "lblHotSync" << 2;
     }
 
     void entriesChoose() {

@@ -143,15 +143,6 @@ private slots:
         QCOMPARE(box->currentText(), QStringLiteral("Phx"));
     }
 
-    void editorOpensOnTheKindsList() {
-        for (const auto &[kind, expected] :
-             {std::pair{0, kRelations}, std::pair{1, kTimeframes}, std::pair{2, kVendorTypes}}) {
-            auto editor = openEditor(kind);
-            QCOMPARE(editor->lines(), expected);
-        }
-        QCOMPARE(selectedRow(*openEditor(0)), -1);
-    }
-
     void commandsEditTheLines_data() {
         QTest::addColumn<int>("selected");
         QTest::addColumn<int>("command");
