@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -52,6 +53,25 @@ enum EditCommand { Cut, Copy, Paste };
 
 // A toolbar picture: the desktop's icon theme first, Qt's own pictures next, and a drawn
 // letter when neither has one.
+// A disabled button must look disabled whatever the theme's picture: grey and faded.
+QIcon withPlainDisabledState(const QIcon &icon) {
+    QIcon result;
+    for (int size : {16, 22, 24, 32, 48}) {
+        const QPixmap normal = icon.pixmap(QSize(size, size));
+        QImage faded = normal.toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < faded.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(faded.scanLine(y));
+            for (int x = 0; x < faded.width(); ++x) {
+                const int grey = 128 + qGray(line[x]) / 2;
+                line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 2 / 5);
+            }
+        }
+        result.addPixmap(normal, QIcon::Normal);
+        result.addPixmap(QPixmap::fromImage(faded), QIcon::Disabled);
+    }
+    return result;
+}
+
 QIcon toolbarIcon(const QString &image) {
     struct Source {
         const char *image;
@@ -62,7 +82,8 @@ QIcon toolbarIcon(const QString &image) {
         {"New", "document-new", QStyle::SP_FileIcon},
         {"Open", "document-open", QStyle::SP_DialogOpenButton},
         {"Save", "document-save", QStyle::SP_DialogSaveButton},
-        {"SaveInst", "document-send,mail-send,network-transmit", QStyle::SP_ArrowUp},
+        // A coloured picture: a grey one looks the same whether it can be pressed or not.
+        {"SaveInst", "mail-send-receive,pda", QStyle::SP_CustomBase},
         {"Print", "document-print-preview,document-print", QStyle::SP_FileDialogContentsView},
         {"Cut", "edit-cut", QStyle::SP_CustomBase},
         {"Copy", "edit-copy", QStyle::SP_CustomBase},
@@ -285,8 +306,8 @@ void frmMain::buildToolBar() {
         // No text: a button without a tooltip must not show its key instead. Screen readers
         // get the key as the button's name.
         const QString key = QString::fromLatin1(b.key);
-        QAction *action =
-            m_toolBar->addAction(toolbarIcon(QString::fromLatin1(b.image)), QString());
+        QAction *action = m_toolBar->addAction(
+            withPlainDisabledState(toolbarIcon(QString::fromLatin1(b.image))), QString());
         action->setObjectName(QStringLiteral("tb") + key);
         action->setProperty("key", key);
         action->setToolTip(b.tooltip);
@@ -301,6 +322,7 @@ void frmMain::buildToolBar() {
     connect(toolbarButton(9), &QAction::triggered, this, [this] { editCommand(Copy); });
     connect(toolbarButton(10), &QAction::triggered, this, [this] { editCommand(Paste); });
     connect(toolbarButton(12), &QAction::triggered, this, &frmMain::toggleGiftView);
+    connect(m_guests, &GuestTab::giftsViewChanged, this, &frmMain::showGiftButtonFor);
     connect(toolbarButton(14), &QAction::triggered, this,
             [this] { openProgramFile(QStringLiteral("VLHelp.htm")); });
 
@@ -311,6 +333,14 @@ void frmMain::buildToolBar() {
     m_users->setToolTip(tr("The Palm user this plan belongs to"));
     m_usersLabel->setBuddy(m_users);
     connect(m_users, &QComboBox::activated, this, &frmMain::palmUserPicked);
+
+    // Where the Palm-user box goes while the toolbar is hidden.
+    m_usersCorner = new QWidget(this);
+    m_usersCorner->setObjectName(QStringLiteral("PalmUserCorner"));
+    auto *cornerLayout = new QHBoxLayout(m_usersCorner);
+    cornerLayout->setContentsMargins(0, 0, 6, 0);
+    menuBar()->setCornerWidget(m_usersCorner, Qt::TopRightCorner);
+    m_usersCorner->hide();
 }
 
 void frmMain::buildStatusBar() {
@@ -345,10 +375,10 @@ void frmMain::buildStatusBar() {
 
 void frmMain::applyLayout() {
     // The sizes were laid out for windows whose height counts the title bar and borders; Qt's
-    // does not. That allowance is what is left of the frame's own 1575 twips once the toolbar,
-    // menu bar and status bar have theirs, so the tab control meets the status bar exactly.
+    // does not. The frame allowance covers those, corrected by the real menu bar's height so
+    // that the tab control meets the status bar exactly.
     const int menuTwips = Twips::fromPixels(menuBar()->sizeHint().height());
-    const int allowance = std::max(0, 1575 - kToolbarHeight - menuTwips - kStatusBarHeight);
+    const int allowance = std::max(0, Twips::kFrameAllowance + Twips::kMenuBarHeight - menuTwips);
     const int w = Twips::fromPixels(width());
     const int h = Twips::fromPixels(height()) + allowance;
     const bool toolbarShown = m_viewToolbar->isChecked();
@@ -368,11 +398,13 @@ void frmMain::applyLayout() {
             grid->resize(Twips::toPixels(w - 360), grid->height());
         m_seating->seatingGrid()->resize(Twips::toPixels(w - 6195),
                                          m_seating->seatingGrid()->height());
-        m_users->setGeometry(Twips::toPixels(w - 4200), userBoxTop, Twips::toPixels(kUserBoxWidth),
-                             userBoxHeight);
-        const int labelWidth = m_usersLabel->sizeHint().width();
-        m_usersLabel->setGeometry(m_users->x() - labelWidth - 6, userBoxTop, labelWidth,
-                                  userBoxHeight);
+        if (toolbarShown) {
+            m_users->setGeometry(Twips::toPixels(w - 4200), userBoxTop,
+                                 Twips::toPixels(kUserBoxWidth), userBoxHeight);
+            const int labelWidth = m_usersLabel->sizeHint().width();
+            m_usersLabel->setGeometry(m_users->x() - labelWidth - 6, userBoxTop, labelWidth,
+                                      userBoxHeight);
+        }
     }
     if (h > 3000) {
         m_tabs->resize(m_tabs->width(), Twips::toPixels(h - 1575 + extra));
@@ -382,8 +414,6 @@ void frmMain::applyLayout() {
         for (ListGrid *grid : longLists)
             grid->resize(grid->width(), Twips::toPixels(h - 2655 + extra));
     }
-    m_users->setVisible(toolbarShown);
-    m_usersLabel->setVisible(toolbarShown);
     m_users->raise();
     m_usersLabel->raise();
 }
@@ -396,6 +426,28 @@ void frmMain::resizeEvent(QResizeEvent *event) {
 void frmMain::setToolbarShown(bool shown) {
     m_viewToolbar->setChecked(shown);
     m_toolBar->setVisible(shown);
+    // The Palm-user box sits at the toolbar's right end; without the toolbar it moves to the
+    // menu bar's corner, so that the user can still be switched.
+    QWidget *home = shown ? centralWidget() : m_usersCorner;
+    if (m_users->parentWidget() != home) {
+        const bool hadFocus = m_users->hasFocus();
+        // In the menu bar the box keeps to the bar's height: a taller bar would take the room
+        // the hidden toolbar gave to the lists.
+        const int barHeight = menuBar()->sizeHint().height();
+        m_users->setMaximumHeight(shown ? QWIDGETSIZE_MAX : std::max(barHeight - 2, 16));
+        // Wide enough for a user's name even while it lists nobody.
+        m_users->setMinimumWidth(shown ? 0 : Twips::toPixels(kUserBoxWidth / 2));
+        for (QWidget *part :
+             {static_cast<QWidget *>(m_usersLabel), static_cast<QWidget *>(m_users)}) {
+            part->setParent(home);
+            if (!shown)
+                m_usersCorner->layout()->addWidget(part);
+            part->show();
+        }
+        m_usersCorner->setVisible(!shown);
+        if (hadFocus)
+            m_users->setFocus();
+    }
     applyLayout();
 }
 
@@ -594,17 +646,19 @@ void frmMain::mnuOptionsVendors_Click() {
 }
 
 void frmMain::toggleGiftView() {
-    QAction *button = toolbarButton(12);
-    if (button->property("key").toString() == QLatin1String("Gift")) {
+    if (toolbarButton(12)->property("key").toString() == QLatin1String("Gift")) {
         m_guests->ShowGiftList();
-        button->setIcon(toolbarIcon(QStringLiteral("Guests")));
-        button->setToolTip(tr("Show Wedding Guests"));
-        button->setProperty("key", QStringLiteral("Guest"));
     } else {
         showTab(GuestsPage);
         m_guests->showAllGuests();
-        button->setIcon(toolbarIcon(QStringLiteral("Gift")));
-        button->setToolTip(tr("Show Wedding Gifts"));
-        button->setProperty("key", QStringLiteral("Gift"));
     }
+}
+
+void frmMain::showGiftButtonFor(bool giftsShown) {
+    // The button offers the other view: back to the guests while the gifts are shown.
+    QAction *button = toolbarButton(12);
+    button->setIcon(withPlainDisabledState(
+        toolbarIcon(giftsShown ? QStringLiteral("Guests") : QStringLiteral("Gift"))));
+    button->setToolTip(giftsShown ? tr("Show Wedding Guests") : tr("Show Wedding Gifts"));
+    button->setProperty("key", giftsShown ? QStringLiteral("Guest") : QStringLiteral("Gift"));
 }

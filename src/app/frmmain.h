@@ -4,6 +4,7 @@
 #include "views/tabhost.h"
 
 #include <QMainWindow>
+#include <optional>
 
 class DetailsTab;
 class GuestTab;
@@ -25,7 +26,6 @@ class VendorsTab;
 class frmMain : public QMainWindow, public PlanWindow, public TabHost {
     Q_OBJECT
 public:
-
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
@@ -34,6 +34,8 @@ public:
     void StartUp();
     // The first activation: the start dialog and the plan chosen there.
     void FirstActivation();
+    // A plan named on the command line: opened at the first activation instead of asking.
+    void openAtStart(const QString &path) { m_planAtStart = path; }
 
     // Refreshes the plan store calls by name.
     void FillFilterBoxes() override;
@@ -113,11 +115,13 @@ private:
     void openProgramFile(const QString &fileName);
     void showAbout();
     void notAvailableYet();
+    void showGiftButtonFor(bool giftsShown);
     void palmUserPicked(int index);
     void restorePalmUserBox();
     void disablePalmOnlyCommands();
     void runCategoryEditor(int kind);
     void loadFolder(const QString &folder);
+    void openPlanAtStart(const QString &path);
 
     QTabWidget *m_tabs = nullptr;
     DetailsTab *m_details = nullptr;
@@ -130,6 +134,7 @@ private:
     QToolBar *m_toolBar = nullptr;
     QComboBox *m_users = nullptr;
     QLabel *m_usersLabel = nullptr;
+    QWidget *m_usersCorner = nullptr;
     QLabel *m_statusText = nullptr;
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;
@@ -137,4 +142,5 @@ private:
     QAction *m_viewToolbar = nullptr;
     QAction *m_viewStatusBar = nullptr;
     bool m_activated = false;
+    std::optional<QString> m_planAtStart;
 };

@@ -271,11 +271,15 @@ frmStartup::frmStartup(QWidget *parent)
               lastFolder.isEmpty() ? tr("No wedding plan has been opened from a folder yet")
                                    : tr("Open the wedding plan in %1").arg(lastFolder),
               1, !lastFolder.isEmpty());
+    // The HotSync files belong to one Palm user: without a chosen one there are none to open.
+    const bool hotSyncReady = !state.noUsers && !state.currentPalmUser.isEmpty();
     addChoice(grid, 2, QStringLiteral("HotSync"), hotSyncPicture(kPictureSize),
               tr("Palm &HotSync Files"),
-              state.noUsers ? tr("No Palm user was found on this computer")
-                            : tr("Open the wedding plan the last HotSync backed up"),
-              2, !state.noUsers);
+              state.noUsers  ? tr("No Palm user was found on this computer")
+              : hotSyncReady ? tr("Open the wedding plan the last HotSync backed up for %1")
+                                   .arg(state.currentPalmUser)
+                             : tr("Choose a Palm user in the main window first"),
+              2, hotSyncReady);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 18);

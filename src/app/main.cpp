@@ -1,4 +1,5 @@
 // Vowline Desktop: the entry procedure.
+#include "commandline.h"
 #include "frmmain.h"
 #include "qtprompter.h"
 #include "store/appstate.h"
@@ -7,16 +8,27 @@
 #include <QIcon>
 
 int main(int argc, char **argv) {
-    QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vowline"));
     QApplication::setApplicationName(QStringLiteral("Vowline Desktop"));
     QApplication::setApplicationVersion(QStringLiteral(VOWLINE_VERSION));
+    // --help and --version answer without a display.
+    {
+        QCoreApplication console(argc, argv);
+        CommandLine::answerInformationOptions(console.arguments());
+    }
+
+    QApplication app(argc, argv);
+    const std::optional<QString> plan = CommandLine::planArgument(QApplication::arguments());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(CommandLine::kAppId));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
+    QApplication::setWindowIcon(CommandLine::programIcon());
 
     QtPrompter prompter;
     appState().setPrompter(&prompter);
     frmMain window;
+    if (plan)
+        window.openAtStart(*plan);
     window.StartUp();
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -58,11 +59,15 @@ QString QtPrompter::displayText(const QString &text) {
 }
 
 QString QtPrompter::qtFilter(const QString &filter) {
-    ArrowWhileAsking arrow;
     const qsizetype bar = filter.indexOf(u'|');
     if (bar < 0)
         return filter;
-    return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1).replace(u';', u' ') + u')';
+    // A description that names its own patterns ("Files (*.pdb)") would show two lists side
+    // by side; the patterns after the bar are the ones that filter, so only they are shown.
+    QString description = filter.left(bar).trimmed();
+    static const QRegularExpression ownPatterns(QStringLiteral("\\s*\\([^()]*\\)$"));
+    description.remove(ownPatterns);
+    return description + QStringLiteral(" (") + filter.mid(bar + 1).replace(u';', u' ') + u')';
 }
 
 Prompter::Answer QtPrompter::message(const QString &text, const QString &title, Icon icon,

@@ -1,5 +1,6 @@
 // Start-up, the Palm users and the File menu of the main window.
 #include "appsettings.h"
+#include "commandline.h"
 #include "frmmain.h"
 #include "frmstartup.h"
 #include "store/appstate.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 #include <QToolBar>
@@ -57,13 +59,16 @@ void frmMain::StartUp() {
         return;
     }
 
+    // A combo box selects its first entry by itself: only a name that matches the last
+    // HotSync user may be selected, or the plan would quietly go to somebody else's handheld.
+    int lastUserIndex = -1;
     for (const QString &user : std::as_const(s.palmUsers)) {
         m_users->addItem(user);
         if (s.lastHotSyncUser.compare(user, Qt::CaseInsensitive) == 0)
-            m_users->setCurrentIndex(m_users->count() - 1);
+            lastUserIndex = m_users->count() - 1;
     }
+    m_users->setCurrentIndex(lastUserIndex);
     if (s.lastHotSyncUser.isEmpty()) {
-        m_users->setCurrentIndex(-1);
         s.prompter().tell(tr("You have not done a HotSync on this computer. Please select the Palm "
                              "User manually."),
                           tr("Palm Desktop Information"), Prompter::Icon::Information);
@@ -100,6 +105,11 @@ void frmMain::FirstActivation() {
         return;
     m_activated = true;
     s.noUsers = m_users->count() == 0;
+    if (m_planAtStart) {
+        openPlanAtStart(*m_planAtStart);
+        s.loading = false;
+        return;
+    }
     {
         frmStartup start(this);
         start.exec();
@@ -117,6 +127,22 @@ void frmMain::FirstActivation() {
         break; // the default plan stays
     }
     s.loading = false;
+}
+
+void frmMain::openPlanAtStart(const QString &path) {
+    AppState &s = appState();
+    QString problem;
+    const QString folder = CommandLine::planFolderOf(path, &problem);
+    if (folder.isEmpty()) {
+        s.prompter().tell(tr("The wedding plan %1 could not be opened.  %2  Vowline Desktop "
+                             "starts with a new plan instead.")
+                              .arg(QDir::toNativeSeparators(path), problem),
+                          kProgramTitle, Prompter::Icon::Exclamation);
+        return;
+    }
+    s.set.release();
+    s.currentSetFolder = folder;
+    loadFolder(folder);
 }
 
 void frmMain::loadFolder(const QString &folder) {
@@ -205,7 +231,8 @@ void frmMain::SaveToFile() {
 }
 
 void frmMain::SaveAndInstall() {
-    if (m_users->count() == 0)
+    // No Palm user chosen (none found, or none selected): there is nobody to install for.
+    if (m_users->currentText().isEmpty())
         Saving::saveToFolder(*this);
     else
         Saving::installForHotSync(*this);

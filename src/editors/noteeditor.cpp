@@ -1,7 +1,7 @@
 #include "noteeditor.h"
 
-#include "widgets/twips.h"
 #include "store/appstate.h"
+#include "widgets/twips.h"
 
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -160,7 +160,9 @@ void NoteEditor::resizeEvent(QResizeEvent *event) {
 void NoteEditor::placeControls() {
     using Twips::toPixels;
     const int width = Twips::fromPixels(this->width());
-    const int height = Twips::fromPixels(this->height());
+    // The rules measure the whole window, title bar and borders included, as the main
+    // window's do; Qt's height is the inside only.
+    const int height = Twips::fromPixels(this->height()) + Twips::kFrameAllowance;
     // Below these sizes the controls stay where they were.
     if (width > 2500) {
         const int okLeft = width / 2 - 1087;

@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 const QString AppState::kUserDatabase = QStringLiteral("Vowline - User Database");
 const QString AppState::kUserDatabaseModified =
     QStringLiteral("Vowline - User Database (modified)");
@@ -71,9 +75,27 @@ QString AppState::defaultsFolder() const {
     return programFolder + u'/' + Schema::kDefaultsFolder;
 }
 
+namespace {
+
+// Whether the program folder is meant to take the users' plans. An installed program folder
+// is read-only by its permission bits; root passes every access check, so for root the bits
+// themselves decide.
+bool programFolderWritable(const QFileInfo &folder) {
+    if (!folder.isDir() || !folder.isWritable())
+        return false;
+#ifdef Q_OS_UNIX
+    if (::geteuid() == 0) {
+        constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        return (folder.permissions() & anyWrite) != 0;
+    }
+#endif
+    return true;
+}
+
+} // namespace
+
 QString AppState::usersFolder() const {
-    const QFileInfo program(programFolder);
-    if (program.isDir() && program.isWritable())
+    if (programFolderWritable(QFileInfo(programFolder)))
         return programFolder + QStringLiteral("/Users");
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
            QStringLiteral("/Users");

@@ -47,6 +47,15 @@ GuestTab::GuestTab(TabHost &host, QWidget *parent)
 }
 
 void GuestTab::UpdateGuestGrid() {
+    // "GIFTS" in the relation box names the gifts view, not a relation: every refresh while
+    // it is shown keeps the gift list. Choosing anything else in the box leaves the view.
+    if (m_giftsShown) {
+        if (m_relation->currentText() == kGiftsView) {
+            fillGiftList();
+            return;
+        }
+        setGiftsShown(false);
+    }
     if (relationEditorRequested())
         return;
     const QString relation = m_relation->currentText();
@@ -83,27 +92,8 @@ void GuestTab::UpdateGuestGrid() {
 void GuestTab::ShowGiftList() {
     m_host.showTab(TabHost::GuestsPage);
     setBoxText(m_relation, kGiftsView);
-    {
-        GridRebuild rebuild(*m_grid, kGiftHeaders);
-        if (const PalmDatabase *db = database()) {
-            const auto &records = db->records().raw();
-            for (std::size_t i = 0; i < records.size(); ++i) {
-                const Fields &fields = records[i]->fields();
-                QString gift = fieldText(fields, "gift");
-                if (gift.isEmpty())
-                    continue;
-                const Field *thanked = fields.find("tnku");
-                QStringList cells;
-                cells.reserve(kGiftHeaders.size());
-                cells << fieldText(fields, "gnam") << fieldText(fields, "gtyp") << std::move(gift)
-                      << (thanked && thanked->value().toBool() ? QStringLiteral("SENT") : QString())
-                      << fieldText(fields, "gadr") << fieldText(fields, "gcit")
-                      << fieldText(fields, "gsta") << fieldText(fields, "gpho")
-                      << fieldText(fields, "gcos");
-                rebuild.add(int(i) + 1, cells);
-            }
-        }
-    }
+    setGiftsShown(true);
+    fillGiftList();
     if (m_grid->rows() == 1) {
         appState().prompter().tell(
             QStringLiteral("There are no recorded gifts.  View all your guests and edit them as "
@@ -112,7 +102,37 @@ void GuestTab::ShowGiftList() {
     }
 }
 
+void GuestTab::fillGiftList() {
+    GridRebuild rebuild(*m_grid, kGiftHeaders);
+    const PalmDatabase *db = database();
+    if (!db)
+        return;
+    const auto &records = db->records().raw();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Fields &fields = records[i]->fields();
+        QString gift = fieldText(fields, "gift");
+        if (gift.isEmpty())
+            continue;
+        const Field *thanked = fields.find("tnku");
+        QStringList cells;
+        cells.reserve(kGiftHeaders.size());
+        cells << fieldText(fields, "gnam") << fieldText(fields, "gtyp") << std::move(gift)
+              << (thanked && thanked->value().toBool() ? QStringLiteral("SENT") : QString())
+              << fieldText(fields, "gadr") << fieldText(fields, "gcit") << fieldText(fields, "gsta")
+              << fieldText(fields, "gpho") << fieldText(fields, "gcos");
+        rebuild.add(int(i) + 1, cells);
+    }
+}
+
+void GuestTab::setGiftsShown(bool shown) {
+    if (shown == m_giftsShown)
+        return;
+    m_giftsShown = shown;
+    emit giftsViewChanged(shown);
+}
+
 void GuestTab::showAllGuests() {
+    setGiftsShown(false);
     setBoxText(m_relation, kAll);
     UpdateGuestGrid();
 }
@@ -134,7 +154,10 @@ void GuestTab::showGuestCount() {
 }
 
 void GuestTab::writeNewRecord(PalmDatabase &db, Record &record) {
-    const QString relation = relationForNewRecord();
+    // The gifts view's "GIFTS" is no relation a guest may be given.
+    QString relation = relationForNewRecord();
+    if (m_giftsShown || relation == kGiftsView)
+        relation.clear();
     const QString status = m_status->currentText();
     for (FieldCode code :
          {FieldCode("gnam"), FieldCode("gtag"), FieldCode("gadr"), FieldCode("gcit"),

@@ -1,10 +1,10 @@
 #include "app/appsettings.h"
 #include "app/frmmain.h"
-#include "widgets/listgrid.h"
-#include "widgets/twips.h"
 #include "store/appstate.h"
 #include "support/guitest.h"
 #include "views/guesttab.h"
+#include "widgets/listgrid.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,21 +44,6 @@ class TestMainWindow : public QObject {
 private slots:
     void init() { QSettings().clear(); }
 
-    void firstRunUsesDefaults() {
-        QCOMPARE(Twips::dpi(), 96.0); // the offscreen screen; the twips below assume it
-        MainWindowFixture f;
-        frmMain &w = f.create();
-        QCOMPARE(Twips::fromPixels(w.x()), 105);
-        QCOMPARE(Twips::fromPixels(w.y()), 105);
-        QCOMPARE(Twips::fromPixels(w.width()), 11895);
-        QCOMPARE(Twips::fromPixels(w.height()), 7470);
-        for (ListGrid *grid : w.grids()) {
-            for (int c = 0; c < grid->cols(); ++c)
-                QCOMPARE(grid->columnWidthTwips(c), 1140);
-        }
-        QCOMPARE(w.grids().size(), 7);
-    }
-
     // Start-up with the Palm users found: none (the "No Palm User" message, then the default
     // plan), three without a last HotSync user, and the last user in another letter case.
     void startUpWithPalmUsers_data() {
@@ -71,6 +56,9 @@ private slots:
                                                    << "";
         QTest::newRow("last user in another case") << QStringList{"Ann", "Bea"} << "bea"
                                                    << "Bea";
+        // A last user who is none of the Palm users selects nobody, not the first entry.
+        QTest::newRow("stale last user") << QStringList{"Ann", "Bea"} << "Zed"
+                                         << "";
     }
     void startUpWithPalmUsers() {
         QFETCH(QStringList, users);
@@ -167,17 +155,28 @@ private slots:
         QVERIFY(!w.toolBar()->isVisible());
         QVERIFY(!w.statusBar()->isVisible());
         QCOMPARE(w.mainTab()->y(), 0);
+        // The Palm-user box stays within reach without the toolbar.
+        QVERIFY(w.palmUserBox()->isVisible());
+        QVERIFY(w.rect().contains(
+            QRect(w.palmUserBox()->mapTo(&w, QPoint()), w.palmUserBox()->size())));
         for (int i = 0; i < lists.size(); ++i)
             QCOMPARE(heightTwips(lists[i]) - before[i], 750);
         QVERIFY(!f.find<QAction>(QStringLiteral("mnuViewToolbar"))->isChecked());
         f.find<QAction>(QStringLiteral("mnuViewToolbar"))->trigger();
         QCOMPARE(w.mainTab()->y(), tabTop);
         QCOMPARE(heightTwips(lists[0]) - before[0], 270);
+        QVERIFY(w.palmUserBox()->isVisible());
+        QCOMPARE(w.palmUserBox()->parentWidget(), w.centralWidget());
     }
 
-    void windowKeepsItsMinimumSize() {
+    // First run: the default place and size; smaller snaps back, larger lays out the frame.
+    void windowSizes() {
+        QCOMPARE(Twips::dpi(), 96.0); // the offscreen screen; the twips below assume it
         MainWindowFixture f;
         frmMain &w = f.create();
+        QCOMPARE(Twips::fromPixels(w.x()), 105);
+        QCOMPARE(Twips::fromPixels(w.height()), 7470);
+        QCOMPARE(w.guests()->grid()->columnWidthTwips(3), 1140);
         w.show();
         w.resize(200, 150);
         QCOMPARE(Twips::fromPixels(w.width()), 11895);
@@ -348,14 +347,37 @@ private slots:
                  f.programFolder() + QStringLiteral("/VLHelp.htm"));
     }
 
-    void toolbarButtonsHaveIcons() {
+    // "Save and Install" is disabled without a Palm user: that must be plain to see.
+    void saveInstallLooksDisabledWhenDisabled() {
+        const QString theme = QIcon::themeName();
+        QIcon::setThemeName(QStringLiteral("Adwaita")); // as the program sets it
         MainWindowFixture f;
         frmMain &w = f.create();
-        for (int i = 1; i <= 14; ++i) {
-            QAction *button = w.toolbarButton(i);
-            QVERIFY(button);
-            QVERIFY2(button->isSeparator() || !button->icon().isNull(), qPrintable(button->text()));
-        }
+        QIcon::setThemeName(theme);
+        const QIcon icon = w.toolbarButton(4)->icon();
+        const QSize size = w.toolBar()->iconSize();
+        const QImage on =
+            icon.pixmap(size, QIcon::Normal).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage off =
+            icon.pixmap(size, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(on.size(), off.size());
+        // Seen as drawn over the toolbar: how far apart are the two pictures, on average?
+        const QColor ground = w.toolBar()->palette().color(QPalette::Window);
+        auto seen = [&ground](QRgb pixel) {
+            const double a = qAlpha(pixel) / 255.0;
+            return a * qGray(pixel) + (1 - a) * qGray(ground.rgb());
+        };
+        double total = 0;
+        int drawn = 0;
+        for (int y = 0; y < on.height(); ++y)
+            for (int x = 0; x < on.width(); ++x) {
+                if (qAlpha(on.pixel(x, y)) < 128)
+                    continue;
+                ++drawn;
+                total += std::abs(seen(on.pixel(x, y)) - seen(off.pixel(x, y)));
+            }
+        QVERIFY(drawn > 0);
+        QVERIFY2(total / drawn > 60, qPrintable(QString::number(total / drawn)));
     }
 };
 

@@ -5,7 +5,6 @@
 #include "support/guitest.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -121,20 +120,6 @@ private slots:
         QCOMPARE(entries(host.box("cmbTasks")), QStringList({"All", "Edit..."}));
     }
 
-    void fillingBigListsStaysFast() {
-        QStringList many;
-        for (int i = 0; i < 65535; ++i)
-            many.append(QStringLiteral("Relation %1").arg(i));
-        setNames(Schema::DbId::RelTypes, "type", many);
-        FilterHost host({"cmbPartyRelation", "cmbGuests"});
-        QElapsedTimer timer;
-        timer.start();
-        fillFilterBoxes(host.window);
-        // Generous: one model change per name on two boxes takes far longer.
-        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(host.box("cmbGuests")->count(), 65537);
-    }
-
     void typeAheadCompletesAndSelects() {
         FilterHost host({"cmbVendors"});
         QComboBox *box = host.box("cmbVendors");
@@ -156,15 +141,6 @@ private slots:
         // A letter no name begins with replaces the selection and stays as typed.
         QTest::keyClicks(box, QStringLiteral("x"));
         QCOMPARE(box->currentText(), QStringLiteral("Phx"));
-    }
-
-    void editorOpensOnTheKindsList() {
-        for (const auto &[kind, expected] :
-             {std::pair{0, kRelations}, std::pair{1, kTimeframes}, std::pair{2, kVendorTypes}}) {
-            auto editor = openEditor(kind);
-            QCOMPARE(editor->lines(), expected);
-        }
-        QCOMPARE(selectedRow(*openEditor(0)), -1);
     }
 
     void commandsEditTheLines_data() {

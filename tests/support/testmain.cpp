@@ -3,6 +3,7 @@
 #include "support/testenv.h"
 
 #include <QTest>
+#include <algorithm>
 
 #ifdef VOWLINE_TEST_GUI
 #include <QApplication>
@@ -16,9 +17,20 @@ int main(int argc, char **argv) {
     setUpTestEnvironment();
     TestApplication app(argc, argv);
     setUpTestEnvironment(); // again: the application may have read the environment
+    // Test functions named on the command line run in the classes that have them.
+    QList<QByteArray> functions;
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-')
+            functions << QByteArray(argv[i]).split(':').constFirst() + "()";
+    }
     int failures = 0;
     for (const auto &[name, make] : TestRegistry::all()) {
         std::unique_ptr<QObject> test = make();
+        const bool named = std::any_of(functions.cbegin(), functions.cend(), [&](const auto &f) {
+            return test->metaObject()->indexOfMethod(f.constData()) >= 0;
+        });
+        if (!functions.isEmpty() && !named)
+            continue;
         failures += QTest::qExec(test.get(), argc, argv);
     }
     return failures == 0 ? 0 : 1;
