@@ -67,16 +67,6 @@ std::vector<int> guestsAt(const PalmDatabase &guests, const QString &tag) {
     return numbers;
 }
 
-std::vector<int> unseatedGuests(const PalmDatabase &guests) {
-    std::vector<int> numbers;
-    const auto &records = guests.records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (!isSeated(*records[i]))
-            numbers.push_back(int(i) + 1);
-    }
-    return numbers;
-}
-
 qint16 seatedPeople(const PalmDatabase &guests, const QString &tag) {
     double sum = 0;
     if (tag.isEmpty())

@@ -34,9 +34,8 @@ QString tableTag(const Record &table);
 bool isSeated(const Record &guest);
 bool isSeatedAt(const Record &guest, const QString &tag);
 
-// The record numbers of the guests at `tag`, and of the guests at no table, in record order.
+// The record numbers of the guests at `tag`, in record order.
 std::vector<int> guestsAt(const PalmDatabase &guests, const QString &tag);
-std::vector<int> unseatedGuests(const PalmDatabase &guests);
 // The people seated at `tag`: the sum of their rsvp, held as a whole number after each step.
 qint16 seatedPeople(const PalmDatabase &guests, const QString &tag);
 // How many tables have the trimmed ID `tag`.

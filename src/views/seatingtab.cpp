@@ -19,6 +19,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 using Schema::DbId;
 
@@ -142,13 +143,21 @@ SeatingTab::SeatingTab(TabHost &host, QWidget *parent)
     connect(update, &QPushButton::clicked, this, &SeatingTab::updateTable);
     connect(m_addPerson, &QPushButton::clicked, this, &SeatingTab::offerGuests);
     connect(m_removePerson, &QPushButton::clicked, this, &SeatingTab::removePerson);
-    connect(m_tables, &ListGrid::rowClicked, this, &SeatingTab::selectTable);
-    // Moving through the tables with the keyboard chooses them as a click does; a mouse click
-    // is left to the click itself, and the program's own row changes choose nothing.
+    // Moving to another table, by mouse or keyboard, chooses it at once; a click on the table
+    // already chosen recounts it again. The program's own row changes choose nothing.
     connect(m_tables->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
-        if (!m_quiet && QApplication::mouseButtons() == Qt::NoButton && m_tables->row() >= 1)
+        if (m_quiet || m_tables->row() < 1)
+            return;
+        m_chosenByPress = QApplication::mouseButtons() != Qt::NoButton;
+        selectTable();
+    });
+    connect(m_tables, &ListGrid::rowClicked, this, [this] {
+        if (!std::exchange(m_chosenByPress, false))
             selectTable();
     });
+    m_tables->viewport()->installEventFilter(this);
+    // Enter or a double-click on a table opens it, as "Update" does.
+    connect(m_tables, &ListGrid::rowDoubleClicked, this, &SeatingTab::updateTable);
     connect(m_seating, &ListGrid::rowDoubleClicked, this, &SeatingTab::openSeatedGuest);
 
     clearSelection();
@@ -157,6 +166,8 @@ SeatingTab::SeatingTab(TabHost &host, QWidget *parent)
 bool SeatingTab::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_tables && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         placeSetup();
+    if (m_tables && watched == m_tables->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_chosenByPress = false;
     if (watched == m_addList) {
         if (event->type() == QEvent::FocusOut) {
             hideGuestList();
@@ -427,13 +438,16 @@ void SeatingTab::offerGuests() {
                                    kProgramTitle, Prompter::Icon::Exclamation);
         return;
     }
-    std::vector<int> records = Seating::unseatedGuests(*guests);
-    QStringList names;
-    names.reserve(qsizetype(records.size()) + 1);
-    names << QStringLiteral("Cancel");
-    for (int number : records)
-        names << guests->records().item(number).text("gnam");
-    records.insert(records.begin(), 0);
+    // One pass over the guests: who waits for a seat, and their names.
+    QStringList names{QStringLiteral("Cancel")};
+    std::vector<int> records{0};
+    const auto &all = guests->records().raw();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (Seating::isSeated(*all[i]))
+            continue;
+        names << fieldText(all[i]->fields(), "gnam");
+        records.push_back(int(i) + 1);
+    }
     m_addModel->fill(std::move(names), std::move(records));
 
     m_addList->setGeometry(Twips::toPixels(kListShownLeft), m_seating->y(), Twips::toPixels(3200),

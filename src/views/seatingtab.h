@@ -70,15 +70,16 @@ private:
     Record *tableRecord(int number) const;
     void removeTable(int number);
 
-    QGroupBox *m_setup;
-    ListGrid *m_tables;
-    ListGrid *m_seating;
-    QLineEdit *m_noTables;
-    QLineEdit *m_peoplePer;
-    QListView *m_addList;
-    AddPersonModel *m_addModel;
-    QPushButton *m_addPerson;
-    QPushButton *m_removePerson;
+    QGroupBox *m_setup = nullptr;
+    ListGrid *m_tables = nullptr;
+    ListGrid *m_seating = nullptr;
+    QLineEdit *m_noTables = nullptr;
+    QLineEdit *m_peoplePer = nullptr;
+    QListView *m_addList = nullptr;
+    AddPersonModel *m_addModel = nullptr;
+    QPushButton *m_addPerson = nullptr;
+    QPushButton *m_removePerson = nullptr;
     int m_table = 0;
-    bool m_quiet = false; // the table grid's row is being set by the program
+    bool m_quiet = false;         // the table grid's row is being set by the program
+    bool m_chosenByPress = false; // the press of the click under way chose the table
 };

@@ -2,6 +2,7 @@
 #include "support/testenv.h"
 
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -99,14 +100,19 @@ private slots:
         plan.guest("2", " T1");
         plan.guest("3", "T1 ");
         plan.guest("4", "t1");
-        QCOMPARE(Seating::unseatedGuests(plan.guests), (std::vector<int>{1, 2, 3}));
+        const auto &all = plan.guests.records().raw();
+        auto unseated = [&] {
+            return std::count_if(all.begin(), all.end(),
+                                 [](auto &g) { return !Seating::isSeated(*g); });
+        };
+        QCOMPARE(unseated(), 3);
         QCOMPARE(Seating::guestsAt(plan.guests, "T1"), (std::vector<int>{4, 5}));
         QCOMPARE(Seating::seatedPeople(plan.guests, "T1"), qint16(5));
         QCOMPARE(Seating::guestsAt(plan.guests, ""), std::vector<int>{});
         QCOMPARE(Seating::moveGuests(plan.guests, "T1", "T2"), 2);
         QCOMPARE(plan.guests.records().item(4).text("gtag"), QStringLiteral("T2"));
         QCOMPARE(Seating::unseatAll(plan.guests, "T2"), 2);
-        QCOMPARE(Seating::unseatedGuests(plan.guests).size(), std::size_t(5));
+        QCOMPARE(unseated(), 5);
         QCOMPARE(plan.guests.records().item(6).text("gtag"), QStringLiteral("t1"));
     }
 
