@@ -163,6 +163,7 @@ void frmMain::buildTabs() {
     m_tasks = new TasksTab(*this);
     m_payments = new PaymentsTab(*this);
     m_details->setSeatingSetupBoxes(m_seating->noTablesBox(), m_seating->peoplePerBox());
+    connect(m_seating, &SeatingTab::storeDetailsRequested, this, [this] { StoreDetails(); });
     m_tabs->addTab(m_details, tr("Details"));
     m_tabs->addTab(m_party, tr("Party"));
     m_tabs->addTab(m_guests, tr("Guests"));

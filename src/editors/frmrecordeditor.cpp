@@ -1,9 +1,10 @@
 #include "frmrecordeditor.h"
 
-#include "widgets/twips.h"
 #include "editors/noteeditor.h"
+#include "rules/seating.h"
 #include "store/appstate.h"
 #include "store/numbers.h"
+#include "widgets/twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,15 +55,6 @@ FieldValue valueOf(const QWidget *control) {
     if (auto *edit = qobject_cast<const QLineEdit *>(control))
         return edit->text();
     return {};
-}
-
-// A stored count or amount: numbers as they are, anything else by the numeric value rule.
-// Never infinite or NaN, so the sums below stay plain numbers.
-double numberOf(const FieldValue &value) {
-    const bool numeric =
-        value.type() == FieldValue::Type::Integer || value.type() == FieldValue::Type::Double;
-    const double n = numeric ? value.toNumber() : Numbers::numericValue(value.toText());
-    return std::isfinite(n) ? n : 0.0;
 }
 
 QLabel *makeLabel(QWidget *parent, const QString &name) {
@@ -461,10 +453,10 @@ void frmRecordEditor::cboTable_Click() {
             Record &table = tables.records().item(i);
             if (!table.has("ttag") || table.text("ttag").trimmed() != chosen || !table.has("avai"))
                 continue;
-            // Tags are unique, so this is the table; an absurd avai is clamped, not trusted.
-            const double free = Numbers::clampedInteger(numberOf(table.value("avai")));
-            const double wanted = Numbers::numericValue(m_cmbRSVP->currentText());
-            if (wanted <= free)
+            // Tags are unique, so this is the table.
+            const Seating::SeatCheck check =
+                Seating::checkSeats(table, Numbers::numericValue(m_cmbRSVP->currentText()));
+            if (check.fits())
                 return;
             const QString question =
                 QStringLiteral("Adding ") + m_txtName->text() +
@@ -475,14 +467,11 @@ void frmRecordEditor::cboTable_Click() {
                 appState().prompter().message(question, QStringLiteral("Increase Table Size?"),
                                               Prompter::Icon::Question, Prompter::Buttons::YesNo);
             if (answer == Prompter::Answer::Yes) {
-                // Written as doubles, which cannot overflow as 16-bit counts could. coun takes
-                // the rsvp saved in the guest record, not the box: the box is not saved yet.
-                if (table.has("coun"))
-                    tables.write(table, "coun",
-                                 numberOf(table.value("coun")) + numberOf(guest->value("rsvp")));
-                if (table.has("maxs"))
-                    tables.write(table, "maxs", numberOf(table.value("maxs")) - (free - wanted));
-                tables.write(table, "avai", QStringLiteral("0"));
+                // coun takes the rsvp saved in the guest record, not the box: the box is not
+                // saved yet.
+                if (table.has(Seating::kCount))
+                    Seating::addToCount(tables, table, Seating::storedNumber(*guest, "rsvp"));
+                Seating::growTable(tables, table, check);
             } else {
                 setComboText(m_cboTable, guest->text("gtag"));
             }

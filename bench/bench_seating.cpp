@@ -1,0 +1,95 @@
+// The seating tab on a large plan: 500 tables and 65,535 guests, half of them seated. Times
+// choosing a table (with its recount), refreshing the seating grid, opening "Add Person" and
+// seating one guest. Prints medians.
+#include "app/frmmain.h"
+#include "benchutil.h"
+#include "store/appstate.h"
+#include "views/seatingtab.h"
+#include "widgets/listgrid.h"
+
+#include <QApplication>
+#include <QListView>
+
+namespace {
+
+constexpr int kTables = 500;
+constexpr int kGuests = 65535;
+
+void fillPlan(PalmDatabase &tables, PalmDatabase &guests) {
+    for (int t = 0; t < kTables; ++t) {
+        Record &r = tables.records().add();
+        tables.write(r, "ttag", QStringLiteral("Table %1").arg(t + 1));
+        tables.write(r, "tabl", QStringLiteral("By the window"));
+        tables.write(r, "maxs", QStringLiteral("200"));
+        tables.write(r, "avai", QStringLiteral("200"));
+        tables.write(r, "coun", QStringLiteral("0"));
+    }
+    guests.records().reserve(kGuests);
+    for (int i = 0; i < kGuests; ++i) {
+        Record &r = guests.records().add();
+        guests.write(r, "gnam", QStringLiteral("Guest %1").arg(i, 5, 10, QLatin1Char('0')));
+        guests.write(r, "gtyp", QStringLiteral("Bride's Family"));
+        guests.write(r, "gcon", i % 3 == 0, FieldKind::Boolean);
+        guests.write(r, "rsvp", QString::number(1 + i % 4));
+        guests.write(r, "gadr", QStringLiteral("12 Main Street"));
+        guests.write(r, "gcit", QStringLiteral("Springfield"));
+        guests.write(r, "gsta", QStringLiteral("OH"));
+        guests.write(r, "gpho", QStringLiteral("555-0100"));
+        guests.write(r, "gcos", QStringLiteral("guest%1@example.com").arg(i));
+        // Every other guest sits somewhere (about 65 per table); the rest wait for a seat,
+        // half of them with an empty tag, half without the field.
+        if (i % 2 == 0)
+            guests.write(r, "gtag", QStringLiteral("Table %1").arg((i / 2) % kTables + 1));
+        else if (i % 4 == 1)
+            guests.write(r, "gtag", QString());
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    QuietPrompter prompter;
+    AppState &state = appState();
+    state.setPrompter(&prompter);
+    state.server.setLocations(HotSyncLocations{});
+    frmMain window;
+    refreshPlan(state.set, state.server, state.programFolder, true, window, prompter);
+    window.show();
+    window.showTab(frmMain::SeatingPage);
+    fillPlan(state.set.db(Schema::DbId::Tables), state.set.db(Schema::DbId::Guest));
+    SeatingTab &tab = *window.seating();
+    ListGrid &tables = *tab.tableGrid();
+    tab.UpdateTableGrid();
+    std::printf("Seating: %d tables, %d guests; %d runs each, medians\n\n", kTables, kGuests, runs);
+
+    int next = 0;
+    // Moving to another row chooses that table, as a click does: the seating grid and the
+    // recount, once.
+    const double select = medianMs(runs, [&] { tables.setRow(1 + (next++ * 37) % kTables); });
+    report("choose a table (with its recount)", select, 50);
+    std::printf("%-44s %9d\n", "guests at the chosen table", tab.seatingGrid()->rows() - 1);
+
+    const double seating = medianMs(runs, [&] { tab.UpdateSeatingGrid(); });
+    report("UpdateSeatingGrid", seating, 50);
+    // With a table chosen, the table grid's refresh also refreshes its guests.
+    const double tableGrid = medianMs(runs, [&] { tab.UpdateTableGrid(); });
+    report("UpdateTableGrid, a table chosen", tableGrid);
+
+    const double offer = medianMs(
+        runs, [&] { tab.offerGuests(); }, [&] { tab.chooseGuest(0); });
+    report("Add Person: fill lstAddPerson", offer, 50);
+    tab.offerGuests();
+    std::printf("%-44s %9d\n", "guests offered (besides \"Cancel\")",
+                tab.addPersonList()->model()->rowCount() - 1);
+
+    // Seating one guest: the seat itself and both grids refreshed.
+    const double seat = medianMs(
+        runs, [&] { tab.chooseGuest(1); }, [&] { tab.offerGuests(); });
+    report("seat a guest from the list", seat);
+    state.setPrompter(nullptr);
+    return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "store/palmdatabase.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+// Seat accounting of the reception tables. A table keeps three numbers, stored as text:
+// its maximum seats (maxs), the people seated (coun) and the seats still free (avai). A guest
+// sits at a table by holding the table's trimmed ID in gtag and takes as many seats as its rsvp
+// says; a missing or empty rsvp takes none. A guest whose gtag is missing, empty or blank sits
+// at no table, and an empty ID seats nobody.
+//
+// The seating tab, the table editor and the record editor's table choice all go through these
+// functions, so the three numbers move the same way wherever a guest is seated.
+namespace Seating {
+
+inline constexpr FieldCode kTag = "ttag";
+inline constexpr FieldCode kMaxSeats = "maxs";
+inline constexpr FieldCode kCount = "coun";
+inline constexpr FieldCode kAvailable = "avai";
+inline constexpr FieldCode kGuestTag = "gtag";
+inline constexpr FieldCode kRsvp = "rsvp";
+
+// A stored seat number: numbers as they are, text by the numeric value rule, a missing field 0.
+// Never infinite or NaN, so sums stay plain numbers.
+double storedNumber(const FieldValue &value);
+double storedNumber(const Record &record, FieldCode code);
+
+// The table's ID with blanks at both ends removed.
+QString tableTag(const Record &table);
+// Whether the guest sits at some table, and whether at the table whose trimmed ID is `tag`.
+bool isSeated(const Record &guest);
+bool isSeatedAt(const Record &guest, const QString &tag);
+
+// The record numbers of the guests at `tag`, in record order.
+std::vector<int> guestsAt(const PalmDatabase &guests, const QString &tag);
+// The people seated at `tag`: the sum of their rsvp, held as a whole number after each step.
+qint16 seatedPeople(const PalmDatabase &guests, const QString &tag);
+// How many tables have the trimmed ID `tag`.
+int tablesWithTag(const PalmDatabase &tables, const QString &tag);
+
+// Whether `wanted` people fit in the table's free seats. No check is made when the table has
+// no avai (made is false then).
+struct SeatCheck {
+    bool made = false;
+    double free = 0;   // avai as a whole number
+    double wanted = 0; // the people to seat
+    bool fits() const { return !made || free - wanted >= 0; }
+};
+SeatCheck checkSeats(const Record &table, double wanted);
+// Makes room for a guest that does not fit: the maximum grows by the shortfall and no seat is
+// left free.
+void growTable(PalmDatabase &tables, Record &table, const SeatCheck &check);
+// Adds `people` to the table's count (a table without a count starts from 0).
+void addToCount(PalmDatabase &tables, Record &table, double people);
+
+enum class SeatResult { Seated, Declined };
+// Seats the guest at the table whose trimmed ID is `tag`: takes its seats from avai (asking
+// `growTable` first when they do not fit), writes the tag and counts its people. Declined
+// when the question is answered no; nothing changes then.
+SeatResult seat(PalmDatabase &tables, Record &table, PalmDatabase &guests, Record &guest,
+                const QString &tag, const std::function<bool()> &askToGrow);
+// Gives the guest's seats back to the table (none when `table` is null) and removes its tag.
+void unseat(PalmDatabase &tables, Record *table, Record &guest);
+// Unseats every guest at `tag` (their table is gone); returns how many.
+int unseatAll(PalmDatabase &guests, const QString &tag);
+// Moves every guest at `from` to `to` (the table's ID changed); returns how many.
+int moveGuests(PalmDatabase &guests, const QString &from, const QString &to);
+
+// Recounts a table from the guests seated at it (`seated`: their record numbers). The seats
+// are the table's own maximum, else `defaultSeats`, else the people seated, and the maximum is
+// written when it was not the table's own. With no guest seated nothing is written and false
+// is returned.
+bool recount(PalmDatabase &tables, Record &table, const PalmDatabase &guests,
+             const std::vector<int> &seated, double defaultSeats);
+
+} // namespace Seating

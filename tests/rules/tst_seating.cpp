@@ -1,0 +1,151 @@
+#include "rules/seating.h"
+#include "support/testenv.h"
+
+#include <QTest>
+#include <algorithm>
+
+namespace {
+
+// "-" stands for a field the record lacks.
+void put(PalmDatabase &db, Record &r, FieldCode code, const QString &value) {
+    if (value != QLatin1String("-"))
+        db.write(r, code, value);
+}
+
+struct Plan {
+    PalmDatabase tables;
+    PalmDatabase guests;
+    Record &table(const QString &tag, const QString &maxs, const QString &avai,
+                  const QString &coun) {
+        Record &t = tables.records().add();
+        put(tables, t, "ttag", tag);
+        put(tables, t, "maxs", maxs);
+        put(tables, t, "avai", avai);
+        put(tables, t, "coun", coun);
+        return t;
+    }
+    Record &guest(const QString &rsvp, const QString &gtag = QStringLiteral("-")) {
+        Record &g = guests.records().add();
+        put(guests, g, "rsvp", rsvp);
+        put(guests, g, "gtag", gtag);
+        return g;
+    }
+};
+
+// maxs/avai/coun of a table as one text, "-" for a missing field.
+QString numbers(const Record &t) {
+    QStringList parts;
+    for (FieldCode code : {FieldCode("maxs"), FieldCode("avai"), FieldCode("coun")})
+        parts << (t.has(code) ? t.text(code) : QStringLiteral("-"));
+    return parts.join(u'/');
+}
+
+} // namespace
+
+class TestSeating : public QObject {
+    Q_OBJECT
+private slots:
+    void seat_data() {
+        QTest::addColumn<QString>("before"); // maxs/avai/coun
+        QTest::addColumn<QString>("rsvp");
+        QTest::addColumn<int>("answer"); // -1: no question may be asked; 1 yes, 0 no
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("seated");
+        // Seating through the tab's list covers the fitting and the growing table as well.
+        QTest::newRow("exact fit") << QStringLiteral("8/3/5") << "3" << -1 << "8/0/8" << true;
+        QTest::newRow("too big, grow") << QStringLiteral("8/1/7") << "4" << 1 << "11/0/11" << true;
+        QTest::newRow("no avai: no check")
+            << QStringLiteral("8/-/2") << "4" << -1 << "8/-/6" << true;
+        QTest::newRow("no rsvp: no seat")
+            << QStringLiteral("8/1/7") << "-" << -1 << "8/1/7" << true;
+        QTest::newRow("no count yet") << QStringLiteral("8/6/-") << "2" << -1 << "8/4/2" << true;
+    }
+    void seat() {
+        QFETCH(QString, before);
+        QFETCH(QString, rsvp);
+        QFETCH(int, answer);
+        QFETCH(QString, after);
+        QFETCH(bool, seated);
+        Plan plan;
+        const QStringList n = before.split(u'/');
+        Record &table = plan.table(QStringLiteral(" T1 "), n[0], n[1], n[2]);
+        Record &guest = plan.guest(rsvp);
+        int asked = 0;
+        const auto result =
+            Seating::seat(plan.tables, table, plan.guests, guest, Seating::tableTag(table), [&] {
+                ++asked;
+                return answer == 1;
+            });
+        QCOMPARE(asked, answer < 0 ? 0 : 1);
+        QCOMPARE(result == Seating::SeatResult::Seated, seated);
+        QCOMPARE(numbers(table), after);
+        QCOMPARE(guest.has("gtag"), seated);
+        if (seated)
+            QCOMPARE(guest.text("gtag"), QStringLiteral("T1"));
+
+        // Unseating gives back exactly what seating took.
+        if (seated && answer < 0) {
+            Seating::unseat(plan.tables, &table, guest);
+            QCOMPARE(numbers(table), n[2] == "-" ? QString(n[0] + '/' + n[1] + "/0") : before);
+            QVERIFY(!guest.has("gtag"));
+        }
+    }
+
+    // Missing, empty and blank tags all mean "at no table"; tags compare trimmed.
+    void whoSitsWhere() {
+        Plan plan;
+        plan.guest("1");
+        plan.guest("1", "");
+        plan.guest("1", "  ");
+        plan.guest("2", " T1");
+        plan.guest("3", "T1 ");
+        plan.guest("4", "t1");
+        const auto &all = plan.guests.records().raw();
+        auto unseated = [&] {
+            return std::count_if(all.begin(), all.end(),
+                                 [](auto &g) { return !Seating::isSeated(*g); });
+        };
+        QCOMPARE(unseated(), 3);
+        QCOMPARE(Seating::guestsAt(plan.guests, "T1"), (std::vector<int>{4, 5}));
+        QCOMPARE(Seating::seatedPeople(plan.guests, "T1"), qint16(5));
+        QCOMPARE(Seating::guestsAt(plan.guests, ""), std::vector<int>{});
+        QCOMPARE(Seating::moveGuests(plan.guests, "T1", "T2"), 2);
+        QCOMPARE(plan.guests.records().item(4).text("gtag"), QStringLiteral("T2"));
+        QCOMPARE(Seating::unseatAll(plan.guests, "T2"), 2);
+        QCOMPARE(unseated(), 5);
+        QCOMPARE(plan.guests.records().item(6).text("gtag"), QStringLiteral("t1"));
+    }
+
+    void recount_data() {
+        QTest::addColumn<QString>("maxs");
+        QTest::addColumn<double>("defaultSeats");
+        QTest::addColumn<QStringList>("rsvps"); // of the guests seated there
+        QTest::addColumn<QString>("after");     // maxs/avai/coun
+        QTest::newRow("own maximum") << "10" << 6.0 << QStringList{"2", "3"} << "10/5/5";
+        QTest::newRow("no maximum, no default") << "0" << 0.0 << QStringList{"2", "3"} << "5/0/5";
+        QTest::newRow("missing maximum") << "-" << 0.0 << QStringList{"4"} << "4/0/4";
+        QTest::newRow("default") << "" << 8.0 << QStringList{"2", "3"} << "8/3/5";
+        QTest::newRow("over-full") << "4" << 0.0 << QStringList{"3", "3"} << "4/-2/6";
+        QTest::newRow("no rsvp counts 0") << "6" << 0.0 << QStringList{"-", "2"} << "6/4/2";
+        QTest::newRow("nobody seated: untouched") << "10" << 0.0 << QStringList{} << "10/1/1";
+    }
+    void recount() {
+        QFETCH(QString, maxs);
+        QFETCH(double, defaultSeats);
+        QFETCH(QStringList, rsvps);
+        QFETCH(QString, after);
+        Plan plan;
+        Record &table = plan.table("T1", maxs, "1", "1");
+        std::vector<int> seated;
+        for (const QString &rsvp : rsvps) {
+            plan.guest(rsvp, "T1");
+            seated.push_back(plan.guests.records().count());
+        }
+        QCOMPARE(Seating::recount(plan.tables, table, plan.guests, seated, defaultSeats),
+                 !rsvps.isEmpty());
+        QCOMPARE(numbers(table), after);
+    }
+};
+
+VOWLINE_TEST(TestSeating)
+#include "tst_seating.moc"

@@ -1,0 +1,360 @@
+#include "app/frmmain.h"
+#include "store/appstate.h"
+#include "support/guitest.h"
+#include "views/frmtable.h"
+#include "views/seatingtab.h"
+#include "widgets/listgrid.h"
+
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <optional>
+
+using Schema::DbId;
+
+namespace {
+
+using Icon = Prompter::Icon;
+using Buttons = Prompter::Buttons;
+using Answer = Prompter::Answer;
+
+const QString kTitle = QStringLiteral("Vowline Desktop");
+const QString kTooBig = QStringLiteral(
+    "Adding this guest will cause your table to exceed the number of available seats.  Do you "
+    "want to adjust the maximum number of seats for this table and continue?");
+
+struct Table {
+    QString tag, maxs, avai, coun;
+};
+struct Guest {
+    QString name, rsvp;
+    std::optional<QString> tag; // none: no gtag field
+};
+
+// A main window over a fresh plan with these tables and guests, on the "Seating" tab, not
+// modified.
+class SeatingPlan {
+public:
+    SeatingPlan(const QList<Table> &tables, const QList<Guest> &guests) {
+        m_fixture.create();
+        AppState &state = appState();
+        refreshPlan(state.set, state.server, state.programFolder, true, window(), prompter());
+        for (const Table &t : tables) {
+            Record &r = db(DbId::Tables).records().add();
+            db(DbId::Tables).write(r, "ttag", t.tag);
+            db(DbId::Tables).write(r, "maxs", t.maxs);
+            db(DbId::Tables).write(r, "avai", t.avai);
+            db(DbId::Tables).write(r, "coun", t.coun);
+        }
+        for (const Guest &g : guests) {
+            Record &r = db(DbId::Guest).records().add();
+            db(DbId::Guest).write(r, "gnam", g.name);
+            db(DbId::Guest).write(r, "rsvp", g.rsvp);
+            if (g.tag)
+                db(DbId::Guest).write(r, "gtag", *g.tag);
+        }
+        window().resize(1000, 700);
+        window().show();
+        window().showTab(frmMain::SeatingPage);
+        tab().UpdateTableGrid();
+        state.markPlanSaved(AppState::PlanKind::User);
+    }
+
+    frmMain &window() { return m_fixture.window(); }
+    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
+    SeatingTab &tab() { return *window().seating(); }
+    ListGrid &tables() { return *tab().tableGrid(); }
+    ListGrid &seating() { return *tab().seatingGrid(); }
+    QListView &list() { return *tab().addPersonList(); }
+    PalmDatabase &db(DbId id) { return appState().set.db(id); }
+    Record &table(int n) { return db(DbId::Tables).records().item(n); }
+    Record &guest(const QString &name) {
+        for (auto &r : db(DbId::Guest).records().raw())
+            if (r->text("gnam") == name)
+                return *r;
+        qFatal("no guest");
+    }
+    // maxs/avai/coun of a table.
+    QString numbers(int n) {
+        return QStringList{table(n).text("maxs"), table(n).text("avai"), table(n).text("coun")}
+            .join(u'/');
+    }
+    void click(const char *button) {
+        QTest::mouseClick(m_fixture.find<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
+    }
+    // A mouse click on a data row of a grid.
+    static void clickRow(ListGrid &grid, int row, bool twice = false) {
+        const QPoint at = grid.visualRect(grid.model()->index(row - 1, 0)).center();
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at);
+        if (twice)
+            QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, at);
+    }
+    QStringList offered() {
+        QStringList names;
+        for (int r = 0; r < list().model()->rowCount(); ++r)
+            names << list().model()->index(r, 0).data().toString();
+        return names;
+    }
+    void choose(const QString &entry) {
+        const int row = int(offered().indexOf(entry));
+        QVERIFY2(row >= 0, qPrintable(entry));
+        const QModelIndex index = list().model()->index(row, 0);
+        list().scrollTo(index);
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, list().visualRect(index).center());
+    }
+    QStringList seated() {
+        QStringList names;
+        for (int r = 1; r < seating().rows(); ++r)
+            names << seating().text(r, 1);
+        return names;
+    }
+
+private:
+    MainWindowFixture m_fixture;
+};
+
+} // namespace
+
+class TestSeatingTab : public QObject {
+    Q_OBJECT
+private slots:
+    void seatFromTheList_data() {
+        QTest::addColumn<QString>("before"); // maxs/avai/coun, Pat already seated for coun
+        QTest::addColumn<QString>("rsvp");
+        QTest::addColumn<int>("answer"); // -1: no question
+        QTest::addColumn<QString>("after");
+        const int yes = int(Answer::Yes), no = int(Answer::No);
+        QTest::newRow("fits") << QStringLiteral("8/6/2") << "3" << -1 << "8/3/5";
+        QTest::newRow("too big, grow") << QStringLiteral("8/1/7") << "4" << yes << "11/0/11";
+        QTest::newRow("too big, declined") << QStringLiteral("8/1/7") << "4" << no << "8/1/7";
+    }
+    void seatFromTheList() {
+        QFETCH(QString, before);
+        QFETCH(QString, rsvp);
+        QFETCH(int, answer);
+        QFETCH(QString, after);
+        const QStringList n = before.split(u'/');
+        SeatingPlan plan(
+            {{" T1 ", n[0], n[1], n[2]}, {"T2", "8", "7", "3"}},
+            {{"Ann", rsvp, {}}, {"Bob", "2", "T3"}, {"Eve", "1", ""}, {"Pat", n[2], "T1"}});
+        QVERIFY(!plan.seating().isEnabled());
+        // A table nobody sits at keeps its numbers; the keyboard chooses as the mouse does.
+        SeatingPlan::clickRow(plan.tables(), 2);
+        QCOMPARE(plan.numbers(2), QStringLiteral("8/7/3"));
+        QTest::keyClick(&plan.tables(), Qt::Key_Up);
+        QVERIFY(plan.seating().isEnabled());
+        QCOMPARE(plan.seated(), QStringList{"Pat"});
+        QCOMPARE(plan.numbers(1), before); // the recount agrees
+
+        plan.click("cmdAddPerson");
+        QVERIFY(plan.list().isVisible());
+        // An empty tag seats nobody: Eve is offered too.
+        QCOMPARE(plan.offered(), (QStringList{"Cancel", "Ann", "Eve"}));
+        if (answer >= 0)
+            plan.prompter().expectMessage(kTooBig, kTitle, Icon::Question, Buttons::YesNo,
+                                          Answer(answer));
+        plan.choose("Ann");
+        VERIFY_PROMPTS(plan.prompter());
+        QVERIFY(!plan.list().isVisible());
+        QCOMPARE(plan.list().model()->rowCount(), 0);
+        QCOMPARE(plan.numbers(1), after);
+        const bool seated = answer != int(Answer::No);
+        QCOMPARE(plan.guest("Ann").has("gtag"), seated);
+        QCOMPARE(plan.seated(), seated ? QStringList({"Ann", "Pat"}) : QStringList{"Pat"});
+        QCOMPARE(plan.tables().text(1, 5), plan.table(1).text("avai"));
+        // Seating is an edit of the plan: closing now asks to save it.
+        QCOMPARE(appState().changed, seated);
+        QCOMPARE(appState().statusText(),
+                 seated ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
+        if (!seated)
+            return;
+        QCOMPARE(plan.guest("Ann").text("gtag"), QStringLiteral("T1"));
+
+        // Unseating gives the seats back, and Ann waits for a table again.
+        appState().markPlanSaved(AppState::PlanKind::User);
+        plan.seating().setRow(1);
+        plan.prompter().expectMessage("Are you sure you want to remove Ann from this table?",
+                                      kTitle, Icon::Question, Buttons::YesNo, Answer::Yes);
+        plan.click("cmdRemovePerson");
+        VERIFY_PROMPTS(plan.prompter());
+        QVERIFY(!plan.guest("Ann").has("gtag"));
+        if (answer < 0)
+            QCOMPARE(plan.numbers(1), before);
+        QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
+        plan.click("cmdAddPerson");
+        QCOMPARE(plan.offered(), (QStringList{"Cancel", "Ann", "Eve"}));
+        plan.choose("Cancel");
+        QVERIFY(!plan.list().isVisible());
+        QCOMPARE(plan.seated(), QStringList{"Pat"});
+    }
+
+    void addTable_data() {
+        QTest::addColumn<QString>("noTables");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("noTablesAfter");
+        QTest::newRow("fifth table, box said 4") << "4" << true << "5";
+        QTest::newRow("fifth table, box said 12") << "12" << true << "12";
+        QTest::newRow("cancelled") << "4" << false << "4";
+    }
+    void addTable() {
+        QFETCH(QString, noTables);
+        QFETCH(bool, ok);
+        QFETCH(QString, noTablesAfter);
+        const Table full{"T", "8", "0", "8"};
+        SeatingPlan plan({full, full, full, full}, {});
+        plan.tab().noTablesBox()->setText(noTables);
+        plan.tab().peoplePerBox()->setText(QStringLiteral("6"));
+        QString shownSeats;
+        onNextModal("frmTable", [&](QDialog *dialog) {
+            shownSeats = dialog->findChild<QLineEdit *>("txtMaxSeats")->text();
+            dialog->findChild<QLineEdit *>("txtTableID")->setText(QStringLiteral("T5"));
+            clickButton(dialog, ok ? "cmdOK" : "cmdCancel");
+        });
+        plan.click("cmdAddTable");
+        QVERIFY(modalHandlersDone());
+        VERIFY_PROMPTS(plan.prompter()); // no question on the way out
+        QCOMPARE(shownSeats, QStringLiteral("6"));
+        QCOMPARE(plan.tables().rows(), ok ? 6 : 5);
+        QCOMPARE(plan.tab().noTablesBox()->text(), noTablesAfter);
+        QVERIFY(!appState().cancelled);
+        QCOMPARE(appState().statusText(),
+                 ok ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
+        // The details record keeps the setup boxes.
+        QCOMPARE(plan.db(DbId::Plan).records().item(1).text("ptab"), QStringLiteral("6"));
+        if (ok) {
+            QCOMPARE(plan.tables().row(), 5);
+            QCOMPARE(plan.numbers(5), QStringLiteral("6/6/0"));
+        }
+    }
+
+    // The table editor through "Update": what it refuses, what it asks, what it writes.
+    void tableEditor_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("maxs");
+        QTest::addColumn<QString>("avail");
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QString>("after"); // maxs/avai/coun once the tab has recounted
+        const QString unique = "You must enter a unique table ID.";
+        const QString taken = "The entered table ID is already assigned to another table.  You "
+                              "must enter a unique table ID.";
+        const QString badMax = "The entered value for the maximum number of seat is not a valid "
+                               "number.  Do you want to clear this entry and continue?";
+        const QString badAvail = "The entered value for the available number of seat is not a "
+                                 "valid number.  Do you want to clear this entry and continue?";
+        const int ok = int(Answer::Ok), yes = int(Answer::Yes), no = int(Answer::No);
+        const struct {
+            const char *name, *id, *maxs, *avail;
+            QString message;
+            int answer;
+            bool closes;
+            const char *after;
+        } rows[] = {
+            {"own ID", " T1", "10", "x", badAvail, yes, true, "10/5/5"},
+            {"empty ID", "", "10", "", unique, ok, false, "8/3/5"},
+            {"blank ID", "   ", "10", "", unique, ok, false, "8/3/5"},
+            {"taken after trimming", " T2 ", "10", "", taken, ok, false, "8/3/5"},
+            // With no maximum and no default, the recount grows the table to its guests.
+            {"empty max. seats", "T1", "", "", {}, 0, true, "5/0/5"},
+            {"letters in max. seats, cleared", "T1", "ten", "", badMax, yes, true, "5/0/5"},
+            {"letters in max. seats, kept", "T1", "ten", "", badMax, no, false, "8/3/5"},
+            {"absurd max. seats", "T1", "1e9", "", badMax, no, false, "8/3/5"},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.name) << r.id << r.maxs << r.avail << r.message << r.answer << r.closes
+                                  << r.after;
+    }
+    void tableEditor() {
+        QFETCH(QString, id);
+        QFETCH(QString, maxs);
+        QFETCH(QString, avail);
+        QFETCH(QString, message);
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(QString, after);
+        SeatingPlan plan({{"T1", "8", "3", "5"}, {"T2", "8", "8", "0"}},
+                         {{"Ann", "2", "T1"}, {"Bob", "3", "T1"}});
+        SeatingPlan::clickRow(plan.tables(), 1);
+        if (!message.isEmpty()) {
+            const bool question = message.contains(u'?');
+            plan.prompter().expectMessage(message, kTitle,
+                                          question ? Icon::Question : Icon::Exclamation,
+                                          question ? Buttons::YesNo : Buttons::Ok, Answer(answer));
+        }
+        bool stayed = false;
+        onNextModal("frmTable", [&](QDialog *dialog) {
+            dialog->findChild<QLineEdit *>("txtTableID")->setText(id);
+            dialog->findChild<QLineEdit *>("txtMaxSeats")->setText(maxs);
+            dialog->findChild<QLineEdit *>("txtAvailSeats")->setText(avail);
+            clickButton(dialog, "cmdOK");
+            stayed = dialog->isVisible();
+            if (stayed)
+                clickButton(dialog, "cmdCancel");
+        });
+        plan.click("cmdUpdate");
+        QVERIFY(modalHandlersDone());
+        VERIFY_PROMPTS(plan.prompter());
+        QCOMPARE(stayed, !closes);
+        QCOMPARE(plan.table(1).text("ttag"), closes ? id : QStringLiteral("T1"));
+        QCOMPARE(plan.numbers(1), after);
+        QCOMPARE(appState().statusText(),
+                 closes ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
+    }
+
+    // The editor alone: an empty maximum leaves minus the seated people free.
+    void emptyMaximum() {
+        SeatingPlan plan({{"T1", "8", "3", "5"}}, {{"Ann", "2", "T1"}, {"Bob", "3", "T1 "}});
+        appState().selectedRecord = 1;
+        frmTable dialog;
+        dialog.findChild<QLineEdit *>("txtMaxSeats")->clear();
+        clickButton(&dialog, "cmdOK");
+        QVERIFY(!appState().cancelled && appState().changed);
+        QCOMPARE(plan.numbers(1), QStringLiteral("/-5/5"));
+    }
+
+    // A new ID takes the table's guests along; deleting the table unseats them.
+    void guestsFollowTheirTable() {
+        SeatingPlan plan({{"T1", "10", "5", "5"}, {"T2", "8", "8", "0"}},
+                         {{"Ann", "2", "T1"}, {"Bob", "3", "T1"}, {"Cat", "1", {}}});
+        SeatingPlan::clickRow(plan.tables(), 1);
+        onNextModal("frmTable", [](QDialog *dialog) {
+            dialog->findChild<QLineEdit *>("txtTableID")->setText(QStringLiteral("Head "));
+            clickButton(dialog, "cmdOK");
+        });
+        plan.click("cmdUpdate");
+        QVERIFY(modalHandlersDone());
+        QCOMPARE(plan.guest("Ann").text("gtag"), QStringLiteral("Head"));
+        QCOMPARE(plan.seated(), (QStringList{"Ann", "Bob"}));
+        QCOMPARE(plan.numbers(1), QStringLiteral("10/5/5"));
+
+        // A seated guest opens in the record editor; afterwards the tab still seats at the
+        // table it shows, whatever record the editor worked on.
+        plan.seating().setRow(2);
+        int opened = 0;
+        onNextModal("frmRecordEditor", [&opened](QDialog *dialog) {
+            opened = appState().selectedRecord;
+            clickButton(dialog, "cmdRecordCancel");
+        });
+        SeatingPlan::clickRow(plan.seating(), 2, true);
+        QVERIFY(modalHandlersDone());
+        QCOMPARE(opened, 2);
+        plan.click("cmdAddPerson");
+        plan.choose("Cat");
+        QCOMPARE(plan.numbers(1), QStringLiteral("10/4/6"));
+        QCOMPARE(plan.numbers(2), QStringLiteral("8/8/0"));
+
+        appState().markPlanSaved(AppState::PlanKind::User);
+        plan.prompter().expectMessage("Are you sure you want to delete table Head ?", kTitle,
+                                      Icon::None, Buttons::YesNo, Answer::Yes);
+        plan.click("cmdDeleteTable");
+        VERIFY_PROMPTS(plan.prompter());
+        QCOMPARE(plan.db(DbId::Tables).records().count(), 1);
+        for (const char *name : {"Ann", "Bob", "Cat"})
+            QVERIFY(!plan.guest(QString::fromLatin1(name)).has("gtag"));
+        QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
+    }
+};
+
+VOWLINE_TEST(TestSeatingTab)
+#include "tst_seating.moc"
