@@ -3,7 +3,7 @@
 # so that a second run costs nothing. Runs as root, or through sudo.
 set -eu
 
-packages="cmake ninja-build g++ make qt6-base-dev libgl-dev clang libclang-rt-14-dev libpalm-perl adwaita-icon-theme"
+packages="cmake ninja-build g++ make qt6-base-dev libgl-dev clang libclang-rt-14-dev libpalm-perl adwaita-icon-theme chromium"
 
 missing=""
 for p in $packages; do

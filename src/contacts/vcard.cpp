@@ -1,0 +1,453 @@
+#include "vcard.h"
+
+#include "store/cp1252.h"
+#include "store/safefile.h"
+#include "store/storeerror.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <algorithm>
+
+namespace {
+
+// An address book larger than this is not a personal one; refuse it rather than fill memory.
+constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+constexpr int kMaxFiles = 100000;
+const QString kSettingKey = QStringLiteral("Settings/AddressBook");
+
+// One property line after unfolding: "group.NAME;PARAMS:value".
+struct Property {
+    QByteArray name;   // upper case, group removed
+    QStringList types; // lower case, from TYPE= and bare 2.1 parameters
+    bool pref = false;
+    QByteArray encoding; // upper case
+    QByteArray charset;
+    QByteArray rawValue;
+};
+
+// The physical lines joined into logical ones: a line beginning with a blank continues the one
+// before (vCard folding), and a quoted-printable value ending in "=" goes on in the next line.
+std::vector<QByteArray> unfold(QByteArrayView data) {
+    std::vector<QByteArray> lines;
+    QByteArray current;
+    bool currentIsQp = false;
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        qsizetype end = data.indexOf('\n', pos);
+        if (end < 0)
+            end = data.size();
+        QByteArrayView line = data.sliced(pos, end - pos);
+        pos = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (currentIsQp && current.endsWith('=')) {
+            current.chop(1);
+            current.append(line);
+            continue;
+        }
+        if (!line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
+            if (!current.isEmpty())
+                current.append(line.sliced(1));
+            continue;
+        }
+        if (!current.isEmpty())
+            lines.push_back(current);
+        current = line.toByteArray();
+        const qsizetype colon = current.indexOf(':');
+        currentIsQp = colon > 0 && current.first(colon).toUpper().contains("QUOTED-PRINTABLE");
+    }
+    if (!current.isEmpty())
+        lines.push_back(current);
+    return lines;
+}
+
+QByteArray unquote(QByteArray v) {
+    if (v.size() >= 2 && v.startsWith('"') && v.endsWith('"'))
+        return v.sliced(1, v.size() - 2);
+    return v;
+}
+
+// Splits "NAME;P1;P2=V:value" (";" and ":" inside double quotes belong to the parameter).
+std::optional<Property> parseProperty(const QByteArray &line) {
+    qsizetype colon = -1;
+    bool quoted = false;
+    std::vector<QByteArray> head;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (c == ';' || c == ':')) {
+            head.push_back(line.sliced(start, i - start));
+            start = i + 1;
+            if (c == ':') {
+                colon = i;
+                break;
+            }
+        }
+    }
+    if (colon < 0 || head.empty())
+        return std::nullopt;
+    Property p;
+    p.name = head.front().trimmed().toUpper();
+    if (const qsizetype dot = p.name.lastIndexOf('.'); dot >= 0)
+        p.name = p.name.sliced(dot + 1);
+    for (std::size_t i = 1; i < head.size(); ++i) {
+        const QByteArray param = head[i].trimmed();
+        const qsizetype eq = param.indexOf('=');
+        const QByteArray key = (eq < 0 ? QByteArray() : param.first(eq)).trimmed().toUpper();
+        const QByteArray value = unquote(eq < 0 ? param : param.sliced(eq + 1).trimmed());
+        if (eq < 0) {
+            // vCard 2.1 names types and encodings bare: "TEL;HOME;VOICE", ";QUOTED-PRINTABLE".
+            const QByteArray upper = value.toUpper();
+            if (upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" ||
+                upper == "7BIT")
+                p.encoding = upper;
+            else
+                p.types << QString::fromLatin1(value).toLower();
+        } else if (key == "TYPE") {
+            for (const QByteArray &t : value.split(','))
+                p.types << QString::fromLatin1(unquote(t.trimmed())).toLower();
+        } else if (key == "PREF") {
+            p.pref = true;
+        } else if (key == "ENCODING") {
+            p.encoding = value.toUpper();
+        } else if (key == "CHARSET") {
+            p.charset = value;
+        }
+    }
+    if (p.types.contains(QStringLiteral("pref")))
+        p.pref = true;
+    p.rawValue = line.sliced(colon + 1);
+    return p;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+QByteArray decodeQuotedPrintable(QByteArrayView in) {
+    QByteArray out;
+    out.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '=' && i + 2 < in.size() && hexDigit(in[i + 1]) >= 0 &&
+            hexDigit(in[i + 2]) >= 0) {
+            out.append(char(hexDigit(in[i + 1]) * 16 + hexDigit(in[i + 2])));
+            i += 2;
+        } else {
+            out.append(in[i]); // a stray "=" stays as it is
+        }
+    }
+    return out;
+}
+
+// The value's bytes as text: the named character set, else UTF-8, else Windows-1252 (what
+// older address books wrote without saying so).
+QString decodeText(const Property &p) {
+    const QByteArray bytes =
+        p.encoding == "QUOTED-PRINTABLE" ? decodeQuotedPrintable(p.rawValue) : p.rawValue;
+    if (!p.charset.isEmpty()) {
+        QStringDecoder named(p.charset.constData());
+        if (named.isValid()) {
+            const QString text = named.decode(bytes);
+            if (!named.hasError())
+                return text;
+        }
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return Cp1252::decode(bytes.constData(), bytes.size());
+}
+
+// Splits a structured value at unescaped ";" and resolves the escapes of each part.
+QStringList components(const QString &value) {
+    QStringList parts;
+    QString part;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\\' && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            if (next == u'n' || next == u'N')
+                part += u'\n';
+            else
+                part += next; // "\,", "\;", "\\" and anything else stand for themselves
+        } else if (c == u';') {
+            parts << part;
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    parts << part;
+    return parts;
+}
+
+// One line for a one-line box: line breaks become ", ".
+QString oneLine(const QString &text) {
+    QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    for (QString &l : lines)
+        l = l.trimmed();
+    lines.removeAll(QString());
+    return lines.join(QStringLiteral(", "));
+}
+
+QString part(const QStringList &parts, int i) {
+    return i < parts.size() ? oneLine(parts[i]) : QString();
+}
+
+// The preferred one of several, else the first.
+const Property *preferred(const std::vector<const Property *> &candidates) {
+    for (const Property *p : candidates) {
+        if (p->pref)
+            return p;
+    }
+    return candidates.empty() ? nullptr : candidates.front();
+}
+
+bool isPhoneForCalls(const Property &p) {
+    static const QStringList other = {QStringLiteral("fax"),   QStringLiteral("pager"),
+                                      QStringLiteral("cell"),  QStringLiteral("text"),
+                                      QStringLiteral("video"), QStringLiteral("textphone")};
+    for (const QString &t : p.types) {
+        if (other.contains(t))
+            return false;
+    }
+    return true;
+}
+
+QString phoneText(const Property &p) {
+    QString v = oneLine(components(decodeText(p)).join(u';'));
+    if (v.startsWith(QStringLiteral("tel:"), Qt::CaseInsensitive))
+        v = v.sliced(4);
+    return v.trimmed();
+}
+
+Contact makeContact(const std::vector<Property> &props) {
+    Contact c;
+    std::vector<const Property *> adrs, emails, home, work, untyped;
+    QStringList n;
+    for (const Property &p : props) {
+        if (p.name == "FN") {
+            c.fullName = oneLine(components(decodeText(p)).join(u';'));
+        } else if (p.name == "N") {
+            n = components(decodeText(p));
+        } else if (p.name == "ORG") {
+            c.company = part(components(decodeText(p)), 0);
+        } else if (p.name == "ADR") {
+            adrs.push_back(&p);
+        } else if (p.name == "EMAIL") {
+            emails.push_back(&p);
+        } else if (p.name == "TEL" && isPhoneForCalls(p)) {
+            const bool isHome = p.types.contains(QStringLiteral("home"));
+            const bool isWork = p.types.contains(QStringLiteral("work"));
+            if (isHome)
+                home.push_back(&p);
+            if (isWork)
+                work.push_back(&p);
+            if (!isHome && !isWork)
+                untyped.push_back(&p);
+        }
+    }
+    c.lastName = part(n, 0);
+    c.firstName = part(n, 1);
+    if (c.fullName.isEmpty()) {
+        QStringList names;
+        for (int i : {3, 1, 2, 0, 4}) {
+            if (const QString s = part(n, i); !s.isEmpty())
+                names << s;
+        }
+        c.fullName = names.join(u' ');
+    }
+    if (c.firstName.isEmpty() && n.isEmpty())
+        c.firstName = c.fullName.section(u' ', 0, 0);
+    if (const Property *adr = preferred(adrs)) {
+        const QStringList a = components(decodeText(*adr));
+        c.street = part(a, 2).isEmpty() ? part(a, 0) : part(a, 2);
+        c.city = part(a, 3);
+        c.state = part(a, 4);
+        c.postalCode = part(a, 5);
+        c.country = part(a, 6);
+    }
+    // A number without a home or work type is taken as the home number.
+    if (const Property *p = preferred(home.empty() ? untyped : home))
+        c.homePhone = phoneText(*p);
+    if (const Property *p = preferred(work))
+        c.businessPhone = phoneText(*p);
+    if (const Property *p = preferred(emails)) {
+        c.email = oneLine(components(decodeText(*p)).join(u';')).trimmed();
+        if (c.email.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive))
+            c.email = c.email.sliced(7);
+    }
+    return c;
+}
+
+ContactSource *g_source = nullptr;
+
+} // namespace
+
+QString Contact::listText() const {
+    return fullName.isEmpty() ? company : fullName;
+}
+
+namespace VCard {
+
+std::vector<Contact> parse(QByteArrayView bytes) {
+    std::vector<Contact> contacts;
+    std::vector<Property> props;
+    int depth = 0;
+    bool group = false;
+    for (const QByteArray &line : unfold(bytes)) {
+        const std::optional<Property> p = parseProperty(line);
+        if (!p)
+            continue;
+        const QByteArray value = p->rawValue.trimmed().toUpper();
+        if (p->name == "BEGIN" && value == "VCARD") {
+            if (depth++ == 0) {
+                props.clear();
+                group = false;
+            }
+            continue;
+        }
+        if (p->name == "END" && value == "VCARD") {
+            if (depth > 0 && --depth == 0 && !group)
+                contacts.push_back(makeContact(props));
+            continue;
+        }
+        if (depth != 1)
+            continue; // outside a card, or inside a card nested in this one
+        if ((p->name == "KIND" || p->name == "X-ADDRESSBOOKSERVER-KIND") && value == "GROUP")
+            group = true;
+        if (p->name == "PHOTO" || p->name == "LOGO" || p->name == "SOUND" || p->name == "KEY")
+            continue; // large binary values the import never uses
+        props.push_back(*p);
+    }
+    return contacts;
+}
+
+void sortByFirstName(std::vector<Contact> &contacts) {
+    std::stable_sort(contacts.begin(), contacts.end(), [](const Contact &a, const Contact &b) {
+        return a.firstName.compare(b.firstName, Qt::CaseInsensitive) < 0;
+    });
+}
+
+QStringList addressBookFiles(const QString &path) {
+    const QFileInfo info(path);
+    if (info.isFile())
+        return {info.absoluteFilePath()};
+    if (!info.isDir())
+        return {};
+    QStringList files;
+    const QStringList vcf = {QStringLiteral("*.vcf"), QStringLiteral("*.vcard")};
+    QDir dir(path);
+    for (const QFileInfo &f : dir.entryInfoList(vcf, QDir::Files | QDir::Readable, QDir::Name))
+        files << f.absoluteFilePath();
+    for (const QFileInfo &sub :
+         dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name)) {
+        for (const QFileInfo &f : QDir(sub.absoluteFilePath())
+                                      .entryInfoList(vcf, QDir::Files | QDir::Readable, QDir::Name))
+            files << f.absoluteFilePath();
+        if (files.size() > kMaxFiles)
+            break;
+    }
+    return files.mid(0, kMaxFiles);
+}
+
+std::optional<std::vector<Contact>> readAddressBook(const QString &path) {
+    const QStringList files = addressBookFiles(path);
+    std::vector<Contact> contacts;
+    bool anyRead = false;
+    for (const QString &file : files) {
+        try {
+            const QByteArray bytes = SafeFile::readRegular(file, kMaxFileBytes);
+            anyRead = true;
+            std::vector<Contact> more = parse(bytes);
+            contacts.insert(contacts.end(), std::make_move_iterator(more.begin()),
+                            std::make_move_iterator(more.end()));
+        } catch (const StoreError &) {
+            // One unreadable card does not hide the others.
+        }
+    }
+    if (!anyRead)
+        return std::nullopt;
+    return contacts;
+}
+
+} // namespace VCard
+
+namespace {
+
+QStringList defaultPlaces() {
+    const QString home = QDir::homePath();
+    return {home + QStringLiteral("/.contacts"),
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                QStringLiteral("/contacts"),
+            home + QStringLiteral("/Contacts"),
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)};
+}
+
+} // namespace
+
+QString AddressBookSource::location() const {
+    const QString chosen = QSettings().value(kSettingKey).toString();
+    if (!chosen.isEmpty())
+        return chosen; // the user's choice, even when it is gone: they are told where we look
+    const QStringList places = defaultPlaces();
+    for (int i = 0; i < places.size(); ++i) {
+        const QStringList files = VCard::addressBookFiles(places[i]);
+        if (files.isEmpty())
+            continue;
+        // The documents folder is no address book: only its first .vcf file is.
+        return i == places.size() - 1 || QFileInfo(places[i]).isFile() ? files.front() : places[i];
+    }
+    return {};
+}
+
+std::optional<std::vector<Contact>> AddressBookSource::sortedContacts() {
+    const QString path = location();
+    if (path.isEmpty())
+        return std::nullopt;
+    auto contacts = VCard::readAddressBook(path);
+    if (contacts)
+        VCard::sortByFirstName(*contacts);
+    return contacts;
+}
+
+QStringList AddressBookSource::placesSearched() const {
+    const QString chosen = QSettings().value(kSettingKey).toString();
+    if (!chosen.isEmpty())
+        return {QDir::toNativeSeparators(chosen)};
+    QStringList places;
+    for (const QString &p : defaultPlaces())
+        places << QDir::toNativeSeparators(p);
+    places.last() += QStringLiteral(" (the first .vcf file)");
+    return places;
+}
+
+void AddressBookSource::choose(const QString &path) {
+    QSettings().setValue(kSettingKey, path);
+}
+
+ContactSource &contactSource() {
+    static AddressBookSource addressBook;
+    return g_source ? *g_source : addressBook;
+}
+
+void setContactSource(ContactSource *source) {
+    g_source = source;
+}
+
+ContactPick &contactPick() {
+    static ContactPick pick;
+    return pick;
+}
