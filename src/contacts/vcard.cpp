@@ -28,6 +28,37 @@ struct Property {
     QByteArray rawValue;
 };
 
+bool containsNoCase(QByteArrayView text, QByteArrayView word) {
+    for (qsizetype i = 0; i + word.size() <= text.size(); ++i) {
+        if (text.sliced(i, word.size()).compare(word, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The name of a property line without its group ("item1.TEL;..." gives "TEL").
+QByteArrayView propertyName(QByteArrayView line) {
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ';' && line[end] != ':')
+        ++end;
+    QByteArrayView name = line.first(end).trimmed();
+    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
+        name = name.sliced(dot + 1);
+    return name;
+}
+
+// Only these properties are read; the rest (notes, photos, keys) are passed over unparsed.
+bool isWanted(QByteArrayView name) {
+    static constexpr const char *wanted[] = {
+        "BEGIN", "END", "FN",    "N",    "ORG",
+        "ADR",   "TEL", "EMAIL", "KIND", "X-ADDRESSBOOKSERVER-KIND"};
+    for (const char *w : wanted) {
+        if (name.compare(QByteArrayView(w), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 // The physical lines joined into logical ones: a line beginning with a blank continues the one
 // before (vCard folding), and a quoted-printable value ending in "=" goes on in the next line.
 std::vector<QByteArray> unfold(QByteArrayView data) {
@@ -57,7 +88,7 @@ std::vector<QByteArray> unfold(QByteArrayView data) {
             lines.push_back(current);
         current = line.toByteArray();
         const qsizetype colon = current.indexOf(':');
-        currentIsQp = colon > 0 && current.first(colon).toUpper().contains("QUOTED-PRINTABLE");
+        currentIsQp = colon > 0 && containsNoCase(current.first(colon), "QUOTED-PRINTABLE");
     }
     if (!current.isEmpty())
         lines.push_back(current);
@@ -74,14 +105,14 @@ QByteArray unquote(QByteArray v) {
 std::optional<Property> parseProperty(const QByteArray &line) {
     qsizetype colon = -1;
     bool quoted = false;
-    std::vector<QByteArray> head;
+    std::vector<QByteArrayView> head;
     qsizetype start = 0;
     for (qsizetype i = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (c == '"')
             quoted = !quoted;
         else if (!quoted && (c == ';' || c == ':')) {
-            head.push_back(line.sliced(start, i - start));
+            head.push_back(QByteArrayView(line).sliced(start, i - start));
             start = i + 1;
             if (c == ':') {
                 colon = i;
@@ -92,11 +123,11 @@ std::optional<Property> parseProperty(const QByteArray &line) {
     if (colon < 0 || head.empty())
         return std::nullopt;
     Property p;
-    p.name = head.front().trimmed().toUpper();
+    p.name = head.front().trimmed().toByteArray().toUpper();
     if (const qsizetype dot = p.name.lastIndexOf('.'); dot >= 0)
         p.name = p.name.sliced(dot + 1);
     for (std::size_t i = 1; i < head.size(); ++i) {
-        const QByteArray param = head[i].trimmed();
+        const QByteArray param = head[i].trimmed().toByteArray();
         const qsizetype eq = param.indexOf('=');
         const QByteArray key = (eq < 0 ? QByteArray() : param.first(eq)).trimmed().toUpper();
         const QByteArray value = unquote(eq < 0 ? param : param.sliced(eq + 1).trimmed());
@@ -163,6 +194,8 @@ QString decodeText(const Property &p) {
                 return text;
         }
     }
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
@@ -172,6 +205,8 @@ QString decodeText(const Property &p) {
 
 // Splits a structured value at unescaped ";" and resolves the escapes of each part.
 QStringList components(const QString &value) {
+    if (!value.contains(u'\\') && !value.contains(u';'))
+        return {value};
     QStringList parts;
     QString part;
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -195,6 +230,8 @@ QStringList components(const QString &value) {
 
 // One line for a one-line box: line breaks become ", ".
 QString oneLine(const QString &text) {
+    if (!text.contains(u'\n'))
+        return text.trimmed();
     QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     for (QString &l : lines)
         l = l.trimmed();
@@ -308,7 +345,9 @@ std::vector<Contact> parse(QByteArrayView bytes) {
     int depth = 0;
     bool group = false;
     for (const QByteArray &line : unfold(bytes)) {
-        const std::optional<Property> p = parseProperty(line);
+        if (!isWanted(propertyName(line)))
+            continue;
+        std::optional<Property> p = parseProperty(line);
         if (!p)
             continue;
         const QByteArray value = p->rawValue.trimmed().toUpper();
@@ -328,9 +367,7 @@ std::vector<Contact> parse(QByteArrayView bytes) {
             continue; // outside a card, or inside a card nested in this one
         if ((p->name == "KIND" || p->name == "X-ADDRESSBOOKSERVER-KIND") && value == "GROUP")
             group = true;
-        if (p->name == "PHOTO" || p->name == "LOGO" || p->name == "SOUND" || p->name == "KEY")
-            continue; // large binary values the import never uses
-        props.push_back(*p);
+        props.push_back(std::move(*p));
     }
     return contacts;
 }

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <array>
+#include <cstring>
 
 using Schema::DbId;
 
@@ -29,35 +30,107 @@ const std::array<Info, 6> kReports{{
      QStringLiteral("Upcoming Payments Report")},
 }};
 
-const QLatin1StringView kNbsp("&nbsp;");
+// A value to print as text: escaped and encoded on output.
+struct Text {
+    QString text;
+};
+// A field of a record: its text, or a blank when the record lacks it or it is empty.
+struct Cell {
+    const Record *record;
+    FieldCode code;
+};
 
-// Collects the lines of one report.
+// Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
+// report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
+void appendEscaped(QByteArray &out, QStringView text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 6); // "&quot;" is the longest a character gets
+    char *w = out.data() + start;
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    auto put = [&w](const char *s, int len) {
+        std::memcpy(w, s, std::size_t(len));
+        w += len;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = p[i];
+        if (c < 0x80) {
+            switch (c) {
+            case u'&':
+                put("&amp;", 5);
+                break;
+            case u'<':
+                put("&lt;", 4);
+                break;
+            case u'>':
+                put("&gt;", 4);
+                break;
+            case u'"':
+                put("&quot;", 6);
+                break;
+            default:
+                *w++ = char(c);
+            }
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]))
+                c = QChar::surrogateToUcs4(char16_t(c), p[++i]);
+            else
+                c = 0xFFFD;
+        }
+        if (c < 0x800) {
+            *w++ = char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *w++ = char(0xE0 | (c >> 12));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *w++ = char(0xF0 | (c >> 18));
+            *w++ = char(0x80 | ((c >> 12) & 0x3F));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+        }
+        *w++ = char(0x80 | (c & 0x3F));
+    }
+    out.truncate(w - out.constData());
+}
+
+// Collects the lines of one report as UTF-8. Parts are markup (literals, QStrings the writer
+// built) or values (Text, Cell), which are escaped.
 class Html {
 public:
-    explicit Html(qsizetype expectedRecords = 0) { m_text.reserve(1024 + expectedRecords * 400); }
+    explicit Html(qsizetype expectedRecords = 0) { m_out.reserve(1024 + expectedRecords * 400); }
 
     template <class... Parts> void line(const Parts &...parts) {
-        (m_text.append(parts), ...);
-        m_text.append(QLatin1StringView("\r\n"));
+        (put(parts), ...);
+        m_out.append("\r\n", 2);
     }
     // The two lines every report begins with. The character set is declared so a browser
     // reads the UTF-8 the file is written in.
     void begin(const QString &title) {
-        const QString t = escape(title);
-        line(QLatin1StringView("<html><head><meta charset=\"utf-8\"><title>"), t,
-             QLatin1StringView("</title></head><body>"));
-        line(QLatin1StringView("<h1>"), t, QLatin1StringView("</h1>"));
+        line("<html><head><meta charset=\"utf-8\"><title>", Text{title}, "</title></head><body>");
+        line("<h1>", Text{title}, "</h1>");
     }
-    QString take() { return std::move(m_text); }
+    QByteArray take() { return std::move(m_out); }
 
 private:
-    QString m_text;
+    void put(const char *markup) { m_out.append(markup); }
+    void put(QLatin1StringView markup) { m_out.append(markup.data(), markup.size()); }
+    void put(const QString &markup) { m_out.append(markup.toUtf8()); }
+    void put(const Text &value) { appendEscaped(m_out, value.text); }
+    void put(const Cell &cell) {
+        const QString text = cell.record ? cell.record->text(cell.code) : QString();
+        if (text.isEmpty())
+            m_out.append("&nbsp;", 6);
+        else
+            appendEscaped(m_out, text);
+    }
+
+    QByteArray m_out;
 };
 
 // The field's text, escaped, or "&nbsp;" when the record lacks it or it is empty.
-QString valueOrSpace(const Record *record, FieldCode code) {
-    const QString text = record ? record->text(code) : QString();
-    return text.isEmpty() ? QString(kNbsp) : escape(text);
+Cell valueOrSpace(const Record *record, FieldCode code) {
+    return Cell{record, code};
 }
 
 // One cell: the opening, the value (or a blank) and the closing tag, as one line.
@@ -109,43 +182,7 @@ const Info *info(int kind) {
     return nullptr;
 }
 
-QString escape(const QString &text) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        const QChar c = text[i];
-        if (c == u'&' || c == u'<' || c == u'>' || c == u'"')
-            break;
-        ++i;
-    }
-    if (i == n)
-        return text; // the common case: nothing to replace, no copy
-    QString out;
-    out.reserve(n + 16);
-    out.append(QStringView(text).left(i));
-    for (; i < n; ++i) {
-        const QChar c = text[i];
-        switch (c.unicode()) {
-        case u'&':
-            out.append(QLatin1StringView("&amp;"));
-            break;
-        case u'<':
-            out.append(QLatin1StringView("&lt;"));
-            break;
-        case u'>':
-            out.append(QLatin1StringView("&gt;"));
-            break;
-        case u'"':
-            out.append(QLatin1StringView("&quot;"));
-            break;
-        default:
-            out.append(c);
-        }
-    }
-    return out;
-}
-
-QString detailsReport(const PalmDatabase *plan, const QString &title) {
+QByteArray detailsReport(const PalmDatabase *plan, const QString &title) {
     Html html;
     html.begin(title);
     const Record *r = countOf(plan) > 0 ? &plan->records().item(1) : nullptr;
@@ -154,7 +191,7 @@ QString detailsReport(const PalmDatabase *plan, const QString &title) {
     html.line(QLatin1StringView("<tr><td width=\"14%\" height=\"30\"><b>Wedding Date:</b></td>"));
     html.line(QLatin1StringView("<td width=\"86%\" height=\"30\">"));
     if (r && r->has("date"))
-        html.line(escape(r->text("date")), QLatin1StringView("</td></tr>"));
+        html.line(Text{r->text("date")}, QLatin1StringView("</td></tr>"));
     else
         html.line(QLatin1StringView("&nbsp;</td></tr>"));
     html.line(QLatin1StringView("<tr><td width=\"14%\" height=\"33\"><b>Notes:</b></td>"
@@ -186,17 +223,18 @@ QString detailsReport(const PalmDatabase *plan, const QString &title) {
                   width, QLatin1StringView("\">"));
         for (const Row &row : rows) {
             const QLatin1StringView label(row.label);
-            QString value;
             if (label == QLatin1StringView("Status:")) {
                 const bool confirmed = r && r->value(row.code).toBool();
-                value = confirmed ? QStringLiteral("<b>CONFIRMED</b>")
-                                  : QStringLiteral("<b>UNCONFIRMED</b>");
+                html.line(QLatin1StringView("<tr><td width=\"23%\"><b>"), label,
+                          QLatin1StringView("</b></td><td width=\"77%\">"),
+                          confirmed ? QLatin1StringView("<b>CONFIRMED</b>")
+                                    : QLatin1StringView("<b>UNCONFIRMED</b>"),
+                          QLatin1StringView("</td></tr>"));
             } else {
-                value = valueOrSpace(r, row.code);
+                html.line(QLatin1StringView("<tr><td width=\"23%\"><b>"), label,
+                          QLatin1StringView("</b></td><td width=\"77%\">"),
+                          valueOrSpace(r, row.code), QLatin1StringView("</td></tr>"));
             }
-            html.line(QLatin1StringView("<tr><td width=\"23%\"><b>"), label,
-                      QLatin1StringView("</b></td><td width=\"77%\">"), value,
-                      QLatin1StringView("</td></tr>"));
         }
     };
     place(QLatin1StringView("63%"), {{"Church:", "chrc"},
@@ -225,7 +263,7 @@ QString detailsReport(const PalmDatabase *plan, const QString &title) {
     return html.take();
 }
 
-QString partyReport(const PalmDatabase *party, const QString &title) {
+QByteArray partyReport(const PalmDatabase *party, const QString &title) {
     const int n = countOf(party);
     Html html(n);
     html.begin(title);
@@ -253,7 +291,7 @@ QString partyReport(const PalmDatabase *party, const QString &title) {
     return html.take();
 }
 
-QString guestReport(const PalmDatabase *guests, const QString &title) {
+QByteArray guestReport(const PalmDatabase *guests, const QString &title) {
     const int n = countOf(guests);
     Html html(n);
     html.begin(title);
@@ -286,7 +324,7 @@ QString guestReport(const PalmDatabase *guests, const QString &title) {
     return html.take();
 }
 
-QString vendorReport(const PalmDatabase *vendors, const QString &title) {
+QByteArray vendorReport(const PalmDatabase *vendors, const QString &title) {
     const int n = countOf(vendors);
     Html html(n);
     html.begin(title);
@@ -321,7 +359,7 @@ QString vendorReport(const PalmDatabase *vendors, const QString &title) {
     return html.take();
 }
 
-QString taskReport(const PalmDatabase *tasks, const QString &title) {
+QByteArray taskReport(const PalmDatabase *tasks, const QString &title) {
     const int n = countOf(tasks);
     Html html(n);
     html.begin(title);
@@ -335,7 +373,7 @@ QString taskReport(const PalmDatabase *tasks, const QString &title) {
     for (int i = 1; i <= n; ++i) {
         const Record &r = tasks->records().item(i);
         html.line(QLatin1StringView("<tr>"));
-        html.line(QLatin1StringView("<td width=\"3%\">"), QString::number(i),
+        html.line(QLatin1StringView("<td width=\"3%\">"), QByteArray::number(i).constData(),
                   QLatin1StringView("</td>"));
         cell(html, r, "time", QLatin1StringView("<td width=\"11%\">"));
         cell(html, r, "evnt", QLatin1StringView("<td width=\"32%\">"));
@@ -348,7 +386,7 @@ QString taskReport(const PalmDatabase *tasks, const QString &title) {
     return html.take();
 }
 
-QString paymentReport(const PalmDatabase *vendors, const QString &title) {
+QByteArray paymentReport(const PalmDatabase *vendors, const QString &title) {
     const int n = countOf(vendors);
     Html html(n);
     html.begin(title);
@@ -372,9 +410,9 @@ QString paymentReport(const PalmDatabase *vendors, const QString &title) {
         cell(html, r, "vcnt", w20);
         // Blank parts are left out here rather than shown as spaces.
         const QString city = r.text("vcit");
-        html.line(w20, escape(r.text("vadr")), QLatin1StringView("<br>"),
-                  city.isEmpty() ? QString() : escape(city) + QStringLiteral(", "),
-                  r.has("vsta") ? escape(r.text("vsta")) + u' ' : QString(), escape(r.text("vzip")),
+        html.line(w20, Text{r.text("vadr")}, QLatin1StringView("<br>"),
+                  Text{city.isEmpty() ? QString() : city + QStringLiteral(", ")},
+                  Text{r.has("vsta") ? r.text("vsta") + u' ' : QString()}, Text{r.text("vzip")},
                   QLatin1StringView("</td>"));
         cell(html, r, "vpho", QLatin1StringView("<td width=\"15%\">"));
         html.line(QLatin1StringView("</tr>"));
@@ -400,7 +438,7 @@ QString paymentReport(const PalmDatabase *vendors, const QString &title) {
     return html.take();
 }
 
-QString reportText(int kind, const PlanSet &set, const QString &title) {
+QByteArray reportText(int kind, const PlanSet &set, const QString &title) {
     switch (kind) {
     case Details:
         return detailsReport(dbOf(set, DbId::Plan), title);
@@ -419,7 +457,7 @@ QString reportText(int kind, const PlanSet &set, const QString &title) {
     }
 }
 
-void writeReportFile(const QString &path, const QString &html) {
+void writeReportFile(const QString &path, const QByteArray &html) {
     const QString shown = QDir::toNativeSeparators(path);
     if (QFileInfo(path).isDir())
         throw StoreError(QStringLiteral("%1 is a folder, not a file.").arg(shown));
@@ -427,8 +465,7 @@ void writeReportFile(const QString &path, const QString &html) {
     if (!file.open(QIODevice::WriteOnly)) {
         throw StoreError(QStringLiteral("%1 cannot be created: %2").arg(shown, file.errorString()));
     }
-    const QByteArray bytes = html.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    if (file.write(html) != html.size() || !file.commit()) {
         throw StoreError(QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString()));
     }
 }

@@ -24,23 +24,21 @@ struct Info {
 // The report of an editor kind; null for kinds that have no report.
 const Info *info(int kind);
 
-// "&", "<", ">" and '"' as entities; everything else as it is.
-QString escape(const QString &text);
-
-// The text of each report, every line ending in CR LF. A null database counts as empty.
-QString detailsReport(const PalmDatabase *plan, const QString &title);
-QString partyReport(const PalmDatabase *party, const QString &title);
-QString guestReport(const PalmDatabase *guests, const QString &title);
-QString vendorReport(const PalmDatabase *vendors, const QString &title);
-QString taskReport(const PalmDatabase *tasks, const QString &title);
-QString paymentReport(const PalmDatabase *vendors, const QString &title);
+// The text of each report in UTF-8, every line ending in CR LF. A null database counts as
+// empty.
+QByteArray detailsReport(const PalmDatabase *plan, const QString &title);
+QByteArray partyReport(const PalmDatabase *party, const QString &title);
+QByteArray guestReport(const PalmDatabase *guests, const QString &title);
+QByteArray vendorReport(const PalmDatabase *vendors, const QString &title);
+QByteArray taskReport(const PalmDatabase *tasks, const QString &title);
+QByteArray paymentReport(const PalmDatabase *vendors, const QString &title);
 
 // The report of `kind` over the open set (empty for kinds without a report).
-QString reportText(int kind, const PlanSet &set, const QString &title);
+QByteArray reportText(int kind, const PlanSet &set, const QString &title);
 
-// Writes `html` as UTF-8 over `path`, replacing the file only once it is complete. Throws
+// Writes `html` over `path`, replacing the file only once it is complete. Throws
 // StoreError naming the file and the system's reason.
-void writeReportFile(const QString &path, const QString &html);
+void writeReportFile(const QString &path, const QByteArray &html);
 
 // The writers by report: build from the open set and write. Throw StoreError on failure.
 void WriteDetailsReport(const PlanSet &set, const QString &path, const QString &title);

@@ -135,7 +135,8 @@ private slots:
     void goldenReports() {
         QFETCH(int, kind);
         const Reports::Info *info = Reports::info(kind);
-        const QString html = Reports::reportText(kind, appState().set, info->titlePrefix + kOwner);
+        const QString html = QString::fromUtf8(
+            Reports::reportText(kind, appState().set, info->titlePrefix + kOwner));
         const QString golden = goldenPath(info->fileName);
         if (qEnvironmentVariableIsSet("VOWLINE_UPDATE_GOLDEN")) {
             QString stored = html;
@@ -150,8 +151,8 @@ private slots:
 
     void emptyPlanNameAndNoPlan() {
         appState().set.release();
-        const QString html =
-            Reports::reportText(4, appState().set, QStringLiteral("Guest List for "));
+        const QString html = QString::fromUtf8(
+            Reports::reportText(4, appState().set, QStringLiteral("Guest List for ")));
         QVERIFY(html.startsWith(
             QStringLiteral("<html><head><meta charset=\"utf-8\"><title>Guest List for </title>"
                            "</head><body>\r\n<h1>Guest List for </h1>\r\n")));
