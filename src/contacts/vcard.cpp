@@ -18,15 +18,25 @@ constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 constexpr int kMaxFiles = 100000;
 const QString kSettingKey = QStringLiteral("Settings/AddressBook");
 
+// The properties the import reads; everything else is passed over unparsed.
+enum class Name { Other, Begin, End, Fn, N, Org, Adr, Tel, Email, Kind };
+
+// Types of a telephone or address that matter here.
+enum TypeFlag : quint32 { Home = 1, Work = 2, Pref = 4, NotForCalls = 8 };
+
 // One property line after unfolding: "group.NAME;PARAMS:value".
 struct Property {
-    QByteArray name;   // upper case, group removed
-    QStringList types; // lower case, from TYPE= and bare 2.1 parameters
-    bool pref = false;
+    Name name = Name::Other;
+    quint32 types = 0;
     QByteArray encoding; // upper case
     QByteArray charset;
     QByteArray rawValue;
+    bool pref() const { return types & Pref; }
 };
+
+bool same(QByteArrayView a, const char *b) {
+    return a.compare(QByteArrayView(b), Qt::CaseInsensitive) == 0;
+}
 
 bool containsNoCase(QByteArrayView text, QByteArrayView word) {
     for (qsizetype i = 0; i + word.size() <= text.size(); ++i) {
@@ -36,35 +46,61 @@ bool containsNoCase(QByteArrayView text, QByteArrayView word) {
     return false;
 }
 
-// The name of a property line without its group ("item1.TEL;..." gives "TEL").
-QByteArrayView propertyName(QByteArrayView line) {
+// The name of a property line without its group ("item1.TEL;..." gives TEL).
+Name propertyName(QByteArrayView line) {
     qsizetype end = 0;
     while (end < line.size() && line[end] != ';' && line[end] != ':')
         ++end;
     QByteArrayView name = line.first(end).trimmed();
     if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
         name = name.sliced(dot + 1);
-    return name;
-}
-
-// Only these properties are read; the rest (notes, photos, keys) are passed over unparsed.
-bool isWanted(QByteArrayView name) {
-    static constexpr const char *wanted[] = {
-        "BEGIN", "END", "FN",    "N",    "ORG",
-        "ADR",   "TEL", "EMAIL", "KIND", "X-ADDRESSBOOKSERVER-KIND"};
-    for (const char *w : wanted) {
-        if (name.compare(QByteArrayView(w), Qt::CaseInsensitive) == 0)
-            return true;
+    static constexpr std::pair<const char *, Name> names[] = {
+        {"BEGIN", Name::Begin}, {"END", Name::End},
+        {"FN", Name::Fn},       {"N", Name::N},
+        {"ORG", Name::Org},     {"ADR", Name::Adr},
+        {"TEL", Name::Tel},     {"EMAIL", Name::Email},
+        {"KIND", Name::Kind},   {"X-ADDRESSBOOKSERVER-KIND", Name::Kind}};
+    for (const auto &[text, id] : names) {
+        if (same(name, text))
+            return id;
     }
-    return false;
+    return Name::Other;
 }
 
-// The physical lines joined into logical ones: a line beginning with a blank continues the one
-// before (vCard folding), and a quoted-printable value ending in "=" goes on in the next line.
-std::vector<QByteArray> unfold(QByteArrayView data) {
-    std::vector<QByteArray> lines;
-    QByteArray current;
-    bool currentIsQp = false;
+quint32 typeFlag(QByteArrayView type) {
+    type = type.trimmed();
+    if (type.size() >= 2 && type.front() == '"' && type.back() == '"')
+        type = type.sliced(1, type.size() - 2);
+    if (same(type, "home"))
+        return Home;
+    if (same(type, "work"))
+        return Work;
+    if (same(type, "pref"))
+        return Pref;
+    for (const char *other : {"fax", "pager", "cell", "text", "video", "textphone"}) {
+        if (same(type, other))
+            return NotForCalls;
+    }
+    return 0;
+}
+
+// Calls `take` with each logical line: a line beginning with a blank continues the one before
+// (vCard folding), and a quoted-printable value ending in "=" goes on in the next line. Lines
+// that are not continued are passed as views into the data, without a copy.
+template <class Take> void forEachLine(QByteArrayView data, Take &&take) {
+    QByteArrayView pending;
+    QByteArray joined;
+    bool isJoined = false;
+    bool pendingIsQp = false;
+    auto current = [&]() -> QByteArrayView {
+        return isJoined ? QByteArrayView(joined) : pending;
+    };
+    auto join = [&] {
+        if (!isJoined) {
+            joined = pending.toByteArray();
+            isJoined = true;
+        }
+    };
     qsizetype pos = 0;
     while (pos < data.size()) {
         qsizetype end = data.indexOf('\n', pos);
@@ -74,45 +110,80 @@ std::vector<QByteArray> unfold(QByteArrayView data) {
         pos = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
-        if (currentIsQp && current.endsWith('=')) {
-            current.chop(1);
-            current.append(line);
+        if (pendingIsQp && current().endsWith('=')) {
+            join();
+            joined.chop(1);
+            joined.append(line);
             continue;
         }
         if (!line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
-            if (!current.isEmpty())
-                current.append(line.sliced(1));
+            if (!current().isEmpty()) {
+                join();
+                joined.append(line.sliced(1));
+            }
             continue;
         }
-        if (!current.isEmpty())
-            lines.push_back(current);
-        current = line.toByteArray();
-        const qsizetype colon = current.indexOf(':');
-        currentIsQp = colon > 0 && containsNoCase(current.first(colon), "QUOTED-PRINTABLE");
+        if (!current().isEmpty())
+            take(current());
+        pending = line;
+        isJoined = false;
+        const qsizetype colon = line.indexOf(':');
+        pendingIsQp = colon > 0 && containsNoCase(line.first(colon), "QUOTED-PRINTABLE");
     }
-    if (!current.isEmpty())
-        lines.push_back(current);
-    return lines;
+    if (!current().isEmpty())
+        take(current());
 }
 
-QByteArray unquote(QByteArray v) {
-    if (v.size() >= 2 && v.startsWith('"') && v.endsWith('"'))
+QByteArrayView unquote(QByteArrayView v) {
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"')
         return v.sliced(1, v.size() - 2);
     return v;
 }
 
 // Splits "NAME;P1;P2=V:value" (";" and ":" inside double quotes belong to the parameter).
-std::optional<Property> parseProperty(const QByteArray &line) {
+std::optional<Property> parseProperty(QByteArrayView line, Name name) {
     qsizetype colon = -1;
     bool quoted = false;
-    std::vector<QByteArrayView> head;
-    qsizetype start = 0;
+    Property p;
+    p.name = name;
+    qsizetype start = -1; // the parameters begin after the name's ";"
+    auto param = [&](QByteArrayView text) {
+        text = text.trimmed();
+        const qsizetype eq = text.indexOf('=');
+        if (eq < 0) {
+            // vCard 2.1 names types and encodings bare: "TEL;HOME;VOICE", ";QUOTED-PRINTABLE".
+            if (same(text, "QUOTED-PRINTABLE") || same(text, "BASE64") || same(text, "8BIT") ||
+                same(text, "7BIT"))
+                p.encoding = text.toByteArray().toUpper();
+            else
+                p.types |= typeFlag(text);
+            return;
+        }
+        const QByteArrayView key = text.first(eq).trimmed();
+        const QByteArrayView value = unquote(text.sliced(eq + 1).trimmed());
+        if (same(key, "TYPE")) {
+            for (qsizetype from = 0; from <= value.size();) {
+                qsizetype comma = value.indexOf(',', from);
+                if (comma < 0)
+                    comma = value.size();
+                p.types |= typeFlag(value.sliced(from, comma - from));
+                from = comma + 1;
+            }
+        } else if (same(key, "PREF")) {
+            p.types |= Pref;
+        } else if (same(key, "ENCODING")) {
+            p.encoding = value.toByteArray().toUpper();
+        } else if (same(key, "CHARSET")) {
+            p.charset = value.toByteArray();
+        }
+    };
     for (qsizetype i = 0; i < line.size(); ++i) {
         const char c = line[i];
-        if (c == '"')
+        if (c == '"') {
             quoted = !quoted;
-        else if (!quoted && (c == ';' || c == ':')) {
-            head.push_back(QByteArrayView(line).sliced(start, i - start));
+        } else if (!quoted && (c == ';' || c == ':')) {
+            if (start >= 0)
+                param(line.sliced(start, i - start));
             start = i + 1;
             if (c == ':') {
                 colon = i;
@@ -120,39 +191,9 @@ std::optional<Property> parseProperty(const QByteArray &line) {
             }
         }
     }
-    if (colon < 0 || head.empty())
+    if (colon < 0)
         return std::nullopt;
-    Property p;
-    p.name = head.front().trimmed().toByteArray().toUpper();
-    if (const qsizetype dot = p.name.lastIndexOf('.'); dot >= 0)
-        p.name = p.name.sliced(dot + 1);
-    for (std::size_t i = 1; i < head.size(); ++i) {
-        const QByteArray param = head[i].trimmed().toByteArray();
-        const qsizetype eq = param.indexOf('=');
-        const QByteArray key = (eq < 0 ? QByteArray() : param.first(eq)).trimmed().toUpper();
-        const QByteArray value = unquote(eq < 0 ? param : param.sliced(eq + 1).trimmed());
-        if (eq < 0) {
-            // vCard 2.1 names types and encodings bare: "TEL;HOME;VOICE", ";QUOTED-PRINTABLE".
-            const QByteArray upper = value.toUpper();
-            if (upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" ||
-                upper == "7BIT")
-                p.encoding = upper;
-            else
-                p.types << QString::fromLatin1(value).toLower();
-        } else if (key == "TYPE") {
-            for (const QByteArray &t : value.split(','))
-                p.types << QString::fromLatin1(unquote(t.trimmed())).toLower();
-        } else if (key == "PREF") {
-            p.pref = true;
-        } else if (key == "ENCODING") {
-            p.encoding = value.toUpper();
-        } else if (key == "CHARSET") {
-            p.charset = value;
-        }
-    }
-    if (p.types.contains(QStringLiteral("pref")))
-        p.pref = true;
-    p.rawValue = line.sliced(colon + 1);
+    p.rawValue = line.sliced(colon + 1).toByteArray();
     return p;
 }
 
@@ -246,21 +287,10 @@ QString part(const QStringList &parts, int i) {
 // The preferred one of several, else the first.
 const Property *preferred(const std::vector<const Property *> &candidates) {
     for (const Property *p : candidates) {
-        if (p->pref)
+        if (p->pref())
             return p;
     }
     return candidates.empty() ? nullptr : candidates.front();
-}
-
-bool isPhoneForCalls(const Property &p) {
-    static const QStringList other = {QStringLiteral("fax"),   QStringLiteral("pager"),
-                                      QStringLiteral("cell"),  QStringLiteral("text"),
-                                      QStringLiteral("video"), QStringLiteral("textphone")};
-    for (const QString &t : p.types) {
-        if (other.contains(t))
-            return false;
-    }
-    return true;
 }
 
 QString phoneText(const Property &p) {
@@ -275,19 +305,19 @@ Contact makeContact(const std::vector<Property> &props) {
     std::vector<const Property *> adrs, emails, home, work, untyped;
     QStringList n;
     for (const Property &p : props) {
-        if (p.name == "FN") {
+        if (p.name == Name::Fn) {
             c.fullName = oneLine(components(decodeText(p)).join(u';'));
-        } else if (p.name == "N") {
+        } else if (p.name == Name::N) {
             n = components(decodeText(p));
-        } else if (p.name == "ORG") {
+        } else if (p.name == Name::Org) {
             c.company = part(components(decodeText(p)), 0);
-        } else if (p.name == "ADR") {
+        } else if (p.name == Name::Adr) {
             adrs.push_back(&p);
-        } else if (p.name == "EMAIL") {
+        } else if (p.name == Name::Email) {
             emails.push_back(&p);
-        } else if (p.name == "TEL" && isPhoneForCalls(p)) {
-            const bool isHome = p.types.contains(QStringLiteral("home"));
-            const bool isWork = p.types.contains(QStringLiteral("work"));
+        } else if (p.name == Name::Tel && !(p.types & NotForCalls)) {
+            const bool isHome = p.types & Home;
+            const bool isWork = p.types & Work;
             if (isHome)
                 home.push_back(&p);
             if (isWork)
@@ -344,31 +374,33 @@ std::vector<Contact> parse(QByteArrayView bytes) {
     std::vector<Property> props;
     int depth = 0;
     bool group = false;
-    for (const QByteArray &line : unfold(bytes)) {
-        if (!isWanted(propertyName(line)))
-            continue;
-        std::optional<Property> p = parseProperty(line);
-        if (!p)
-            continue;
-        const QByteArray value = p->rawValue.trimmed().toUpper();
-        if (p->name == "BEGIN" && value == "VCARD") {
-            if (depth++ == 0) {
-                props.clear();
-                group = false;
-            }
-            continue;
-        }
-        if (p->name == "END" && value == "VCARD") {
-            if (depth > 0 && --depth == 0 && !group)
+    forEachLine(bytes, [&](QByteArrayView line) {
+        const Name name = propertyName(line);
+        if (name == Name::Other)
+            return;
+        if (name == Name::Begin || name == Name::End || name == Name::Kind) {
+            const qsizetype colon = line.indexOf(':');
+            const QByteArrayView value = colon < 0 ? QByteArrayView() : line.sliced(colon + 1);
+            if (name == Name::Kind) {
+                if (depth == 1 && same(value.trimmed(), "group"))
+                    group = true;
+            } else if (!same(value.trimmed(), "VCARD")) {
+                // BEGIN or END of something else: not ours
+            } else if (name == Name::Begin) {
+                if (depth++ == 0) {
+                    props.clear();
+                    group = false;
+                }
+            } else if (depth > 0 && --depth == 0 && !group) {
                 contacts.push_back(makeContact(props));
-            continue;
+            }
+            return;
         }
         if (depth != 1)
-            continue; // outside a card, or inside a card nested in this one
-        if ((p->name == "KIND" || p->name == "X-ADDRESSBOOKSERVER-KIND") && value == "GROUP")
-            group = true;
-        props.push_back(std::move(*p));
-    }
+            return; // outside a card, or inside a card nested in this one
+        if (std::optional<Property> p = parseProperty(line, name))
+            props.push_back(std::move(*p));
+    });
     return contacts;
 }
 
