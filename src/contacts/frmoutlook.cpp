@@ -64,6 +64,7 @@ void frmOutlook::showEvent(QShowEvent *event) {
     if (!m_filled) {
         m_filled = true;
         FillList();
+        m_list->setFocus();
     }
 }
 

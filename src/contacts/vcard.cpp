@@ -471,15 +471,18 @@ QString AddressBookSource::location() const {
     const QString chosen = QSettings().value(kSettingKey).toString();
     if (!chosen.isEmpty())
         return chosen; // the user's choice, even when it is gone: they are told where we look
-    const QStringList places = defaultPlaces();
-    for (int i = 0; i < places.size(); ++i) {
-        const QStringList files = VCard::addressBookFiles(places[i]);
-        if (files.isEmpty())
-            continue;
-        // The documents folder is no address book: only its first .vcf file is.
-        return i == places.size() - 1 || QFileInfo(places[i]).isFile() ? files.front() : places[i];
+    QStringList places = defaultPlaces();
+    // The documents folder is no address book: only its first .vcf file is, and its
+    // subfolders are none of our business.
+    const QString documents = places.takeLast();
+    for (const QString &place : places) {
+        const QStringList files = VCard::addressBookFiles(place);
+        if (!files.isEmpty())
+            return QFileInfo(place).isFile() ? files.front() : place;
     }
-    return {};
+    const QStringList first = QDir(documents).entryList({QStringLiteral("*.vcf")},
+                                                        QDir::Files | QDir::Readable, QDir::Name);
+    return first.isEmpty() ? QString() : documents + u'/' + first.front();
 }
 
 std::optional<std::vector<Contact>> AddressBookSource::sortedContacts() {

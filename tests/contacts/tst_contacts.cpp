@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
 using Schema::DbId;
@@ -246,6 +247,25 @@ private slots:
         clickButton(&picker, QStringLiteral("OKButton"));
         QVERIFY(picker.isVisible());
         VERIFY_PROMPTS(plan.prompter);
+    }
+
+    // Without a setting: a vdir in ~/.contacts comes before the first .vcf of the documents.
+    void defaultAddressBook() {
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString vdir = QDir::homePath() + QStringLiteral("/.contacts");
+        QDir().mkpath(documents);
+        QDir().mkpath(vdir + QStringLiteral("/family"));
+        QFile::copy(fixture("v30.vcf"), documents + QStringLiteral("/b.vcf"));
+        QFile::copy(fixture("v21.vcf"), documents + QStringLiteral("/a.vcf"));
+        AddressBookSource source;
+        QCOMPARE(source.location(), documents + QStringLiteral("/a.vcf"));
+        QFile::copy(fixture("v40.vcf"), vdir + QStringLiteral("/family/c.vcf"));
+        QCOMPARE(source.location(), vdir);
+        QCOMPARE(source.sortedContacts()->front().fullName, QStringLiteral("Carlos Díaz"));
+        QDir(vdir).removeRecursively();
+        QFile::remove(documents + QStringLiteral("/a.vcf"));
+        QFile::remove(documents + QStringLiteral("/b.vcf"));
     }
 };
 
