@@ -221,6 +221,10 @@ private slots:
             browser.start(chromium,
                           {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
                            QStringLiteral("--disable-gpu"),
+                           // Nothing but the local file: no updates, no sync.
+                           QStringLiteral("--disable-background-networking"),
+                           QStringLiteral("--disable-component-update"),
+                           QStringLiteral("--disable-sync"), QStringLiteral("--no-first-run"),
                            QStringLiteral("--user-data-dir=") + profile.path(),
                            QStringLiteral("--dump-dom"), QUrl::fromLocalFile(path).toString()});
             QVERIFY2(browser.waitForFinished(60000), qPrintable(info->fileName));
