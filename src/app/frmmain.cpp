@@ -4,6 +4,7 @@
 #include "editors/categorylists.h"
 #include "editors/frmeditcats.h"
 #include "frmabout.h"
+#include "reports/printmod.h"
 #include "store/appstate.h"
 #include "store/saving.h"
 #include "views/detailstab.h"
@@ -228,15 +229,24 @@ void frmMain::buildMenus() {
 
     QMenu *reports = bar->addMenu(tr("&Reports"));
     reports->setObjectName(QStringLiteral("mnuReports"));
-    for (const auto &[name, caption] : {std::pair{"mnuReportsDetails", tr("Wedding Details")},
-                                        std::pair{"mnuReportsParty", tr("Wedding Party")},
-                                        std::pair{"mnuReportsGuests", tr("Guest List")},
-                                        std::pair{"mnuReportsVendors", tr("Vendor List")},
-                                        std::pair{"mnuReportsTasks", tr("Wedding Tasks")},
-                                        std::pair{"mnuReportsPayments", tr("Upcoming Payments")}}) {
-        connect(menuItem(reports, QString::fromLatin1(name), caption), &QAction::triggered, this,
-                &frmMain::notAvailableYet);
+    struct ReportItem {
+        const char *name;
+        QString caption;
+        int kind;
+    };
+    for (const ReportItem &item : {ReportItem{"mnuReportsDetails", tr("Wedding Details"), 0},
+                                   ReportItem{"mnuReportsParty", tr("Wedding Party"), 3},
+                                   ReportItem{"mnuReportsGuests", tr("Guest List"), 4},
+                                   ReportItem{"mnuReportsVendors", tr("Vendor List"), 5},
+                                   ReportItem{"mnuReportsTasks", tr("Wedding Tasks"), 6},
+                                   ReportItem{"mnuReportsPayments", tr("Upcoming Payments"), 7}}) {
+        connect(menuItem(reports, QString::fromLatin1(item.name), item.caption),
+                &QAction::triggered, this,
+                [this, kind = item.kind] { PrintMod::runReportCommand(*this, kind); });
     }
+    // Reports open in the desktop's HTML viewer; the program does not wait for it.
+    PrintMod::setViewer(
+        [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
 
     QMenu *options = bar->addMenu(tr("&Options"));
     options->setObjectName(QStringLiteral("mnuOptions"));

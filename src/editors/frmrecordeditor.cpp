@@ -1,5 +1,7 @@
 #include "frmrecordeditor.h"
 
+#include "contacts/frmoutlook.h"
+#include "contacts/vcard.h"
 #include "editors/noteeditor.h"
 #include "rules/seating.h"
 #include "store/appstate.h"
@@ -219,7 +221,7 @@ void frmRecordEditor::buildForm() {
     m_cmdOK->setDefault(true);
     m_cmdCancel = makeButton(this, QStringLiteral("cmdRecordCancel"), tr("Cancel"));
     m_cmdNote = makeButton(this, QStringLiteral("cmdRecordNote"), tr("N&otes"));
-    m_cmdOutlook = makeButton(this, QStringLiteral("cmdOutlook"), tr("&Import from Outlook"));
+    m_cmdOutlook = makeButton(this, QStringLiteral("cmdOutlook"), tr("&Import Contact"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_cmdOutlook);
@@ -528,7 +530,43 @@ void frmRecordEditor::cmdRecordNote_Click() {
 }
 
 void frmRecordEditor::cmdOutlook_Click() {
-    appState().prompter().tell(
-        QStringLiteral("Importing contacts from Outlook is not available on this computer."),
-        kProgramTitle, Prompter::Icon::Information);
+    ContactPick &pick = contactPick();
+    pick.cancelled = false;
+    pick.chosen.reset();
+    if (!m_txtName->text().isEmpty()) {
+        const auto answer = appState().prompter().message(
+            tr("The current record contains information that will be replaced with the contact "
+               "data you specify.  Do you want to replace the existing data?"),
+            tr("Overwrite Data?"), Prompter::Icon::Exclamation, Prompter::Buttons::YesNo);
+        if (answer != Prompter::Answer::Yes)
+            return;
+    }
+    frmOutlook picker(this);
+    picker.exec();
+    if (!pick.cancelled && pick.chosen) {
+        const Contact &c = *pick.chosen;
+        // Every mapped box is overwritten, with empty text too; the others stay as they are.
+        if (m_kind == Vendor) {
+            m_txtName->setText(c.company);
+            m_txtContact->setText(c.fullName);
+        } else {
+            m_txtName->setText(c.fullName);
+        }
+        m_txtAddress->setText(c.street);
+        m_txtCity->setText(c.city);
+        m_txtState->setText(c.state);
+        m_txtZip->setText(c.postalCode);
+        if (m_kind == Vendor) {
+            m_txtPhone->setText(c.businessPhone);
+        } else {
+            m_txtPhone->setText(c.homePhone);
+            if (m_txtPhone->text().isEmpty())
+                m_txtPhone->setText(c.businessPhone);
+        }
+        m_txtEmail->setText(c.email);
+        if (m_kind == Guest && m_cmbRSVP->currentText().isEmpty())
+            setComboText(m_cmbRSVP, QStringLiteral("1"));
+    }
+    pick.chosen.reset();
+    pick.cancelled = false;
 }

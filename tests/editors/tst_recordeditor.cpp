@@ -358,7 +358,7 @@ private slots:
         VERIFY_PROMPTS(plan.prompter);
     }
 
-    void notesAndOutlookButtons() {
+    void notesButton() {
         Plan plan;
         edit(4, plan.add(DbId::Guest, {{"gnam", "Ann"}}));
         frmRecordEditor dlg;
@@ -371,10 +371,6 @@ private slots:
         });
         clickButton(&dlg, QStringLiteral("cmdRecordNote"));
         QVERIFY(opened);
-        plan.prompter.expectMessage(
-            QStringLiteral("Importing contacts from Outlook is not available on this computer."),
-            QStringLiteral("Vowline Desktop"), Prompter::Icon::Information);
-        clickButton(&dlg, QStringLiteral("cmdOutlook"));
         VERIFY_PROMPTS(plan.prompter);
         QVERIFY(dlg.isVisible());
         QVERIFY(appState().cancelled);

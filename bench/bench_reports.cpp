@@ -1,0 +1,106 @@
+// The guest report of a plan at the format's limit (65,535 guests), and the contact picker
+// filling its list from an address book of 5,000 contacts. Prints medians.
+#include "benchutil.h"
+#include "contacts/frmoutlook.h"
+#include "contacts/vcard.h"
+#include "reports/reports.h"
+#include "store/appstate.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+namespace {
+
+void fillGuests(PalmDatabase &guests, int count) {
+    QRandomGenerator rng(7);
+    guests.records().reserve(count);
+    for (int i = 0; i < count; ++i) {
+        Record &r = guests.records().add();
+        guests.write(r, "gnam",
+                     QStringLiteral("Guest & Zoë %1 %2").arg(rng.bounded(100000)).arg(i));
+        guests.write(r, "gtyp", QStringLiteral("Bride's Family"));
+        guests.write(r, "gcon", rng.bounded(2) == 1, FieldKind::Boolean);
+        guests.write(r, "rsvp", QString::number(rng.bounded(1, 5)));
+        guests.write(r, "gadr", QStringLiteral("12 Main Street"));
+        guests.write(r, "gcit", QStringLiteral("Springfield"));
+        guests.write(r, "gsta", QStringLiteral("OH"));
+        guests.write(r, "gpho", QStringLiteral("555-0100"));
+        guests.write(r, "gnot", QStringLiteral("Table near the <band>"));
+    }
+}
+
+QByteArray addressBook(int count) {
+    QRandomGenerator rng(11);
+    QByteArray out;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray first = "Name" + QByteArray::number(rng.bounded(100000));
+        out += "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Family" + QByteArray::number(i) + ";" + first +
+               ";;;\r\nFN:" + first + " Family" + QByteArray::number(i) +
+               "\r\nORG:Company\\, Inc.\r\nADR;TYPE=HOME:;;1 Long Street;Springfield;IL;62701;US"
+               "\r\nTEL;TYPE=HOME,VOICE:555-0100\r\nTEL;TYPE=WORK:555-0199\r\n"
+               "EMAIL;TYPE=INTERNET:someone@example.com\r\nNOTE:A note folded over\r\n  two "
+               "lines\r\nEND:VCARD\r\n";
+    }
+    return out;
+}
+
+// The address book file, without the settings store.
+class FileSource : public ContactSource {
+public:
+    explicit FileSource(QString path)
+        : m_path(std::move(path)) {}
+    std::optional<std::vector<Contact>> sortedContacts() override {
+        auto contacts = VCard::readAddressBook(m_path);
+        if (contacts)
+            VCard::sortByFirstName(*contacts);
+        return contacts;
+    }
+    QStringList placesSearched() const override { return {m_path}; }
+    void choose(const QString &) override {}
+
+private:
+    QString m_path;
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    QuietPrompter prompter;
+    appState().setPrompter(&prompter);
+    QTemporaryDir dir;
+
+    PalmDatabase guests;
+    fillGuests(guests, 65535);
+    std::printf("Reports and contacts; %d runs each, medians\n\n", runs);
+    const QString path = dir.filePath(QStringLiteral("Guest_List.htm"));
+    const double report65k = medianMs(runs, [&] {
+        Reports::writeReportFile(
+            path, Reports::guestReport(&guests, QStringLiteral("Guest List for Bench")));
+    });
+    std::printf("(%lld bytes)\n", QFile(path).size());
+    report("guest report, 65,535 guests, written", report65k, 300);
+
+    const QString book = dir.filePath(QStringLiteral("contacts.vcf"));
+    QFile file(book);
+    if (!file.open(QIODevice::WriteOnly) || file.write(addressBook(5000)) < 0)
+        return 1;
+    file.close();
+    FileSource source(book);
+    setContactSource(&source);
+    const double read = medianMs(runs, [&] { source.sortedContacts(); });
+    report("read and sort 5,000 contacts", read);
+    frmOutlook picker;
+    const double fill = medianMs(runs, [&] { picker.FillList(); });
+    if (picker.list()->count() != 5000)
+        return 1;
+    report("picker Fill List, 5,000 contacts", fill, 200);
+    setContactSource(nullptr);
+    return 0;
+}

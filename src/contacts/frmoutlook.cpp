@@ -1,0 +1,135 @@
+#include "frmoutlook.h"
+
+#include "store/appstate.h"
+#include "vcard.h"
+#include "widgets/twips.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWidth = 5400;
+constexpr int kHeight = 4200;
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption) {
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+} // namespace
+
+frmOutlook::frmOutlook(QWidget *parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmOutlook"));
+    setWindowTitle(tr("Contacts - Select One For Import"));
+    setModal(true);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("lstOutlook"));
+    // Thousands of entries of one line each: fixed heights keep filling and scrolling cheap.
+    m_list->setUniformItemSizes(true);
+    auto *fill = makeButton(this, "cmdFill", tr("&Fill List"));
+    auto *choose = makeButton(this, "cmdChooseBook", tr("&Address Book..."));
+    auto *ok = makeButton(this, "OKButton", tr("OK"));
+    auto *cancel = makeButton(this, "CancelButton", tr("Cancel"));
+    ok->setDefault(true);
+
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addSpacing(12);
+    buttons->addWidget(fill);
+    buttons->addWidget(choose);
+    buttons->addStretch(1);
+    auto *main = new QHBoxLayout(this);
+    main->addWidget(m_list, 1);
+    main->addLayout(buttons);
+
+    connect(fill, &QPushButton::clicked, this, &frmOutlook::FillList);
+    connect(choose, &QPushButton::clicked, this, &frmOutlook::chooseAddressBook);
+    connect(ok, &QPushButton::clicked, this, &frmOutlook::OKButton_Click);
+    connect(cancel, &QPushButton::clicked, this, &frmOutlook::reject);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &frmOutlook::OKButton_Click);
+    resize(Twips::toPixels(kWidth), Twips::toPixels(kHeight));
+}
+
+void frmOutlook::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (!m_filled) {
+        m_filled = true;
+        FillList();
+        m_list->setFocus();
+    }
+}
+
+void frmOutlook::FillList() {
+    ContactSource &source = contactSource();
+    const std::optional<std::vector<Contact>> contacts = source.sortedContacts();
+    if (!contacts) {
+        const QString text =
+            tr("No address book was found.  Vowline Desktop imports contacts exported as vCard "
+               "(.vcf files) and looks for them in:") +
+            u'\r' + source.placesSearched().join(u'\r') + u'\r' + u'\r' +
+            tr("Do you want to choose an address book file now?");
+        const auto answer = appState().prompter().message(
+            text, tr("Contacts Not Found"), Prompter::Icon::Exclamation, Prompter::Buttons::YesNo);
+        if (answer == Prompter::Answer::Yes)
+            chooseAddressBook();
+        return; // the list stays as it was
+    }
+    m_list->setUpdatesEnabled(false);
+    m_list->clear();
+    int n = 0;
+    for (const Contact &contact : *contacts) {
+        auto *item = new QListWidgetItem(contact.listText());
+        item->setData(Qt::UserRole, ++n);
+        m_list->addItem(item);
+    }
+    m_list->setUpdatesEnabled(true);
+}
+
+void frmOutlook::chooseAddressBook() {
+    const std::optional<QString> path = appState().prompter().openFile(
+        tr("Choose Address Book"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        tr("vCard Files (*.vcf)|*.vcf"));
+    if (!path || path->isEmpty())
+        return;
+    contactSource().choose(*path);
+    FillList();
+}
+
+void frmOutlook::OKButton_Click() {
+    QListWidgetItem *item = m_list->currentItem();
+    if (!item || !item->isSelected()) {
+        appState().prompter().tell(tr("You must first select a person from the list at the left."),
+                                   kProgramTitle);
+        return;
+    }
+    // Read again and take the contact at the listed position; an address book that changed
+    // in between is not trusted to hold the same contact there.
+    const int position = item->data(Qt::UserRole).toInt();
+    const auto contacts = contactSource().sortedContacts();
+    if (!contacts || position < 1 || position > int(contacts->size()) ||
+        (*contacts)[std::size_t(position - 1)].listText() != item->text()) {
+        appState().prompter().tell(tr("The address book has changed since the list was filled.  "
+                                      "Please choose the contact again."),
+                                   kProgramTitle, Prompter::Icon::Exclamation);
+        FillList();
+        return;
+    }
+    contactPick().chosen = (*contacts)[std::size_t(position - 1)];
+    accept();
+}
+
+// Cancel, Escape and the window frame alike: the record editor then changes nothing.
+void frmOutlook::reject() {
+    contactPick().cancelled = true;
+    QDialog::reject();
+}

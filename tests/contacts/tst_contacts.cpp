@@ -1,0 +1,273 @@
+#include "contacts/frmoutlook.h"
+#include "contacts/vcard.h"
+#include "editors/frmrecordeditor.h"
+#include "store/appstate.h"
+#include "support/guitest.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+using Schema::DbId;
+
+namespace {
+
+QString fixture(const char *name) {
+    return QStringLiteral(VOWLINE_TEST_DATA "/contacts/") + QString::fromLatin1(name);
+}
+
+QString summary(const Contact &c) {
+    return QStringList{c.listText(), c.firstName, c.company,   c.street,        c.city, c.state,
+                       c.postalCode, c.country,   c.homePhone, c.businessPhone, c.email}
+        .join(u'|');
+}
+
+void useAddressBook(const QString &path) {
+    QSettings().setValue(QStringLiteral("Settings/AddressBook"), path);
+}
+
+// A fresh plan with one record of the kind; the editor opens on it.
+struct EditorPlan {
+    EditorPlan(int kind, const QList<QPair<const char *, QString>> &values) {
+        appState().setPrompter(&prompter);
+        buildDefaultSet(appState().set, appState().server, appState().programFolder, prompter);
+        PalmDatabase &db = appState().set.db(kind == 3   ? DbId::Party
+                                             : kind == 4 ? DbId::Guest
+                                                         : DbId::Vendors);
+        Record &r = db.records().add();
+        for (const auto &[code, value] : values)
+            db.write(r, FieldCode(QString::fromLatin1(code)), value);
+        appState().editorKind = kind;
+        appState().selectedRecord = db.records().count();
+    }
+    ~EditorPlan() {
+        appState().setPrompter(nullptr);
+        QSettings().remove(QStringLiteral("Settings/AddressBook"));
+    }
+    TestProgramFolder program;
+    ScriptedPrompter prompter;
+};
+
+QString box(QWidget *dlg, const char *name) {
+    QWidget *w = dlg->findChild<QWidget *>(QString::fromLatin1(name));
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        return combo->currentText();
+    return qobject_cast<QLineEdit *>(w)->text();
+}
+
+// Picks the entry with this text in the picker and presses OK.
+void pick(QDialog *picker, const QString &entry) {
+    auto *list = picker->findChild<QListWidget *>(QStringLiteral("lstOutlook"));
+    const auto found = list->findItems(entry, Qt::MatchExactly);
+    QVERIFY2(found.size() == 1, qPrintable(entry));
+    list->setCurrentItem(found.front());
+    clickButton(picker, QStringLiteral("OKButton"));
+}
+
+const char *const kBoxes[] = {"txtName", "txtContact", "txtAddress", "txtCity",    "txtState",
+                              "txtZip",  "txtPhone",   "txtEmail",   "txtCountry", "cmbRSVP"};
+
+QString boxes(QWidget *dlg) {
+    QStringList values;
+    for (const char *name : kBoxes)
+        values << box(dlg, name);
+    return values.join(u'|');
+}
+
+} // namespace
+
+class TestContacts : public QObject {
+    Q_OBJECT
+private slots:
+    // Each vCard version: folding, quoted-printable in a named character set, escaped commas
+    // and semicolons, telephone and address types, a company without a person, and groups
+    // left out. Sorted by first name (the company without one first).
+    void readsEachVersion_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("2.1") << fixture("v21.vcf")
+                             << QStringList{
+                                    "Anna Baker|Anna||2 Home St|Springfield|IL|62702||555-0111|"
+                                    "555-0122|anna@example.com",
+                                    "Jürgen Müller|Jürgen||Hauptstraße 5, Hinterhaus|Köln|NRW|"
+                                    "50667|Germany||+49 221 555 0100|juergen@example.de"};
+        QTest::newRow("3.0") << fixture("v30.vcf")
+                             << QStringList{
+                                    "Bloom & Petal Florists||Bloom & Petal Florists|9 Garden Rd|"
+                                    "Portland|OR|97201|||555-0155|",
+                                    "Zoë O'Neil|Zoë|Smith, Jones ; Co|12 Long Street, Suite 4|"
+                                    "San Francisco|CA|94103|USA|+1 415 555 0133|+1 415 555 0144|"
+                                    "zoe@example.com"};
+        QTest::newRow("4.0") << fixture("v40.vcf")
+                             << QStringList{"Carlos Díaz|Carlos||Calle Mayor 1|Madrid||28013|"
+                                            "Spain|+34-91-555-0166|+34-91-555-0177|"
+                                            "carlos@example.es"};
+    }
+    void readsEachVersion() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, expected);
+        auto contacts = VCard::readAddressBook(file);
+        QVERIFY(contacts);
+        VCard::sortByFirstName(*contacts);
+        QStringList got;
+        for (const Contact &c : *contacts)
+            got << summary(c);
+        QCOMPARE(got, expected);
+    }
+
+    void vdirAndBadFiles() {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(QStringLiteral("work"));
+        QFile::copy(fixture("v40.vcf"), dir.filePath(QStringLiteral("work/a.vcf")));
+        QFile::copy(fixture("v21.vcf"), dir.filePath(QStringLiteral("b.vcf")));
+        writeAll(dir.filePath(QStringLiteral("c.vcf")), "BEGIN:VCARD\r\nFN;CHARSET=nonsense:\xff"
+                                                        "\r\nTEL;TYPE=\"unterminated:1\r\n");
+        auto contacts = VCard::readAddressBook(dir.path());
+        QVERIFY(contacts);
+        QCOMPARE(contacts->size(), std::size_t(3)); // the unfinished card is not a contact
+        QVERIFY(!VCard::readAddressBook(dir.filePath(QStringLiteral("none.vcf"))));
+    }
+
+    // The mapping per kind: vendors take the company and the business number; party members
+    // and guests the person and the home number, the business one when there is no home one;
+    // a guest without RSVP stands for one. The country box is never touched.
+    void importsByKind_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("rsvp");
+        QTest::addColumn<QString>("expected"); // the boxes of kBoxes
+        QTest::newRow("party, home wins") << 3 << fixture("v21.vcf") << "Anna Baker"
+                                          << ""
+                                          << "Anna Baker||2 Home St|Springfield|IL|62702|"
+                                             "555-0111|anna@example.com|Italy|";
+        QTest::newRow("party, business only")
+            << 3 << fixture("v21.vcf") << "Jürgen Müller"
+            << ""
+            << "Jürgen Müller||Hauptstraße 5, Hinterhaus|Köln|NRW|50667|+49 221 555 0100|"
+               "juergen@example.de|Italy|";
+        QTest::newRow("vendor") << 5 << fixture("v30.vcf") << "Zoë O'Neil"
+                                << ""
+                                << "Smith, Jones ; Co|Zoë O'Neil|12 Long Street, Suite 4|"
+                                   "San Francisco|CA|94103|+1 415 555 0144|zoe@example.com|Italy|";
+        QTest::newRow("vendor, company only")
+            << 5 << fixture("v30.vcf") << "Bloom & Petal Florists"
+            << ""
+            << "Bloom & Petal Florists||9 Garden Rd|Portland|OR|97201|555-0155||Italy|";
+        QTest::newRow("guest, no rsvp") << 4 << fixture("v40.vcf") << "Carlos Díaz"
+                                        << ""
+                                        << "Carlos Díaz||Calle Mayor 1|Madrid||28013|"
+                                           "+34-91-555-0166|carlos@example.es|Italy|1";
+        QTest::newRow("guest, rsvp kept") << 4 << fixture("v40.vcf") << "Carlos Díaz"
+                                          << "3"
+                                          << "Carlos Díaz||Calle Mayor 1|Madrid||28013|"
+                                             "+34-91-555-0166|carlos@example.es|Italy|3";
+    }
+    void importsByKind() {
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        QFETCH(QString, entry);
+        QFETCH(QString, rsvp);
+        QFETCH(QString, expected);
+        const char *country = kind == 3 ? "pctr" : kind == 4 ? "gctr" : "vctr";
+        EditorPlan plan(kind, {{country, QStringLiteral("Italy")}, {"rsvp", rsvp}});
+        useAddressBook(file);
+        frmRecordEditor dlg;
+        dlg.show();
+        onNextModal(QStringLiteral("frmOutlook"), [&](QDialog *picker) { pick(picker, entry); });
+        clickButton(&dlg, QStringLiteral("cmdOutlook")); // a new record: no question
+        QVERIFY(modalHandlersDone());
+        QCOMPARE(boxes(&dlg), expected);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Record Details - ") + box(&dlg, "txtName"));
+        QVERIFY(!contactPick().chosen);
+        VERIFY_PROMPTS(plan.prompter);
+    }
+
+    // No to the question, Cancel, Escape or the window frame: the record keeps what it had.
+    void nothingChangesUnlessAContactIsTaken() {
+        EditorPlan plan(4, {{"gnam", QStringLiteral("Ann")}, {"gadr", QStringLiteral("1 Elm")}});
+        useAddressBook(fixture("v40.vcf"));
+        frmRecordEditor dlg;
+        dlg.show();
+        const QString before = boxes(&dlg);
+        const QString question = QStringLiteral(
+            "The current record contains information that will be replaced with the contact data "
+            "you specify.  Do you want to replace the existing data?");
+        plan.prompter.expectMessage(question, QStringLiteral("Overwrite Data?"),
+                                    Prompter::Icon::Exclamation, Prompter::Buttons::YesNo,
+                                    Prompter::Answer::No);
+        clickButton(&dlg, QStringLiteral("cmdOutlook"));
+        for (auto close : std::vector<std::function<void(QDialog *)>>{
+                 [](QDialog *p) { clickButton(p, QStringLiteral("CancelButton")); },
+                 [](QDialog *p) { QTest::keyClick(p, Qt::Key_Escape); },
+                 [](QDialog *p) {
+                     p->close();
+                 }}) {
+            plan.prompter.expectMessage(question, QStringLiteral("Overwrite Data?"),
+                                        Prompter::Icon::Exclamation, Prompter::Buttons::YesNo,
+                                        Prompter::Answer::Yes);
+            onNextModal(QStringLiteral("frmOutlook"), [&](QDialog *picker) {
+                picker->findChild<QListWidget *>()->setCurrentRow(0);
+                close(picker);
+            });
+            clickButton(&dlg, QStringLiteral("cmdOutlook"));
+            QVERIFY(modalHandlersDone());
+        }
+        QCOMPARE(boxes(&dlg), before);
+        VERIFY_PROMPTS(plan.prompter);
+    }
+
+    // Without an address book the user is told where the program looks and may pick a file,
+    // which is remembered; OK without a choice asks for one.
+    void noAddressBookFound() {
+        EditorPlan plan(3, {});
+        frmOutlook picker;
+        plan.prompter
+            .expectMessage(QStringLiteral("No address book was found.  Vowline Desktop imports "
+                                          "contacts exported as vCard (.vcf files) and looks for "
+                                          "them in:\r") +
+                               QDir::toNativeSeparators(QDir::homePath()) +
+                               QStringLiteral("/.contacts\r"),
+                           QStringLiteral("Contacts Not Found"), Prompter::Icon::Exclamation,
+                           Prompter::Buttons::YesNo, Prompter::Answer::Yes)
+            .prefixOnly();
+        plan.prompter.expectOpenFile(QStringLiteral("Choose Address Book"), fixture("v30.vcf"));
+        picker.show();
+        QCOMPARE(picker.list()->count(), 2);
+        QCOMPARE(picker.list()->item(0)->text(), QStringLiteral("Bloom & Petal Florists"));
+        QCOMPARE(picker.list()->item(1)->data(Qt::UserRole).toInt(), 2);
+        QCOMPARE(QSettings().value(QStringLiteral("Settings/AddressBook")).toString(),
+                 fixture("v30.vcf"));
+        plan.prompter.expectMessage(
+            QStringLiteral("You must first select a person from the list at the left."),
+            kProgramTitle, Prompter::Icon::None);
+        clickButton(&picker, QStringLiteral("OKButton"));
+        QVERIFY(picker.isVisible());
+        VERIFY_PROMPTS(plan.prompter);
+    }
+
+    // Without a setting: a vdir in ~/.contacts comes before the first .vcf of the documents.
+    void defaultAddressBook() {
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString vdir = QDir::homePath() + QStringLiteral("/.contacts");
+        QDir().mkpath(documents);
+        QDir().mkpath(vdir + QStringLiteral("/family"));
+        QFile::copy(fixture("v30.vcf"), documents + QStringLiteral("/b.vcf"));
+        QFile::copy(fixture("v21.vcf"), documents + QStringLiteral("/a.vcf"));
+        AddressBookSource source;
+        QCOMPARE(source.location(), documents + QStringLiteral("/a.vcf"));
+        QFile::copy(fixture("v40.vcf"), vdir + QStringLiteral("/family/c.vcf"));
+        QCOMPARE(source.location(), vdir);
+        QCOMPARE(source.sortedContacts()->front().fullName, QStringLiteral("Carlos Díaz"));
+        QDir(vdir).removeRecursively();
+        QFile::remove(documents + QStringLiteral("/a.vcf"));
+        QFile::remove(documents + QStringLiteral("/b.vcf"));
+    }
+};
+
+VOWLINE_TEST(TestContacts)
+#include "tst_contacts.moc"

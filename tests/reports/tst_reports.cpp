@@ -1,0 +1,248 @@
+#include "reports/printmod.h"
+#include "reports/reports.h"
+#include "store/appstate.h"
+#include "support/scriptedprompter.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+using Schema::DbId;
+
+namespace {
+
+using Values = QList<QPair<const char *, FieldValue>>;
+
+const QDateTime kWedding(QDate(2027, 6, 12), QTime(0, 0));
+const QDateTime kNextDue(QDate(2027, 3, 1), QTime(14, 30));
+const QString kOwner = QStringLiteral("Zoë & <b>Ann</b>");
+
+void add(PalmDatabase &db, const Values &values) {
+    Record &r = db.records().add();
+    for (const auto &[code, value] : values) {
+        const FieldKind kind = value.type() == FieldValue::Type::Boolean    ? FieldKind::Boolean
+                               : value.type() == FieldValue::Type::DateTime ? FieldKind::Date
+                                                                            : FieldKind::Text;
+        db.write(r, FieldCode(QString::fromLatin1(code)), value, kind);
+    }
+}
+
+// A plan that meets every blank-cell and status rule of the six reports, with markup and
+// accented names in its values.
+void buildPlan(PlanSet &set) {
+    for (const auto &info : Schema::kDatabases)
+        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    add(set.db(DbId::Plan), {{"ownr", kOwner},
+                             {"date", kWedding},
+                             {"note", "Dinner at \"Chez Zoë\""},
+                             {"bnam", "Zoë"},
+                             {"gnam", "Tom & Jerry"},
+                             {"city", ""},
+                             {"stat", "CA"},
+                             {"chrc", "St. <Mary>"},
+                             {"ccon", true},
+                             {"prst", "Fr. Brown"},
+                             {"hall", "The Hall"},
+                             {"hcon", "False"},
+                             {"star", "4:00:00 PM"},
+                             {"hnot", "Band > DJ"}});
+    PalmDatabase &party = set.db(DbId::Party);
+    add(party, {{"pnam", "<b>Ann</b>"},
+                {"ptyp", "Bridesmaid"},
+                {"padr", "1 Elm St"},
+                {"pcit", "Springfield"},
+                {"psta", "IL"},
+                {"pzip", "62701"},
+                {"ppho", "555-0101"},
+                {"pmai", "ann@example.com"},
+                {"pnot", "Zoë's sister"}});
+    add(party, {{"pnam", "Zoë Ångström"}});
+    add(party, {{"pnam", ""}, {"ptyp", ""}, {"padr", ""}, {"pzip", "12345"}});
+    PalmDatabase &guests = set.db(DbId::Guest);
+    add(guests, {{"gnam", "<b>Ann</b>"},
+                 {"gtyp", "Friend"},
+                 {"gadr", "2 Oak Ave"},
+                 {"gcit", "Zürich"},
+                 {"gsta", "ZH"},
+                 {"gzip", "8001"},
+                 {"gpho", "555-0102"},
+                 {"gcon", true},
+                 {"rsvp", "2"},
+                 {"gnot", "Tom & Jerry"}});
+    add(guests, {{"gnam", "Zoë"}, {"rsvp", ""}});
+    add(guests, {{"gnam", "Carl"}, {"gcon", false}, {"gsta", "NY"}});
+    PalmDatabase &vendors = set.db(DbId::Vendors);
+    add(vendors, {{"vnam", "Flowers & Co"},
+                  {"vtyp", "Florist"},
+                  {"vcnt", "Zoë"},
+                  {"vadr", "3 Rose Rd"},
+                  {"vcit", "Springfield"},
+                  {"vsta", "IL"},
+                  {"vzip", "62702"},
+                  {"vpho", "555-0103"},
+                  {"vcon", true},
+                  {"vcos", "500"},
+                  {"npay", "100"},
+                  {"ndat", kNextDue},
+                  {"vbal", "300"},
+                  {"dued", kWedding},
+                  {"vnot", "<i>roses</i>"}});
+    add(vendors, {{"vnam", "Band"}, {"vcon", true}, {"npay", ""}, {"vsta", ""}, {"vbal", "900"}});
+    add(vendors, {{"vnam", "Caterer"}, {"vcon", false}, {"npay", "50"}});
+    add(vendors, {{"vnam", "DJ"}, {"vcon", "True"}, {"npay", "0"}, {"vcit", "Köln"}});
+    add(vendors, {{"vnam", "Limo"}, {"npay", "10"}});
+    PalmDatabase &tasks = set.db(DbId::Tasks);
+    add(tasks,
+        {{"time", "6 Months"}, {"evnt", "Book <the> band"}, {"done", true}, {"note", "Zoë calls"}});
+    add(tasks, {{"time", "1 Month"}, {"evnt", "Send invitations"}});
+    add(tasks, {{"evnt", ""}, {"done", ""}});
+}
+
+QString goldenPath(const QString &fileName) {
+    return QStringLiteral(VOWLINE_TEST_DATA "/reports/") + fileName;
+}
+
+// The golden files hold dates as placeholders, since the short date form is the user's.
+QString withDates(QString text) {
+    return text.replace(QStringLiteral("@WEDDING@"), FieldValue(kWedding).toText())
+        .replace(QStringLiteral("@NEXTDUE@"), FieldValue(kNextDue).toText());
+}
+
+const int kKinds[] = {0, 3, 4, 5, 6, 7};
+
+} // namespace
+
+class TestReports : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_program = std::make_unique<TestProgramFolder>(false);
+        buildPlan(appState().set);
+    }
+    void cleanup() {
+        PrintMod::setViewer({});
+        appState().setPrompter(nullptr);
+        m_program.reset();
+    }
+
+    void goldenReports_data() {
+        QTest::addColumn<int>("kind");
+        for (int kind : kKinds)
+            QTest::newRow(qPrintable(Reports::info(kind)->fileName)) << kind;
+    }
+    void goldenReports() {
+        QFETCH(int, kind);
+        const Reports::Info *info = Reports::info(kind);
+        const QString html = QString::fromUtf8(
+            Reports::reportText(kind, appState().set, info->titlePrefix + kOwner));
+        const QString golden = goldenPath(info->fileName);
+        if (qEnvironmentVariableIsSet("VOWLINE_UPDATE_GOLDEN")) {
+            QString stored = html;
+            writeAll(golden, stored.replace(FieldValue(kNextDue).toText(), u"@NEXTDUE@"_qs)
+                                 .replace(FieldValue(kWedding).toText(), u"@WEDDING@"_qs)
+                                 .toUtf8());
+        }
+        const QString expected = withDates(QString::fromUtf8(readAll(golden)));
+        QVERIFY2(!expected.isEmpty(), qPrintable(golden));
+        QCOMPARE(html.split(u'\n'), expected.split(u'\n'));
+    }
+
+    void emptyPlanNameAndNoPlan() {
+        appState().set.release();
+        const QString html = QString::fromUtf8(
+            Reports::reportText(4, appState().set, QStringLiteral("Guest List for ")));
+        QVERIFY(html.startsWith(
+            QStringLiteral("<html><head><meta charset=\"utf-8\"><title>Guest List for </title>"
+                           "</head><body>\r\n<h1>Guest List for </h1>\r\n")));
+        QVERIFY(html.endsWith(QStringLiteral("</tr>\r\n</table></body></html>\r\n")));
+        QVERIFY(Reports::reportText(1, appState().set, {}).isEmpty());
+    }
+
+    // The folder follows the open set; a report replaces the earlier one of its kind.
+    void writtenWhereThePlanIs() {
+        QCOMPARE(Reports::reportFolder(u"/plan"_qs, m_program->path()), u"/plan"_qs);
+        QCOMPARE(Reports::reportFolder({}, m_program->path()), m_program->path());
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QCOMPARE(Reports::reportFolder({}, m_program->path() + u"/gone"_qs), data);
+        QVERIFY(QFileInfo(data).isDir());
+
+        QStringList shown;
+        PrintMod::setViewer([&](const QString &path) { shown << path; });
+        appState().editorKind = 1; // no report of that kind
+        QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());
+        appState().editorKind = 4;
+        const QString path = m_program->path() + u"/Guest_List.htm"_qs;
+        writeAll(path, "an earlier report, longer than nothing at all");
+        QCOMPARE(PrintMod::PrintReport(kOwner), path);
+        QCOMPARE(shown, QStringList{path});
+        QVERIFY(readAll(path).startsWith("<html><head><meta charset=\"utf-8\"><title>Guest"));
+    }
+
+    // A report that cannot be written says so, with the system's reason, and shows nothing.
+    void failureIsReportedAndNothingShown() {
+        ScriptedPrompter prompter;
+        appState().setPrompter(&prompter);
+        bool shown = false;
+        PrintMod::setViewer([&](const QString &) { shown = true; });
+        QDir(m_program->path()).mkdir(u"Details.htm"_qs); // a folder where the file should be
+        prompter
+            .expectMessage(u"There was an error completing the Wedding Details Report.\r"_qs,
+                           u"Report Error"_qs, Prompter::Icon::Exclamation)
+            .prefixOnly();
+        appState().editorKind = 0;
+        QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());
+        appState().currentSetFolder = m_program->path() + u"/missing"_qs;
+        prompter
+            .expectMessage(u"There was an error completing the Upcoming Payments Report.\r"_qs +
+                               QDir::toNativeSeparators(appState().currentSetFolder),
+                           u"Report Error"_qs, Prompter::Icon::Exclamation)
+            .prefixOnly();
+        appState().editorKind = 7;
+        QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());
+        QVERIFY(!shown);
+        VERIFY_PROMPTS(prompter);
+    }
+
+    // A real browser shows the markup in values as text and decodes the accented names.
+    void chromiumShowsValuesAsText() {
+        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+        if (chromium.isEmpty())
+            QSKIP("chromium is not installed (apt-get install chromium)");
+        QTemporaryDir out;
+        QTemporaryDir profile;
+        for (int kind : kKinds) {
+            const Reports::Info *info = Reports::info(kind);
+            const QString path = out.filePath(info->fileName);
+            Reports::writeReportFile(
+                path, Reports::reportText(kind, appState().set, info->titlePrefix + kOwner));
+            QProcess browser;
+            browser.start(chromium,
+                          {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                           QStringLiteral("--disable-gpu"),
+                           // Nothing but the local file: no updates, no sync.
+                           QStringLiteral("--disable-background-networking"),
+                           QStringLiteral("--disable-component-update"),
+                           QStringLiteral("--disable-sync"), QStringLiteral("--no-first-run"),
+                           QStringLiteral("--user-data-dir=") + profile.path(),
+                           QStringLiteral("--dump-dom"), QUrl::fromLocalFile(path).toString()});
+            QVERIFY2(browser.waitForFinished(60000), qPrintable(info->fileName));
+            const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
+            // Serialized DOM: text "<b>Ann</b>" comes back as entities, never as an element.
+            const QString heading = QStringLiteral("<h1>") + info->titlePrefix +
+                                    QStringLiteral("Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>");
+            QVERIFY2(dom.contains(heading), qPrintable(info->fileName + u'\n' + dom.left(600)));
+            QVERIFY2(!dom.contains(QStringLiteral("<b>Ann</b>")), qPrintable(info->fileName));
+            if (kind == 3 || kind == 4)
+                QVERIFY(
+                    dom.contains(QStringLiteral("<td width=\"14%\">&lt;b&gt;Ann&lt;/b&gt;</td>")));
+        }
+    }
+
+private:
+    std::unique_ptr<TestProgramFolder> m_program;
+};
+
+VOWLINE_TEST(TestReports)
+#include "tst_reports.moc"
