@@ -42,7 +42,8 @@ qsizetype firstControl(QStringView text) {
 int lineAt(QStringView text, qsizetype pos) {
     int row = 1;
     for (qsizetype i = 0; i < pos && i < text.size(); ++i) {
-        if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
+        if (text[i] == u'\n' ||
+            (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
             ++row;
     }
     return row;

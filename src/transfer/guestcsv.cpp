@@ -1,8 +1,8 @@
 #include "guestcsv.h"
 
 #include <QLocale>
-#include <QSettings>
 #include <QSet>
+#include <QSettings>
 #include <algorithm>
 #include <optional>
 
@@ -66,10 +66,10 @@ QString withoutAccents(const QString &text) {
 // Yes-like answers a spreadsheet may hold in a "Confirmed" column.
 bool isYes(const QString &text) {
     static const QSet<QString> yes = {
-        QStringLiteral("true"),      QStringLiteral("yes"),       QStringLiteral("y"),
-        QStringLiteral("1"),         QStringLiteral("x"),         QStringLiteral("confirmed"),
-        QStringLiteral("attending"), QStringLiteral("accepted"),  QStringLiteral("✓"),
-        QStringLiteral("✔"),         QStringLiteral("ja"),        QStringLiteral("oui"),
+        QStringLiteral("true"),      QStringLiteral("yes"),      QStringLiteral("y"),
+        QStringLiteral("1"),         QStringLiteral("x"),        QStringLiteral("confirmed"),
+        QStringLiteral("attending"), QStringLiteral("accepted"), QStringLiteral("✓"),
+        QStringLiteral("✔"),         QStringLiteral("ja"),       QStringLiteral("oui"),
         QStringLiteral("si"),        QStringLiteral("sí")};
     return yes.contains(text.trimmed().toCaseFolded());
 }
@@ -306,8 +306,8 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
         bool found = true;
         if (auto e = existingNames.constFind(nkey); e != existingNames.constEnd()) {
             dup.existingRecord = *e;
-        } else if (auto m = ekey.isEmpty() ? existingEmails.constEnd()
-                                           : existingEmails.constFind(ekey);
+        } else if (auto m =
+                       ekey.isEmpty() ? existingEmails.constEnd() : existingEmails.constFind(ekey);
                    m != existingEmails.constEnd()) {
             dup.existingRecord = *m;
             dup.sameEmail = true;
@@ -353,17 +353,16 @@ int countToAdd(const Plan &plan, const Choices &choices) {
     return int(std::count(out.begin(), out.end(), false));
 }
 
-int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests,
-          PalmDatabase &relations) {
+int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests, PalmDatabase &relations) {
     const std::vector<bool> out = leftOut(plan, choices);
     const int adding = int(std::count(out.begin(), out.end(), false));
     const int existing = guests.records().count();
     if (existing + adding > kMaxGuests) {
         const QLocale c(QLocale::English); // "65,535", as the program writes it everywhere
-        throw StoreError(QStringLiteral("The guest list holds at most %1 guests.  It has %2 "
-                                        "already, so %3 more cannot be added.")
-                             .arg(c.toString(kMaxGuests), c.toString(existing),
-                                  c.toString(adding)));
+        throw StoreError(
+            QStringLiteral("The guest list holds at most %1 guests.  It has %2 "
+                           "already, so %3 more cannot be added.")
+                .arg(c.toString(kMaxGuests), c.toString(existing), c.toString(adding)));
     }
     if (adding == 0)
         return 0;
@@ -418,7 +417,7 @@ QByteArray exportGuests(const PalmDatabase &guests, Form form, int *rows) {
             for (const FieldInfo &f : fields()) {
                 if (f.column == Column::Confirmed)
                     row.append(record->value(f.code).toBool() ? QStringLiteral("True")
-                                                               : QStringLiteral("False"));
+                                                              : QStringLiteral("False"));
                 else
                     row.append(exportValue(record->text(f.code), f.column == Column::Zip));
             }

@@ -102,8 +102,7 @@ struct Choices {
 int countToAdd(const Plan &plan, const Choices &choices);
 // Adds the guests and, when chosen, the new relations; returns the number of guests added.
 // Throws StoreError, adding nothing, when the guest list would pass kMaxGuests.
-int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests,
-          PalmDatabase &relations);
+int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests, PalmDatabase &relations);
 
 enum class Form {
     AllFields, // every field of every guest, to open in a spreadsheet or import again

@@ -26,41 +26,56 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("encoding");
         const QString utf8 = QStringLiteral("UTF-8");
-        QTest::newRow("plain CR LF") << QByteArray("Name,City\r\nAnn,Rome\r\n") << "Name|City/Ann|Rome"
-                                     << "," << utf8;
-        QTest::newRow("LF, no last break") << QByteArray("a,b\n1,2\n3,4") << "a|b/1|2/3|4" << ","
-                                           << utf8;
-        QTest::newRow("CR only") << QByteArray("a,b\r1,2\r") << "a|b/1|2" << "," << utf8;
+        QTest::newRow("plain CR LF")
+            << QByteArray("Name,City\r\nAnn,Rome\r\n") << "Name|City/Ann|Rome"
+            << "," << utf8;
+        QTest::newRow("LF, no last break") << QByteArray("a,b\n1,2\n3,4") << "a|b/1|2/3|4"
+                                           << "," << utf8;
+        QTest::newRow("CR only") << QByteArray("a,b\r1,2\r") << "a|b/1|2"
+                                 << "," << utf8;
         QTest::newRow("quoted separator and quotes")
-            << QByteArray("Name,Note\n\"Lee, Ann\",\"say \"\"hi\"\"\"\n") << "Name|Note/Lee, Ann|say \"hi\""
+            << QByteArray("Name,Note\n\"Lee, Ann\",\"say \"\"hi\"\"\"\n")
+            << "Name|Note/Lee, Ann|say \"hi\""
             << "," << utf8;
         QTest::newRow("quoted line breaks")
-            << QByteArray("a,b\n\"one\r\ntwo\",\"x\ny\"\n") << "a|b/one\r\ntwo|x\ny" << "," << utf8;
+            << QByteArray("a,b\n\"one\r\ntwo\",\"x\ny\"\n") << "a|b/one\r\ntwo|x\ny"
+            << "," << utf8;
         QTest::newRow("empty quoted and unquoted") << QByteArray("a,b,c\n\"\",,z\n") << "a|b|c/||z"
                                                    << "," << utf8;
-        QTest::newRow("text after closing quote") << QByteArray("a\n\"ab\"c\n") << "a/abc" << ","
-                                                  << utf8;
+        QTest::newRow("text after closing quote") << QByteArray("a\n\"ab\"c\n") << "a/abc"
+                                                  << "," << utf8;
         QTest::newRow("quote inside unquoted field") << QByteArray("a\n5\" tall\n") << "a/5\" tall"
                                                      << "," << utf8;
-        QTest::newRow("trailing separator") << QByteArray("a,b,\n1,2,") << "a|b|/1|2|" << ","
-                                            << utf8;
+        QTest::newRow("trailing separator") << QByteArray("a,b,\n1,2,") << "a|b|/1|2|"
+                                            << "," << utf8;
         QTest::newRow("blank and empty rows dropped")
-            << QByteArray("a,b\n\n1,2\n,\n\r\n3,4\n,\n") << "a|b/1|2/3|4" << "," << utf8;
-        QTest::newRow("semicolon") << QByteArray("a;b;c\n1,5;2;3\n") << "a|b|c/1,5|2|3" << ";"
-                                   << utf8;
-        QTest::newRow("tab") << QByteArray("a\tb\n1, 2\t3\n") << "a|b/1, 2|3" << "\t" << utf8;
+            << QByteArray("a,b\n\n1,2\n,\n\r\n3,4\n,\n") << "a|b/1|2/3|4"
+            << "," << utf8;
+        QTest::newRow("semicolon") << QByteArray("a;b;c\n1,5;2;3\n") << "a|b|c/1,5|2|3"
+                                   << ";" << utf8;
+        QTest::newRow("tab") << QByteArray("a\tb\n1, 2\t3\n") << "a|b/1, 2|3"
+                             << "\t" << utf8;
         QTest::newRow("separator in quoted header ignored")
-            << QByteArray("\"a;b;c\",d\n1,2\n") << "a;b;c|d/1|2" << "," << utf8;
-        QTest::newRow("UTF-8 accents") << QByteArray("Name\nZo\xC3\xAB \xE2\x82\xAC\n") << "Name/Zoë €"
-                                       << "," << utf8;
+            << QByteArray("\"a;b;c\",d\n1,2\n") << "a;b;c|d/1|2"
+            << "," << utf8;
+        QTest::newRow("UTF-8 accents")
+            << QByteArray("Name\nZo\xC3\xAB \xE2\x82\xAC\n") << "Name/Zoë €"
+            << "," << utf8;
         QTest::newRow("UTF-8 byte-order mark")
             << QByteArray("\xEF\xBB\xBFName,City\nZo\xC3\xAB,K\xC3\xB6ln\n") << "Name|City/Zoë|Köln"
-            << "," << "UTF-8 with byte-order mark";
-        QTest::newRow("Windows-1252") << QByteArray("Name;Gift\nZo\xEB;100 \x80\n")
-                                      << "Name|Gift/Zoë|100 €" << ";" << "Windows-1252";
-        QTest::newRow("UTF-16 with mark")
-            << QByteArray("\xFF\xFE" "N\0a\0\t\0b\0\n\0\xEB\0\t\0" "2\0\n\0", 20) << "Na|b/ë|2" << "\t"
-            << "UTF-16";
+            << ","
+            << "UTF-8 with byte-order mark";
+        QTest::newRow("Windows-1252")
+            << QByteArray("Name;Gift\nZo\xEB;100 \x80\n") << "Name|Gift/Zoë|100 €"
+            << ";"
+            << "Windows-1252";
+        QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFE"
+                                                        "N\0a\0\t\0b\0\n\0\xEB\0\t\0"
+                                                        "2\0\n\0",
+                                                        20)
+                                          << "Na|b/ë|2"
+                                          << "\t"
+                                          << "UTF-16";
     }
     void reads() {
         QFETCH(QByteArray, bytes);
@@ -83,16 +98,19 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("empty") << QByteArray() << "The file guests.csv is empty.";
         QTest::newRow("blank lines") << QByteArray("\r\n \r\n") << "The file guests.csv is empty.";
-        QTest::newRow("separators only") << QByteArray(",,\n,,\n") << "The file guests.csv is empty.";
-        QTest::newRow("header only") << QByteArray("Name,City\r\n")
-                                     << "The file guests.csv holds only a header row and no guests.";
+        QTest::newRow("separators only")
+            << QByteArray(",,\n,,\n") << "The file guests.csv is empty.";
+        QTest::newRow("header only")
+            << QByteArray("Name,City\r\n")
+            << "The file guests.csv holds only a header row and no guests.";
         // The quoted line break keeps row 2 in one spreadsheet row, so the short row is row 3.
         QTest::newRow("ragged") << QByteArray("a,b\n\"x\ny\",z\nonly\n")
                                 << "Row 3 of the file guests.csv has 1 fields, but the header row "
                                    "has 2.  Every row needs one field per column.";
-        QTest::newRow("too long a row") << QByteArray("a\n1,2\n")
-                                        << "Row 2 of the file guests.csv has 2 fields, but the "
-                                           "header row has 1.  Every row needs one field per column.";
+        QTest::newRow("too long a row")
+            << QByteArray("a\n1,2\n")
+            << "Row 2 of the file guests.csv has 2 fields, but the "
+               "header row has 1.  Every row needs one field per column.";
         QTest::newRow("NUL byte") << QByteArray("Name\nA\0nn\n", 10)
                                   << "The file guests.csv is not a spreadsheet saved as CSV text: "
                                      "line 2 holds a control character (code 0).";
@@ -150,7 +168,8 @@ private slots:
         QFETCH(QString, value);
         QCOMPARE(Csv::fromSpreadsheetText(Csv::asSpreadsheetText(value)), value);
         // A value that merely looks like the wrapping, with a lone quote inside, stays as it is.
-        QCOMPARE(Csv::fromSpreadsheetText(QStringLiteral("=\"a\"b\"")), QStringLiteral("=\"a\"b\""));
+        QCOMPARE(Csv::fromSpreadsheetText(QStringLiteral("=\"a\"b\"")),
+                 QStringLiteral("=\"a\"b\""));
     }
 };
 
