@@ -116,7 +116,7 @@ private slots:
         QTest::newRow("all added")
             << QList<bool>{true, true, true} << true
             << QStringList{"Bob", "Carl", "Eve", "eve ", "ZOE ADAMS", "Zoë Adams"}
-            << QStringList{"Family", "Work", "Neighbours"};
+            << QStringList{"Family", "Work", "Neighbours", "Friends"};
     }
     void addsWhatWasChosen() {
         QFETCH(QList<bool>, addDuplicate);
