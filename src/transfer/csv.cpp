@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace Csv {
 
@@ -150,8 +151,12 @@ struct Parser {
                 break;
             ++j;
         }
-        if (j > i)
-            value += text.sliced(i, j - i);
+        if (j > i) {
+            if (value.isEmpty())
+                value = text.sliced(i, j - i).toString(); // the common case: one allocation
+            else
+                value += text.sliced(i, j - i);
+        }
         checkLength(value);
         i = j;
         return value;
@@ -160,8 +165,10 @@ struct Parser {
     QList<QStringList> rows(QList<int> *rowNumbers) {
         QList<QStringList> result;
         const qsizetype n = text.size();
+        qsizetype width = 0; // fields of the first row: every row should have as many
         while (i < n) {
             QStringList fields;
+            fields.reserve(width);
             bool endOfRow = false;
             while (!endOfRow) {
                 fields.append(field());
@@ -184,6 +191,7 @@ struct Parser {
                 }
             }
             if (!blank) {
+                width = std::max(width, fields.size());
                 result.append(std::move(fields));
                 if (rowNumbers)
                     rowNumbers->append(row);

@@ -52,7 +52,17 @@ const QHash<QString, Column> &aliases() {
     return table;
 }
 
+bool isAscii(QStringView text) {
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 QString withoutAccents(const QString &text) {
+    if (isAscii(text))
+        return text;
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString out;
     out.reserve(decomposed.size());
@@ -65,13 +75,15 @@ QString withoutAccents(const QString &text) {
 
 // Yes-like answers a spreadsheet may hold in a "Confirmed" column.
 bool isYes(const QString &text) {
-    static const QSet<QString> yes = {
-        QStringLiteral("true"),      QStringLiteral("yes"),      QStringLiteral("y"),
-        QStringLiteral("1"),         QStringLiteral("x"),        QStringLiteral("confirmed"),
-        QStringLiteral("attending"), QStringLiteral("accepted"), QStringLiteral("✓"),
-        QStringLiteral("✔"),         QStringLiteral("ja"),       QStringLiteral("oui"),
-        QStringLiteral("si"),        QStringLiteral("sí")};
-    return yes.contains(text.trimmed().toCaseFolded());
+    static const char16_t *const yes[] = {u"true",      u"yes",       u"y",        u"1", u"x",
+                                          u"confirmed", u"attending", u"accepted", u"✓", u"✔",
+                                          u"ja",        u"oui",       u"si",       u"sí"};
+    const QStringView t = QStringView(text).trimmed();
+    for (const char16_t *word : yes) {
+        if (t.compare(QStringView(word), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
 }
 
 // An RSVP is empty or a whole number of people ("2", or "2.0" as some spreadsheets write it).
@@ -88,11 +100,13 @@ std::optional<QString> rsvpText(const QString &text) {
         if (!(i == digits && t[i] == u'.') && t[i] != u'0')
             return std::nullopt;
     }
-    return QString::number(t.left(digits).toInt());
+    const int value = t.left(digits).toInt();
+    const QString canonical = QString::number(value);
+    return canonical == text ? text : canonical;
 }
 
 QString emailKey(const QString &email) {
-    return email.trimmed().toCaseFolded();
+    return email.isEmpty() ? email : email.trimmed().toCaseFolded();
 }
 
 // Values a spreadsheet would change or run: ZIP codes of digits (leading zeros) and anything
@@ -200,7 +214,22 @@ void rememberMapping(const QStringList &header, const Mapping &mapping) {
 }
 
 QString nameKey(const QString &name) {
-    return withoutAccents(name).toCaseFolded().simplified();
+    // One pass: fold case and collapse blanks, so that a long list costs one string per name.
+    const QString plain = withoutAccents(name);
+    QString key;
+    key.reserve(plain.size());
+    bool blank = false;
+    for (QChar c : plain) {
+        if (c.isSpace()) {
+            blank = !key.isEmpty();
+            continue;
+        }
+        if (blank)
+            key += u' ';
+        blank = false;
+        key += c.unicode() < 0x80 ? QChar(QChar::toLower(c.unicode())) : c.toCaseFolded();
+    }
+    return key;
 }
 
 QString describe(const Skip &skip) {
@@ -254,7 +283,9 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
     for (const QString &r : relationNames)
         knownRelations.insert(r.toCaseFolded(), r);
 
+    QString lastRelation, lastSpelling;
     QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests
+    fileNames.reserve(table.rows.size());
     plan.guests.reserve(std::size_t(table.rows.size()));
     for (qsizetype r = 0; r < table.rows.size(); ++r) {
         const QStringList &cells = table.rows[r];
@@ -285,10 +316,14 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
         QString &confirmed = guest.values[index(Column::Confirmed)];
         confirmed = isYes(confirmed) ? QStringLiteral("True") : QStringLiteral("False");
         // Notes keep single line feeds, as the note editor stores them.
-        guest.values[index(Column::Notes)].remove(u'\r');
+        if (QString &notes = guest.values[index(Column::Notes)]; notes.contains(u'\r'))
+            notes.remove(u'\r');
 
         QString &relation = guest.values[index(Column::Relation)];
-        if (!relation.trimmed().isEmpty()) {
+        if (relation == lastRelation) {
+            relation = lastSpelling; // most rows repeat the relation of the row before
+        } else if (!relation.trimmed().isEmpty()) {
+            lastRelation = relation;
             const QString folded = relation.toCaseFolded();
             if (auto known = knownRelations.constFind(folded); known != knownRelations.constEnd()) {
                 relation = *known; // the list's spelling, so the relation filter finds the guest
@@ -296,6 +331,7 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
                 knownRelations.insert(folded, relation);
                 plan.newRelations.append(relation);
             }
+            lastSpelling = relation;
         }
 
         const int at = int(plan.guests.size());
@@ -399,7 +435,7 @@ int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests, PalmDa
         guests.write(record, "gmai", QString());
         guests.write(record, "tnku", false, FieldKind::Boolean);
     }
-    guests.sort("gnam");
+    // Like "Add Person", new guests go to the end; saving sorts the list by name.
     return adding;
 }
 
