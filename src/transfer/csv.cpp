@@ -25,7 +25,16 @@ bool startsWith(const QByteArray &bytes, std::initializer_list<unsigned char> ma
 
 QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
     QStringDecoder decoder(encoding);
-    return decoder(bytes);
+    QString text = decoder(bytes);
+    // UTF-16 may hold halves of characters that no other encoding can write: they become the
+    // replacement character now rather than change silently on the next export.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
 }
 
 // A line break, a tab and the printable characters are what text holds; a NUL or another

@@ -118,8 +118,12 @@ QString exportValue(const QString &value, bool zip) {
     bool digits = zip;
     for (QChar c : value)
         digits = digits && c.isDigit();
-    if (digits || first == u'=' || first == u'+' || first == u'-' || first == u'@')
-        return Csv::asSpreadsheetText(value);
+    if (digits || first == u'=' || first == u'+' || first == u'-' || first == u'@') {
+        QString wrapped = Csv::asSpreadsheetText(value);
+        // Never longer than a field the import takes back.
+        if (wrapped.size() <= Csv::kMaxFieldChars)
+            return wrapped;
+    }
     return value;
 }
 

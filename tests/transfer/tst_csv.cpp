@@ -76,6 +76,12 @@ private slots:
                                           << "Na|b/ë|2"
                                           << "\t"
                                           << "UTF-16";
+        QTest::newRow("UTF-16, half a character") << QByteArray("\xFF\xFE"
+                                                                "N\0\n\0\x3D\xD8x\0\n\0",
+                                                                12)
+                                                  << "N/\uFFFDx"
+                                                  << ","
+                                                  << "UTF-16";
     }
     void reads() {
         QFETCH(QByteArray, bytes);
