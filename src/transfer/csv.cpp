@@ -26,6 +26,8 @@ bool startsWith(const QByteArray &bytes, std::initializer_list<unsigned char> ma
 QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
     QStringDecoder decoder(encoding);
     QString text = decoder(bytes);
+    if (encoding == QStringConverter::Utf8)
+        return text; // the decoder never yields half a character from UTF-8
     // UTF-16 may hold halves of characters that no other encoding can write: they become the
     // replacement character now rather than change silently on the next export.
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -88,7 +88,7 @@ bool isYes(const QString &text) {
 
 // An RSVP is empty or a whole number of people ("2", or "2.0" as some spreadsheets write it).
 std::optional<QString> rsvpText(const QString &text) {
-    const QString t = text.trimmed();
+    const QStringView t = QStringView(text).trimmed();
     if (t.isEmpty())
         return QString();
     qsizetype digits = 0;
@@ -106,7 +106,8 @@ std::optional<QString> rsvpText(const QString &text) {
 }
 
 QString emailKey(const QString &email) {
-    return email.isEmpty() ? email : email.trimmed().toCaseFolded();
+    const QStringView trimmed = QStringView(email).trimmed();
+    return isAscii(trimmed) ? trimmed.toString().toLower() : trimmed.toString().toCaseFolded();
 }
 
 // Values a spreadsheet would change or run: ZIP codes of digits (leading zeros) and anything
@@ -217,9 +218,26 @@ void rememberMapping(const QStringList &header, const Mapping &mapping) {
     QSettings().setValue(kSettingsKey, entries);
 }
 
-QString nameKey(const QString &name) {
-    // One pass: fold case and collapse blanks, so that a long list costs one string per name.
-    const QString plain = withoutAccents(name);
+namespace {
+
+// The letter without its accent for every character below U+0250 (Latin-1 and Latin Extended),
+// worked out once from the characters' decompositions, so that most names need no Unicode
+// normalisation at all.
+constexpr char16_t kLatinEnd = 0x250;
+const std::array<char16_t, kLatinEnd> &latinBase() {
+    static const std::array<char16_t, kLatinEnd> table = [] {
+        std::array<char16_t, kLatinEnd> t{};
+        for (char16_t c = 0; c < kLatinEnd; ++c) {
+            const QString plain = withoutAccents(QString(QChar(c)));
+            t[c] = plain.size() == 1 ? plain[0].unicode() : c;
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Folds case and collapses blanks in one pass.
+QString foldName(const QString &plain) {
     QString key;
     key.reserve(plain.size());
     bool blank = false;
@@ -231,9 +249,23 @@ QString nameKey(const QString &name) {
         if (blank)
             key += u' ';
         blank = false;
-        key += c.unicode() < 0x80 ? QChar(QChar::toLower(c.unicode())) : c.toCaseFolded();
+        key += c.toCaseFolded();
     }
     return key;
+}
+
+} // namespace
+
+QString nameKey(const QString &name) {
+    for (QChar c : name) {
+        if (c.unicode() >= kLatinEnd)
+            return foldName(withoutAccents(name));
+    }
+    QString plain = name;
+    const auto &base = latinBase();
+    for (QChar &c : plain)
+        c = QChar(base[c.unicode()]);
+    return foldName(plain);
 }
 
 QString describe(const Skip &skip) {
@@ -290,6 +322,7 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
     QString lastRelation, lastSpelling;
     QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests
     fileNames.reserve(table.rows.size());
+    fileEmails.reserve(table.rows.size());
     plan.guests.reserve(std::size_t(table.rows.size()));
     for (qsizetype r = 0; r < table.rows.size(); ++r) {
         const QStringList &cells = table.rows[r];
