@@ -90,7 +90,10 @@ QString decode(const QByteArray &bytes, QString *encoding) {
     return Cp1252::decode(bytes.constData(), bytes.size());
 }
 
-QChar detectSeparator(QStringView text) {
+namespace {
+
+// Whichever separator the first row holds most often outside quotes; comma on a tie.
+QChar separatorOfFirstRow(QStringView text) {
     int commas = 0, semicolons = 0, tabs = 0;
     bool quoted = false;
     for (QChar c : text) {
@@ -113,8 +116,6 @@ QChar detectSeparator(QStringView text) {
         return u'\t';
     return u',';
 }
-
-namespace {
 
 struct Parser {
     QStringView text;
@@ -173,11 +174,11 @@ struct Parser {
         return value;
     }
 
-    QList<QStringList> rows(QList<int> *rowNumbers) {
+    QList<QStringList> rows(QList<int> *rowNumbers, qsizetype maxRows = -1) {
         QList<QStringList> result;
         const qsizetype n = text.size();
         qsizetype width = 0; // fields of the first row: every row should have as many
-        while (i < n) {
+        while (i < n && result.size() != maxRows) {
             QStringList fields;
             fields.reserve(width);
             bool endOfRow = false;
@@ -214,6 +215,38 @@ struct Parser {
 };
 
 } // namespace
+
+QChar detectSeparator(QStringView text) {
+    // The separator that splits the first rows into the same number of fields, the most
+    // fields winning. On a tie, fewer fields starting with a blank win: a comma in text is
+    // followed by one ("Rome, RM"), a separator seldom is.
+    constexpr qsizetype kSampleRows = 20;
+    const QString label;
+    QChar best;
+    qsizetype bestWidth = 1, bestBlanks = 0;
+    for (QChar candidate : {QChar(u','), QChar(u';'), QChar(u'\t')}) {
+        qsizetype width = 0, blanks = 0;
+        try {
+            Parser parser{text, candidate, label};
+            const QList<QStringList> sample = parser.rows(nullptr, kSampleRows);
+            width = sample.isEmpty() ? 0 : sample.front().size();
+            for (const QStringList &row : sample) {
+                if (row.size() != width)
+                    width = 0;
+                for (const QString &field : row)
+                    blanks += field.startsWith(u' ') ? 1 : 0;
+            }
+        } catch (const StoreError &) {
+            width = 0;
+        }
+        if (width > bestWidth || (width == bestWidth && !best.isNull() && blanks < bestBlanks)) {
+            best = candidate;
+            bestWidth = width;
+            bestBlanks = blanks;
+        }
+    }
+    return best.isNull() ? separatorOfFirstRow(text) : best;
+}
 
 QList<QStringList> parseRows(QStringView text, QChar separator, const QString &label) {
     Parser parser{text, separator, label};

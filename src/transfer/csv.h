@@ -28,8 +28,9 @@ struct Table {
 // valid UTF-8, else Windows-1252 (every byte decodes).
 QString decode(const QByteArray &bytes, QString *encoding = nullptr);
 
-// The separator of the text: whichever of comma, semicolon and tab occurs most often outside
-// quotes in the first row; comma when none does.
+// The separator of the text: the one of comma, semicolon and tab that splits the first rows
+// into the same number of fields, the most fields winning; when none does, whichever occurs
+// most often outside quotes in the first row; comma when none does.
 QChar detectSeparator(QStringView text);
 
 // Splits text into rows of fields. Rows holding nothing but empty fields are dropped (blank

@@ -317,7 +317,7 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
     }
     QHash<QString, QString> knownRelations; // case-folded -> the list's own spelling
     for (const QString &r : relationNames)
-        knownRelations.insert(r.toCaseFolded(), r);
+        knownRelations.insert(r.trimmed().toCaseFolded(), r);
 
     QString lastRelation, lastSpelling;
     QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests
@@ -361,7 +361,7 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
             relation = lastSpelling; // most rows repeat the relation of the row before
         } else if (!relation.trimmed().isEmpty()) {
             lastRelation = relation;
-            const QString folded = relation.toCaseFolded();
+            const QString folded = relation.trimmed().toCaseFolded();
             if (auto known = knownRelations.constFind(folded); known != knownRelations.constEnd()) {
                 relation = *known; // the list's spelling, so the relation filter finds the guest
             } else {

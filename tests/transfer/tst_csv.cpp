@@ -55,6 +55,10 @@ private slots:
                                    << ";" << utf8;
         QTest::newRow("tab") << QByteArray("a\tb\n1, 2\t3\n") << "a|b/1, 2|3"
                              << "\t" << utf8;
+        QTest::newRow("semicolon, comma in titles")
+            << QByteArray("Name;City, State\nAnn;Rome, RM\nBo;Oslo, OS\n")
+            << "Name|City, State/Ann|Rome, RM/Bo|Oslo, OS"
+            << ";" << utf8;
         QTest::newRow("separator in quoted header ignored")
             << QByteArray("\"a;b;c\",d\n1,2\n") << "a;b;c|d/1|2"
             << "," << utf8;

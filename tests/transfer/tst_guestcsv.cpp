@@ -32,12 +32,12 @@ QStringList names(const PalmDatabase &db, FieldCode code = "gnam") {
 
 // The file of the duplicate and skip cases: rows 2 to 7.
 const char *const kMixedFile = "Name,Relation,E-Mail,RSVP\n"
-                               "ZOE ADAMS,family,,2\n" // the guest Zoë Adams, by name
-                               ",Friends,x@y,1\n"      // no name
-                               "Carl,Work,BOB@X ,\n"   // the guest Bob, by e-mail
-                               "Dana,Friends,,two\n"   // RSVP not a number
-                               "Eve,Neighbours,,2.0\n" // fine
-                               "\"eve \",Friends,,\n"; // row 6 again
+                               "ZOE ADAMS, family ,,2\n" // the guest Zoë Adams, by name
+                               ",Friends,x@y,1\n"        // no name
+                               "Carl,Work,BOB@X ,\n"     // the guest Bob, by e-mail
+                               "Dana,Friends,,two\n"     // RSVP not a number
+                               "Eve,Neighbours,,2.0\n"   // fine
+                               "\"eve \",Friends,,\n";   // row 6 again
 
 } // namespace
 
