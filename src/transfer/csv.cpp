@@ -4,7 +4,9 @@
 #include "store/safefile.h"
 #include "store/storeerror.h"
 
+#include <QDir>
 #include <QLocale>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 
@@ -293,6 +295,22 @@ Table parse(const QByteArray &bytes, const QString &label) {
 
 Table readFile(const QString &path) {
     return parse(SafeFile::readRegular(path, kMaxFileBytes), path);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
+                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    // commit() does not look at a failure of its own final flush, so a full disk could leave a
+    // cut-off file in place of the old one: the bytes are flushed, and checked, before it.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
+                             .arg(QDir::toNativeSeparators(path), reason));
+    }
 }
 
 void appendField(QString &out, const QString &value, QChar separator) {

@@ -44,6 +44,10 @@ Table parse(const QByteArray &bytes, const QString &label);
 // Reads and parses a file, refusing anything larger than kMaxFileBytes.
 Table readFile(const QString &path);
 
+// Writes `bytes` over `path` through QSaveFile, or throws StoreError naming the file: a failed
+// write (a full disk) leaves any older file of that name as it was.
+void writeFile(const QString &path, const QByteArray &bytes);
+
 // Appends one field, quoted when it holds the separator, a quote or a line break.
 void appendField(QString &out, const QString &value, QChar separator = u',');
 // Appends a row of fields ending in CR LF.

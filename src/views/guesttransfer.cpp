@@ -142,7 +142,7 @@ void exportGuests() {
     }
     try {
         BusyPointer busy(prompter);
-        writeFileAtomically(*path, bytes);
+        Csv::writeFile(*path, bytes);
     } catch (const StoreError &e) {
         prompter.tell(e.description(), kExportTitle, Icon::Exclamation);
         return;

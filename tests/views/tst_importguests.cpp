@@ -7,9 +7,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QSettings>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -185,6 +188,39 @@ private slots:
                            QStringLiteral("Export Guests"), Icon::Exclamation)
             .prefixOnly();
         plan.trigger("mnuFileExportGuests");
+
+        // A full disk, made by a file-size limit on this process: reported, the old file kept.
+        for (int i = 0; i < 40; ++i) {
+            Record &r = plan.guests().records().add();
+            plan.guests().write(r, "gnam", QStringLiteral("Guest %1").arg(i));
+            plan.guests().write(r, "gnot", QString(64, u'n'));
+        }
+        plan.prompter()
+            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
+                           Buttons::YesNoCancel, Answer::Yes)
+            .expectSaveFile(QStringLiteral("Export Guests"), target)
+            .expectMessage(
+                QStringLiteral("%1 already exists.  Do you want to replace it?").arg(target),
+                QStringLiteral("Export Guests"), Icon::Exclamation, Buttons::YesNo, Answer::Yes)
+            .expectMessage(QStringLiteral("The file %1 cannot be written").arg(target),
+                           QStringLiteral("Export Guests"), Icon::Exclamation)
+            .prefixOnly();
+        {
+            const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit small = saved;
+            small.rlim_cur = 2048;
+            setrlimit(RLIMIT_FSIZE, &small);
+            plan.trigger("mnuFileExportGuests");
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previous);
+        }
+        QCOMPARE(readAll(target), QByteArray("old"));
+        QCOMPARE(QDir(plan.folder()).entryList(QDir::Files),
+                 QStringList({"guests.csv", "out.csv"})); // no temporary file left behind
+        for (int i = 0; i < 40; ++i)
+            plan.guests().records().remove(2);
 
         plan.prompter()
             .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
