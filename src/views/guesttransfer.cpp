@@ -18,7 +18,7 @@ namespace {
 const QString kImportTitle = QStringLiteral("Import Guests");
 const QString kExportTitle = QStringLiteral("Export Guests");
 const QString kFolderKey = QStringLiteral("Import/Folder");
-const QString kImportFilter = QStringLiteral("Spreadsheet Files (CSV)|*.csv;*.txt");
+const QString kImportFilter = QStringLiteral("Spreadsheet Files|*.csv;*.txt");
 const QString kExportFilter = QStringLiteral("CSV Files|*.csv");
 
 using Icon = Prompter::Icon;
