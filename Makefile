@@ -1,9 +1,10 @@
 # make run   installs what is missing, builds, and starts Vowline Desktop
 # make test  installs what is missing, builds, and runs every test: the normal build, the
-#            core under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded fuzz run
-#            of the PDB reader and of the vCard reader
+#            core under AddressSanitizer and UndefinedBehaviorSanitizer, and bounded fuzz runs
+#            of the PDB, vCard and CSV readers
 FUZZ_SECONDS ?= 60
 VCARD_FUZZ_SECONDS ?= 30
+CSV_FUZZ_SECONDS ?= 30
 
 .PHONY: run test deps build test-main test-asan test-fuzz bench clean
 
@@ -36,6 +37,9 @@ test-fuzz: deps
 	mkdir -p build/fuzz/vcard_corpus
 	./build/fuzz/bin/vcard_fuzzer -max_total_time=$(VCARD_FUZZ_SECONDS) -timeout=1 -rss_limit_mb=2048 \
 	    -print_final_stats=1 build/fuzz/vcard_corpus fuzz/vcard_corpus
+	mkdir -p build/fuzz/csv_corpus
+	./build/fuzz/bin/csv_fuzzer -max_total_time=$(CSV_FUZZ_SECONDS) -timeout=1 -rss_limit_mb=2048 \
+	    -print_final_stats=1 build/fuzz/csv_corpus fuzz/csv_corpus
 
 bench: build
 	./build/default/bin/bench_store

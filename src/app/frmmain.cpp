@@ -9,6 +9,7 @@
 #include "store/saving.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
+#include "views/guesttransfer.h"
 #include "views/partytab.h"
 #include "views/paymentstab.h"
 #include "views/seatingtab.h"
@@ -198,6 +199,11 @@ void frmMain::buildMenus() {
             &QAction::triggered, this, &frmMain::SaveAndInstall);
     connect(menuItem(file, QStringLiteral("mnuFileSaveAs"), tr("Save As...")), &QAction::triggered,
             this, &frmMain::SaveAs);
+    file->addSeparator();
+    connect(menuItem(file, QStringLiteral("mnuFileImportGuests"), tr("I&mport Guests...")),
+            &QAction::triggered, this, [this] { GuestTransfer::importGuests(this, *this); });
+    connect(menuItem(file, QStringLiteral("mnuFileExportGuests"), tr("&Export Guests...")),
+            &QAction::triggered, this, [] { GuestTransfer::exportGuests(); });
     file->addSeparator();
     connect(menuItem(file, QStringLiteral("mnuFileExit"), tr("E&xit")), &QAction::triggered, this,
             &QWidget::close);

@@ -1,0 +1,46 @@
+// Feeds arbitrary bytes to the CSV reader and, when it accepts them, imports the guests into an
+// empty plan. Whatever was added must export and import again to the same guests; anything
+// the reader refuses must be refused with StoreError, never a crash.
+#include "transfer/guestcsv.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    Csv::Table table;
+    try {
+        table = Csv::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)),
+                           QStringLiteral("fuzz.csv"));
+    } catch (const StoreError &) {
+        return 0;
+    }
+    if (table.rows.isEmpty())
+        std::abort();
+    for (const QStringList &row : table.rows) {
+        if (row.size() != table.header.size())
+            std::abort();
+    }
+    PalmDatabase guests, relations;
+    const auto plan = GuestCsv::analyse(table, GuestCsv::guessMapping(table.header), guests,
+                                        {QStringLiteral("Family")});
+    GuestCsv::Choices all;
+    all.addDuplicate.assign(plan.duplicates.size(), true);
+    const int added = GuestCsv::apply(plan, all, guests, relations);
+    if (added != int(plan.guests.size()) || added != guests.records().count())
+        std::abort();
+    if (added == 0)
+        return 0;
+
+    const Csv::Table again =
+        Csv::parse(GuestCsv::exportGuests(guests, GuestCsv::Form::AllFields), QStringLiteral("x"));
+    PalmDatabase back, backRelations;
+    const auto second = GuestCsv::analyse(again, GuestCsv::guessMapping(again.header), back, {});
+    if (!second.skipped.empty() || second.guests.size() != plan.guests.size())
+        std::abort();
+    for (std::size_t g = 0; g < plan.guests.size(); ++g) {
+        if (second.guests[g].values != plan.guests[g].values)
+            std::abort();
+    }
+    GuestCsv::exportGuests(guests, GuestCsv::Form::Envelopes);
+    return 0;
+}

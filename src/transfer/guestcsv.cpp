@@ -1,0 +1,523 @@
+#include "guestcsv.h"
+
+#include <QLocale>
+#include <QSet>
+#include <QSettings>
+#include <algorithm>
+#include <optional>
+
+namespace GuestCsv {
+
+namespace {
+
+const QString kSettingsKey = QStringLiteral("Import/GuestColumns");
+
+constexpr int index(Column c) {
+    return int(c);
+}
+
+// The usual titles of each field, as headerKey reduces them.
+struct Alias {
+    Column column;
+    const char *keys; // space-separated
+};
+const Alias kAliases[] = {
+    {Column::Name, "name names fullname guest guestname displayname firstname first givenname "
+                   "lastname last surname familyname"},
+    {Column::Relation, "relation relationship relationtype relations group side category type"},
+    {Column::Address, "address street streetaddress address1 address2 addressline1 addressline2 "
+                      "street1 street2 homestreet homeaddress"},
+    {Column::City, "city town homecity"},
+    {Column::State, "state province region county stateprovince homestate"},
+    {Column::Zip, "zip zipcode postcode postalcode postal homepostalcode"},
+    {Column::Country, "country countryregion nation homecountry"},
+    {Column::Phone, "phone telephone tel phonenumber mobile mobilephone cell cellphone homephone"},
+    {Column::Email, "email emailaddress mail email1 emailaddress1"},
+    {Column::Rsvp, "rsvp count people persons partysize number numberofguests headcount "
+                   "guestcount size seats"},
+    {Column::Confirmed, "confirmed status attending confirmation rsvpstatus accepted"},
+    {Column::Gift, "gift gifts present"},
+    {Column::Notes, "notes note comments comment remarks memo"},
+};
+
+const QHash<QString, Column> &aliases() {
+    static const QHash<QString, Column> table = [] {
+        QHash<QString, Column> t;
+        for (const Alias &a : kAliases) {
+            for (const QString &key : QString::fromLatin1(a.keys).split(u' '))
+                t.insert(key, a.column);
+        }
+        return t;
+    }();
+    return table;
+}
+
+bool isAscii(QStringView text) {
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+QString withoutAccents(const QString &text) {
+    if (isAscii(text))
+        return text;
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    for (QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            out += c;
+    }
+    return out;
+}
+
+// Yes-like answers a spreadsheet may hold in a "Confirmed" column.
+bool isYes(const QString &text) {
+    static const char16_t *const yes[] = {u"true",      u"yes",       u"y",        u"1", u"x",
+                                          u"confirmed", u"attending", u"accepted", u"✓", u"✔",
+                                          u"ja",        u"oui",       u"si",       u"sí"};
+    const QStringView t = QStringView(text).trimmed();
+    for (const char16_t *word : yes) {
+        if (t.compare(QStringView(word), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// An RSVP is empty or a whole number of people ("2", or "2.0" as some spreadsheets write it).
+std::optional<QString> rsvpText(const QString &text) {
+    const QStringView t = QStringView(text).trimmed();
+    if (t.isEmpty())
+        return QString();
+    qsizetype digits = 0;
+    while (digits < t.size() && t[digits].isDigit() && t[digits].unicode() < 128)
+        ++digits;
+    if (digits == 0 || digits > 3)
+        return std::nullopt;
+    for (qsizetype i = digits; i < t.size(); ++i) {
+        if (!(i == digits && t[i] == u'.') && t[i] != u'0')
+            return std::nullopt;
+    }
+    const int value = t.left(digits).toInt();
+    const QString canonical = QString::number(value);
+    return canonical == text ? text : canonical;
+}
+
+QString emailKey(const QString &email) {
+    const QStringView trimmed = QStringView(email).trimmed();
+    return isAscii(trimmed) ? trimmed.toString().toLower() : trimmed.toString().toCaseFolded();
+}
+
+// Values a spreadsheet would change or run: ZIP codes of digits (leading zeros) and anything
+// that starts like a formula.
+QString exportValue(const QString &value, bool zip) {
+    if (value.isEmpty())
+        return value;
+    const QChar first = value.front();
+    bool digits = zip;
+    for (QChar c : value)
+        digits = digits && c.isDigit();
+    if (digits || first == u'=' || first == u'+' || first == u'-' || first == u'@') {
+        QString wrapped = Csv::asSpreadsheetText(value);
+        // Never longer than a field the import takes back.
+        if (wrapped.size() <= Csv::kMaxFieldChars)
+            return wrapped;
+    }
+    return value;
+}
+
+QByteArray utf8WithMark(const QString &text) {
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+} // namespace
+
+const std::array<FieldInfo, kFieldCount> &fields() {
+    static const std::array<FieldInfo, kFieldCount> table{{
+        {Column::Name, "gnam", "Name"},
+        {Column::Relation, "gtyp", "Relation"},
+        {Column::Address, "gadr", "Address"},
+        {Column::City, "gcit", "City"},
+        {Column::State, "gsta", "State"},
+        {Column::Zip, "gzip", "ZIP"},
+        {Column::Country, "gctr", "Country"},
+        {Column::Phone, "gpho", "Phone"},
+        {Column::Email, "gcos", "E-Mail"},
+        {Column::Rsvp, "rsvp", "RSVP"},
+        {Column::Confirmed, "gcon", "Confirmed"},
+        {Column::Gift, "gift", "Gift"},
+        {Column::Notes, "gnot", "Notes"},
+    }};
+    return table;
+}
+
+QString title(Column column) {
+    if (column == Column::Ignore)
+        return QStringLiteral("(not imported)");
+    return QString::fromLatin1(fields()[std::size_t(index(column))].title);
+}
+
+QString headerKey(const QString &header) {
+    QString key;
+    for (QChar c : withoutAccents(header).toCaseFolded()) {
+        if (c.isLetterOrNumber())
+            key += c;
+    }
+    return key;
+}
+
+Mapping guessMapping(const QStringList &header, const QHash<QString, Column> &remembered) {
+    Mapping mapping;
+    QSet<int> taken;
+    for (const QString &h : header) {
+        const QString key = headerKey(h);
+        Column column = Column::Ignore;
+        if (auto r = remembered.constFind(key); r != remembered.constEnd())
+            column = *r;
+        else if (auto a = aliases().constFind(key); a != aliases().constEnd())
+            column = *a;
+        const bool joins = column == Column::Name || column == Column::Address;
+        if (column != Column::Ignore && taken.contains(index(column)) && !joins)
+            column = Column::Ignore;
+        if (column != Column::Ignore)
+            taken.insert(index(column));
+        mapping.append(column);
+    }
+    return mapping;
+}
+
+QHash<QString, Column> rememberedMapping() {
+    QHash<QString, Column> result;
+    const QStringList entries = QSettings().value(kSettingsKey).toStringList();
+    for (const QString &entry : entries) {
+        const qsizetype eq = entry.lastIndexOf(u'=');
+        if (eq <= 0)
+            continue;
+        bool ok = false;
+        const int column = entry.mid(eq + 1).toInt(&ok);
+        if (ok && column >= 0 && column <= index(Column::Ignore))
+            result.insert(entry.left(eq), Column(column));
+    }
+    return result;
+}
+
+void rememberMapping(const QStringList &header, const Mapping &mapping) {
+    // Earlier choices for headers this file lacks are kept.
+    QHash<QString, Column> all = rememberedMapping();
+    for (qsizetype i = 0; i < header.size() && i < mapping.size(); ++i) {
+        const QString key = headerKey(header[i]);
+        if (!key.isEmpty())
+            all.insert(key, mapping[i]);
+    }
+    QStringList entries;
+    for (auto it = all.cbegin(); it != all.cend(); ++it)
+        entries.append(it.key() + u'=' + QString::number(index(it.value())));
+    entries.sort();
+    QSettings().setValue(kSettingsKey, entries);
+}
+
+namespace {
+
+// The letter without its accent for every character below U+0250 (Latin-1 and Latin Extended),
+// worked out once from the characters' decompositions, so that most names need no Unicode
+// normalisation at all.
+constexpr char16_t kLatinEnd = 0x250;
+const std::array<char16_t, kLatinEnd> &latinBase() {
+    static const std::array<char16_t, kLatinEnd> table = [] {
+        std::array<char16_t, kLatinEnd> t{};
+        for (char16_t c = 0; c < kLatinEnd; ++c) {
+            const QString plain = withoutAccents(QString(QChar(c)));
+            t[c] = plain.size() == 1 ? plain[0].unicode() : c;
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Folds case and collapses blanks in one pass.
+QString foldName(const QString &plain) {
+    QString key;
+    key.reserve(plain.size());
+    bool blank = false;
+    for (QChar c : plain) {
+        if (c.isSpace()) {
+            blank = !key.isEmpty();
+            continue;
+        }
+        if (blank)
+            key += u' ';
+        blank = false;
+        key += c.toCaseFolded();
+    }
+    return key;
+}
+
+} // namespace
+
+QString nameKey(const QString &name) {
+    for (QChar c : name) {
+        if (c.unicode() >= kLatinEnd)
+            return foldName(withoutAccents(name));
+    }
+    QString plain = name;
+    const auto &base = latinBase();
+    for (QChar &c : plain)
+        c = QChar(base[c.unicode()]);
+    return foldName(plain);
+}
+
+QString describe(const Skip &skip) {
+    switch (skip.reason) {
+    case SkipReason::NoName:
+        return QStringLiteral("Row %1: no name").arg(skip.row);
+    case SkipReason::RsvpNotNumber:
+        return QStringLiteral("Row %1: the RSVP \u201c%2\u201d is not a number")
+            .arg(skip.row)
+            .arg(skip.value);
+    }
+    return {};
+}
+
+QString describe(const Duplicate &d, const Guest &guest) {
+    const QString name = guest.values[index(Column::Name)];
+    const QString how = d.sameEmail ? QStringLiteral("same e-mail") : QStringLiteral("same name");
+    if (d.existingRecord > 0) {
+        return QStringLiteral("Row %1: %2 looks like the guest %3 (%4)")
+            .arg(guest.row)
+            .arg(name, d.otherName, how);
+    }
+    return QStringLiteral("Row %1: %2 looks like %3 in row %4 (%5)")
+        .arg(guest.row)
+        .arg(name, d.otherName)
+        .arg(d.earlierRow)
+        .arg(how);
+}
+
+Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase &guests,
+             const QStringList &relationNames) {
+    Plan plan;
+    plan.existing = guests.records().count();
+    for (Column c : mapping)
+        plan.nameMapped = plan.nameMapped || c == Column::Name;
+
+    // What is in the plan already.
+    QHash<QString, int> existingNames, existingEmails;
+    const auto &records = guests.records().raw();
+    existingNames.reserve(qsizetype(records.size()));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const int number = int(i) + 1;
+        const QString name = nameKey(records[i]->text("gnam"));
+        if (!name.isEmpty())
+            existingNames.insert(name, number);
+        const QString email = emailKey(records[i]->text("gcos"));
+        if (!email.isEmpty())
+            existingEmails.insert(email, number);
+    }
+    QHash<QString, QString> knownRelations; // case-folded -> the list's own spelling
+    for (const QString &r : relationNames)
+        knownRelations.insert(r.trimmed().toCaseFolded(), r);
+
+    QString lastRelation, lastSpelling;
+    QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests
+    fileNames.reserve(table.rows.size());
+    fileEmails.reserve(table.rows.size());
+    plan.guests.reserve(std::size_t(table.rows.size()));
+    for (qsizetype r = 0; r < table.rows.size(); ++r) {
+        const QStringList &cells = table.rows[r];
+        Guest guest;
+        guest.row = r < table.rowNumbers.size() ? table.rowNumbers[r] : int(r) + 2;
+        for (qsizetype c = 0; c < cells.size() && c < mapping.size(); ++c) {
+            if (mapping[c] == Column::Ignore)
+                continue;
+            QString &value = guest.values[std::size_t(index(mapping[c]))];
+            const QString cell = Csv::fromSpreadsheetText(cells[c]);
+            if (value.trimmed().isEmpty())
+                value = cell;
+            else if (!cell.trimmed().isEmpty())
+                value = value.trimmed() + u' ' + cell.trimmed();
+        }
+        QString &name = guest.values[index(Column::Name)];
+        if (name.trimmed().isEmpty()) {
+            plan.skipped.push_back({guest.row, SkipReason::NoName, {}});
+            continue;
+        }
+        QString &rsvp = guest.values[index(Column::Rsvp)];
+        const auto count = rsvpText(rsvp);
+        if (!count) {
+            plan.skipped.push_back({guest.row, SkipReason::RsvpNotNumber, rsvp});
+            continue;
+        }
+        rsvp = *count;
+        QString &confirmed = guest.values[index(Column::Confirmed)];
+        confirmed = isYes(confirmed) ? QStringLiteral("True") : QStringLiteral("False");
+        // Notes keep single line feeds, as the note editor stores them.
+        if (QString &notes = guest.values[index(Column::Notes)]; notes.contains(u'\r'))
+            notes.remove(u'\r');
+
+        QString &relation = guest.values[index(Column::Relation)];
+        if (relation == lastRelation) {
+            relation = lastSpelling; // most rows repeat the relation of the row before
+        } else if (!relation.trimmed().isEmpty()) {
+            lastRelation = relation;
+            const QString folded = relation.trimmed().toCaseFolded();
+            if (auto known = knownRelations.constFind(folded); known != knownRelations.constEnd()) {
+                relation = *known; // the list's spelling, so the relation filter finds the guest
+            } else {
+                knownRelations.insert(folded, relation);
+                plan.newRelations.append(relation);
+            }
+            lastSpelling = relation;
+        }
+
+        const int at = int(plan.guests.size());
+        const QString nkey = nameKey(name);
+        const QString ekey = emailKey(guest.values[index(Column::Email)]);
+        Duplicate dup;
+        dup.guest = at;
+        bool found = true;
+        if (auto e = existingNames.constFind(nkey); e != existingNames.constEnd()) {
+            dup.existingRecord = *e;
+        } else if (auto m =
+                       ekey.isEmpty() ? existingEmails.constEnd() : existingEmails.constFind(ekey);
+                   m != existingEmails.constEnd()) {
+            dup.existingRecord = *m;
+            dup.sameEmail = true;
+        } else if (auto f = fileNames.constFind(nkey); f != fileNames.constEnd()) {
+            dup.earlierRow = plan.guests[std::size_t(*f)].row;
+            dup.otherName = plan.guests[std::size_t(*f)].values[index(Column::Name)];
+        } else if (auto g = ekey.isEmpty() ? fileEmails.constEnd() : fileEmails.constFind(ekey);
+                   g != fileEmails.constEnd()) {
+            dup.earlierRow = plan.guests[std::size_t(*g)].row;
+            dup.otherName = plan.guests[std::size_t(*g)].values[index(Column::Name)];
+            dup.sameEmail = true;
+        } else {
+            found = false;
+        }
+        if (dup.existingRecord > 0)
+            dup.otherName = guests.records().item(dup.existingRecord).text("gnam");
+        if (found)
+            plan.duplicates.push_back(dup);
+        fileNames.insert(nkey, at);
+        if (!ekey.isEmpty() && !fileEmails.contains(ekey))
+            fileEmails.insert(ekey, at);
+        plan.guests.push_back(std::move(guest));
+    }
+    return plan;
+}
+
+namespace {
+
+std::vector<bool> leftOut(const Plan &plan, const Choices &choices) {
+    std::vector<bool> out(plan.guests.size(), false);
+    for (std::size_t d = 0; d < plan.duplicates.size(); ++d) {
+        const bool add = d < choices.addDuplicate.size() && choices.addDuplicate[d];
+        if (!add)
+            out[std::size_t(plan.duplicates[d].guest)] = true;
+    }
+    return out;
+}
+
+} // namespace
+
+int countToAdd(const Plan &plan, const Choices &choices) {
+    const std::vector<bool> out = leftOut(plan, choices);
+    return int(std::count(out.begin(), out.end(), false));
+}
+
+int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests, PalmDatabase &relations) {
+    const std::vector<bool> out = leftOut(plan, choices);
+    const int adding = int(std::count(out.begin(), out.end(), false));
+    const int existing = guests.records().count();
+    if (existing + adding > kMaxGuests) {
+        const QLocale c(QLocale::English); // "65,535", as the program writes it everywhere
+        throw StoreError(
+            QStringLiteral("The guest list holds at most %1 guests.  It has %2 "
+                           "already, so %3 more cannot be added.")
+                .arg(c.toString(kMaxGuests), c.toString(existing), c.toString(adding)));
+    }
+    if (adding == 0)
+        return 0;
+    if (choices.addRelations) {
+        const QSet<QString> used = [&] {
+            QSet<QString> s;
+            for (std::size_t g = 0; g < plan.guests.size(); ++g) {
+                if (!out[g])
+                    s.insert(plan.guests[g].values[index(Column::Relation)]);
+            }
+            return s;
+        }();
+        for (const QString &relation : plan.newRelations) {
+            if (used.contains(relation) && relations.records().count() < kMaxGuests)
+                relations.write(relations.records().add(), "type", relation);
+        }
+    }
+    guests.records().reserve(existing + adding);
+    for (std::size_t g = 0; g < plan.guests.size(); ++g) {
+        if (out[g])
+            continue;
+        const Guest &guest = plan.guests[g];
+        Record &record = guests.records().add();
+        record.fields().reserve(kFieldCount + 3);
+        for (const FieldInfo &f : fields()) {
+            const QString &value = guest.values[std::size_t(index(f.column))];
+            if (f.column == Column::Confirmed)
+                guests.write(record, f.code, value == QLatin1String("True"), FieldKind::Boolean);
+            else
+                guests.write(record, f.code, value);
+        }
+        // The rest of what "Add Person" gives a new guest: not seated, no thank-you yet.
+        guests.write(record, "gtag", QString());
+        guests.write(record, "gmai", QString());
+        guests.write(record, "tnku", false, FieldKind::Boolean);
+    }
+    // Like "Add Person", new guests go to the end; saving sorts the list by name.
+    return adding;
+}
+
+QByteArray exportGuests(const PalmDatabase &guests, Form form, int *rows) {
+    QString text;
+    int count = 0;
+    if (form == Form::AllFields) {
+        QStringList header;
+        for (const FieldInfo &f : fields())
+            header.append(QString::fromLatin1(f.title));
+        Csv::appendRow(text, header);
+        QStringList row;
+        for (const auto &record : guests.records().raw()) {
+            row.clear();
+            for (const FieldInfo &f : fields()) {
+                if (f.column == Column::Confirmed)
+                    row.append(record->value(f.code).toBool() ? QStringLiteral("True")
+                                                              : QStringLiteral("False"));
+                else
+                    row.append(exportValue(record->text(f.code), f.column == Column::Zip));
+            }
+            Csv::appendRow(text, row);
+            ++count;
+        }
+    } else {
+        Csv::appendRow(text, {QStringLiteral("Name"), QStringLiteral("Street"),
+                              QStringLiteral("City, State ZIP"), QStringLiteral("Country")});
+        for (const auto &record : guests.records().raw()) {
+            if (!record->value("gcon").toBool())
+                continue;
+            const QString city = record->text("gcit").trimmed();
+            QStringList stateZip{record->text("gsta").trimmed(), record->text("gzip").trimmed()};
+            stateZip.removeAll(QString());
+            QStringList cityLine{city, stateZip.join(u' ')};
+            cityLine.removeAll(QString());
+            Csv::appendRow(text, {exportValue(record->text("gnam"), false),
+                                  exportValue(record->text("gadr"), false),
+                                  exportValue(cityLine.join(QStringLiteral(", ")), false),
+                                  exportValue(record->text("gctr"), false)});
+            ++count;
+        }
+    }
+    if (rows)
+        *rows = count;
+    return utf8WithMark(text);
+}
+
+} // namespace GuestCsv

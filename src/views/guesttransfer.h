@@ -1,0 +1,17 @@
+#pragma once
+
+class QWidget;
+class TabHost;
+
+// File > Import Guests... and File > Export Guests...: the guest list from and to a
+// spreadsheet's CSV file. Every question and message goes through the program's prompter.
+namespace GuestTransfer {
+
+// Asks for a file, previews it, and adds the chosen guests (and relations) to the open plan.
+// The plan is marked modified, and the lists refreshed, only when guests were added.
+void importGuests(QWidget *owner, TabHost &host);
+
+// Asks for the form (every field, or envelope lines for a stationer) and a file, and writes it.
+void exportGuests();
+
+} // namespace GuestTransfer

@@ -1,0 +1,242 @@
+#include "app/frmmain.h"
+#include "store/appstate.h"
+#include "support/guitest.h"
+#include "views/guesttab.h"
+#include "widgets/listgrid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QSettings>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+using Icon = Prompter::Icon;
+using Buttons = Prompter::Buttons;
+using Answer = Prompter::Answer;
+
+// Semicolons and Windows-1252, as a spreadsheet on Windows saves them. "Who" is no title the
+// import knows, so the name column has to be chosen by hand.
+const QByteArray kFile = "Who;Group;Mail;Count;Seat\r\n"
+                         "ANN L\xC9"
+                         "E;Groom's Family;;2;1\r\n"        // the guest Ann Lée
+                         ";Neighbors;x@example.org;1;2\r\n" // no name
+                         "Bob;Cousins;;1;3\r\n"             // a relation the list lacks
+                         "Cy;Neighbors;;lots;4\r\n"         // RSVP not a number
+                         "Di;;;;5\r\n";
+
+class ImportPlan {
+public:
+    ImportPlan() {
+        QSettings().remove(QStringLiteral("Import"));
+        m_fixture.create();
+        AppState &state = appState();
+        refreshPlan(state.set, state.server, state.programFolder, true, m_fixture.window(),
+                    m_fixture.prompter());
+        Record &ann = guests().records().add();
+        guests().write(ann, "gnam", QStringLiteral("Ann Lée"));
+        m_fixture.window().UpdateGuestGrid();
+        state.markPlanSaved(AppState::PlanKind::User);
+        m_file = m_dir.path() + QStringLiteral("/guests.csv");
+        writeAll(m_file, kFile);
+    }
+
+    PalmDatabase &guests() { return appState().set.db(Schema::DbId::Guest); }
+    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
+    QString file() const { return m_file; }
+    QString folder() const { return m_dir.path(); }
+    void trigger(const char *action) {
+        m_fixture.find<QAction>(QString::fromLatin1(action))->trigger();
+    }
+    int gridRows() { return m_fixture.window().guests()->grid()->rows() - 1; }
+
+private:
+    MainWindowFixture m_fixture;
+    QTemporaryDir m_dir;
+    QString m_file;
+};
+
+QString summary(QDialog *d) {
+    return d->findChild<QLabel *>(QStringLiteral("lblSummary"))->text();
+}
+
+QStringList items(QDialog *d, const char *list) {
+    QStringList texts;
+    auto *w = d->findChild<QListWidget *>(QString::fromLatin1(list));
+    for (int i = 0; i < w->count(); ++i)
+        texts.append(w->item(i)->text());
+    return texts;
+}
+
+// Chooses "Name" for the first column and checks what the preview then says.
+void mapNameColumn(QDialog *d) {
+    QCOMPARE(summary(d), QStringLiteral("Choose the column that holds the guests' names."));
+    auto *who = d->findChild<QComboBox *>(QStringLiteral("cboField1"));
+    who->setCurrentIndex(who->findText(QStringLiteral("Name")));
+    QCOMPARE(summary(d), QStringLiteral("2 guests will be added.  3 rows skipped.  0 of 1 likely "
+                                        "duplicate added anyway."));
+    QCOMPARE(items(d, "lstSkipped"),
+             QStringList({"Row 3: no name", "Row 5: the RSVP “lots” is not a number"}));
+    QCOMPARE(items(d, "lstDuplicates"),
+             QStringList({"Row 2: ANN LÉE looks like the guest Ann Lée (same name)"}));
+    QVERIFY(d->findChild<QCheckBox *>(QStringLiteral("chkAddRelations"))
+                ->text()
+                .endsWith(QStringLiteral(": Cousins")));
+}
+
+} // namespace
+
+class TestImportGuests : public QObject {
+    Q_OBJECT
+private slots:
+    void cancelAddsNothingThenOkAddsTheRest() {
+        ImportPlan plan;
+        plan.prompter().expectOpenFile(QStringLiteral("Import Guests"), plan.file());
+        onNextModal(QStringLiteral("frmImportGuests"), [](QDialog *d) {
+            mapNameColumn(d);
+            clickButton(d, QStringLiteral("cmdCancel"));
+        });
+        plan.trigger("mnuFileImportGuests");
+        QVERIFY(modalHandlersDone());
+        QCOMPARE(plan.guests().records().count(), 1);
+        QVERIFY(!appState().changed);
+        VERIFY_PROMPTS(plan.prompter());
+
+        plan.prompter()
+            .expectOpenFile(QStringLiteral("Import Guests"), plan.file())
+            .expectMessage(QStringLiteral("2 guests were added to the guest list."),
+                           QStringLiteral("Import Guests"), Icon::Information);
+        onNextModal(QStringLiteral("frmImportGuests"), [](QDialog *d) {
+            mapNameColumn(d); // Cancel does not remember the mapping
+            clickButton(d, QStringLiteral("cmdOK"));
+        });
+        plan.trigger("mnuFileImportGuests");
+        QVERIFY(modalHandlersDone());
+        VERIFY_PROMPTS(plan.prompter());
+        QCOMPARE(plan.guests().listValues("gnam"), QStringList({"Ann Lée", "Bob", "Di"}));
+        QCOMPARE(plan.guests().records().item(2).text("gtyp"), QStringLiteral("Cousins"));
+        QVERIFY(appState().set.db(Schema::DbId::RelTypes).listValues("type").contains("Cousins"));
+        QVERIFY(appState().changed);
+        QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
+        QCOMPARE(plan.gridRows(), 3);
+
+        // The mapping chosen with OK is remembered for the next file.
+        plan.prompter().expectOpenFile(QStringLiteral("Import Guests"), plan.file());
+        onNextModal(QStringLiteral("frmImportGuests"), [](QDialog *d) {
+            QVERIFY(summary(d).startsWith(QStringLiteral("0 guests will be added.")));
+            clickButton(d, QStringLiteral("cmdCancel"));
+        });
+        plan.trigger("mnuFileImportGuests");
+        QVERIFY(modalHandlersDone());
+        VERIFY_PROMPTS(plan.prompter());
+    }
+
+    void badFilesAreReported_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("binary") << QByteArray("PK\x03\x04\0\0", 6)
+                                << "is not a spreadsheet saved as CSV text: line 1 holds a control "
+                                   "character (code 3).  No guests were added.";
+        QTest::newRow("header only") << QByteArray("Name\r\n")
+                                     << "holds only a header row and no guests.  No guests were "
+                                        "added.";
+    }
+    void badFilesAreReported() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        ImportPlan plan;
+        writeAll(plan.file(), bytes);
+        plan.prompter()
+            .expectOpenFile(QStringLiteral("Import Guests"), plan.file())
+            .expectMessage(QStringLiteral("The file %1 ").arg(plan.file()) + message,
+                           QStringLiteral("Import Guests"), Icon::Exclamation);
+        plan.trigger("mnuFileImportGuests");
+        VERIFY_PROMPTS(plan.prompter());
+        QCOMPARE(plan.guests().records().count(), 1);
+        QVERIFY(!appState().changed);
+    }
+
+    void exportKeepsTheOldFileUnlessReplaced() {
+        ImportPlan plan;
+        const QString question = QStringLiteral(
+            "Export every field of every guest, to open in a spreadsheet or import again?\r\r"
+            "Choose No for the envelope lines of the confirmed guests, for a stationer.");
+        const QString target = plan.folder() + QStringLiteral("/out.csv");
+        writeAll(target, "old");
+        plan.prompter()
+            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
+                           Buttons::YesNoCancel, Answer::Yes)
+            .expectSaveFile(QStringLiteral("Export Guests"), target)
+            .expectMessage(
+                QStringLiteral("%1 already exists.  Do you want to replace it?").arg(target),
+                QStringLiteral("Export Guests"), Icon::Exclamation, Buttons::YesNo, Answer::No);
+        plan.trigger("mnuFileExportGuests");
+        QCOMPARE(readAll(target), QByteArray("old"));
+
+        // A folder that cannot be written to: reported, nothing claimed.
+        const QString nowhere = plan.folder() + QStringLiteral("/missing/out.csv");
+        plan.prompter()
+            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
+                           Buttons::YesNoCancel, Answer::Yes)
+            .expectSaveFile(QStringLiteral("Export Guests"), nowhere)
+            .expectMessage(QStringLiteral("The file %1 cannot be written").arg(nowhere),
+                           QStringLiteral("Export Guests"), Icon::Exclamation)
+            .prefixOnly();
+        plan.trigger("mnuFileExportGuests");
+
+        // A full disk, made by a file-size limit on this process: reported, the old file kept.
+        for (int i = 0; i < 40; ++i) {
+            Record &r = plan.guests().records().add();
+            plan.guests().write(r, "gnam", QStringLiteral("Guest %1").arg(i));
+            plan.guests().write(r, "gnot", QString(64, u'n'));
+        }
+        plan.prompter()
+            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
+                           Buttons::YesNoCancel, Answer::Yes)
+            .expectSaveFile(QStringLiteral("Export Guests"), target)
+            .expectMessage(
+                QStringLiteral("%1 already exists.  Do you want to replace it?").arg(target),
+                QStringLiteral("Export Guests"), Icon::Exclamation, Buttons::YesNo, Answer::Yes)
+            .expectMessage(QStringLiteral("The file %1 cannot be written").arg(target),
+                           QStringLiteral("Export Guests"), Icon::Exclamation)
+            .prefixOnly();
+        {
+            const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit small = saved;
+            small.rlim_cur = 2048;
+            setrlimit(RLIMIT_FSIZE, &small);
+            plan.trigger("mnuFileExportGuests");
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previous);
+        }
+        QCOMPARE(readAll(target), QByteArray("old"));
+        QCOMPARE(QDir(plan.folder()).entryList(QDir::Files),
+                 QStringList({"guests.csv", "out.csv"})); // no temporary file left behind
+        for (int i = 0; i < 40; ++i)
+            plan.guests().records().remove(2);
+
+        plan.prompter()
+            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
+                           Buttons::YesNoCancel, Answer::Yes)
+            .expectSaveFile(QStringLiteral("Export Guests"), target)
+            .expectMessage(
+                QStringLiteral("%1 already exists.  Do you want to replace it?").arg(target),
+                QStringLiteral("Export Guests"), Icon::Exclamation, Buttons::YesNo, Answer::Yes)
+            .expectMessage(QStringLiteral("1 guest was exported to %1.").arg(target),
+                           QStringLiteral("Export Guests"), Icon::Information);
+        plan.trigger("mnuFileExportGuests");
+        VERIFY_PROMPTS(plan.prompter());
+        QVERIFY(readAll(target).startsWith("\xEF\xBB\xBFName,Relation,Address"));
+        QVERIFY(!appState().changed);
+    }
+};
+
+VOWLINE_TEST(TestImportGuests)
+#include "tst_importguests.moc"
