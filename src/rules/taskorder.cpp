@@ -52,7 +52,7 @@ struct Key {
     bool positioned = false;
     double position = 0;
     bool dated = false;
-    qint64 alarm = 0; // seconds since the epoch
+    qint64 alarm = 0; // wall-clock seconds
 };
 
 Key keyOf(const Record &task) {
@@ -71,13 +71,16 @@ Key keyOf(const Record &task) {
     if (const Field *alarm = task.fields().find(kAlarm)) {
         const FieldValue &v = alarm->value();
         if (v.type() == FieldValue::Type::DateTime) {
+            // Wall-clock seconds, as stored: no time zone lookup per task.
+            const QDateTime when = v.toDateTime();
             key.dated = true;
-            key.alarm = v.toDateTime().toSecsSinceEpoch();
+            key.alarm =
+                when.date().toJulianDay() * 86400 + when.time().msecsSinceStartOfDay() / 1000;
         } else if (v.type() == FieldValue::Type::Text) {
             const QDate date = Money::dateOf(task, kAlarm);
             key.dated = date.isValid();
             if (key.dated)
-                key.alarm = date.startOfDay().toSecsSinceEpoch();
+                key.alarm = date.toJulianDay() * 86400;
         }
     }
     return key;
