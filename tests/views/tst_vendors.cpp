@@ -67,7 +67,7 @@ public:
         refresh();
         state.markPlanSaved(AppState::PlanKind::User);
     }
-    ~VendorPlan() { QLocale::setDefault(QLocale::c()); }
+    ~VendorPlan() { QLocale::setDefault(m_locale); }
 
     void setFilters(const QString &type, const QString &status) {
         tab().typeBox()->setEditText(type);
@@ -103,6 +103,7 @@ public:
     }
 
 private:
+    QLocale m_locale; // the default before the plan: put back afterwards
     MainWindowFixture m_fixture;
 };
 
