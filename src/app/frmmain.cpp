@@ -261,7 +261,7 @@ void frmMain::buildMenus() {
     connect(menuItem(options, QStringLiteral("mnuOptionsSortGuests"), tr("Sort Guests by Name")),
             &QAction::triggered, this, [this] { m_guests->sortByName(); });
     connect(menuItem(options, QStringLiteral("mnuOptionsSortVendors"), tr("Sort Vendors by Name")),
-            &QAction::triggered, this, &frmMain::notAvailableYet);
+            &QAction::triggered, this, [this] { m_vendors->sortByName(); });
     options->addSeparator();
     connect(menuItem(options, QStringLiteral("mnuOptionsRelations"), tr("Edit &Relation Types")),
             &QAction::triggered, this, &frmMain::mnuOptionsRelations_Click);

@@ -3,6 +3,7 @@
 #include "contacts/frmoutlook.h"
 #include "contacts/vcard.h"
 #include "editors/noteeditor.h"
+#include "editors/pricingtab.h"
 #include "rules/seating.h"
 #include "store/appstate.h"
 #include "store/numbers.h"
@@ -88,8 +89,8 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
 
 } // namespace
 
-// A null control stands for a pricing field whose control is not on the pricing page yet;
-// the load and the save skip it, keeping the order ready for it.
+// A field and the control that shows it; the vendor's pricing fields belong to the pricing
+// page, which loads and saves them itself.
 struct frmRecordEditor::Binding {
     FieldCode code;
     QWidget *control;
@@ -119,7 +120,7 @@ void frmRecordEditor::buildForm() {
     m_tabs->setObjectName(QStringLiteral("RecordTabs"));
     m_contactPage = new QWidget;
     m_contactPage->setObjectName(QStringLiteral("ContactInfoPage"));
-    m_pricingPage = new QWidget;
+    m_pricingPage = m_pricing = new PricingTab;
     m_pricingPage->setObjectName(QStringLiteral("PricingPage"));
     m_tabs->addTab(m_contactPage, tr("Contact Info"));
     m_tabs->addTab(m_pricingPage, tr("Pricing"));
@@ -299,8 +300,7 @@ void frmRecordEditor::FillComboBox() {
 }
 
 void frmRecordEditor::layOutForKind() {
-    // The pricing page gets its controls later; vendors will show it then.
-    m_tabs->setTabVisible(m_tabs->indexOf(m_pricingPage), false);
+    m_tabs->setTabVisible(m_tabs->indexOf(m_pricingPage), m_kind == Vendor);
     if (m_kind != Party && m_kind != Guest && m_kind != Vendor)
         return; // the design layout
 
@@ -343,12 +343,11 @@ std::vector<frmRecordEditor::Binding> frmRecordEditor::loadOrder() const {
                 {"rsvp", m_cmbRSVP},     {"gcon", m_chkRecord}, {"gift", m_txtGift},
                 {"tnku", m_chkThankYou}, {"gctr", m_txtCountry}};
     case Vendor:
-        // The pricing fields (vcos, then dued, vdwn, npay, ndat, vbal, paid) join with the
-        // pricing page; dued and ndat are dates that are never added on load.
+        // The pricing page loads vcos, dued, vdwn, npay, ndat, vbal and paid after these.
         return {{"vnam", m_txtName},    {"vtyp", m_cboType},   {"vcnt", m_txtContact},
                 {"vadr", m_txtAddress}, {"vcit", m_txtCity},   {"vsta", m_txtState},
-                {"vzip", m_txtZip},     {"vpho", m_txtPhone},  {"vcos", nullptr},
-                {"vema", m_txtEmail},   {"vcon", m_chkRecord}, {"vctr", m_txtCountry}};
+                {"vzip", m_txtZip},     {"vpho", m_txtPhone},  {"vema", m_txtEmail},
+                {"vcon", m_chkRecord},  {"vctr", m_txtCountry}};
     default:
         return {};
     }
@@ -365,12 +364,11 @@ std::vector<frmRecordEditor::Binding> frmRecordEditor::saveOrder() const {
                 {"gift", m_txtGift},     {"gctr", m_txtCountry}, {"gtag", m_cboTable},
                 {"tnku", m_chkThankYou}, {"gcon", m_chkRecord}};
     case Vendor:
-        // The pricing page adds vcos, dued, vdwn, npay, ndat and vbal before vcon, and paid
-        // after it.
+        // The pricing page writes vcos, dued, vdwn, npay, ndat, vbal and paid after these.
         return {{"vnam", m_txtName},    {"vtyp", m_cboType},  {"vcnt", m_txtContact},
                 {"vadr", m_txtAddress}, {"vcit", m_txtCity},  {"vsta", m_txtState},
                 {"vzip", m_txtZip},     {"vpho", m_txtPhone}, {"vema", m_txtEmail},
-                {"vctr", m_txtCountry}, {"vcos", nullptr},    {"vcon", m_chkRecord}};
+                {"vctr", m_txtCountry}, {"vcon", m_chkRecord}};
     default:
         return {};
     }
@@ -424,6 +422,12 @@ void frmRecordEditor::loadRecord() {
             }
         } catch (const StoreError &) {
             // A field that cannot be read shows empty.
+        }
+    }
+    if (m_kind == Vendor) {
+        try {
+            m_pricing->load(db, *rec);
+        } catch (const StoreError &) {
         }
     }
 }
@@ -486,7 +490,6 @@ void frmRecordEditor::cboTable_Click() {
 
 void frmRecordEditor::cmdRecordOK_Click() {
     appState().cancelled = false;
-    // Vendors: the pricing page recalculates the balance here before anything is written.
     writeRecord();
     appState().changed = true;
     accept();
@@ -506,6 +509,12 @@ void frmRecordEditor::writeRecord() {
             db->write(*rec, b.code, valueOf(b.control), kindOf(b.control));
         } catch (const StoreError &) {
             // One field that cannot be written does not stop the others.
+        }
+    }
+    if (m_kind == Vendor) {
+        try {
+            m_pricing->save(*db, *rec); // recalculates the balance first
+        } catch (const StoreError &) {
         }
     }
     const FieldCode name = m_kind == Party   ? FieldCode("pnam")

@@ -4,6 +4,7 @@
 #include <vector>
 
 class PalmDatabase;
+class PricingTab;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -25,7 +26,7 @@ public:
     void FillComboBox();
 
     QTabWidget *tabs() const { return m_tabs; }
-    // The "Pricing" page; empty and hidden until the vendor's money controls live on it.
+    // The "Pricing" page, shown for vendors only.
     QWidget *pricingPage() const { return m_pricingPage; }
     // True when the selected record index named a record of the kind's database on opening.
     bool hasRecord() const { return m_hasRecord; }
@@ -63,6 +64,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QWidget *m_contactPage = nullptr;
     QWidget *m_pricingPage = nullptr;
+    PricingTab *m_pricing = nullptr;
 
     QLabel *m_lblName = nullptr;
     QLabel *m_lblType = nullptr;

@@ -2,14 +2,23 @@
 
 #include "listtab.h"
 
-// The "Payments" tab.
+class QComboBox;
+
+// The "Payments" tab: the confirmed vendors' pending (next) or final payments, and their total.
 class PaymentsTab : public ListTab {
     Q_OBJECT
 public:
     explicit PaymentsTab(TabHost &host, QWidget *parent = nullptr);
     ListGrid *grid() const { return m_grid; }
-    void UpdatePayments() {}
+    QComboBox *viewBox() const { return m_view; } // cboPayment
+
+    void UpdatePayments();
+    // "Total": the amounts listed.
+    void showTotal();
+    // Double-click or Enter on a row: the vendor in the record editor.
+    void openCurrentRow();
 
 private:
-    ListGrid *m_grid;
+    ListGrid *m_grid = nullptr;
+    QComboBox *m_view = nullptr;
 };

@@ -1,14 +1,188 @@
 #include "taskstab.h"
 
 #include "editors/categorylists.h"
+#include "rules/taskorder.h"
+#include "store/appstate.h"
+#include "views/frmtaskeditor.h"
+#include "views/tabhost.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <utility>
+
+namespace {
+
+const QString kAll = QStringLiteral("All");
+const QString kEditEntry = QStringLiteral("Edit...");
+const QString kTrue = QStringLiteral("True");
+
+const QStringList kHeaders = {"Timeframe", "Task Details", "Status", "Due Date"};
+
+// The timeframe editor may open from a focus loss of the very box that asked for it; one
+// editor at a time.
+bool g_categoryEditorOpen = false;
+
+QString fieldText(const Fields &fields, FieldCode code) {
+    const Field *field = fields.find(code);
+    return field ? field->value().toText() : QString();
+}
+
+} // namespace
 
 TasksTab::TasksTab(TabHost &host, QWidget *parent)
     : ListTab(host, parent) {
-    installTypeAhead(addFilterBox(QStringLiteral("cmbTasks"), tr("Timeframe:"), true),
-                     QStringLiteral("time"));
-    m_grid = new ListGrid(QStringLiteral("TaskGrid"), QStringLiteral("Task"),
-                          {"Timeframe", "Task Details", "Status", "Due Date"});
+    m_timeframe = addFilterBox(QStringLiteral("cmbTasks"), tr("&Timeframe:"), true);
+    QPushButton *add = addButton(QStringLiteral("cmdAddTask"), tr("&Add Task"));
+    QPushButton *remove = addButton(QStringLiteral("cmdDeleteTask"), tr("&Delete Task"));
+    m_grid = new ListGrid(QStringLiteral("TaskGrid"), QStringLiteral("Task"), kHeaders);
     placeGrid(m_grid);
+
+    installTypeAhead(m_timeframe, QStringLiteral("time"));
+    connect(m_timeframe, &QComboBox::activated, this, &TasksTab::UpdateTasks);
+    if (QLineEdit *edit = m_timeframe->lineEdit())
+        connect(edit, &QLineEdit::editingFinished, this, &TasksTab::UpdateTasks);
+    connect(add, &QPushButton::clicked, this, &TasksTab::addTask);
+    connect(remove, &QPushButton::clicked, this, &TasksTab::deleteTask);
+    connect(m_grid, &ListGrid::rowDoubleClicked, this, &TasksTab::openCurrentRow);
+}
+
+PalmDatabase *TasksTab::tasks() {
+    PlanSet &set = appState().set;
+    return set.isOpen() ? &set.db(Schema::DbId::Tasks) : nullptr;
+}
+
+void TasksTab::SortTasks() {
+    PalmDatabase *db = tasks();
+    if (!db)
+        return;
+    TaskOrder::renumberTasks(*db, appState().set.db(Schema::DbId::TimeFrames));
+    TaskOrder::sortTasks(*db);
+}
+
+void TasksTab::UpdateTasks() {
+    const QString timeframe = m_timeframe->currentText();
+    if (timeframe == kEditEntry) {
+        if (!g_categoryEditorOpen) {
+            g_categoryEditorOpen = true;
+            m_host.editCategoryList(TabHost::CategoryList::Timeframes);
+            g_categoryEditorOpen = false;
+        }
+        return;
+    }
+    const bool anyTimeframe = timeframe == kAll;
+    GridRebuild rebuild(*m_grid, kHeaders);
+    const PalmDatabase *db = tasks();
+    if (!db)
+        return;
+    const auto &records = db->records().raw();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Fields &fields = records[i]->fields();
+        QString time = fieldText(fields, Schema::kTimeFrame);
+        if (!anyTimeframe && time != timeframe)
+            continue;
+        QStringList cells;
+        cells.reserve(kHeaders.size());
+        cells << std::move(time) << fieldText(fields, "evnt")
+              << (fieldText(fields, "done") == kTrue ? QStringLiteral("Complete")
+                                                     : QStringLiteral("Pending"))
+              << fieldText(fields, "alrm");
+        rebuild.add(int(i) + 1, cells);
+    }
+}
+
+void TasksTab::addTask() {
+    PalmDatabase *db = tasks();
+    if (!db)
+        return;
+    AppState &state = appState();
+    const QString typed = m_timeframe->currentText();
+    const QString timeframe = typed == kAll || typed == kEditEntry ? QString() : typed;
+    int added = 0;
+    try {
+        Record &record = db->records().add();
+        added = db->records().count();
+        // A new task has no alarm: alarms are set on the handheld.
+        db->write(record, Schema::kTimeFrame, timeframe);
+        db->write(record, "evnt", QString());
+        db->write(record, "done", QString(), FieldKind::Boolean);
+    } catch (const StoreError &error) {
+        if (added > 0)
+            db->records().remove(added);
+        state.prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
+        return;
+    }
+    UpdateTasks();
+    const int last = m_grid->rows() - 1;
+    if (last >= 1 && m_grid->rowData(last) == added) {
+        m_grid->setRow(last);
+        m_grid->setCol(1);
+    }
+    if (!runTaskEditor(added) || state.cancelled) {
+        removeRecordSilently(added);
+        state.cancelled = false;
+        return;
+    }
+    UpdateTasks();
+    state.markPlanModified();
+}
+
+void TasksTab::deleteTask() {
+    const int row = m_grid->row();
+    const int number = m_grid->rowData(row);
+    if (row < 1 || number < 1)
+        return;
+    AppState &state = appState();
+    if (state.cancelled) {
+        removeRecordSilently(number);
+        return;
+    }
+    const auto answer = state.prompter().message(
+        QStringLiteral("Are you sure you want to delete TASK ") + QString::number(row) + u'?',
+        kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
+    if (answer != Prompter::Answer::Yes)
+        return;
+    PalmDatabase *db = tasks();
+    if (!db)
+        return;
+    try {
+        db->records().remove(number);
+    } catch (const StoreError &) {
+        return;
+    }
+    UpdateTasks();
+    state.markPlanModified();
+}
+
+void TasksTab::openCurrentRow() {
+    const int number = m_grid->rowData(m_grid->row());
+    if (number < 1 || !runTaskEditor(number))
+        return;
+    UpdateTasks();
+    AppState &state = appState();
+    state.cancelled = false;
+    if (state.changed)
+        state.markPlanModified();
+}
+
+bool TasksTab::runTaskEditor(int recordNumber) {
+    AppState &state = appState();
+    using Index = decltype(state.selectedRecord);
+    if (!std::in_range<Index>(recordNumber))
+        return false;
+    state.editorKind = 6;
+    state.selectedRecord = Index(recordNumber);
+    frmTaskEditor editor(window());
+    editor.exec();
+    return true;
+}
+
+void TasksTab::removeRecordSilently(int recordNumber) {
+    if (PalmDatabase *db = tasks()) {
+        try {
+            db->records().remove(recordNumber);
+        } catch (const StoreError &) {
+        }
+    }
+    UpdateTasks();
 }

@@ -1,16 +1,247 @@
 #include "vendorstab.h"
 
 #include "editors/categorylists.h"
+#include "editors/frmrecordeditor.h"
+#include "rules/money.h"
+#include "store/appstate.h"
+#include "store/planview.h"
+#include "views/tabhost.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <utility>
+
+namespace {
+
+const QString kAll = QStringLiteral("All");
+const QString kEditEntry = QStringLiteral("Edit...");
+const QString kConfirmed = QStringLiteral("Confirmed");
+const QString kUnconfirmed = QStringLiteral("Unconfirmed");
+const QString kTrue = QStringLiteral("True");
+const QString kFalse = QStringLiteral("False");
+
+const QStringList kHeaders = {"Name",    "Contact", "Service", "Status", "Price",
+                              "Address", "City",    "State",   "Phone"};
+
+// The vendor-type editor may open from a focus loss of the very box that asked for it; one
+// editor at a time.
+bool g_categoryEditorOpen = false;
+
+QString fieldText(const Fields &fields, FieldCode code) {
+    const Field *field = fields.find(code);
+    return field ? field->value().toText() : QString();
+}
+
+} // namespace
 
 VendorsTab::VendorsTab(TabHost &host, QWidget *parent)
     : ListTab(host, parent) {
-    installTypeAhead(addFilterBox(QStringLiteral("cmbVendors"), tr("Service:"), true),
-                     QStringLiteral("vendor"));
-    addFilterBox(QStringLiteral("cmbVendorStatus"), tr("Status:"), false);
-    m_grid = new ListGrid(
-        QStringLiteral("VendorGrid"), QStringLiteral("Vendor"),
-        {"Name", "Contact", "Service", "Status", "Price", "Address", "City", "State", "Phone"});
+    m_type = addFilterBox(QStringLiteral("cmbVendors"), tr("Ser&vice:"), true);
+    m_status = addFilterBox(QStringLiteral("cmbVendorStatus"), tr("&Status:"), false);
+    QPushButton *add = addButton(QStringLiteral("cmdAddVendor"), tr("&Add Vendor"));
+    QPushButton *remove = addButton(QStringLiteral("cmdDeleteVendor"), tr("&Delete Vendor"));
+    QPushButton *cost = addButton(QStringLiteral("cmdVendorCost"), tr("Vendor &Cost"));
+    m_grid = new ListGrid(QStringLiteral("VendorGrid"), QStringLiteral("Vendor"), kHeaders);
     placeGrid(m_grid);
+
+    installTypeAhead(m_type, QStringLiteral("vendor"));
+    connect(m_type, &QComboBox::activated, this, &VendorsTab::UpdateVendorsGrid);
+    // Enter and the loss of focus both end an edit of the typed service.
+    if (QLineEdit *edit = m_type->lineEdit())
+        connect(edit, &QLineEdit::editingFinished, this, &VendorsTab::UpdateVendorsGrid);
+    connect(m_status, &QComboBox::activated, this, &VendorsTab::UpdateVendorsGrid);
+    connect(add, &QPushButton::clicked, this, &VendorsTab::addVendor);
+    connect(remove, &QPushButton::clicked, this, &VendorsTab::deleteVendor);
+    connect(cost, &QPushButton::clicked, this, &VendorsTab::showVendorCost);
+    connect(m_grid, &ListGrid::rowDoubleClicked, this, &VendorsTab::openCurrentRow);
+}
+
+PalmDatabase *VendorsTab::vendors() {
+    PlanSet &set = appState().set;
+    return set.isOpen() ? &set.db(Schema::DbId::Vendors) : nullptr;
+}
+
+void VendorsTab::UpdateVendorsGrid() {
+    const QString type = m_type->currentText();
+    if (type == kEditEntry) {
+        if (!g_categoryEditorOpen) {
+            g_categoryEditorOpen = true;
+            m_host.editCategoryList(TabHost::CategoryList::VendorTypes);
+            g_categoryEditorOpen = false;
+        }
+        return;
+    }
+    const bool anyType = type == kAll;
+    const QString statusText = m_status->currentText();
+    const QString status = statusText == kConfirmed     ? kTrue
+                           : statusText == kUnconfirmed ? kFalse
+                                                        : statusText;
+    const bool anyStatus = status == kAll;
+
+    GridRebuild rebuild(*m_grid, kHeaders);
+    const PalmDatabase *db = vendors();
+    if (!db)
+        return;
+    const auto &records = db->records().raw();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Fields &fields = records[i]->fields();
+        QString service = fieldText(fields, "vtyp");
+        if (!anyType && service != type)
+            continue;
+        const QString confirmed = fieldText(fields, "vcon");
+        if (!anyStatus && confirmed != status)
+            continue;
+        QStringList cells;
+        cells.reserve(kHeaders.size());
+        cells << fieldText(fields, "vnam") << fieldText(fields, "vcnt") << std::move(service)
+              << (confirmed == kTrue ? kConfirmed : kUnconfirmed) << fieldText(fields, "vcos")
+              << fieldText(fields, "vadr") << fieldText(fields, "vcit") << fieldText(fields, "vsta")
+              << fieldText(fields, "vpho");
+        rebuild.add(int(i) + 1, cells);
+    }
+}
+
+void VendorsTab::writeNewVendor(PalmDatabase &db, Record &record) const {
+    const QString typeText = m_type->currentText();
+    // "Edit..." is a command of the box, never a service.
+    const QString type = typeText == kAll || typeText == kEditEntry ? QString() : typeText;
+    const QDateTime today = QDate::currentDate().startOfDay();
+    QDateTime wedding;
+    try {
+        wedding = Money::weddingDate(appState().set.db(Schema::DbId::Plan));
+    } catch (const StoreError &) {
+    }
+    db.write(record, "vnam", QString());
+    db.write(record, "vtyp", type);
+    for (FieldCode code :
+         {FieldCode("vcnt"), FieldCode("vadr"), FieldCode("vcit"), FieldCode("vsta"),
+          FieldCode("vzip"), FieldCode("vpho"), FieldCode("vema"), FieldCode("vnot")})
+        db.write(record, code, QString());
+    db.write(record, "vcon", m_status->currentText() == kConfirmed, FieldKind::Boolean);
+    db.write(record, "vcos", QString());
+    db.write(record, "dued", wedding.isValid() ? wedding : today, FieldKind::Date);
+    db.write(record, "vdwn", QString());
+    db.write(record, "npay", QString());
+    db.write(record, "ndat", today, FieldKind::Date);
+    db.write(record, "vbal", QString());
+    db.write(record, "paid", false, FieldKind::Boolean);
+}
+
+void VendorsTab::addVendor() {
+    PalmDatabase *db = vendors();
+    if (!db)
+        return;
+    AppState &state = appState();
+    int added = 0;
+    try {
+        Record &record = db->records().add();
+        added = db->records().count();
+        writeNewVendor(*db, record);
+    } catch (const StoreError &error) {
+        // The database is full (65,535 records) or the record could not be written: leave
+        // nothing behind.
+        if (added > 0)
+            db->records().remove(added);
+        state.prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
+        return;
+    }
+    UpdateVendorsGrid();
+    const int last = m_grid->rows() - 1;
+    if (last >= 1 && m_grid->rowData(last) == added) {
+        m_grid->setRow(last);
+        m_grid->setCol(1);
+    }
+    if (!runVendorEditor(this, added) || state.cancelled) {
+        removeRecordSilently(added);
+        state.cancelled = false;
+        return;
+    }
+    UpdateVendorsGrid();
+    m_host.planView().UpdatePayments();
+    state.markPlanModified();
+}
+
+void VendorsTab::deleteVendor() {
+    const int row = m_grid->row();
+    const int number = m_grid->rowData(row);
+    if (row < 1 || number < 1)
+        return;
+    AppState &state = appState();
+    if (state.cancelled) {
+        removeRecordSilently(number);
+        return;
+    }
+    const auto answer = state.prompter().message(
+        QStringLiteral("Are you sure you want to delete ") + m_grid->text(row, 1) + u'?',
+        kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
+    if (answer != Prompter::Answer::Yes)
+        return;
+    PalmDatabase *db = vendors();
+    if (!db)
+        return;
+    try {
+        db->records().remove(number);
+    } catch (const StoreError &) {
+        return; // the record is already gone
+    }
+    UpdateVendorsGrid();
+    // The payment rows name vendors by number, and the numbers after this one just moved.
+    m_host.planView().UpdatePayments();
+    state.markPlanModified();
+}
+
+void VendorsTab::openCurrentRow() {
+    const int number = m_grid->rowData(m_grid->row());
+    if (number < 1 || !runVendorEditor(this, number))
+        return;
+    UpdateVendorsGrid();
+    m_host.planView().UpdatePayments();
+    AppState &state = appState();
+    state.cancelled = false;
+    if (state.changed)
+        state.markPlanModified();
+}
+
+void VendorsTab::showVendorCost() {
+    const PalmDatabase *db = vendors();
+    const qint64 total = db ? Money::vendorCost(*db) : 0;
+    appState().prompter().tell(QStringLiteral("Total Confirmed Vendor's Cost: $") +
+                                   QString::number(total),
+                               kProgramTitle, Prompter::Icon::None);
+}
+
+void VendorsTab::sortByName() {
+    PalmDatabase *db = vendors();
+    if (!db)
+        return;
+    db->sort("vnam", true, QString(), true);
+    UpdateVendorsGrid();
+    // The payment rows must follow the new record numbers too.
+    m_host.planView().UpdatePayments();
+    appState().prompter().tell(QStringLiteral("Wedding Vendors Database has been sorted."),
+                               QStringLiteral("Database Sort"), Prompter::Icon::Information);
+}
+
+void VendorsTab::removeRecordSilently(int recordNumber) {
+    if (PalmDatabase *db = vendors()) {
+        try {
+            db->records().remove(recordNumber);
+        } catch (const StoreError &) {
+        }
+    }
+    UpdateVendorsGrid();
+    m_host.planView().UpdatePayments();
+}
+
+bool VendorsTab::runVendorEditor(QWidget *parent, int recordNumber) {
+    AppState &state = appState();
+    using Index = decltype(state.selectedRecord);
+    if (!std::in_range<Index>(recordNumber))
+        return false;
+    state.editorKind = 5;
+    state.selectedRecord = Index(recordNumber);
+    frmRecordEditor editor(parent->window());
+    editor.exec();
+    return true;
 }

@@ -140,7 +140,7 @@ private slots:
         {
             edit(kind, plan.add(dbOf(kind), {}));
             frmRecordEditor dlg;
-            QVERIFY(!dlg.tabs()->isTabVisible(dlg.tabs()->indexOf(dlg.pricingPage())));
+            QCOMPARE(dlg.tabs()->isTabVisible(dlg.tabs()->indexOf(dlg.pricingPage())), kind == 5);
             QCOMPARE(labelText(&dlg, "lblType"), typeLabel);
             QCOMPARE(shown(&dlg, "lblContact"), !contactLabel.isEmpty());
             if (!contactLabel.isEmpty())
