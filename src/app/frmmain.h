@@ -25,7 +25,6 @@ class VendorsTab;
 class frmMain : public QMainWindow, public PlanWindow, public TabHost {
     Q_OBJECT
 public:
-
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
@@ -117,7 +116,8 @@ private:
     void restorePalmUserBox();
     void disablePalmOnlyCommands();
     void runCategoryEditor(int kind);
-    void loadFolder(const QString &folder);
+    // Opens the set in `folder`; false (and the open plan kept) when the load failed.
+    bool loadFolder(const QString &folder);
 
     QTabWidget *m_tabs = nullptr;
     DetailsTab *m_details = nullptr;

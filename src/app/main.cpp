@@ -2,12 +2,12 @@
 #include "frmmain.h"
 #include "qtprompter.h"
 #include "store/appstate.h"
+#include "vowlineapplication.h"
 
-#include <QApplication>
 #include <QIcon>
 
 int main(int argc, char **argv) {
-    QApplication app(argc, argv);
+    VowlineApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vowline"));
     QApplication::setApplicationName(QStringLiteral("Vowline Desktop"));
     QApplication::setApplicationVersion(QStringLiteral(VOWLINE_VERSION));
@@ -17,6 +17,11 @@ int main(int argc, char **argv) {
     QtPrompter prompter;
     appState().setPrompter(&prompter);
     frmMain window;
-    window.StartUp();
+    try {
+        window.StartUp();
+    } catch (const std::exception &error) {
+        reportUnexpected(error);
+        window.show();
+    }
     return QApplication::exec();
 }
