@@ -181,8 +181,12 @@ bool fileExists(const QString &path) {
 }
 
 std::array<QString, Schema::kDatabaseCount> setFileNames(const QString &folder) {
-    const QStringList entries = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    // An empty folder (a Palm user without a backup folder) names no place to look in.
+    const QStringList entries =
+        folder.isEmpty() ? QStringList()
+                         : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                      QDir::NoDotAndDotDot,
+                                                  QDir::Name);
     std::array<QString, Schema::kDatabaseCount> names;
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         QString name = info.fileName;
