@@ -120,7 +120,8 @@ private:
     void restorePalmUserBox();
     void disablePalmOnlyCommands();
     void runCategoryEditor(int kind);
-    void loadFolder(const QString &folder);
+    // Opens the set in `folder`; false (and the open plan kept) when the load failed.
+    bool loadFolder(const QString &folder);
     void openPlanAtStart(const QString &path);
 
     QTabWidget *m_tabs = nullptr;

@@ -3,8 +3,8 @@
 #include "frmmain.h"
 #include "qtprompter.h"
 #include "store/appstate.h"
+#include "vowlineapplication.h"
 
-#include <QApplication>
 #include <QIcon>
 
 int main(int argc, char **argv) {
@@ -17,7 +17,7 @@ int main(int argc, char **argv) {
         CommandLine::answerInformationOptions(console.arguments());
     }
 
-    QApplication app(argc, argv);
+    VowlineApplication app(argc, argv);
     const std::optional<QString> plan = CommandLine::planArgument(QApplication::arguments());
     QGuiApplication::setDesktopFileName(QString::fromLatin1(CommandLine::kAppId));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
@@ -29,6 +29,11 @@ int main(int argc, char **argv) {
     frmMain window;
     if (plan)
         window.openAtStart(*plan);
-    window.StartUp();
+    try {
+        window.StartUp();
+    } catch (const std::exception &error) {
+        reportUnexpected(error);
+        window.show();
+    }
     return QApplication::exec();
 }

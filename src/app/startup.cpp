@@ -6,6 +6,7 @@
 #include "store/appstate.h"
 #include "store/saving.h"
 #include "views/detailstab.h"
+#include "vowlineapplication.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,11 +116,12 @@ void frmMain::FirstActivation() {
         start.exec();
     }
     switch (s.startChoice) {
-    case 1:
-        s.set.release();
-        s.currentSetFolder = AppSettings::lastFolder();
-        loadFolder(s.currentSetFolder);
+    case 1: {
+        const QString last = AppSettings::lastFolder();
+        if (loadFolder(last))
+            s.currentSetFolder = last;
         break;
+    }
     case 2:
         OpenHotSyncFiles();
         break;
@@ -140,16 +142,23 @@ void frmMain::openPlanAtStart(const QString &path) {
                           kProgramTitle, Prompter::Icon::Exclamation);
         return;
     }
-    s.set.release();
-    s.currentSetFolder = folder;
-    loadFolder(folder);
+    if (loadFolder(folder))
+        s.currentSetFolder = folder;
 }
 
-void frmMain::loadFolder(const QString &folder) {
+bool frmMain::loadFolder(const QString &folder) {
     AppState &s = appState();
-    loadSetFromFolder(s.set, s.server, folder, s.programFolder, s.prompter());
+    // The load builds a new set and replaces the open one only when it is complete, so a load
+    // that fails midway (out of memory) leaves the open plan as it was.
+    try {
+        loadSetFromFolder(s.set, s.server, folder, s.programFolder, s.prompter());
+    } catch (const std::exception &error) {
+        reportUnexpected(error);
+        return false;
+    }
     refreshPlan(s.set, s.server, s.programFolder, false, *this, s.prompter());
     s.markPlanSaved(AppState::PlanKind::User);
+    return true;
 }
 
 bool frmMain::SavePrompt(bool palmUser) {
@@ -196,9 +205,8 @@ void frmMain::OpenPlan() {
         return;
     // The folder of the chosen file: the plan's nine files live side by side.
     const QString folder = QFileInfo(chosen->trimmed()).absolutePath();
-    s.set.release();
-    s.currentSetFolder = folder;
-    loadFolder(folder);
+    if (loadFolder(folder))
+        s.currentSetFolder = folder;
 }
 
 void frmMain::ClosePlan() {
@@ -216,11 +224,17 @@ void frmMain::OpenHotSyncFiles() {
     AppState &s = appState();
     if (!SavePrompt(!s.currentPalmUser.isEmpty()))
         return;
-    s.set.release();
-    s.currentPalmUser = m_users->currentText();
-    s.currentSetFolder.clear();
+    const QString user = m_users->currentText();
     s.loading = true;
-    loadSetForPalmUser(s.set, s.server, s.currentPalmUser, s.programFolder, s.prompter());
+    try {
+        loadSetForPalmUser(s.set, s.server, user, s.programFolder, s.prompter());
+    } catch (const std::exception &error) {
+        s.loading = false;
+        reportUnexpected(error); // the open plan stays
+        return;
+    }
+    s.currentPalmUser = user;
+    s.currentSetFolder.clear();
     refreshPlan(s.set, s.server, s.programFolder, false, *this, s.prompter());
     s.loading = false;
     s.markPlanSaved(AppState::PlanKind::User);
@@ -268,10 +282,15 @@ void frmMain::palmUserPicked(int index) {
                 return;
             }
         }
-        s.set.release();
+        try {
+            loadSetForPalmUser(s.set, s.server, picked, s.programFolder, ask);
+        } catch (const std::exception &error) {
+            reportUnexpected(error); // the open plan stays
+            restorePalmUserBox();
+            return;
+        }
         s.currentPalmUser = picked;
         s.currentSetFolder.clear();
-        loadSetForPalmUser(s.set, s.server, s.currentPalmUser, s.programFolder, ask);
         refreshPlan(s.set, s.server, s.programFolder, false, *this, ask);
         RefreshCaption();
         s.markPlanSaved(AppState::PlanKind::User);

@@ -553,7 +553,8 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
             QStringLiteral("The file %1 was written in format %2, which this version of "
                            "Vowline Desktop cannot read.")
                 .arg(label)
-                .arg(version));
+                .arg(version),
+            version == 0 ? StoreError::Cause::Other : StoreError::Cause::NewerFormat);
     }
     const quint16 fieldCount = a.u16();
     db->m_fieldList.reserve(fieldCount);

@@ -17,6 +17,10 @@ constexpr int kEntrySize = 8;
 constexpr int kMaxNameBytes = 31;
 constexpr quint16 kBackupBit = 0x0008;
 constexpr int kMaxRecords = 65535;
+// The largest file read or written: the 65,535 records the format allows at 2 KiB each, about
+// eight times a guest record filled in throughout with notes. A larger file is refused before
+// any of it is read, so a hostile file cannot exhaust the memory.
+constexpr qint64 kMaxFileBytes = qint64(128) * 1024 * 1024;
 
 struct Header {
     QString name;

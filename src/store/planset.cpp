@@ -2,10 +2,16 @@
 
 #include "planview.h"
 #include "prompter.h"
+#include "safefile.h"
+#include "setwriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Schema::DbId;
 
@@ -42,34 +48,71 @@ QString defaultFilePath(const QString &programFolder, const Schema::DatabaseInfo
     return programFolder + u'/' + Schema::kDefaultsFolder + u'/' + info.defaultFile;
 }
 
-// Opens one database of a set: its own file, else its default seed, else a new one.
-std::unique_ptr<PalmDatabase> openOrSeed(const TB4Server &server, const QString &path,
-                                         const Schema::DatabaseInfo &info,
-                                         const QString &programFolder) {
-    if (fileExists(path))
-        return server.OpenDatabase(path);
-    if (!info.defaultFile.isEmpty()) {
-        const QString seed = defaultFilePath(programFolder, info);
-        if (fileExists(seed))
-            return server.OpenDatabase(seed);
+FileTrouble::Kind troubleKind(const StoreError &error) {
+    switch (error.cause()) {
+    case StoreError::Cause::Unreadable:
+        return FileTrouble::Kind::Unreadable;
+    case StoreError::Cause::NewerFormat:
+        return FileTrouble::Kind::Newer;
+    case StoreError::Cause::Other:
+        break;
     }
-    return server.NewDatabase();
+    return FileTrouble::Kind::Damaged;
 }
 
-// Loads the nine databases in order from `folder`; `report` decides what a failure shows.
+std::unique_ptr<PalmDatabase> open(const TB4Server &server, const QString &path) {
+    if (g_beforeLoadRead)
+        g_beforeLoadRead(path);
+    return server.OpenDatabase(path);
+}
+
+// Loads the nine databases from `folder`: each its own file, else its default seed, else a new
+// one. `report` decides what a failure shows. Only a complete load replaces `set`.
 void loadSet(PlanSet &set, const TB4Server &server, const QString &folder,
              const QString &programFolder,
-             const std::function<void(DbId, const StoreError &)> &report) {
-    set.pointPathsAt(folder);
+             const std::function<void(DbId, const StoreError &, const FileTrouble *)> &report) {
+    PlanSet fresh;
+    fresh.pointPathsAt(folder);
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+        const QString path = fresh.path(info.id);
+        std::unique_ptr<PalmDatabase> db;
+        const std::size_t troublesBefore = fresh.troubles().size();
         try {
-            set.setDatabase(info.id, openOrSeed(server, set.path(info.id), info, programFolder));
+            // Anything at the path counts as the file, so that a folder or a broken link in
+            // its place is reported rather than taken for a missing file.
+            if (SafeFile::probe(path) != SafeFile::Kind::Missing) {
+                try {
+                    db = open(server, path);
+                } catch (const StoreError &error) {
+                    fresh.noteTrouble({troubleKind(error), path, error.description()});
+                    throw;
+                }
+            } else if (!info.defaultFile.isEmpty()) {
+                const QString seed = defaultFilePath(programFolder, info);
+                if (SafeFile::probe(seed) != SafeFile::Kind::Missing)
+                    db = open(server, seed);
+            }
         } catch (const StoreError &error) {
             // The plan stays usable; the unreadable file itself is not touched.
-            set.setDatabase(info.id, server.NewDatabase());
-            report(info.id, error);
+            report(info.id, error,
+                   fresh.troubles().size() > troublesBefore ? &fresh.troubles().back() : nullptr);
         }
+        fresh.setDatabase(info.id, db ? std::move(db) : server.NewDatabase());
     }
+    set = std::move(fresh);
+}
+
+QString whatASaveDoes(const FileTrouble &trouble) {
+    switch (trouble.kind) {
+    case FileTrouble::Kind::Unreadable:
+        return QStringLiteral("This plan cannot be saved into its folder until the file can be "
+                              "read.");
+    case FileTrouble::Kind::Damaged:
+        return QStringLiteral("Before a save replaces it, a copy is kept beside it.");
+    case FileTrouble::Kind::Newer:
+        return QStringLiteral("A save asks before it replaces the file, and keeps a copy.");
+    }
+    return {};
 }
 
 } // namespace
@@ -98,8 +141,9 @@ void PlanSet::setDatabase(DbId id, std::unique_ptr<PalmDatabase> db) {
 }
 
 void PlanSet::pointPathsAt(const QString &folder) {
-    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-        m_paths[std::size_t(info.id)] = folder + u'/' + info.fileName;
+    const auto names = setFileNames(folder);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        m_paths[i] = folder + u'/' + names[i];
 }
 
 void PlanSet::release() {
@@ -107,18 +151,74 @@ void PlanSet::release() {
         db.reset();
 }
 
+const FileTrouble *PlanSet::troubleAt(const QString &path) const {
+    const QString wanted = QDir::cleanPath(path);
+    for (const FileTrouble &trouble : m_troubles) {
+        if (QDir::cleanPath(trouble.path) == wanted)
+            return &trouble;
+    }
+    return nullptr;
+}
+
+void PlanSet::forgetTroubles(const QStringList &written) {
+    std::erase_if(m_troubles, [&](const FileTrouble &trouble) {
+        return written.contains(QDir::cleanPath(trouble.path));
+    });
+}
+
+void (*g_beforeLoadRead)(const QString &path) = nullptr;
+
 bool fileExists(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly);
+    // Without O_NONBLOCK a named pipe in the file's place would hang the program here.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+std::array<QString, Schema::kDatabaseCount> setFileNames(const QString &folder) {
+    // An empty folder (a Palm user without a backup folder) names no place to look in.
+    const QStringList entries =
+        folder.isEmpty() ? QStringList()
+                         : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                      QDir::NoDotAndDotDot,
+                                                  QDir::Name);
+    std::array<QString, Schema::kDatabaseCount> names;
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+        QString name = info.fileName;
+        if (!entries.contains(name)) {
+            for (const QString &entry : entries) {
+                if (entry.compare(name, Qt::CaseInsensitive) == 0) {
+                    name = entry;
+                    break;
+                }
+            }
+        }
+        names[std::size_t(info.id)] = name;
+    }
+    return names;
 }
 
 void loadSetFromFolder(PlanSet &set, const TB4Server &server, const QString &folder,
                        const QString &programFolder, Prompter &prompter) {
-    loadSet(set, server, folder, programFolder, [&](DbId id, const StoreError &error) {
-        prompter.tell(loadErrorText(id) + u'\r' + error.description() + u'\r' +
-                          QStringLiteral("The file is left as it is; this plan opens without it."),
-                      kDatabaseError, Prompter::Icon::Information);
-    });
+    try {
+        recoverInterruptedSave(folder);
+    } catch (const StoreError &error) {
+        prompter.tell(error.description(), kDatabaseError, Prompter::Icon::Information);
+    }
+    loadSet(set, server, folder, programFolder,
+            [&](DbId id, const StoreError &error, const FileTrouble *trouble) {
+                QString text =
+                    loadErrorText(id) + u'\r' + error.description() + u'\r' +
+                    QStringLiteral("The file is left as it is; this plan opens without it.");
+                if (trouble)
+                    text += QStringLiteral("  ") + whatASaveDoes(*trouble);
+                prompter.tell(text, kDatabaseError, Prompter::Icon::Information);
+            });
 }
 
 void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &user,
@@ -130,10 +230,11 @@ void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &us
         // Without a backup folder every file is missing: the set starts from the defaults.
         folder = QString();
     }
-    loadSet(set, server, folder, programFolder, [&](DbId id, const StoreError &) {
-        if (id != DbId::Tables)
-            prompter.tell(loadErrorText(id), kDatabaseError, Prompter::Icon::Information);
-    });
+    loadSet(set, server, folder, programFolder,
+            [&](DbId id, const StoreError &, const FileTrouble *) {
+                if (id != DbId::Tables)
+                    prompter.tell(loadErrorText(id), kDatabaseError, Prompter::Icon::Information);
+            });
 }
 
 void buildDefaultSet(PlanSet &set, const TB4Server &server, const QString &programFolder,

@@ -4,9 +4,23 @@
 #include "tb4server.h"
 
 #include <array>
+#include <vector>
 
 class Prompter;
 class PlanView;
+
+// A file of the set that a load found but could not use. It is remembered until that file is
+// written again, so that no save silently replaces what the plan never held.
+struct FileTrouble {
+    enum class Kind {
+        Unreadable, // not a readable file: no permission, a folder, a pipe, a broken link...
+        Damaged,    // read, but not a valid database
+        Newer,      // written by a newer version of the program
+    };
+    Kind kind;
+    QString path; // as found in the folder
+    QString description;
+};
 
 // The open wedding plan: nine database objects, each with the file path it belongs to.
 class PlanSet {
@@ -23,17 +37,37 @@ public:
     // Drops the nine databases before another set is loaded.
     void release();
 
+    const std::vector<FileTrouble> &troubles() const { return m_troubles; }
+    void noteTrouble(FileTrouble trouble) { m_troubles.push_back(std::move(trouble)); }
+    // The trouble noted for the file at `path`, if any.
+    const FileTrouble *troubleAt(const QString &path) const;
+    // Forgets the troubles of files that have been written since.
+    void forgetTroubles(const QStringList &written);
+
 private:
     std::array<std::unique_ptr<PalmDatabase>, Schema::kDatabaseCount> m_dbs;
     std::array<QString, Schema::kDatabaseCount> m_paths;
+    std::vector<FileTrouble> m_troubles;
 };
 
-// True when the file can be opened for reading.
+// True when a regular file is there and can be opened for reading. Never waits, whatever
+// stands at the path.
 bool fileExists(const QString &path);
 
-// Opens the set kept in a local folder. Missing files start empty, or from the defaults
-// folder for the four category lists. A file that cannot be read is reported (so that nobody
-// mistakes an emptied list for the real one) and starts empty; the file itself is left alone.
+// The names of the nine files in `folder`: the name it holds in another letter case when the
+// exact one is absent (a plan copied through a system that changed the case), else the
+// standard name.
+std::array<QString, Schema::kDatabaseCount> setFileNames(const QString &folder);
+
+// Called with the path of each file a load is about to read (tests make a load fail midway).
+extern void (*g_beforeLoadRead)(const QString &path);
+
+// Opens the set kept in a local folder, completing or undoing a save that was interrupted
+// there first. Missing files start empty, or from the defaults folder for the four category
+// lists. A file that cannot be read is reported (so that nobody mistakes an emptied list for
+// the real one), noted as a trouble of the set, and starts empty; the file itself is left
+// alone. The loads build a new set and replace `set` only when done: a load that throws
+// (out of memory) leaves `set` as it was.
 void loadSetFromFolder(PlanSet &set, const TB4Server &server, const QString &folder,
                        const QString &programFolder, Prompter &prompter);
 

@@ -1,11 +1,17 @@
 #include "saving.h"
 
 #include "appstate.h"
+#include "pdbcontainer.h"
 #include "planview.h"
+#include "safefile.h"
 #include "setwriter.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Schema::DbId;
 
@@ -101,6 +107,115 @@ FolderChoice choosePerUserFolder(PlanWindow &window, QString &folder) {
     return answer == Prompter::Answer::No ? FolderChoice::SaveAsInstead : FolderChoice::Stop;
 }
 
+// The folder as the file system knows it, also when it does not exist yet.
+QString realFolder(const QString &folder) {
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// The program folder and its default lists are the program's own: a plan never goes there.
+void refuseProgramFolder(const QString &folder) {
+    const AppState &s = appState();
+    const QString target = realFolder(folder);
+    const QString defaults = realFolder(s.defaultsFolder());
+    if (target == realFolder(s.programFolder) || target == defaults ||
+        target.startsWith(defaults + u'/')) {
+        throw StoreError(QStringLiteral("%1 is the program's own folder, which holds its default "
+                                        "lists; a plan is never saved there.  Choose another "
+                                        "folder.")
+                             .arg(native(folder)));
+    }
+}
+
+bool readOnly(const QString &path) {
+    // The permission bits are checked themselves: an administrator could write anyway, but
+    // the user marked the file as one not to be changed.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return false;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+           ::access(name.constData(), W_OK) != 0;
+}
+
+// The second name under which a file the plan could not use is kept: what it is and the day.
+QString keptName(const QString &path, FileTrouble::Kind kind) {
+    const QString base = path +
+                         (kind == FileTrouble::Kind::Newer ? QStringLiteral(".newer-")
+                                                           : QStringLiteral(".damaged-")) +
+                         QDate::currentDate().toString(Qt::ISODate);
+    QString name = base;
+    for (int n = 2; SafeFile::probe(name) != SafeFile::Kind::Missing; ++n)
+        name = base + u'-' + QString::number(n);
+    return name;
+}
+
+// Checks what stands where the nine files go before anything is written. What is not a file,
+// cannot be read or is read-only stops the save (StoreError); a file this plan could not read
+// stops it too. A damaged file, or one of a newer version when the user agrees, is kept under a
+// second name first. False when the user declines to replace a newer file.
+bool protectExisting(const QString &folder,
+                     const std::array<QString, Schema::kDatabaseCount> &names, const PlanSet &set,
+                     Prompter &ask, FileSink &sink) {
+    QStringList refusals;
+    struct Keep {
+        QString path;
+        QString copy;
+        FileTrouble::Kind kind;
+    };
+    std::vector<Keep> keeps;
+    for (const QString &name : names) {
+        const QString path = folder + u'/' + name;
+        const SafeFile::Kind kind = SafeFile::probe(path);
+        if (kind == SafeFile::Kind::Missing)
+            continue;
+        if (kind != SafeFile::Kind::Regular) {
+            refusals << QStringLiteral("%1 is not a file: it is %2.")
+                            .arg(native(path), SafeFile::describe(kind));
+        } else if (!fileExists(path)) {
+            refusals << QStringLiteral("%1 cannot be read.").arg(native(path));
+        } else if (readOnly(path)) {
+            refusals << QStringLiteral("%1 is read-only.").arg(native(path));
+        } else if (const FileTrouble *trouble = set.troubleAt(path)) {
+            if (trouble->kind == FileTrouble::Kind::Unreadable) {
+                refusals << QStringLiteral("%1 could not be read when this plan was opened; open "
+                                           "the plan again once it can be read.")
+                                .arg(native(path));
+            } else {
+                keeps.push_back({path, keptName(path, trouble->kind), trouble->kind});
+            }
+        }
+    }
+    if (!refusals.isEmpty()) {
+        throw StoreError(refusals.join(u'\r') + u'\r' +
+                         QStringLiteral("These files are left as they are; nothing was saved."));
+    }
+    for (const Keep &keep : keeps) {
+        if (keep.kind != FileTrouble::Kind::Newer)
+            continue;
+        const auto answer = ask.message(
+            QStringLiteral("%1 was written by a newer version of Vowline Desktop, so this plan "
+                           "holds none of its records.  Saving replaces it; the file is kept as "
+                           "%2.  Do you want to replace it?")
+                .arg(native(keep.path), native(keep.copy)),
+            QStringLiteral("Replace Newer File?"), kExclamation, Prompter::Buttons::YesNo);
+        if (answer != Prompter::Answer::Yes)
+            return false;
+    }
+    QStringList told;
+    for (const Keep &keep : keeps) {
+        sink.keep(keep.path, keep.copy);
+        if (keep.kind == FileTrouble::Kind::Damaged)
+            told << QStringLiteral("%1 could not be read when this plan was opened.  Before this "
+                                   "save replaces it, it is kept as %2.")
+                        .arg(native(keep.path), native(keep.copy));
+    }
+    if (!told.isEmpty())
+        ask.tell(told.join(u'\r'), kProgramTitle, Prompter::Icon::Information);
+    return true;
+}
+
 // Writes the nine files into `folder`. Only a complete set changes the paths, the current
 // folder and the changed flag; on failure the folder keeps its previous files.
 bool writePlan(PlanWindow &window, const QString &folder) {
@@ -115,20 +230,39 @@ bool writePlan(PlanWindow &window, const QString &folder) {
                           QStringLiteral("Save Error"), kExclamation);
         return false;
     };
+    QStringList written;
     try {
+        refuseProgramFolder(folder);
         sink.makeFolder(folder);
+        recoverInterruptedSave(folder);
+        // The files keep the names the folder already gives them, in whatever letter case.
+        const auto names = setFileNames(folder);
+        if (!protectExisting(folder, names, s.set, s.prompter(), sink))
+            return false;
         stampSet(s.set);
         window.StoreDetails();
         std::vector<SetFile> files;
         files.reserve(Schema::kDatabases.size());
-        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            files.push_back({QString(info.fileName), s.set.db(info.id).toBytes()});
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+            const QString &name = names[std::size_t(info.id)];
+            files.push_back({name, s.set.db(info.id).toBytes()});
+            // What could not be read back is not written.
+            if (files.back().bytes.size() > Pdb::kMaxFileBytes) {
+                throw StoreError(QStringLiteral("%1 would take %2 bytes, more than the %3 a file "
+                                                "of a plan may hold.")
+                                     .arg(name)
+                                     .arg(files.back().bytes.size())
+                                     .arg(Pdb::kMaxFileBytes));
+            }
+            written << QDir::cleanPath(folder + u'/' + name);
+        }
         writeSet(folder, files, sink);
     } catch (const StoreError &error) {
         return report(error.description());
     } catch (const std::exception &error) {
         return report(QString::fromLocal8Bit(error.what()));
     }
+    s.set.forgetTroubles(written);
     s.set.pointPathsAt(folder);
     s.currentSetFolder = folder;
     s.changed = false; // the status text keeps its form until the next load
@@ -173,8 +307,8 @@ bool saveInto(PlanWindow &window, const QString &target) {
 
 // True when `folder` holds any file of a set (a plan would be written over).
 bool holdsSet(const QString &folder) {
-    for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
-        if (QFileInfo::exists(folder + u'/' + info.fileName))
+    for (const QString &name : setFileNames(folder)) {
+        if (SafeFile::probe(folder + u'/' + name) != SafeFile::Kind::Missing)
             return true;
     }
     return false;

@@ -28,6 +28,8 @@ public:
     virtual bool remove(const QString &path);
     // Creates the folder and any missing folder above it.
     virtual void makeFolder(const QString &folder);
+    // Makes the renames inside the folder reach the disk.
+    virtual void syncFolder(const QString &folder);
 };
 
 // One file of a set: its name inside the folder and its contents.
@@ -37,8 +39,14 @@ struct SetFile {
 };
 
 // Writes the files into `folder` (which exists) as one unit: every new file is written under
-// a temporary name first, the old ones are kept aside, and only then are the new ones moved
-// into place. When any step fails, the files already moved are put back, every temporary
-// file is removed, and StoreError is thrown: the folder then holds exactly the files it held
-// before, byte for byte.
+// a temporary name first, the old ones are kept aside, a journal records the save, and only
+// then are the new ones moved into place. When any step fails, the files already moved are
+// put back, every temporary file is removed, and StoreError is thrown: the folder then holds
+// exactly the files it held before, byte for byte. A file that is a link is written through
+// to the file it points to.
 void writeSet(const QString &folder, const std::vector<SetFile> &files, FileSink &sink);
+
+// Finishes a save into `folder` that was interrupted (the program killed, the power gone):
+// with its journal written the new set is completed, else the old set stays; either way the
+// hidden leftovers of the save are removed. Throws StoreError when that cannot be done.
+void recoverInterruptedSave(const QString &folder);

@@ -8,14 +8,21 @@
 // it, carrying a description written for the user, not for a debugger.
 class StoreError : public std::exception {
 public:
-    explicit StoreError(QString description)
+    // Where a caller must tell failures apart: a file that could not be read at all, and one
+    // written by a newer version of the program (readable again once the program is updated).
+    enum class Cause { Other, Unreadable, NewerFormat };
+
+    explicit StoreError(QString description, Cause cause = Cause::Other)
         : m_description(std::move(description))
-        , m_utf8(m_description.toUtf8()) {}
+        , m_utf8(m_description.toUtf8())
+        , m_cause(cause) {}
 
     const QString &description() const noexcept { return m_description; }
+    Cause cause() const noexcept { return m_cause; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
 private:
     QString m_description;
     QByteArray m_utf8;
+    Cause m_cause;
 };

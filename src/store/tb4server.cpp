@@ -1,7 +1,9 @@
 #include "tb4server.h"
 
+#include "pdbcontainer.h"
+#include "safefile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 TB4Server::TB4Server(HotSyncLocations where) {
@@ -58,18 +60,13 @@ void TB4Server::PalmInstallFile(const QString &user, const QString &path) const 
 }
 
 std::unique_ptr<PalmDatabase> TB4Server::OpenDatabase(const QString &path) const {
-    const QString label = QDir::toNativeSeparators(path);
-    if (QFileInfo(path).isDir())
-        throw StoreError(QStringLiteral("%1 is a folder, not a database file.").arg(label));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw StoreError(
-            QStringLiteral("The file %1 cannot be opened: %2").arg(label, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw StoreError(
-            QStringLiteral("The file %1 cannot be read: %2").arg(label, file.errorString()));
-    return PalmDatabase::fromBytes(bytes, label);
+    QByteArray bytes;
+    try {
+        bytes = SafeFile::readRegular(path, Pdb::kMaxFileBytes);
+    } catch (const StoreError &error) {
+        throw StoreError(error.description(), StoreError::Cause::Unreadable);
+    }
+    return PalmDatabase::fromBytes(bytes, QDir::toNativeSeparators(path));
 }
 
 std::unique_ptr<PalmDatabase> TB4Server::NewDatabase() const {

@@ -252,6 +252,41 @@ private slots:
         QCOMPARE(appState().currentSetFolder, plans.path());
     }
 
+    // Memory running out while another plan opens ends in a message; the open plan stays.
+    void outOfMemoryWhileOpeningKeepsThePlan() {
+        MainWindowFixture f;
+        frmMain &w = f.create();
+        f.expectNoPalmUser();
+        f.startUp();
+        QTemporaryDir first, second;
+        writePlanFile(first.path(), QStringLiteral("First"));
+        writePlanFile(second.path(), QStringLiteral("Second"));
+        f.prompter().expectOpenFile(QStringLiteral("Open"),
+                                    first.filePath(QStringLiteral("VowlineDB.pdb")));
+        w.OpenPlan();
+
+        struct Hook {
+            Hook() {
+                g_beforeLoadRead = [](const QString &) {
+                    throw std::bad_alloc();
+                };
+            }
+            ~Hook() { g_beforeLoadRead = nullptr; }
+        } hook;
+        f.prompter().expectOpenFile(QStringLiteral("Open"),
+                                    second.filePath(QStringLiteral("VowlineDB.pdb")));
+        f.prompter().expectMessage(QStringLiteral("There is not enough memory to finish this "
+                                                  "command, so it was stopped."),
+                                   QStringLiteral("Vowline Desktop"), Prompter::Icon::Exclamation);
+        f.find<QAction>(QStringLiteral("mnuFileOpen"))->trigger();
+        VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(appState().currentSetFolder, first.path());
+        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+                 QStringLiteral("First"));
+        QVERIFY(appState().set.isOpen());
+        QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
+    }
+
     void startChoiceOneOpensTheLastFolder() {
         QTemporaryDir plans;
         writePlanFile(plans.path(), QStringLiteral("Last time"));

@@ -7,10 +7,19 @@
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
 
+#include "store/pdbcontainer.h"
+#include "store/safefile.h"
+
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Schema::DbId;
 using Answer = Prompter::Answer;
@@ -118,6 +127,43 @@ private:
     int m_n;
     int m_calls = 0;
 };
+
+// A guest file of another shape: the bytes it holds (when it is a regular file).
+QByteArray makeGuestFile(const QString &path, const QString &shape) {
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray bytes;
+    if (shape == u"damaged" || shape.startsWith(u"newer")) {
+        PalmDatabase db;
+        db.setName(QStringLiteral("VowlGuestDB"));
+        db.write(db.records().add(), "gnam", QStringLiteral("Ann"));
+        bytes = db.toBytes();
+        const int appInfo = qFromBigEndian<quint32>(bytes.constData() + 52);
+        if (shape == u"damaged") // one flipped byte: the record's field count
+            bytes[qFromBigEndian<quint32>(bytes.constData() + 78) + 1] ^= 0x5A;
+        else
+            qToBigEndian<quint16>(2, bytes.data() + appInfo + 4); // encoding version 2
+        writeAll(path, bytes);
+    } else if (shape == u"no permission") {
+        bytes = "guests";
+        writeAll(path, bytes);
+        ::chmod(name.constData(), 0);
+    } else if (shape == u"oversized") {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.resize(Pdb::kMaxFileBytes + 1); // sparse: takes no room on the disk
+    } else if (shape == u"folder") {
+        QDir().mkdir(path);
+    } else if (shape == u"fifo") {
+        ::mkfifo(name.constData(), 0600);
+    } else if (shape == u"dangling link") {
+        QFile::link(path + QStringLiteral(".gone"), path);
+    } else if (shape == u"link loop") {
+        QFile::link(path, path);
+    } else if (shape == u"link to /dev/zero") {
+        QFile::link(QStringLiteral("/dev/zero"), path);
+    }
+    return bytes;
+}
 
 } // namespace
 
@@ -327,6 +373,157 @@ private slots:
             QCOMPARE(t.s.set.path(info.id), paths.at(int(info.id)));
     }
 
+    // A guest file the plan could not use is reported at load, and no save destroys it: what
+    // could not be read stops the save, a damaged or newer file is kept under a second name.
+    void filesThePlanCouldNotUse_data() {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QString>("kept"); // the second name's kind; empty: the save is refused
+        for (const char *shape : {"folder", "fifo", "dangling link", "link loop",
+                                  "link to /dev/zero", "oversized", "no permission"})
+            QTest::newRow(shape) << shape << "";
+        QTest::newRow("damaged") << "damaged"
+                                 << "damaged";
+        QTest::newRow("newer, kept") << "newer yes"
+                                     << "newer";
+        QTest::newRow("newer, declined") << "newer no"
+                                         << "";
+    }
+    void filesThePlanCouldNotUse() {
+        QFETCH(QString, shape);
+        QFETCH(QString, kept);
+        if (shape == u"no permission" && ::geteuid() == 0)
+            QSKIP("permissions do not stop the administrator from reading");
+        SaveFixture t;
+        QTemporaryDir dir;
+        writePlanFile(dir.path(), QStringLiteral("Plan"));
+        const QString guests = dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
+        const QByteArray bytes = makeGuestFile(guests, shape);
+        const SafeFile::Kind kind = SafeFile::probe(guests);
+        t.p.expectMessage(QStringLiteral("Error loading Guest Database\r"),
+                          QStringLiteral("Database Error"), Prompter::Icon::Information)
+            .prefixOnly();
+        loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), t.p);
+        VERIFY_PROMPTS(t.p);
+        QVERIFY(t.p.seen().constLast().contains(QDir::toNativeSeparators(guests)));
+        t.s.currentSetFolder = dir.path();
+
+        const QString copy = guests + u'.' + (kept.isEmpty() ? QStringLiteral("newer") : kept) +
+                             u'-' + QDate::currentDate().toString(Qt::ISODate);
+        if (shape.startsWith(u"newer")) {
+            t.p.expectMessage(guests + QStringLiteral(" was written by a newer version"),
+                              QStringLiteral("Replace Newer File?"), kExclamation, Buttons::YesNo,
+                              kept.isEmpty() ? Answer::No : Answer::Yes)
+                .prefixOnly();
+        } else if (kept.isEmpty()) {
+            expectSaveError(t.p, dir.path());
+        }
+        if (shape == u"damaged")
+            t.p.expectMessage(guests +
+                                  QStringLiteral(" could not be read when this plan was "
+                                                 "opened.  Before this save replaces it, it "
+                                                 "is kept as ") +
+                                  copy + u'.',
+                              QStringLiteral("Vowline Desktop"), Prompter::Icon::Information);
+        if (!kept.isEmpty())
+            expectSavedMessage(t.p, dir.path());
+        QCOMPARE(Saving::saveToFolder(t.window), !kept.isEmpty());
+        VERIFY_PROMPTS(t.p);
+        if (kept.isEmpty()) {
+            QCOMPARE(SafeFile::probe(guests), kind);
+            if (kind == SafeFile::Kind::Regular && bytes.size() > 0)
+                QCOMPARE(readAll(guests), bytes);
+            QVERIFY(!QFileInfo::exists(copy));
+        } else {
+            QCOMPARE(readAll(copy), bytes);
+            QCOMPARE(t.s.server.OpenDatabase(guests)->records().count(), 0);
+        }
+    }
+
+    // Where the files go, the user's choices stand: a read-only file stays, a link stays a
+    // link, and the program's own folders are never written.
+    void targetsThatAreNotPlainFiles_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("read-only file") << "read-only";
+        QTest::newRow("program folder") << "program";
+        QTest::newRow("defaults folder") << "defaults";
+        QTest::newRow("link to a file elsewhere") << "link";
+    }
+    void targetsThatAreNotPlainFiles() {
+        QFETCH(QString, target);
+        SaveFixture t;
+        QTemporaryDir dir, elsewhere;
+        QString folder = dir.path();
+        const QString guests = dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
+        const QString real = elsewhere.filePath(QStringLiteral("guests.pdb"));
+        if (target == u"read-only") {
+            writeAll(guests, "guests");
+            QVERIFY(QFile::setPermissions(guests, QFile::ReadOwner | QFile::ReadGroup));
+        } else if (target == u"link") {
+            writeAll(real, "guests");
+            QVERIFY(QFile::link(real, guests));
+        } else {
+            folder = target == u"program" ? t.program.path() : t.program.defaults();
+        }
+        const auto before = snapshot(folder);
+        t.s.currentSetFolder = folder;
+        if (target == u"link")
+            expectSavedMessage(t.p, folder);
+        else
+            expectSaveError(t.p, folder);
+        QCOMPARE(Saving::saveToFolder(t.window), target == u"link");
+        VERIFY_PROMPTS(t.p);
+        if (target == u"link") {
+            QVERIFY(QFileInfo(guests).isSymLink());
+            QCOMPARE(t.s.server.OpenDatabase(real)->name(), QStringLiteral("VowlGuestDB"));
+            QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{QStringLiteral("guests.pdb")});
+        } else {
+            QCOMPARE(snapshot(folder), before);
+        }
+    }
+
+    // A plan copied through a system that changed the letter case of its names opens whole
+    // and is saved back under the names it has.
+    void namesInAnotherLetterCase_data() {
+        QTest::addColumn<bool>("upper");
+        QTest::newRow("upper case") << true;
+        QTest::newRow("lower case") << false;
+    }
+    void namesInAnotherLetterCase() {
+        QFETCH(bool, upper);
+        SaveFixture t;
+        QTemporaryDir dir;
+        t.s.currentSetFolder = dir.path();
+        t.s.set.db(DbId::Guest)
+            .write(t.s.set.db(DbId::Guest).records().add(), "gnam", QStringLiteral("Ann"));
+        expectSavedMessage(t.p, dir.path());
+        QVERIFY(Saving::saveToFolder(t.window));
+        QStringList names;
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files)) {
+            names << (upper ? name.toUpper() : name.toLower());
+            QVERIFY(QFile::rename(dir.filePath(name), dir.filePath(names.constLast())));
+        }
+        names.sort();
+
+        t.newPlan();
+        ScriptedPrompter quiet;
+        loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), quiet);
+        VERIFY_PROMPTS(quiet);
+        QCOMPARE(t.s.set.db(DbId::Guest).records().item(1).text("gnam"), QStringLiteral("Ann"));
+        QCOMPARE(t.s.set.db(DbId::Plan).records().count(), 1);
+        t.s.set.db(DbId::Guest)
+            .write(t.s.set.db(DbId::Guest).records().add(), "gnam", QStringLiteral("Bob"));
+        expectSavedMessage(t.p, dir.path());
+        QVERIFY(Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
+        QCOMPARE(
+            t.s.server.OpenDatabase(dir.filePath(upper ? "VOWLGUESTDB.PDB" : "vowlguestdb.pdb"))
+                ->records()
+                .count(),
+            2);
+    }
+
     void unwritableFolders() {
         SaveFixture t;
         QTemporaryDir dir;
@@ -345,6 +542,30 @@ private slots:
             FileSink disk;
             QVERIFY_THROWS_EXCEPTION(StoreError, disk.fill(full, QByteArray(100, 'x')));
         }
+    }
+
+    // On a small real file system the first write stops short and only the next says why: the
+    // message gives the system's words.
+    void fullDiskInTheSystemsWords() {
+        QTemporaryDir dir;
+        const QByteArray mountPoint = QFile::encodeName(dir.path());
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("a small file system cannot be mounted here");
+        struct Unmount {
+            QByteArray at;
+            ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+        } unmount{mountPoint};
+        SaveFixture t;
+        t.s.currentSetFolder = dir.path();
+        PalmDatabase &guests = t.s.set.db(DbId::Guest);
+        for (int i = 0; i < 2000; ++i)
+            guests.write(guests.records().add(), "gnam", QStringLiteral("Guest number %1").arg(i));
+        expectSaveError(t.p, dir.path());
+        QVERIFY(!Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
+        QVERIFY2(t.p.seen().constLast().endsWith(QStringLiteral("No space left on device")),
+                 qPrintable(t.p.seen().constLast()));
+        QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 };
 
