@@ -15,7 +15,7 @@ namespace Reports {
 
 namespace {
 
-const std::array<Info, 6> kReports{{
+const std::array<Info, 7> kReports{{
     {Details, QStringLiteral("Details.htm"), QStringLiteral("Wedding Details for "),
      QStringLiteral("Wedding Details Report")},
     {Party, QStringLiteral("Wed_Party.htm"), QStringLiteral("Wedding Party for "),
@@ -28,6 +28,8 @@ const std::array<Info, 6> kReports{{
      QStringLiteral("Wedding Tasks Report")},
     {Payments, QStringLiteral("Wed_Payments.htm"), QStringLiteral("Upcoming Payments for "),
      QStringLiteral("Upcoming Payments Report")},
+    {Seating, QStringLiteral("Seating.htm"), QStringLiteral("Seating Chart for "),
+     QStringLiteral("Seating Chart Report")},
 }};
 
 // A value to print as text: escaped and encoded on output.
@@ -39,60 +41,6 @@ struct Cell {
     const Record *record;
     FieldCode code;
 };
-
-// Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
-// report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
-void appendEscaped(QByteArray &out, QStringView text) {
-    const qsizetype start = out.size();
-    out.resize(start + text.size() * 6); // "&quot;" is the longest a character gets
-    char *w = out.data() + start;
-    const char16_t *p = text.utf16();
-    const qsizetype n = text.size();
-    auto put = [&w](const char *s, int len) {
-        std::memcpy(w, s, std::size_t(len));
-        w += len;
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = p[i];
-        if (c < 0x80) {
-            switch (c) {
-            case u'&':
-                put("&amp;", 5);
-                break;
-            case u'<':
-                put("&lt;", 4);
-                break;
-            case u'>':
-                put("&gt;", 4);
-                break;
-            case u'"':
-                put("&quot;", 6);
-                break;
-            default:
-                *w++ = char(c);
-            }
-            continue;
-        }
-        if (QChar::isSurrogate(c)) {
-            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]))
-                c = QChar::surrogateToUcs4(char16_t(c), p[++i]);
-            else
-                c = 0xFFFD;
-        }
-        if (c < 0x800) {
-            *w++ = char(0xC0 | (c >> 6));
-        } else if (c < 0x10000) {
-            *w++ = char(0xE0 | (c >> 12));
-            *w++ = char(0x80 | ((c >> 6) & 0x3F));
-        } else {
-            *w++ = char(0xF0 | (c >> 18));
-            *w++ = char(0x80 | ((c >> 12) & 0x3F));
-            *w++ = char(0x80 | ((c >> 6) & 0x3F));
-        }
-        *w++ = char(0x80 | (c & 0x3F));
-    }
-    out.truncate(w - out.constData());
-}
 
 // Collects the lines of one report as UTF-8. Parts are markup (literals, QStrings the writer
 // built) or values (Text, Cell), which are escaped.
@@ -173,6 +121,60 @@ void writeKind(int kind, const PlanSet &set, const QString &path, const QString 
 }
 
 } // namespace
+
+// Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
+// report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
+void appendEscaped(QByteArray &out, QStringView text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 6); // "&quot;" is the longest a character gets
+    char *w = out.data() + start;
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    auto put = [&w](const char *s, int len) {
+        std::memcpy(w, s, std::size_t(len));
+        w += len;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = p[i];
+        if (c < 0x80) {
+            switch (c) {
+            case u'&':
+                put("&amp;", 5);
+                break;
+            case u'<':
+                put("&lt;", 4);
+                break;
+            case u'>':
+                put("&gt;", 4);
+                break;
+            case u'"':
+                put("&quot;", 6);
+                break;
+            default:
+                *w++ = char(c);
+            }
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]))
+                c = QChar::surrogateToUcs4(char16_t(c), p[++i]);
+            else
+                c = 0xFFFD;
+        }
+        if (c < 0x800) {
+            *w++ = char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *w++ = char(0xE0 | (c >> 12));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *w++ = char(0xF0 | (c >> 18));
+            *w++ = char(0x80 | ((c >> 12) & 0x3F));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+        }
+        *w++ = char(0x80 | (c & 0x3F));
+    }
+    out.truncate(w - out.constData());
+}
 
 const Info *info(int kind) {
     for (const Info &i : kReports) {
@@ -452,6 +454,8 @@ QByteArray reportText(int kind, const PlanSet &set, const QString &title) {
         return taskReport(dbOf(set, DbId::Tasks), title);
     case Payments:
         return paymentReport(dbOf(set, DbId::Vendors), title);
+    case Seating:
+        return seatingReport(dbOf(set, DbId::Tables), dbOf(set, DbId::Guest), title);
     default:
         return {};
     }
