@@ -128,13 +128,27 @@ public:
         appendEscaped(m_out, value);
         return *this;
     }
+    // Seat numbers are whole numbers in 16 bits; formatted as integers, which is much cheaper
+    // than the general number text for a list of 65,535 guests.
     Out &number(double value) {
-        m_out.append(Numbers::numberText(value).toLatin1());
+        if (value == std::trunc(value) && std::abs(value) < 1e15)
+            m_out.append(QByteArray::number(qint64(value)));
+        else
+            m_out.append(Numbers::numberText(value).toLatin1());
         return *this;
     }
-    // A coordinate in the chart; fixed decimals, whatever the locale.
+    // A coordinate in the chart, in hundredths: fixed decimals, whatever the locale.
     Out &at(double value) {
-        m_out.append(QByteArray::number(value, 'f', 2));
+        const qint64 hundredths = std::llround(value * 100);
+        if (hundredths < 0)
+            m_out.append('-');
+        const qint64 magnitude = hundredths < 0 ? -hundredths : hundredths;
+        m_out.append(QByteArray::number(magnitude / 100));
+        const int rest = int(magnitude % 100);
+        if (rest != 0) {
+            const char digits[] = {'.', char('0' + rest / 10), char('0' + rest % 10)};
+            m_out.append(digits, rest % 10 ? 3 : 2);
+        }
         return *this;
     }
     void reserve(qsizetype n) { m_out.reserve(n); }
@@ -243,25 +257,35 @@ void tablePages(Out &out, const Plan &plan) {
 // --- The chart -----------------------------------------------------------------------------
 // Units are millimetres of an A4 page less its margins; on Letter the sheet scales by a few
 // per cent. Six tables to a sheet in two columns leave room for names of some twenty letters
-// at 9 pt, which stays readable on paper.
+// at 8.5 pt, which stays readable on paper.
 
 constexpr double kSheetWidth = 190;
 constexpr int kColumns = 2;
 constexpr int kRows = 3;
 constexpr double kCellWidth = kSheetWidth / kColumns;
 constexpr double kCellHeight = 77;
-constexpr double kRadius = 11;
-constexpr double kNameSize = 3.2;
+constexpr double kRadius = 9.5;
+constexpr double kNameSize = 3.0;
 constexpr double kIdSize = 4.2;
 constexpr double kSmallSize = 2.8;
 constexpr double kPad = 1.5;
 // Name labels sit between these distances above and below the table's centre.
 constexpr double kLabelReach = 31;
-constexpr double kLabelGap = 4.0; // closest line spacing, 1.25 lines
+constexpr double kLabelGap = 3.8; // closest line spacing, 1.25 lines
 constexpr double kLabelSpacing = 6.0;
 
-// The width of `text` in ems, estimated for a sans-serif face. Generous rather than tight, so
-// a shortened name never runs into its neighbour.
+// Advance widths of DejaVu Sans (Debian's default sans-serif face, and wider than Arial or
+// Liberation Sans) for the printable ASCII characters, in thousandths of an em.
+constexpr short kAsciiWidths[95] = {
+    318, 401, 460, 838, 636, 950, 780, 275, 390, 390, 500, 838, 318, 361,  318, 337, 636, 636, 636,
+    636, 636, 636, 636, 636, 636, 636, 337, 337, 838, 838, 838, 531, 1000, 684, 686, 698, 770, 632,
+    575, 775, 752, 295, 295, 656, 557, 863, 748, 787, 603, 787, 695, 635,  611, 732, 684, 989, 685,
+    611, 685, 390, 337, 390, 838, 500, 500, 613, 635, 550, 635, 615, 352,  635, 634, 278, 278, 579,
+    278, 974, 634, 612, 635, 635, 411, 521, 392, 634, 592, 818, 592, 592,  525, 636, 337, 636, 838,
+};
+
+// The width of `text` in ems as a browser will print it, near enough to shorten a name before
+// it runs into its neighbour. Accented letters count as their base letter.
 double estimatedEms(QStringView text) {
     double ems = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -272,22 +296,20 @@ double estimatedEms(QStringView text) {
         if (cat == QChar::Mark_NonSpacing || cat == QChar::Mark_Enclosing ||
             cat == QChar::Other_Format)
             continue;
-        if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
-            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-            (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-            (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x1F000)
+        if (c >= 0x80 && c < 0x10000) {
+            const QString base = QChar(char16_t(c)).decomposition();
+            if (!base.isEmpty() && base[0].unicode() < 0x80)
+                c = base[0].unicode();
+        }
+        if (c >= 32 && c < 127)
+            ems += kAsciiWidths[c - 32] / 1000.0;
+        else if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                 (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                 (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                 (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x1F000)
             ems += 1.0; // wide: CJK, Hangul, full-width forms, emoji
-        else if (c == u' ')
-            ems += 0.3;
-        else if (c == u'i' || c == u'j' || c == u'l' || c == u'.' || c == u',' || c == u'\'' ||
-                 c == u'|' || c == u'!' || c == u':' || c == u';')
-            ems += 0.3;
-        else if (c == u'm' || c == u'w' || c == u'M' || c == u'W' || c == u'@')
-            ems += 0.95;
-        else if (QChar::isUpper(c))
-            ems += 0.73;
         else
-            ems += 0.58;
+            ems += 0.8; // other scripts and signs: on the wide side of a Latin letter
     }
     return ems;
 }
@@ -351,20 +373,26 @@ void drawTable(Out &out, const Plan &plan, const Table &t, double x0, double y0)
     // The ID inside the circle, smaller when long; the seats below it.
     const double inside = 2 * kRadius - 3;
     const QString id = t.tag.isEmpty() ? QStringLiteral("?") : t.tag;
-    const double idSize = estimatedEms(id) * kIdSize * 1.1 <= inside ? kIdSize : kSmallSize;
-    label(out, cx, cy - 1.2, "middle", idSize, id, inside / 1.1, " font-weight=\"bold\"");
+    const double idSize = estimatedEms(id) * kIdSize * 1.15 <= inside ? kIdSize : kSmallSize;
+    label(out, cx, cy - 1.2, "middle", idSize, id, inside / 1.15, " font-weight=\"bold\"");
     const QString seats =
         t.maxSeats > 0 ? Numbers::numberText(t.people) + u'/' + Numbers::numberText(t.maxSeats)
                        : Numbers::numberText(t.people);
     label(out, cx, cy + 4, "middle", kSmallSize, seats, inside);
-    QString caption = t.description;
+    // Below the table: the whole ID when the circle could not hold it, and the description.
+    QStringList caption;
+    if (estimatedEms(id) * kSmallSize * 1.15 > inside)
+        caption << id;
     if (!t.listed)
-        caption = QStringLiteral("not in the table list");
+        caption << QStringLiteral("not in the table list");
     else if (t.duplicate)
-        caption = QStringLiteral("same ID as an earlier table");
+        caption << QStringLiteral("same ID as an earlier table");
+    else if (!t.description.trimmed().isEmpty())
+        caption << t.description;
     if (!caption.isEmpty())
-        label(out, cx, y0 + kCellHeight - 4.5, "middle", kSmallSize, caption,
-              kCellWidth - 2 * kPad - 2, " fill=\"#333\"");
+        label(out, cx, y0 + kCellHeight - 4.5, "middle", kSmallSize,
+              caption.join(QStringLiteral(" \u2013 ")), kCellWidth - 2 * kPad - 2,
+              " fill=\"#333\"");
 
     // Names clockwise from the top: down the right side, then up the left side.
     const int perSide = int(2 * kLabelReach / kLabelGap) + 1;
@@ -384,7 +412,7 @@ void drawTable(Out &out, const Plan &plan, const Table &t, double x0, double y0)
             const double dy = (onRight ? k - (count - 1) / 2.0 : (count - 1) / 2.0 - k) * spacing;
             // Hug the circle: start just clear of it at the label's nearest edge.
             const double near = std::max(0.0, std::abs(dy) - kNameSize / 2);
-            const double clear = kRadius + 1.8;
+            const double clear = kRadius + 1.5;
             const double dx = near < clear ? std::sqrt(clear * clear - near * near) : 1.2;
             const double x = onRight ? cx + std::max(dx, 1.2) : cx - std::max(dx, 1.2);
             const double width = onRight ? (x0 + kCellWidth - kPad) - x : x - (x0 + kPad);
