@@ -87,7 +87,9 @@ Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLoca
         }
     }
 
-    QCollator collator(locale);
+    // The C locale (no language chosen) orders by code point: "Zoë" before "Émile" and every
+    // capital before every small letter. Names are ordered as in English then.
+    QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
     collator.setNumericMode(true); // "Guest 2" before "Guest 10"
     std::vector<QCollatorSortKey> keys;
     keys.reserve(plan.guests.size());
