@@ -42,6 +42,64 @@ struct Cell {
     FieldCode code;
 };
 
+} // namespace
+
+// Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
+// report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
+void appendEscaped(QByteArray &out, QStringView text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 6); // "&quot;" is the longest a character gets
+    char *w = out.data() + start;
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    auto put = [&w](const char *s, int len) {
+        std::memcpy(w, s, std::size_t(len));
+        w += len;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = p[i];
+        if (c < 0x80) {
+            switch (c) {
+            case u'&':
+                put("&amp;", 5);
+                break;
+            case u'<':
+                put("&lt;", 4);
+                break;
+            case u'>':
+                put("&gt;", 4);
+                break;
+            case u'"':
+                put("&quot;", 6);
+                break;
+            default:
+                *w++ = char(c);
+            }
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]))
+                c = QChar::surrogateToUcs4(char16_t(c), p[++i]);
+            else
+                c = 0xFFFD;
+        }
+        if (c < 0x800) {
+            *w++ = char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *w++ = char(0xE0 | (c >> 12));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *w++ = char(0xF0 | (c >> 18));
+            *w++ = char(0x80 | ((c >> 12) & 0x3F));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+        }
+        *w++ = char(0x80 | (c & 0x3F));
+    }
+    out.truncate(w - out.constData());
+}
+
+namespace {
+
 // Collects the lines of one report as UTF-8. Parts are markup (literals, QStrings the writer
 // built) or values (Text, Cell), which are escaped.
 class Html {
@@ -121,60 +179,6 @@ void writeKind(int kind, const PlanSet &set, const QString &path, const QString 
 }
 
 } // namespace
-
-// Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
-// report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
-void appendEscaped(QByteArray &out, QStringView text) {
-    const qsizetype start = out.size();
-    out.resize(start + text.size() * 6); // "&quot;" is the longest a character gets
-    char *w = out.data() + start;
-    const char16_t *p = text.utf16();
-    const qsizetype n = text.size();
-    auto put = [&w](const char *s, int len) {
-        std::memcpy(w, s, std::size_t(len));
-        w += len;
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = p[i];
-        if (c < 0x80) {
-            switch (c) {
-            case u'&':
-                put("&amp;", 5);
-                break;
-            case u'<':
-                put("&lt;", 4);
-                break;
-            case u'>':
-                put("&gt;", 4);
-                break;
-            case u'"':
-                put("&quot;", 6);
-                break;
-            default:
-                *w++ = char(c);
-            }
-            continue;
-        }
-        if (QChar::isSurrogate(c)) {
-            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]))
-                c = QChar::surrogateToUcs4(char16_t(c), p[++i]);
-            else
-                c = 0xFFFD;
-        }
-        if (c < 0x800) {
-            *w++ = char(0xC0 | (c >> 6));
-        } else if (c < 0x10000) {
-            *w++ = char(0xE0 | (c >> 12));
-            *w++ = char(0x80 | ((c >> 6) & 0x3F));
-        } else {
-            *w++ = char(0xF0 | (c >> 18));
-            *w++ = char(0x80 | ((c >> 12) & 0x3F));
-            *w++ = char(0x80 | ((c >> 6) & 0x3F));
-        }
-        *w++ = char(0x80 | (c & 0x3F));
-    }
-    out.truncate(w - out.constData());
-}
 
 const Info *info(int kind) {
     for (const Info &i : kReports) {
