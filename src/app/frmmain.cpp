@@ -245,7 +245,8 @@ void frmMain::buildMenus() {
                                    ReportItem{"mnuReportsGuests", tr("Guest List"), 4},
                                    ReportItem{"mnuReportsVendors", tr("Vendor List"), 5},
                                    ReportItem{"mnuReportsTasks", tr("Wedding Tasks"), 6},
-                                   ReportItem{"mnuReportsPayments", tr("Upcoming Payments"), 7}}) {
+                                   ReportItem{"mnuReportsPayments", tr("Upcoming Payments"), 7},
+                                   ReportItem{"mnuReportsSeating", tr("&Seating Chart"), 8}}) {
         connect(menuItem(reports, QString::fromLatin1(item.name), item.caption),
                 &QAction::triggered, this,
                 [this, kind = item.kind] { PrintMod::runReportCommand(*this, kind); });

@@ -15,7 +15,7 @@ namespace Reports {
 
 namespace {
 
-const std::array<Info, 6> kReports{{
+const std::array<Info, 7> kReports{{
     {Details, QStringLiteral("Details.htm"), QStringLiteral("Wedding Details for "),
      QStringLiteral("Wedding Details Report")},
     {Party, QStringLiteral("Wed_Party.htm"), QStringLiteral("Wedding Party for "),
@@ -28,6 +28,8 @@ const std::array<Info, 6> kReports{{
      QStringLiteral("Wedding Tasks Report")},
     {Payments, QStringLiteral("Wed_Payments.htm"), QStringLiteral("Upcoming Payments for "),
      QStringLiteral("Upcoming Payments Report")},
+    {Seating, QStringLiteral("Seating.htm"), QStringLiteral("Seating Chart for "),
+     QStringLiteral("Seating Chart Report")},
 }};
 
 // A value to print as text: escaped and encoded on output.
@@ -39,6 +41,8 @@ struct Cell {
     const Record *record;
     FieldCode code;
 };
+
+} // namespace
 
 // Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
 // report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
@@ -93,6 +97,8 @@ void appendEscaped(QByteArray &out, QStringView text) {
     }
     out.truncate(w - out.constData());
 }
+
+namespace {
 
 // Collects the lines of one report as UTF-8. Parts are markup (literals, QStrings the writer
 // built) or values (Text, Cell), which are escaped.
@@ -452,6 +458,8 @@ QByteArray reportText(int kind, const PlanSet &set, const QString &title) {
         return taskReport(dbOf(set, DbId::Tasks), title);
     case Payments:
         return paymentReport(dbOf(set, DbId::Vendors), title);
+    case Seating:
+        return seatingReport(dbOf(set, DbId::Tables), dbOf(set, DbId::Guest), title);
     default:
         return {};
     }

@@ -1,18 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 
 class PalmDatabase;
 class PlanSet;
 
-// The six HTML reports of a plan. Each is built whole in memory from the open set and then
+// The HTML reports of a plan. Each is built whole in memory from the open set and then
 // written in one go, so a report never shows half a plan. Every value is HTML-escaped and the
 // files are UTF-8 (declared in the head), so names with accents and "<", "&" print as typed.
 namespace Reports {
 
-// The report kinds reuse the editor kind numbers.
-enum Kind { Details = 0, Party = 3, Guests = 4, Vendors = 5, Tasks = 6, Payments = 7 };
+// The report kinds reuse the editor kind numbers; the seating chart takes the next free one.
+enum Kind { Details = 0, Party = 3, Guests = 4, Vendors = 5, Tasks = 6, Payments = 7, Seating = 8 };
 
 struct Info {
     Kind kind;
@@ -32,6 +33,13 @@ QByteArray guestReport(const PalmDatabase *guests, const QString &title);
 QByteArray vendorReport(const PalmDatabase *vendors, const QString &title);
 QByteArray taskReport(const PalmDatabase *tasks, const QString &title);
 QByteArray paymentReport(const PalmDatabase *vendors, const QString &title);
+// Escort list, one page per table and the chart, in one file so it prints as one job. Names
+// are ordered by `locale`'s collation.
+QByteArray seatingReport(const PalmDatabase *tables, const PalmDatabase *guests,
+                         const QString &title, const QLocale &locale = QLocale());
+
+// Appends `text` as UTF-8 with "&", "<", ">" and '"' as entities (in HTML and in SVG alike).
+void appendEscaped(QByteArray &out, QStringView text);
 
 // The report of `kind` over the open set (empty for kinds without a report).
 QByteArray reportText(int kind, const PlanSet &set, const QString &title);

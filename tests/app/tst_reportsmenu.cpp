@@ -50,6 +50,12 @@ private slots:
         QVERIFY(html.contains(
             QStringLiteral("<h1>Wedding Details for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
         QVERIFY(html.contains(QStringLiteral("<td width=\"82%\">Juliet</td>")));
+        // The seating chart goes the same way, beside the plan.
+        trigger("mnuReportsSeating");
+        QCOMPARE(shown.last(), folder + QStringLiteral("/Seating.htm"));
+        QVERIFY(QString::fromUtf8(readAll(shown.last()))
+                    .contains(QStringLiteral(
+                        "<h1>Seating Chart for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
         VERIFY_PROMPTS(f.prompter());
         PrintMod::setViewer({});
     }

@@ -1,0 +1,230 @@
+// The seating report: escort list, table pages and chart, checked in the text the writer makes
+// and in what a real browser reads from it.
+#include "reports/printmod.h"
+#include "reports/reports.h"
+#include "store/appstate.h"
+#include "support/testenv.h"
+
+#include <QCollator>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+using Schema::DbId;
+
+namespace {
+
+void addTable(PalmDatabase &tables, const QString &tag, const QString &maxs,
+              const QString &description = {}) {
+    Record &r = tables.records().add();
+    tables.write(r, "ttag", tag);
+    tables.write(r, "tabl", description);
+    tables.write(r, "maxs", maxs);
+}
+
+void addGuest(PalmDatabase &guests, const QString &name, const QString &rsvp,
+              const std::optional<QString> &gtag) {
+    Record &r = guests.records().add();
+    guests.write(r, "gnam", name);
+    guests.write(r, "rsvp", rsvp);
+    if (gtag)
+        guests.write(r, "gtag", *gtag);
+}
+
+// 30 tables and 300 guests: accented names and markup, every ninth guest unseated (one with
+// a tag of blanks, some with an empty tag), tags padded with blanks on both sides. Returns
+// each guest's table (trimmed ID, empty when not seated).
+QMap<QString, QString> buildWedding(PlanSet &set) {
+    for (const auto &info : Schema::kDatabases)
+        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    PalmDatabase &tables = set.db(DbId::Tables);
+    PalmDatabase &guests = set.db(DbId::Guest);
+    for (int t = 1; t <= 30; ++t)
+        addTable(tables, t % 4 == 0 ? QStringLiteral("  %1 ").arg(t) : QString::number(t),
+                 QStringLiteral("10"),
+                 t == 1 ? QStringLiteral("Head <table> & family") : QString());
+    const QStringList names = {u"Zoë Ångström"_qs, u"<b>Ann</b>"_qs,   u"Tom & Jerry"_qs,
+                               u"Émile Zola"_qs,   u"Łukasz Ðorđe"_qs, u"O'Brien \"Bo\""_qs,
+                               u"Øyvind"_qs,       u"アン"_qs};
+    QMap<QString, QString> seats;
+    for (int i = 0; i < 300; ++i) {
+        const QString name = names[i % names.size()] + QStringLiteral(" %1").arg(i);
+        const int table = i % 30 + 1;
+        if (i % 9 == 0) {
+            addGuest(guests, name, u"1"_qs,
+                     i % 27 == 0 ? std::optional(u"   "_qs)
+                                 : (i % 2 ? std::optional(QString()) : std::nullopt));
+            seats[name] = QString();
+        } else {
+            const QString tag =
+                i % 5 == 0 ? QStringLiteral(" %1  ").arg(table) : QString::number(table);
+            addGuest(guests, name, i % 11 == 0 ? QString() : QString::number(i % 3 + 1), tag);
+            seats[name] = QString::number(table);
+        }
+    }
+    return seats;
+}
+
+// The text between `from` and the next `to`.
+QString between(const QString &text, const QString &from, const QString &to) {
+    const qsizetype start = text.indexOf(from);
+    if (start < 0)
+        return {};
+    const qsizetype end = text.indexOf(to, start + from.size());
+    return text.mid(start + from.size(), end < 0 ? -1 : end - start - from.size());
+}
+
+// The text of every cell of class `kind`, in order, entities decoded.
+QStringList cells(const QString &html, const QString &kind) {
+    const QRegularExpression cell(u"<td class=\""_qs + kind + u"[^\"]*\">(.*?)</td>"_qs);
+    QStringList texts;
+    for (auto it = cell.globalMatch(html); it.hasNext();) {
+        texts << it.next()
+                     .captured(1)
+                     .replace(u"&lt;"_qs, u"<"_qs)
+                     .replace(u"&gt;"_qs, u">"_qs)
+                     .replace(u"&amp;"_qs, u"&"_qs);
+    }
+    return texts;
+}
+
+QStringList escortNames(const QString &html) {
+    return cells(between(html, u"<section id=\"escort\">"_qs, u"</section>"_qs), u"guest"_qs);
+}
+
+QString dumpDom(const QString &chromium, const QString &path) {
+    QTemporaryDir profile;
+    QProcess browser;
+    browser.start(chromium, {u"--headless"_qs, u"--no-sandbox"_qs, u"--disable-gpu"_qs,
+                             // Nothing but the local file: no updates, no sync.
+                             u"--disable-background-networking"_qs,
+                             u"--disable-component-update"_qs, u"--disable-sync"_qs,
+                             u"--no-first-run"_qs, u"--user-data-dir="_qs + profile.path(),
+                             u"--dump-dom"_qs, QUrl::fromLocalFile(path).toString()});
+    if (!browser.waitForFinished(90000))
+        return {};
+    return QString::fromUtf8(browser.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestSeatingReport : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_program = std::make_unique<TestProgramFolder>(false); }
+    void cleanup() {
+        QLocale::setDefault(m_locale);
+        PrintMod::setViewer({});
+        appState().set.release();
+        m_program.reset();
+    }
+
+    // A real browser finds every guest once in the escort list and under the right table.
+    void chromiumReadsEveryGuestAtItsTable() {
+        const QString chromium = QStandardPaths::findExecutable(u"chromium"_qs);
+        if (chromium.isEmpty())
+            QSKIP("chromium is not installed (apt-get install chromium)");
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); // the user's language
+        const QMap<QString, QString> expected = buildWedding(appState().set);
+        appState().editorKind = Reports::Seating;
+        QStringList shown;
+        PrintMod::setViewer([&](const QString &path) { shown << path; });
+        const QString path = PrintMod::PrintReport(u"Zoë & <b>Ann</b>"_qs);
+        QCOMPARE(shown, QStringList{m_program->path() + u"/Seating.htm"_qs});
+
+        const QString dom = dumpDom(chromium, path);
+        QVERIFY2(dom.contains(u"<h1>Seating Chart for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>"_qs),
+                 qPrintable(dom.left(800)));
+        QVERIFY(!dom.contains(u"<b>"_qs));           // markup in values stays text
+        QVERIFY(!dom.contains(u"<table>"_qs));       // also in a description and in the chart
+        QVERIFY(dom.contains(u"Łukasz Ðorđe 4"_qs)); // decoded as UTF-8
+
+        // Every guest once, at the right table, in the collation's order.
+        const QString escort = between(dom, u"<section id=\"escort\">"_qs, u"</section>"_qs);
+        const QStringList names = cells(escort, u"guest"_qs);
+        const QStringList tables = cells(escort, u"table"_qs);
+        QCOMPARE(names.size(), 300);
+        QCOMPARE(tables.size(), 300);
+        QMap<QString, QString> listed;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            listed[names[i]] = tables[i] == u"Not seated"_qs ? QString() : tables[i];
+        QCOMPARE(listed, expected); // 300 different names, so none was listed twice
+        QCollator collator(QLocale(QLocale::French, QLocale::France));
+        collator.setNumericMode(true);
+        for (qsizetype i = 1; i < names.size(); ++i)
+            QVERIFY2(collator.compare(names[i - 1], names[i]) <= 0, qPrintable(names[i]));
+
+        // One page per table with its guests and their number.
+        const QStringList pages = dom.split(u"<section class=\"table-page\">"_qs).mid(1);
+        QCOMPARE(pages.size(), 30);
+        QMap<QString, QString> atTables;
+        for (const QString &page : pages) {
+            const QStringList guests = cells(page, u"guest"_qs);
+            QCOMPARE(between(page, u"<p class=\"count\">"_qs, u" guests, "_qs),
+                     QString::number(guests.size()));
+            for (const QString &name : guests)
+                atTables[name] = between(page, u"<h2>Table "_qs, u"</h2>"_qs);
+        }
+        QMap<QString, QString> seated = expected;
+        seated.removeIf([](auto it) { return it.value().isEmpty(); });
+        QCOMPARE(atTables, seated);
+        QVERIFY(pages.first().contains(u"Head &lt;table&gt; &amp; family"_qs));
+        QCOMPARE(dom.count(u"<circle"_qs), 30);
+    }
+
+    // The order is the user's language's: Swedish puts Ö after Z, German among the Os; without
+    // a language, capitals and accents do not split the list.
+    void escortOrderFollowsTheLocale() {
+        PalmDatabase guests;
+        for (const QString &name : {u"Zander"_qs, u"Öberg"_qs, u"Olsson"_qs, u"olsen"_qs})
+            addGuest(guests, name, u"1"_qs, std::nullopt);
+        auto order = [&](const char *locale) {
+            return escortNames(
+                QString::fromUtf8(Reports::seatingReport(nullptr, &guests, {}, QLocale(locale))));
+        };
+        QCOMPARE(order("sv_SE"),
+                 (QStringList{u"olsen"_qs, u"Olsson"_qs, u"Zander"_qs, u"Öberg"_qs}));
+        QCOMPARE(order("de_DE"),
+                 (QStringList{u"Öberg"_qs, u"olsen"_qs, u"Olsson"_qs, u"Zander"_qs}));
+        QCOMPARE(order("C"), order("de_DE"));
+    }
+
+    // Plans the table tab would not make but files may hold: a repeated ID, an ID of blanks,
+    // guests at an ID no table has, an overfull table, a name too long for the chart.
+    void oddTablesKeepEveryGuest() {
+        PalmDatabase tables;
+        PalmDatabase guests;
+        addTable(tables, u"A"_qs, u"2"_qs);
+        addTable(tables, u" A"_qs, u"8"_qs);
+        addTable(tables, u"  "_qs, u"4"_qs);
+        const QString longName = u"Maximiliane Theodora von Hohenzollern-Sigmaringen"_qs;
+        addGuest(guests, longName, u"3"_qs, u"A "_qs);
+        addGuest(guests, u"Gone"_qs, u"2"_qs, u"Z"_qs);
+        const QString html = QString::fromUtf8(Reports::seatingReport(&tables, &guests, {}));
+        const QStringList pages = html.split(u"<section class=\"table-page\">"_qs).mid(1);
+        QCOMPARE(pages.size(), 4);
+        QCOMPARE(cells(pages[0], u"guest"_qs), QStringList{longName});
+        QVERIFY(pages[0].contains(u"1 guest, 3 of 2 seats taken, 1 over"_qs));
+        QVERIFY(pages[1].contains(u"same ID"_qs));
+        QCOMPARE(cells(pages[1], u"guest"_qs), QStringList{});
+        QVERIFY(pages[2].contains(u"<h2>Table without an ID</h2>"_qs));
+        QVERIFY(pages[3].contains(u"<h2>Table Z</h2>"_qs));
+        QVERIFY(pages[3].contains(u"table list has no table"_qs));
+        QCOMPARE(cells(pages[3], u"guest"_qs), QStringList{u"Gone"_qs});
+        // In the chart the long name is shortened, the whole of it kept as the tooltip.
+        const QString svg = between(html, u"<section id=\"chart\">"_qs, u"</section>"_qs);
+        QVERIFY(svg.contains(u"…<title>"_qs + longName + u"</title>"_qs));
+        QCOMPARE(svg.count(u"<circle"_qs), 4);
+
+        QVERIFY(QString::fromUtf8(Reports::seatingReport(nullptr, nullptr, {}))
+                    .contains(u"There are no tables and no guests yet."_qs));
+    }
+
+private:
+    std::unique_ptr<TestProgramFolder> m_program;
+    const QLocale m_locale; // the default before a test changed it
+};
+
+VOWLINE_TEST(TestSeatingReport)
+#include "tst_seatingreport.moc"
