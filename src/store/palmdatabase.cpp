@@ -4,6 +4,7 @@
 #include "cp1252.h"
 #include "numbers.h"
 #include "pdbcontainer.h"
+#include "setwriter.h"
 
 #include <QLocale>
 #include <QSaveFile>
@@ -598,7 +599,16 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes) {
         throw StoreError(
             QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // Every byte must be on the disk before the file replaces the old one: a full disk may
+    // show only at the flush or the sync, and commit() alone does not always report it.
+    try {
+        FileSink().fill(file, bytes);
+    } catch (const StoreError &error) {
+        file.cancelWriting();
+        throw StoreError(
+            QStringLiteral("The file %1 cannot be written: %2").arg(path, error.description()));
+    }
+    if (file.size() != bytes.size() || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw StoreError(QStringLiteral("The file %1 cannot be written: %2").arg(path, reason));
