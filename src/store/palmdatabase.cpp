@@ -8,6 +8,7 @@
 
 #include <QLocale>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <bit>
 
@@ -100,7 +101,7 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
         return;
     case FieldValue::Type::DateTime:
         w.u8(TagDateTime);
-        w.u64(quint64(Pdb::wallClockSeconds(value.toDateTime())));
+        w.u64(quint64(Pdb::wallClockSeconds(value.toDate(), value.toTime())));
         return;
     case FieldValue::Type::Integer:
         w.u8(TagInteger);
@@ -126,7 +127,10 @@ FieldValue readValue(ByteReader &in) {
     case TagTextUtf8: {
         const quint32 n = in.u32();
         const QByteArrayView b = in.bytes(qsizetype(n));
-        return QString::fromUtf8(b);
+        // A text may begin with U+FEFF like any other character: it is the user's, not a
+        // byte-order mark, so the decoder must keep it.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return QString(utf8.decode(b));
     }
     case TagBoolean: {
         const quint8 b = in.u8();
@@ -136,6 +140,7 @@ FieldValue readValue(ByteReader &in) {
     }
     case TagDateTime: {
         bool ok = false;
+        // A local date and time, valid or not under today's zone rules (FieldValue keeps it).
         const QDateTime when = Pdb::fromWallClockSeconds(qint64(in.u64()), &ok);
         if (!ok)
             in.fail(QStringLiteral("has a date out of range"));
@@ -188,7 +193,7 @@ SortKey keyOf(const Record &record, FieldCode code) {
         break;
     case FieldValue::Type::DateTime:
         key.rank = 2;
-        key.number = double(Pdb::wallClockSeconds(v.toDateTime()));
+        key.number = double(Pdb::wallClockSeconds(v.toDate(), v.toTime()));
         break;
     case FieldValue::Type::Text:
         key.rank = 3;
@@ -250,12 +255,15 @@ QString FieldCode::toString() const {
 // --- FieldValue ------------------------------------------------------------------------------
 
 FieldValue::FieldValue(const QDateTime &when) {
-    if (when.isValid()) {
-        // Values are kept to the second, as they are stored.
-        QDateTime local = when.toLocalTime();
-        local.setTime(QTime(local.time().hour(), local.time().minute(), local.time().second()));
-        m_data = local;
-    }
+    // A local date and time is taken as written, even where the zone skips it (QDateTime then
+    // calls it invalid); other zones are turned into local time first.
+    const bool local = when.timeSpec() == Qt::LocalTime;
+    if (!when.date().isValid() || (!local && !when.isValid()))
+        return;
+    const QDateTime wall = local ? when : when.toLocalTime();
+    const QTime t = wall.time().isValid() ? wall.time() : QTime(0, 0);
+    // Values are kept to the second, as they are stored.
+    m_data = WallClock{wall.date(), QTime(t.hour(), t.minute(), t.second())};
 }
 
 QString FieldValue::toText() const {
@@ -267,11 +275,11 @@ QString FieldValue::toText() const {
     case Type::Boolean:
         return std::get<bool>(m_data) ? QStringLiteral("True") : QStringLiteral("False");
     case Type::DateTime: {
-        const QDateTime &when = std::get<QDateTime>(m_data);
+        const WallClock &when = std::get<WallClock>(m_data);
         const QLocale locale = QLocale::system();
-        QString text = locale.toString(when.date(), QLocale::ShortFormat);
-        if (when.time() != QTime(0, 0))
-            text += u' ' + locale.toString(when.time(), QLocale::LongFormat);
+        QString text = locale.toString(when.date, QLocale::ShortFormat);
+        if (when.time != QTime(0, 0))
+            text += u' ' + locale.toString(when.time, QLocale::LongFormat);
         return text;
     }
     case Type::Integer:
@@ -309,7 +317,15 @@ double FieldValue::toNumber() const {
 }
 
 QDateTime FieldValue::toDateTime() const {
-    return type() == Type::DateTime ? std::get<QDateTime>(m_data) : QDateTime();
+    return type() == Type::DateTime ? QDateTime(toDate(), toTime()) : QDateTime();
+}
+
+QDate FieldValue::toDate() const {
+    return type() == Type::DateTime ? std::get<WallClock>(m_data).date : QDate();
+}
+
+QTime FieldValue::toTime() const {
+    return type() == Type::DateTime ? std::get<WallClock>(m_data).time : QTime();
 }
 
 // --- Fields, Record, Records -----------------------------------------------------------------

@@ -55,7 +55,7 @@ public:
         : m_data(QString::fromUtf8(text)) {} // NOLINT
     FieldValue(bool value)
         : m_data(value) {}             // NOLINT
-    FieldValue(const QDateTime &when); // NOLINT: invalid means none
+    FieldValue(const QDateTime &when); // NOLINT: no date means none
     FieldValue(qint16 value)
         : m_data(value) {} // NOLINT
     FieldValue(double value)
@@ -72,13 +72,26 @@ public:
     bool toBool() const;
     // Numbers as they are; text by the numeric value rule; everything else 0.
     double toNumber() const;
-    // The date and time, or an invalid QDateTime when the value is not a date.
+    // The date and time as local time, or an invalid QDateTime when the value is not a date.
+    // On a day whose local midnight does not exist (a daylight-saving gap) QDateTime calls
+    // the result invalid, but its date() and time() still hold the value.
     QDateTime toDateTime() const;
+    // The calendar date and the time of day as they were chosen, whatever the time zone's
+    // rules; invalid when the value is not a date.
+    QDate toDate() const;
+    QTime toTime() const;
 
     bool operator==(const FieldValue &) const = default;
 
 private:
-    std::variant<std::monostate, QString, bool, QDateTime, qint16, double> m_data;
+    // Dates are wall-clock values, not instants: a wedding on a day that starts at 01:00
+    // under daylight saving is still on that day.
+    struct WallClock {
+        QDate date;
+        QTime time;
+        bool operator==(const WallClock &) const = default;
+    };
+    std::variant<std::monostate, QString, bool, WallClock, qint16, double> m_data;
 };
 
 class Field {
