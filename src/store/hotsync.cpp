@@ -18,6 +18,8 @@ constexpr qint64 kMaxQueueListBytes = 16 << 20;
 // A database the program wrote; the format cannot describe much more.
 constexpr qint64 kMaxQueuedFileBytes = qint64(1) << 30;
 
+const QString kLastHotSyncFile = QStringLiteral("LastHotSync.txt");
+
 QString folderProblem(const QString &folder) {
     return QStringLiteral("The HotSync folder %1 cannot be read.")
         .arg(QDir::toNativeSeparators(folder));
@@ -64,12 +66,17 @@ QStringList PalmDesktopFolder::users() const {
         throw StoreError(folderProblem(m_root));
     QStringList names =
         QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    names.removeIf([](const QString &n) { return n.startsWith(u'.'); });
+    // LastHotSync.txt is the record of the last user, whatever stands in its place; a link
+    // to anything but a folder is no user either.
+    names.removeIf([this](const QString &n) {
+        return n.startsWith(u'.') || n == kLastHotSyncFile ||
+               SafeFile::probe(m_root + u'/' + n) != SafeFile::Kind::Directory;
+    });
     return names;
 }
 
 QString PalmDesktopFolder::lastUser() const {
-    return firstLine(m_root + QStringLiteral("/LastHotSync.txt"));
+    return firstLine(m_root + u'/' + kLastHotSyncFile);
 }
 
 QString PalmDesktopFolder::userFolder(const QString &user) const {
