@@ -46,6 +46,9 @@ namespace {
 
 constexpr char kMagic[] = "VwFL";
 constexpr quint16 kEncodingVersion = 1;
+// Code and kind in the field list; code, kind and a value tag in a record.
+constexpr qint64 kFieldListEntryBytes = 5;
+constexpr qint64 kSmallestFieldBytes = 6;
 
 enum Tag : quint8 {
     TagNone = 0,
@@ -333,15 +336,28 @@ QTime FieldValue::toTime() const {
 Field &Fields::add(FieldCode code, FieldKind kind) {
     if (Field *existing = find(code))
         return *existing;
-    return m_fields.emplace_back(code, kind);
+    Field &added = m_fields.emplace_back(code, kind);
+    if (m_index.map)
+        m_index.map->emplace(code.raw(), m_fields.size() - 1);
+    return added;
 }
 
 const Field *Fields::find(FieldCode code) const {
-    for (const Field &f : m_fields) {
-        if (f.code() == code)
-            return &f;
+    if (m_fields.size() < kIndexFrom) {
+        for (const Field &f : m_fields) {
+            if (f.code() == code)
+                return &f;
+        }
+        return nullptr;
     }
-    return nullptr;
+    if (!m_index.map) {
+        m_index.map = std::make_unique<Index>();
+        m_index.map->reserve(m_fields.size());
+        for (std::size_t i = 0; i < m_fields.size(); ++i)
+            m_index.map->emplace(m_fields[i].code().raw(), i);
+    }
+    const auto it = m_index.map->find(code.raw());
+    return it == m_index.map->end() ? nullptr : &m_fields[it->second];
 }
 
 Field *Fields::find(FieldCode code) {
@@ -364,6 +380,7 @@ bool Fields::remove(FieldCode code) {
     if (it == m_fields.end())
         return false;
     m_fields.erase(it);
+    m_index.map.reset(); // positions after it have moved
     return true;
 }
 
@@ -572,7 +589,12 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
                 .arg(label)
                 .arg(version));
     }
+    // Nothing is allocated for more entries than the bytes left can hold.
     const quint16 fieldCount = a.u16();
+    if (qint64(fieldCount) * kFieldListEntryBytes > a.remaining())
+        a.fail(QStringLiteral("claims %1 fields but has room for only %2")
+                   .arg(fieldCount)
+                   .arg(a.remaining() / kFieldListEntryBytes));
     db->m_fieldList.reserve(fieldCount);
     for (int i = 0; i < fieldCount; ++i) {
         const FieldCode code = readCode(a);
@@ -589,6 +611,10 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
                       QStringLiteral("Record %1 of %2").arg(i + 1).arg(label));
         Record &record = db->m_records.add();
         const quint16 count = in.u16();
+        if (qint64(count) * kSmallestFieldBytes > in.remaining())
+            in.fail(QStringLiteral("claims %1 fields but has room for only %2")
+                        .arg(count)
+                        .arg(in.remaining() / kSmallestFieldBytes));
         Fields &fields = record.fields();
         fields.reserve(count);
         for (int f = 0; f < count; ++f) {

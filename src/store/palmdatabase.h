@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -126,10 +127,27 @@ public:
     Field *find(FieldCode code);
     auto begin() const { return m_fields.begin(); }
     auto end() const { return m_fields.end(); }
-    void reserve(int n) { m_fields.reserve(n); }
+    void reserve(int n) { m_fields.reserve(std::size_t(n)); }
 
 private:
+    // Records hold about fifteen fields, where a scan is fastest; a file may hold up to
+    // 65,535 per record, and those lists get an index so that no lookup scans them.
+    static constexpr std::size_t kIndexFrom = 32;
+    using Index = std::unordered_map<quint32, std::size_t>;
+    // Built on the first lookup in a long list; dropped by a removal or a copy.
+    struct LazyIndex {
+        std::unique_ptr<Index> map;
+        LazyIndex() = default;
+        LazyIndex(const LazyIndex &) {}
+        LazyIndex &operator=(const LazyIndex &) {
+            map.reset();
+            return *this;
+        }
+        LazyIndex(LazyIndex &&) noexcept = default;
+        LazyIndex &operator=(LazyIndex &&) noexcept = default;
+    };
     std::vector<Field> m_fields;
+    mutable LazyIndex m_index;
 };
 
 class Record {
