@@ -41,7 +41,11 @@ void buildPlan(PlanSet &set) {
     guests.records().reserve(65535);
     for (int i = 0; i < 65535; ++i) {
         Record &r = guests.records().add();
-        guests.write(r, "gnam", word(rng, 4, 9) + u' ' + word(rng, 5, 11));
+        // One name in eight begins with an accented letter, as names do.
+        static const QString accented[] = {QStringLiteral("É"), QStringLiteral("Ö"),
+                                           QStringLiteral("Å"), QStringLiteral("Ł")};
+        const QString lead = rng.bounded(8) == 0 ? accented[rng.bounded(4)] : QString();
+        guests.write(r, "gnam", lead + word(rng, 4, 9) + u' ' + word(rng, 5, 11));
         guests.write(r, "gtyp", QStringLiteral("Bride's Family"));
         guests.write(r, "gadr",
                      QString::number(rng.bounded(1, 9999)) + QStringLiteral(" Main Street"));

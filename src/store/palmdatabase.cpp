@@ -6,6 +6,7 @@
 #include "pdbcontainer.h"
 #include "setwriter.h"
 
+#include <QCollator>
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -176,10 +177,22 @@ FieldCode readCode(ByteReader &in) {
 struct SortKey {
     quint8 rank = 0; // 0 no value, 1 number, 2 date, 3 text
     double number = 0;
-    QString text;
+    std::optional<QCollatorSortKey> text;
 };
 
-SortKey keyOf(const Record &record, FieldCode code) {
+// Text sorts as people expect in the user's language ("Émile" between "Eddie" and "Fran"),
+// ignoring case. The C locale knows no such order and would compare code points, putting
+// every accented name after "Z"; it gets the language-neutral Unicode order instead.
+QCollator textCollator() {
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+SortKey keyOf(const Record &record, FieldCode code, const QCollator &collator) {
     SortKey key;
     const Field *field = record.fields().find(code);
     if (!field)
@@ -200,7 +213,7 @@ SortKey keyOf(const Record &record, FieldCode code) {
         break;
     case FieldValue::Type::Text:
         key.rank = 3;
-        key.text = v.toText().toCaseFolded();
+        key.text = collator.sortKey(v.toText());
         break;
     }
     return key;
@@ -210,7 +223,7 @@ int compareKeys(const SortKey &a, const SortKey &b) {
     if (a.rank != b.rank)
         return a.rank < b.rank ? -1 : 1;
     if (a.rank == 3)
-        return a.text.compare(b.text);
+        return a.text->compare(*b.text);
     if (a.number != b.number)
         return a.number < b.number ? -1 : 1;
     return 0;
@@ -489,11 +502,12 @@ void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second,
         SortKey second;
         std::size_t index;
     };
+    const QCollator collator = textCollator();
     std::vector<Entry> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
-        entries[i].first = keyOf(*records[i], first);
+        entries[i].first = keyOf(*records[i], first, collator);
         if (secondCode)
-            entries[i].second = keyOf(*records[i], *secondCode);
+            entries[i].second = keyOf(*records[i], *secondCode, collator);
         entries[i].index = i;
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {

@@ -220,8 +220,8 @@ public:
     }
 
     // Orders the records by a field and then by an optional second one (empty: none). Records
-    // that lack a field come first; numbers compare by value, dates by time, text ignoring
-    // case; ties keep their order.
+    // that lack a field come first; numbers compare by value, dates by time, text by the
+    // user's language, ignoring case; ties keep their order.
     void sort(FieldCode first, bool ascending = true, const QString &second = {},
               bool secondAscending = true);
 

@@ -134,6 +134,14 @@ private slots:
         QCOMPARE(column(db, "gnot"), QStringList({"-", "8", "5", "3", "6", "1", "4", "2"}));
         db.sort("gnam", false);
         QCOMPARE(column(db, "gnam").first(), QStringLiteral("Carol"));
+
+        // Accented names sort among their letters, not after "Z".
+        db.records().removeAll();
+        for (const char *name : {"Zoe", "Ölaf", "Émile", "Adam", "Oscar", "Eddie", "Fran"})
+            db.write(db.records().add(), "gnam", QString::fromUtf8(name));
+        db.sort("gnam", true, QString(), true);
+        QCOMPARE(column(db, "gnam"),
+                 QStringList({"Adam", "Eddie", "Émile", "Fran", "Ölaf", "Oscar", "Zoe"}));
     }
 
     void freshDetailsRecord() {
