@@ -177,7 +177,7 @@ FieldCode readCode(ByteReader &in) {
 struct SortKey {
     quint8 rank = 0; // 0 no value, 1 number, 2 date, 3 text
     double number = 0;
-    std::optional<QCollatorSortKey> text;
+    const QCollatorSortKey *text = nullptr; // kept aside, so that entries stay small to move
 };
 
 // Text sorts as people expect in the user's language ("Émile" between "Eddie" and "Fran"),
@@ -192,7 +192,9 @@ QCollator textCollator() {
     return collator;
 }
 
-SortKey keyOf(const Record &record, FieldCode code, const QCollator &collator) {
+// `texts` has room reserved for every key, so the pointers into it stay valid.
+SortKey keyOf(const Record &record, FieldCode code, const QCollator &collator,
+              std::vector<QCollatorSortKey> &texts) {
     SortKey key;
     const Field *field = record.fields().find(code);
     if (!field)
@@ -213,7 +215,7 @@ SortKey keyOf(const Record &record, FieldCode code, const QCollator &collator) {
         break;
     case FieldValue::Type::Text:
         key.rank = 3;
-        key.text = collator.sortKey(v.toText());
+        key.text = &texts.emplace_back(collator.sortKey(v.toText()));
         break;
     }
     return key;
@@ -387,6 +389,27 @@ const Field &Fields::item(FieldCode code) const {
     throw StoreError(QStringLiteral("There is no field \"%1\".").arg(codeTextForMessage(code)));
 }
 
+std::optional<FieldCode> Fields::repeated() const {
+    if (m_fields.size() < kIndexFrom) {
+        for (std::size_t i = 1; i < m_fields.size(); ++i) {
+            for (std::size_t j = 0; j < i; ++j) {
+                if (m_fields[i].code() == m_fields[j].code())
+                    return m_fields[i].code();
+            }
+        }
+        return std::nullopt;
+    }
+    std::vector<quint32> codes;
+    codes.reserve(m_fields.size());
+    for (const Field &f : m_fields)
+        codes.push_back(f.code().raw());
+    std::sort(codes.begin(), codes.end());
+    const auto twice = std::adjacent_find(codes.begin(), codes.end());
+    if (twice == codes.end())
+        return std::nullopt;
+    return FieldCode::fromRaw(*twice);
+}
+
 bool Fields::remove(FieldCode code) {
     const auto it = std::find_if(m_fields.begin(), m_fields.end(),
                                  [code](const Field &f) { return f.code() == code; });
@@ -503,11 +526,13 @@ void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second,
         std::size_t index;
     };
     const QCollator collator = textCollator();
+    std::vector<QCollatorSortKey> texts;
+    texts.reserve(secondCode ? 2 * n : n);
     std::vector<Entry> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
-        entries[i].first = keyOf(*records[i], first, collator);
+        entries[i].first = keyOf(*records[i], first, collator, texts);
         if (secondCode)
-            entries[i].second = keyOf(*records[i], *secondCode, collator);
+            entries[i].second = keyOf(*records[i], *secondCode, collator, texts);
         entries[i].index = i;
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
@@ -613,10 +638,10 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
     for (int i = 0; i < fieldCount; ++i) {
         const FieldCode code = readCode(a);
         const FieldKind kind = readKind(a);
-        if (db->m_fieldList.exists(code))
-            a.fail(QStringLiteral("names the field \"%1\" twice").arg(code.toString()));
-        db->m_fieldList.add(code, kind);
+        db->m_fieldList.append(code, kind);
     }
+    if (const auto twice = db->m_fieldList.repeated())
+        a.fail(QStringLiteral("names the field \"%1\" twice").arg(twice->toString()));
 
     db->m_records.reserve(int(layout.records.size()));
     for (std::size_t i = 0; i < layout.records.size(); ++i) {
@@ -634,11 +659,10 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
         for (int f = 0; f < count; ++f) {
             const FieldCode code = readCode(in);
             const FieldKind kind = readKind(in);
-            Field &field = fields.add(code, kind);
-            if (fields.count() != f + 1)
-                in.fail(QStringLiteral("holds the field \"%1\" twice").arg(code.toString()));
-            field.setValue(readValue(in));
+            fields.append(code, kind).setValue(readValue(in));
         }
+        if (const auto twice = fields.repeated())
+            in.fail(QStringLiteral("holds the field \"%1\" twice").arg(twice->toString()));
         if (!in.atEnd())
             in.fail(QStringLiteral("has %1 stray bytes at its end").arg(in.remaining()));
     }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <variant>
 #include <vector>
@@ -134,6 +135,15 @@ private:
     // 65,535 per record, and those lists get an index so that no lookup scans them.
     static constexpr std::size_t kIndexFrom = 32;
     using Index = std::unordered_map<quint32, std::size_t>;
+    friend class PalmDatabase;
+    // The file reader appends without a lookup per field and checks for repeats once.
+    Field &append(FieldCode code, FieldKind kind) {
+        m_index.map.reset();
+        return m_fields.emplace_back(code, kind);
+    }
+    // A code held more than once, if any.
+    std::optional<FieldCode> repeated() const;
+
     // Built on the first lookup in a long list; dropped by a removal or a copy.
     struct LazyIndex {
         std::unique_ptr<Index> map;

@@ -2,6 +2,7 @@
 #include "support/testenv.h"
 
 #include <QTest>
+#include <QtEndian>
 
 Q_DECLARE_METATYPE(FieldValue)
 
@@ -66,6 +67,15 @@ private slots:
             QCOMPARE(copy.text(codes[i]), r.text(codes[i]));
         }
         QVERIFY(copy.has("zzzz") && !r.has("zzzz"));
+
+        // A long record read from a file may not hold a code twice either.
+        PalmDatabase db;
+        db.records().raw().push_back(std::make_unique<Record>(r));
+        QByteArray bytes = db.toBytes();
+        const int fieldsAt = int(qFromBigEndian<quint32>(bytes.constData() + 78)) + 2;
+        QVERIFY(PalmDatabase::fromBytes(bytes, QStringLiteral("ok.pdb")));
+        bytes.replace(fieldsAt + 98 * 14, 4, bytes.mid(fieldsAt, 4)); // 14 bytes a field
+        QVERIFY_THROWS_EXCEPTION(StoreError, PalmDatabase::fromBytes(bytes, QStringLiteral("x")));
     }
 
     void valuesReadAsText_data() {
