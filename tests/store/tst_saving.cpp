@@ -371,6 +371,9 @@ private slots:
         if (full.open(QIODevice::WriteOnly)) {
             FileSink disk;
             QVERIFY_THROWS_EXCEPTION(StoreError, disk.fill(full, QByteArray(100, 'x')));
+            // QSaveFile alone calls this write a success.
+            QVERIFY_THROWS_EXCEPTION(StoreError,
+                                     writeFileAtomically(full.fileName(), QByteArray(100, 'x')));
         }
     }
 };
