@@ -4,6 +4,7 @@
 #include "cp1252.h"
 #include "numbers.h"
 #include "pdbcontainer.h"
+#include "safefile.h"
 #include "setwriter.h"
 
 #include <QCollator>
@@ -674,6 +675,13 @@ void PalmDatabase::save(const QString &path) const {
 }
 
 void writeFileAtomically(const QString &path, const QByteArray &bytes) {
+    // QSaveFile renames its new file over whatever is there: over a pipe or a device that
+    // would put a plain file in its place.
+    const SafeFile::Kind there = SafeFile::probe(path);
+    if (there != SafeFile::Kind::Missing && there != SafeFile::Kind::Regular) {
+        throw StoreError(QStringLiteral("The file %1 cannot be written: it is %2.")
+                             .arg(path, SafeFile::describe(there)));
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         throw StoreError(

@@ -2,6 +2,7 @@
 // the HotSync queue are tested through the real window (tests/app/tst_planflows.cpp).
 #include "store/appstate.h"
 #include "store/planview.h"
+#include "store/safefile.h"
 #include "store/saving.h"
 #include "store/setwriter.h"
 #include "support/failingsink.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using Schema::DbId;
 using Answer = Prompter::Answer;
@@ -371,9 +373,13 @@ private slots:
         if (full.open(QIODevice::WriteOnly)) {
             FileSink disk;
             QVERIFY_THROWS_EXCEPTION(StoreError, disk.fill(full, QByteArray(100, 'x')));
-            // QSaveFile alone calls this write a success.
-            QVERIFY_THROWS_EXCEPTION(StoreError,
-                                     writeFileAtomically(full.fileName(), QByteArray(100, 'x')));
+        }
+        // A file is never written over anything but a file: replacing a pipe or device would
+        // put a plain file in its place.
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
+        if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0) {
+            QVERIFY_THROWS_EXCEPTION(StoreError, writeFileAtomically(pipe, QByteArray(100, 'x')));
+            QCOMPARE(SafeFile::probe(pipe), SafeFile::Kind::Special);
         }
     }
 };
