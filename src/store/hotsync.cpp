@@ -1,34 +1,51 @@
 #include "hotsync.h"
 
 #include "palmdatabase.h"
+#include "safefile.h"
+#include "setwriter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
-#include <QTextStream>
 
 namespace {
+
+// A few lines of settings; anything far larger is not what it claims to be.
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
+// One line per queued file: far more than any user queues.
+constexpr qint64 kMaxQueueListBytes = 16 << 20;
+// A database the program wrote; the format cannot describe much more.
+constexpr qint64 kMaxQueuedFileBytes = qint64(1) << 30;
+
+const QString kLastHotSyncFile = QStringLiteral("LastHotSync.txt");
 
 QString folderProblem(const QString &folder) {
     return QStringLiteral("The HotSync folder %1 cannot be read.")
         .arg(QDir::toNativeSeparators(folder));
 }
 
+// A small settings file read whole, or empty when it is missing or is not a regular file
+// (a pipe, a folder, a device, a broken link): such a file holds no user.
+QByteArray settingsFile(const QString &path) {
+    try {
+        return SafeFile::readRegularIfPresent(path, kMaxSettingsBytes);
+    } catch (const StoreError &) {
+        return {};
+    }
+}
+
 // The first line of a small text file, or empty when there is none.
 QString firstLine(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromUtf8(file.readLine()).trimmed();
+    const QByteArray bytes = settingsFile(path);
+    const qsizetype end = bytes.indexOf('\n');
+    return QString::fromUtf8(end < 0 ? bytes : bytes.left(end)).trimmed();
 }
 
 QString jpilotUser(const QString &folder) {
-    QFile rc(folder + QStringLiteral("/jpilot.rc"));
-    if (!rc.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    while (!rc.atEnd()) {
-        const QString line = QString::fromUtf8(rc.readLine()).trimmed();
+    const QByteArray rc = settingsFile(folder + QStringLiteral("/jpilot.rc"));
+    for (const QByteArray &raw : rc.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
         const qsizetype space = line.indexOf(u' ');
         const QString key = space < 0 ? line : line.left(space);
         if (key == u"user")
@@ -49,12 +66,17 @@ QStringList PalmDesktopFolder::users() const {
         throw StoreError(folderProblem(m_root));
     QStringList names =
         QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    names.removeIf([](const QString &n) { return n.startsWith(u'.'); });
+    // LastHotSync.txt is the record of the last user, whatever stands in its place; a link
+    // to anything but a folder is no user either.
+    names.removeIf([this](const QString &n) {
+        return n.startsWith(u'.') || n == kLastHotSyncFile ||
+               SafeFile::probe(m_root + u'/' + n) != SafeFile::Kind::Directory;
+    });
     return names;
 }
 
 QString PalmDesktopFolder::lastUser() const {
-    return firstLine(m_root + QStringLiteral("/LastHotSync.txt"));
+    return firstLine(m_root + u'/' + kLastHotSyncFile);
 }
 
 QString PalmDesktopFolder::userFolder(const QString &user) const {
@@ -70,18 +92,23 @@ QString PalmDesktopFolder::backupPath(const QString &user) const {
     return userFolder(user) + QStringLiteral("/Backup");
 }
 
-void PalmDesktopFolder::install(const QString &user, const QString &file) const {
+void PalmDesktopFolder::install(const QString &user, const QStringList &files,
+                                FileSink &sink) const {
     const QString queue = userFolder(user) + QStringLiteral("/Install");
-    if (!QDir().mkpath(queue)) {
-        throw StoreError(QStringLiteral("The install folder %1 cannot be created.")
-                             .arg(QDir::toNativeSeparators(queue)));
+    // Everything is read before the queue is touched; the copies then go in as one unit.
+    std::vector<SetFile> copies;
+    QSet<QString> names;
+    for (const QString &file : files) {
+        const QString name = QFileInfo(file).fileName();
+        if (names.contains(name))
+            continue; // one copy per name: the queue holds files by name
+        names.insert(name);
+        copies.push_back({name, SafeFile::readRegular(file, kMaxQueuedFileBytes)});
     }
-    QFile source(file);
-    if (!source.open(QIODevice::ReadOnly)) {
-        throw StoreError(QStringLiteral("The file %1 cannot be read: %2")
-                             .arg(QDir::toNativeSeparators(file), source.errorString()));
-    }
-    writeFileAtomically(queue + u'/' + QFileInfo(file).fileName(), source.readAll());
+    if (copies.empty())
+        return;
+    sink.makeFolder(queue);
+    writeSet(queue, copies, sink);
 }
 
 // --- J-Pilot ---------------------------------------------------------------------------------
@@ -105,28 +132,35 @@ QString JPilotFolder::backupPath(const QString &user) const {
     return m_folder + QStringLiteral("/backup");
 }
 
-void JPilotFolder::install(const QString &user, const QString &file) const {
+void JPilotFolder::install(const QString &user, const QStringList &files, FileSink &sink) const {
     Q_UNUSED(user);
-    const QString entry = QFileInfo(file).absoluteFilePath();
-    const QString queuePath = m_folder + QStringLiteral("/jpilot.install");
-    QByteArray queue;
-    QFile existing(queuePath);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly)) {
-            throw StoreError(QStringLiteral("The J-Pilot install list %1 cannot be read: %2")
-                                 .arg(queuePath, existing.errorString()));
+    // The list is read only when it is a regular file: a pipe or device in its place fails
+    // the queue at once instead of hanging or growing without end.
+    QByteArray queue = SafeFile::readRegularIfPresent(m_folder + QStringLiteral("/jpilot.install"),
+                                                      kMaxQueueListBytes);
+    QSet<QByteArray> listed;
+    for (const QByteArray &present : queue.split('\n'))
+        listed.insert(present.trimmed());
+    const qsizetype before = queue.size();
+    for (const QString &file : files) {
+        const QString entry = QFileInfo(file).absoluteFilePath();
+        if (!QFileInfo(entry).isFile()) {
+            throw StoreError(
+                QStringLiteral("The file %1 cannot be queued for HotSync: it does not exist.")
+                    .arg(QDir::toNativeSeparators(entry)));
         }
-        queue = existing.readAll();
+        const QByteArray line = entry.toUtf8();
+        if (listed.contains(line))
+            continue; // queued already
+        listed.insert(line);
+        if (!queue.isEmpty() && !queue.endsWith('\n'))
+            queue.append('\n');
+        queue.append(line).append('\n');
     }
-    const QByteArray line = entry.toUtf8();
-    for (const QByteArray &present : queue.split('\n')) {
-        if (present.trimmed() == line)
-            return; // queued already
-    }
-    if (!queue.isEmpty() && !queue.endsWith('\n'))
-        queue.append('\n');
-    queue.append(line).append('\n');
-    writeFileAtomically(queuePath, queue);
+    if (queue.size() == before)
+        return;
+    // The whole list is written anew and replaces the old one only once it is complete.
+    writeSet(m_folder, {SetFile{QStringLiteral("jpilot.install"), queue}}, sink);
 }
 
 // --- Locations -------------------------------------------------------------------------------

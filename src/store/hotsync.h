@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+class FileSink;
+
 // Where Palm users, their HotSync backups and their install queues live on this computer.
 // Two kinds of place are understood; the README describes both layouts.
 //
@@ -18,13 +20,19 @@
 //   jpilot.rc        lines "key value"; the "user" key names the user (and the last HotSync)
 //   backup/          the newest full backup
 //   jpilot.install   one absolute path per line, installed at the next HotSync
+//
+// Queuing is all or nothing: the files of one call are staged first and committed together,
+// so a failure part-way leaves the queue exactly as it was (earlier queued copies included).
+// LastHotSync.txt and jpilot.rc are read only when they are regular files; anything else in
+// their place reads as "no user".
 class HotSyncSource {
 public:
     virtual ~HotSyncSource() = default;
     virtual QStringList users() const = 0;
     virtual QString lastUser() const = 0;
+    // `user` is spelled as users() lists it.
     virtual QString backupPath(const QString &user) const = 0;
-    virtual void install(const QString &user, const QString &file) const = 0;
+    virtual void install(const QString &user, const QStringList &files, FileSink &sink) const = 0;
 };
 
 class PalmDesktopFolder : public HotSyncSource {
@@ -34,7 +42,7 @@ public:
     QStringList users() const override;
     QString lastUser() const override;
     QString backupPath(const QString &user) const override;
-    void install(const QString &user, const QString &file) const override;
+    void install(const QString &user, const QStringList &files, FileSink &sink) const override;
 
 private:
     QString userFolder(const QString &user) const;
@@ -48,7 +56,7 @@ public:
     QStringList users() const override;
     QString lastUser() const override;
     QString backupPath(const QString &user) const override;
-    void install(const QString &user, const QString &file) const override;
+    void install(const QString &user, const QStringList &files, FileSink &sink) const override;
 
 private:
     QString m_folder;

@@ -4,9 +4,13 @@
 #include "cp1252.h"
 #include "numbers.h"
 #include "pdbcontainer.h"
+#include "safefile.h"
+#include "setwriter.h"
 
+#include <QCollator>
 #include <QLocale>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <bit>
 
@@ -44,6 +48,9 @@ namespace {
 
 constexpr char kMagic[] = "VwFL";
 constexpr quint16 kEncodingVersion = 1;
+// Code and kind in the field list; code, kind and a value tag in a record.
+constexpr qint64 kFieldListEntryBytes = 5;
+constexpr qint64 kSmallestFieldBytes = 6;
 
 enum Tag : quint8 {
     TagNone = 0,
@@ -99,7 +106,7 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
         return;
     case FieldValue::Type::DateTime:
         w.u8(TagDateTime);
-        w.u64(quint64(Pdb::wallClockSeconds(value.toDateTime())));
+        w.u64(quint64(Pdb::wallClockSeconds(value.toDate(), value.toTime())));
         return;
     case FieldValue::Type::Integer:
         w.u8(TagInteger);
@@ -125,7 +132,10 @@ FieldValue readValue(ByteReader &in) {
     case TagTextUtf8: {
         const quint32 n = in.u32();
         const QByteArrayView b = in.bytes(qsizetype(n));
-        return QString::fromUtf8(b);
+        // A text may begin with U+FEFF like any other character: it is the user's, not a
+        // byte-order mark, so the decoder must keep it.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return QString(utf8.decode(b));
     }
     case TagBoolean: {
         const quint8 b = in.u8();
@@ -135,6 +145,7 @@ FieldValue readValue(ByteReader &in) {
     }
     case TagDateTime: {
         bool ok = false;
+        // A local date and time, valid or not under today's zone rules (FieldValue keeps it).
         const QDateTime when = Pdb::fromWallClockSeconds(qint64(in.u64()), &ok);
         if (!ok)
             in.fail(QStringLiteral("has a date out of range"));
@@ -167,10 +178,24 @@ FieldCode readCode(ByteReader &in) {
 struct SortKey {
     quint8 rank = 0; // 0 no value, 1 number, 2 date, 3 text
     double number = 0;
-    QString text;
+    const QCollatorSortKey *text = nullptr; // kept aside, so that entries stay small to move
 };
 
-SortKey keyOf(const Record &record, FieldCode code) {
+// Text sorts as people expect in the user's language ("Émile" between "Eddie" and "Fran"),
+// ignoring case. The C locale knows no such order and would compare code points, putting
+// every accented name after "Z"; it gets the language-neutral Unicode order instead.
+QCollator textCollator() {
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+// `texts` has room reserved for every key, so the pointers into it stay valid.
+SortKey keyOf(const Record &record, FieldCode code, const QCollator &collator,
+              std::vector<QCollatorSortKey> &texts) {
     SortKey key;
     const Field *field = record.fields().find(code);
     if (!field)
@@ -187,11 +212,11 @@ SortKey keyOf(const Record &record, FieldCode code) {
         break;
     case FieldValue::Type::DateTime:
         key.rank = 2;
-        key.number = double(Pdb::wallClockSeconds(v.toDateTime()));
+        key.number = double(Pdb::wallClockSeconds(v.toDate(), v.toTime()));
         break;
     case FieldValue::Type::Text:
         key.rank = 3;
-        key.text = v.toText().toCaseFolded();
+        key.text = &texts.emplace_back(collator.sortKey(v.toText()));
         break;
     }
     return key;
@@ -201,7 +226,7 @@ int compareKeys(const SortKey &a, const SortKey &b) {
     if (a.rank != b.rank)
         return a.rank < b.rank ? -1 : 1;
     if (a.rank == 3)
-        return a.text.compare(b.text);
+        return a.text->compare(*b.text);
     if (a.number != b.number)
         return a.number < b.number ? -1 : 1;
     return 0;
@@ -249,12 +274,15 @@ QString FieldCode::toString() const {
 // --- FieldValue ------------------------------------------------------------------------------
 
 FieldValue::FieldValue(const QDateTime &when) {
-    if (when.isValid()) {
-        // Values are kept to the second, as they are stored.
-        QDateTime local = when.toLocalTime();
-        local.setTime(QTime(local.time().hour(), local.time().minute(), local.time().second()));
-        m_data = local;
-    }
+    // A local date and time is taken as written, even where the zone skips it (QDateTime then
+    // calls it invalid); other zones are turned into local time first.
+    const bool local = when.timeSpec() == Qt::LocalTime;
+    if (!when.date().isValid() || (!local && !when.isValid()))
+        return;
+    const QDateTime wall = local ? when : when.toLocalTime();
+    const QTime t = wall.time().isValid() ? wall.time() : QTime(0, 0);
+    // Values are kept to the second, as they are stored.
+    m_data = WallClock{wall.date(), QTime(t.hour(), t.minute(), t.second())};
 }
 
 QString FieldValue::toText() const {
@@ -266,11 +294,11 @@ QString FieldValue::toText() const {
     case Type::Boolean:
         return std::get<bool>(m_data) ? QStringLiteral("True") : QStringLiteral("False");
     case Type::DateTime: {
-        const QDateTime &when = std::get<QDateTime>(m_data);
+        const WallClock &when = std::get<WallClock>(m_data);
         const QLocale locale = QLocale::system();
-        QString text = locale.toString(when.date(), QLocale::ShortFormat);
-        if (when.time() != QTime(0, 0))
-            text += u' ' + locale.toString(when.time(), QLocale::LongFormat);
+        QString text = locale.toString(when.date, QLocale::ShortFormat);
+        if (when.time != QTime(0, 0))
+            text += u' ' + locale.toString(when.time, QLocale::LongFormat);
         return text;
     }
     case Type::Integer:
@@ -308,7 +336,15 @@ double FieldValue::toNumber() const {
 }
 
 QDateTime FieldValue::toDateTime() const {
-    return type() == Type::DateTime ? std::get<QDateTime>(m_data) : QDateTime();
+    return type() == Type::DateTime ? QDateTime(toDate(), toTime()) : QDateTime();
+}
+
+QDate FieldValue::toDate() const {
+    return type() == Type::DateTime ? std::get<WallClock>(m_data).date : QDate();
+}
+
+QTime FieldValue::toTime() const {
+    return type() == Type::DateTime ? std::get<WallClock>(m_data).time : QTime();
 }
 
 // --- Fields, Record, Records -----------------------------------------------------------------
@@ -316,15 +352,28 @@ QDateTime FieldValue::toDateTime() const {
 Field &Fields::add(FieldCode code, FieldKind kind) {
     if (Field *existing = find(code))
         return *existing;
-    return m_fields.emplace_back(code, kind);
+    Field &added = m_fields.emplace_back(code, kind);
+    if (m_index.map)
+        m_index.map->emplace(code.raw(), m_fields.size() - 1);
+    return added;
 }
 
 const Field *Fields::find(FieldCode code) const {
-    for (const Field &f : m_fields) {
-        if (f.code() == code)
-            return &f;
+    if (m_fields.size() < kIndexFrom) {
+        for (const Field &f : m_fields) {
+            if (f.code() == code)
+                return &f;
+        }
+        return nullptr;
     }
-    return nullptr;
+    if (!m_index.map) {
+        m_index.map = std::make_unique<Index>();
+        m_index.map->reserve(m_fields.size());
+        for (std::size_t i = 0; i < m_fields.size(); ++i)
+            m_index.map->emplace(m_fields[i].code().raw(), i);
+    }
+    const auto it = m_index.map->find(code.raw());
+    return it == m_index.map->end() ? nullptr : &m_fields[it->second];
 }
 
 Field *Fields::find(FieldCode code) {
@@ -341,12 +390,34 @@ const Field &Fields::item(FieldCode code) const {
     throw StoreError(QStringLiteral("There is no field \"%1\".").arg(codeTextForMessage(code)));
 }
 
+std::optional<FieldCode> Fields::repeated() const {
+    if (m_fields.size() < kIndexFrom) {
+        for (std::size_t i = 1; i < m_fields.size(); ++i) {
+            for (std::size_t j = 0; j < i; ++j) {
+                if (m_fields[i].code() == m_fields[j].code())
+                    return m_fields[i].code();
+            }
+        }
+        return std::nullopt;
+    }
+    std::vector<quint32> codes;
+    codes.reserve(m_fields.size());
+    for (const Field &f : m_fields)
+        codes.push_back(f.code().raw());
+    std::sort(codes.begin(), codes.end());
+    const auto twice = std::adjacent_find(codes.begin(), codes.end());
+    if (twice == codes.end())
+        return std::nullopt;
+    return FieldCode::fromRaw(*twice);
+}
+
 bool Fields::remove(FieldCode code) {
     const auto it = std::find_if(m_fields.begin(), m_fields.end(),
                                  [code](const Field &f) { return f.code() == code; });
     if (it == m_fields.end())
         return false;
     m_fields.erase(it);
+    m_index.map.reset(); // positions after it have moved
     return true;
 }
 
@@ -455,11 +526,14 @@ void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second,
         SortKey second;
         std::size_t index;
     };
+    const QCollator collator = textCollator();
+    std::vector<QCollatorSortKey> texts;
+    texts.reserve(secondCode ? 2 * n : n);
     std::vector<Entry> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
-        entries[i].first = keyOf(*records[i], first);
+        entries[i].first = keyOf(*records[i], first, collator, texts);
         if (secondCode)
-            entries[i].second = keyOf(*records[i], *secondCode);
+            entries[i].second = keyOf(*records[i], *secondCode, collator, texts);
         entries[i].index = i;
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
@@ -556,15 +630,20 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
                 .arg(version),
             version == 0 ? StoreError::Cause::Other : StoreError::Cause::NewerFormat);
     }
+    // Nothing is allocated for more entries than the bytes left can hold.
     const quint16 fieldCount = a.u16();
+    if (qint64(fieldCount) * kFieldListEntryBytes > a.remaining())
+        a.fail(QStringLiteral("claims %1 fields but has room for only %2")
+                   .arg(fieldCount)
+                   .arg(a.remaining() / kFieldListEntryBytes));
     db->m_fieldList.reserve(fieldCount);
     for (int i = 0; i < fieldCount; ++i) {
         const FieldCode code = readCode(a);
         const FieldKind kind = readKind(a);
-        if (db->m_fieldList.exists(code))
-            a.fail(QStringLiteral("names the field \"%1\" twice").arg(code.toString()));
-        db->m_fieldList.add(code, kind);
+        db->m_fieldList.append(code, kind);
     }
+    if (const auto twice = db->m_fieldList.repeated())
+        a.fail(QStringLiteral("names the field \"%1\" twice").arg(twice->toString()));
 
     db->m_records.reserve(int(layout.records.size()));
     for (std::size_t i = 0; i < layout.records.size(); ++i) {
@@ -573,16 +652,19 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
                       QStringLiteral("Record %1 of %2").arg(i + 1).arg(label));
         Record &record = db->m_records.add();
         const quint16 count = in.u16();
+        if (qint64(count) * kSmallestFieldBytes > in.remaining())
+            in.fail(QStringLiteral("claims %1 fields but has room for only %2")
+                        .arg(count)
+                        .arg(in.remaining() / kSmallestFieldBytes));
         Fields &fields = record.fields();
         fields.reserve(count);
         for (int f = 0; f < count; ++f) {
             const FieldCode code = readCode(in);
             const FieldKind kind = readKind(in);
-            Field &field = fields.add(code, kind);
-            if (fields.count() != f + 1)
-                in.fail(QStringLiteral("holds the field \"%1\" twice").arg(code.toString()));
-            field.setValue(readValue(in));
+            fields.append(code, kind).setValue(readValue(in));
         }
+        if (const auto twice = fields.repeated())
+            in.fail(QStringLiteral("holds the field \"%1\" twice").arg(twice->toString()));
         if (!in.atEnd())
             in.fail(QStringLiteral("has %1 stray bytes at its end").arg(in.remaining()));
     }
@@ -594,12 +676,28 @@ void PalmDatabase::save(const QString &path) const {
 }
 
 void writeFileAtomically(const QString &path, const QByteArray &bytes) {
+    // QSaveFile renames its new file over whatever is there: over a pipe or a device that
+    // would put a plain file in its place.
+    const SafeFile::Kind there = SafeFile::probe(path);
+    if (there != SafeFile::Kind::Missing && there != SafeFile::Kind::Regular) {
+        throw StoreError(QStringLiteral("The file %1 cannot be written: it is %2.")
+                             .arg(path, SafeFile::describe(there)));
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         throw StoreError(
             QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // Every byte must be on the disk before the file replaces the old one: a full disk may
+    // show only at the flush or the sync, and commit() alone does not always report it.
+    try {
+        FileSink().fill(file, bytes);
+    } catch (const StoreError &error) {
+        file.cancelWriting();
+        throw StoreError(
+            QStringLiteral("The file %1 cannot be written: %2").arg(path, error.description()));
+    }
+    if (file.size() != bytes.size() || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw StoreError(QStringLiteral("The file %1 cannot be written: %2").arg(path, reason));

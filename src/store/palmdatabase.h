@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -55,7 +57,7 @@ public:
         : m_data(QString::fromUtf8(text)) {} // NOLINT
     FieldValue(bool value)
         : m_data(value) {}             // NOLINT
-    FieldValue(const QDateTime &when); // NOLINT: invalid means none
+    FieldValue(const QDateTime &when); // NOLINT: no date means none
     FieldValue(qint16 value)
         : m_data(value) {} // NOLINT
     FieldValue(double value)
@@ -72,13 +74,26 @@ public:
     bool toBool() const;
     // Numbers as they are; text by the numeric value rule; everything else 0.
     double toNumber() const;
-    // The date and time, or an invalid QDateTime when the value is not a date.
+    // The date and time as local time, or an invalid QDateTime when the value is not a date.
+    // On a day whose local midnight does not exist (a daylight-saving gap) QDateTime calls
+    // the result invalid, but its date() and time() still hold the value.
     QDateTime toDateTime() const;
+    // The calendar date and the time of day as they were chosen, whatever the time zone's
+    // rules; invalid when the value is not a date.
+    QDate toDate() const;
+    QTime toTime() const;
 
     bool operator==(const FieldValue &) const = default;
 
 private:
-    std::variant<std::monostate, QString, bool, QDateTime, qint16, double> m_data;
+    // Dates are wall-clock values, not instants: a wedding on a day that starts at 01:00
+    // under daylight saving is still on that day.
+    struct WallClock {
+        QDate date;
+        QTime time;
+        bool operator==(const WallClock &) const = default;
+    };
+    std::variant<std::monostate, QString, bool, WallClock, qint16, double> m_data;
 };
 
 class Field {
@@ -113,10 +128,36 @@ public:
     Field *find(FieldCode code);
     auto begin() const { return m_fields.begin(); }
     auto end() const { return m_fields.end(); }
-    void reserve(int n) { m_fields.reserve(n); }
+    void reserve(int n) { m_fields.reserve(std::size_t(n)); }
 
 private:
+    // Records hold about fifteen fields, where a scan is fastest; a file may hold up to
+    // 65,535 per record, and those lists get an index so that no lookup scans them.
+    static constexpr std::size_t kIndexFrom = 32;
+    using Index = std::unordered_map<quint32, std::size_t>;
+    friend class PalmDatabase;
+    // The file reader appends without a lookup per field and checks for repeats once.
+    Field &append(FieldCode code, FieldKind kind) {
+        m_index.map.reset();
+        return m_fields.emplace_back(code, kind);
+    }
+    // A code held more than once, if any.
+    std::optional<FieldCode> repeated() const;
+
+    // Built on the first lookup in a long list; dropped by a removal or a copy.
+    struct LazyIndex {
+        std::unique_ptr<Index> map;
+        LazyIndex() = default;
+        LazyIndex(const LazyIndex &) {}
+        LazyIndex &operator=(const LazyIndex &) {
+            map.reset();
+            return *this;
+        }
+        LazyIndex(LazyIndex &&) noexcept = default;
+        LazyIndex &operator=(LazyIndex &&) noexcept = default;
+    };
     std::vector<Field> m_fields;
+    mutable LazyIndex m_index;
 };
 
 class Record {
@@ -189,8 +230,8 @@ public:
     }
 
     // Orders the records by a field and then by an optional second one (empty: none). Records
-    // that lack a field come first; numbers compare by value, dates by time, text ignoring
-    // case; ties keep their order.
+    // that lack a field come first; numbers compare by value, dates by time, text by the
+    // user's language, ignoring case; ties keep their order.
     void sort(FieldCode first, bool ascending = true, const QString &second = {},
               bool secondAscending = true);
 

@@ -17,8 +17,12 @@ QString fileProblem(const QString &label, const QString &problem) {
 } // namespace
 
 qint64 wallClockSeconds(const QDateTime &when) {
-    const qint64 days = when.date().toJulianDay() - kPalmEpoch.toJulianDay();
-    return days * 86400 + when.time().msecsSinceStartOfDay() / 1000;
+    return wallClockSeconds(when.date(), when.time());
+}
+
+qint64 wallClockSeconds(const QDate &date, const QTime &time) {
+    const qint64 days = date.toJulianDay() - kPalmEpoch.toJulianDay();
+    return days * 86400 + (time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0);
 }
 
 QDateTime fromWallClockSeconds(qint64 seconds, bool *ok) {

@@ -60,6 +60,7 @@ QDateTime fromPalmDate(quint32 seconds);
 // Seconds between 1904-01-01 00:00 and a local wall-clock time (no time-zone arithmetic, so a
 // value read back is the same wall-clock time whatever the zone's rules).
 qint64 wallClockSeconds(const QDateTime &when);
+qint64 wallClockSeconds(const QDate &date, const QTime &time);
 QDateTime fromWallClockSeconds(qint64 seconds, bool *ok);
 
 // Writes a container into `out`: header and record table first, then AppInfo and records as

@@ -227,8 +227,17 @@ void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &us
     try {
         folder = server.PalmUserBackupPath(user);
     } catch (const StoreError &) {
-        // Without a backup folder every file is missing: the set starts from the defaults.
-        folder = QString();
+        // Without a backup folder every file is missing: the set starts from the defaults,
+        // and its paths stay empty until a save gives it a folder (never the file-system root).
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+            set.setPath(info.id, QString());
+            try {
+                set.setDatabase(info.id, openOrSeed(server, QString(), info, programFolder));
+            } catch (const StoreError &) {
+                set.setDatabase(info.id, server.NewDatabase());
+            }
+        }
+        return;
     }
     loadSet(set, server, folder, programFolder,
             [&](DbId id, const StoreError &, const FileTrouble *) {

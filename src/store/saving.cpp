@@ -374,10 +374,14 @@ bool installForHotSync(PlanWindow &window) {
     // Queuing the paths of a set that was not written would send the handheld old files.
     if (!saveToFolder(window))
         return false;
+    // The nine go into the queue as one unit: a handheld given a mix of new and old
+    // databases would hold a plan that never existed.
     try {
+        QStringList paths;
         for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            s.server.PalmInstallFile(s.currentPalmUser, s.set.path(info.id));
-    } catch (const StoreError &) {
+            paths << s.set.path(info.id);
+        s.server.PalmInstallFiles(s.currentPalmUser, paths, fileSink());
+    } catch (const std::exception &) {
         ask.tell(QStringLiteral("The Databases could not be scheduled for HotSync."),
                  QStringLiteral("Save Error"), kExclamation);
         return false;
@@ -410,7 +414,7 @@ void installHandheldApplication() {
         return;
     }
     try {
-        s.server.PalmInstallFile(s.currentPalmUser, file);
+        s.server.PalmInstallFiles(s.currentPalmUser, {file}, fileSink());
     } catch (const StoreError &error) {
         ask.tell(QStringLiteral("There was an error while attempting to schedule the Vowline "
                                 "PalmOS application for HotSync.  Try reinstalling Vowline "

@@ -2,6 +2,7 @@
 
 #include "pdbcontainer.h"
 #include "safefile.h"
+#include "setwriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,28 +36,44 @@ QString TB4Server::LastHotSyncUser() const {
     return {};
 }
 
-const HotSyncSource &TB4Server::sourceOf(const QString &user) const {
+std::pair<const HotSyncSource *, QString> TB4Server::sourceOf(const QString &user) const {
     // An exact match first, then one in another letter case, as users are picked by name.
     for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
         for (const auto &source : m_sources) {
-            if (source->users().contains(user, cs))
-                return *source;
+            for (const QString &name : source->users()) {
+                if (name.compare(user, cs) == 0)
+                    return {source.get(), name};
+            }
         }
     }
     throw StoreError(QStringLiteral("\"%1\" is not a Palm user of this computer.").arg(user));
 }
 
 QString TB4Server::PalmUserBackupPath(const QString &user) const {
-    return sourceOf(user).backupPath(user);
+    const auto [source, name] = sourceOf(user);
+    return source->backupPath(name);
 }
 
 void TB4Server::PalmInstallFile(const QString &user, const QString &path) const {
-    if (!QFileInfo(path).isFile()) {
-        throw StoreError(
-            QStringLiteral("The file %1 cannot be queued for HotSync: it does not exist.")
-                .arg(QDir::toNativeSeparators(path)));
+    PalmInstallFiles(user, {path});
+}
+
+void TB4Server::PalmInstallFiles(const QString &user, const QStringList &paths) const {
+    FileSink disk;
+    PalmInstallFiles(user, paths, disk);
+}
+
+void TB4Server::PalmInstallFiles(const QString &user, const QStringList &paths,
+                                 FileSink &sink) const {
+    for (const QString &path : paths) {
+        if (!QFileInfo(path).isFile()) {
+            throw StoreError(
+                QStringLiteral("The file %1 cannot be queued for HotSync: it does not exist.")
+                    .arg(QDir::toNativeSeparators(path)));
+        }
     }
-    sourceOf(user).install(user, path);
+    const auto [source, name] = sourceOf(user);
+    source->install(name, paths, sink);
 }
 
 std::unique_ptr<PalmDatabase> TB4Server::OpenDatabase(const QString &path) const {

@@ -22,12 +22,18 @@ public:
     QString PalmUserBackupPath(const QString &user) const;
     // Queues the file for installation on the user's handheld at the next HotSync.
     void PalmInstallFile(const QString &user, const QString &path) const;
+    // Queues the files as one unit: all of them, or (on failure) none, the queue then holding
+    // exactly what it held before. Writes go through `sink` (tests make a step fail).
+    void PalmInstallFiles(const QString &user, const QStringList &paths, FileSink &sink) const;
+    void PalmInstallFiles(const QString &user, const QStringList &paths) const;
 
     std::unique_ptr<PalmDatabase> OpenDatabase(const QString &path) const;
     std::unique_ptr<PalmDatabase> NewDatabase() const;
 
 private:
-    const HotSyncSource &sourceOf(const QString &user) const;
+    // The source that knows the user, and the user's name as that source spells it (names
+    // are matched ignoring case, as the user list matches them).
+    std::pair<const HotSyncSource *, QString> sourceOf(const QString &user) const;
 
     HotSyncLocations m_where;
     std::vector<std::unique_ptr<HotSyncSource>> m_sources;

@@ -347,9 +347,11 @@ bool DetailsTab::fill() {
         return record ? record->value(code) : FieldValue();
     };
 
-    const QDateTime date = value("date").toDateTime();
-    m_timeOfDay = date.isValid() ? date.time() : QTime(0, 0);
-    showDate(date.isValid() ? date.date() : QDate::currentDate());
+    // A date held on a day that starts late under daylight saving is still that day.
+    const FieldValue date = value("date");
+    const bool dated = date.type() == FieldValue::Type::DateTime;
+    m_timeOfDay = dated ? date.toTime() : QTime(0, 0);
+    showDate(dated ? date.toDate() : QDate::currentDate());
     // The box shows the note on one line; the tooltip shows it as written.
     const QString note = value("note").toText();
     m_note->setText(oneLine(note));

@@ -2,6 +2,7 @@
 // the whole old set or the whole new set, with nothing of the save left behind.
 #include "store/appstate.h"
 #include "store/setwriter.h"
+include "support/failingsink.h"
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
 
@@ -64,13 +65,6 @@ std::vector<SetFile> setMarked(const QString &mark, int count) {
         db.write(db.records().add(), "ownr", mark);
         files.push_back({QString(info.fileName), db.toBytes()});
     }
-    return files;
-}
-
-QMap<QString, QByteArray> snapshot(const QString &folder) {
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        files.insert(name, readAll(folder + u'/' + name));
     return files;
 }
 

@@ -1,9 +1,11 @@
+#include "store/safefile.h"
 #include "store/tb4server.h"
 #include "support/testenv.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 class TestHotSync : public QObject {
     Q_OBJECT
@@ -35,6 +37,14 @@ private slots:
         QCOMPARE(readAll(root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb")),
                  QByteArray("guests"));
         QCOMPARE(QDir(root + QStringLiteral("/Romeo/Install")).entryList(QDir::Files).size(), 1);
+
+        // A name typed in another letter case finds the user's own folder.
+        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("romeo")),
+                 root + QStringLiteral("/Romeo/Backup"));
+        writeAll(file, "new guests");
+        server.PalmInstallFile(QStringLiteral("ROMEO"), file);
+        QCOMPARE(readAll(root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb")),
+                 QByteArray("new guests"));
 
         QVERIFY_THROWS_EXCEPTION(StoreError,
                                  server.PalmInstallFile(QStringLiteral("Tybalt"), file));
@@ -78,15 +88,50 @@ private slots:
         QCOMPARE(server.PalmUserBackupPath(QStringLiteral("Bea")), jp + QStringLiteral("/backup"));
     }
 
-    void fromEnvironment() {
+    // Whatever stands in place of a HotSync file is never read unless it is a regular file:
+    // the user files then read as "no user", the install list refuses the queue at once.
+    void hostileFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("shape");
+        for (const char *file : {"LastHotSync.txt", "jpilot.rc", "jpilot.install"}) {
+            for (const char *shape : {"pipe", "folder", "dangling link", "link loop", "zeros"})
+                QTest::addRow("%s, %s", file, shape) << file << shape;
+        }
+    }
+    void hostileFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, shape);
         QTemporaryDir dir;
-        qputenv("VOWLINE_PALM_DESKTOP", dir.path().toUtf8());
-        qputenv("JPILOT_HOME", dir.path().toUtf8());
-        const HotSyncLocations where = HotSyncLocations::fromEnvironment();
-        qunsetenv("VOWLINE_PALM_DESKTOP");
-        qunsetenv("JPILOT_HOME");
-        QCOMPARE(where.palmDesktopRoot, dir.path());
-        QCOMPARE(where.jpilotFolder, dir.path() + QStringLiteral("/.jpilot"));
+        const QString root = makePalmDesktop(dir.filePath(QStringLiteral("Palm")), {"Ann"}, {});
+        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
+        QDir().mkpath(jp + QStringLiteral("/backup"));
+        if (file != u"jpilot.rc")
+            writeAll(jp + QStringLiteral("/jpilot.rc"), "user Bea\n");
+        const QString path = (file == u"LastHotSync.txt" ? root : jp) + u'/' + file;
+        if (shape == u"pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (shape == u"folder")
+            QVERIFY(QDir().mkpath(path));
+        else
+            QVERIFY(QFile::link(shape == u"zeros"           ? QStringLiteral("/dev/zero")
+                                : shape == u"dangling link" ? path + QStringLiteral(".gone")
+                                                            : path,
+                                path));
+
+        TB4Server server(HotSyncLocations{root, jp});
+        if (file == u"jpilot.install") {
+            const QString pdb = dir.filePath(QStringLiteral("VowlineDB.pdb"));
+            writeAll(pdb, "x");
+            QVERIFY_THROWS_EXCEPTION(StoreError,
+                                     server.PalmInstallFile(QStringLiteral("Bea"), pdb));
+            QCOMPARE(SafeFile::probe(path) == SafeFile::Kind::Regular, false);
+            return;
+        }
+        const bool rc = file == u"jpilot.rc";
+        QCOMPARE(server.PalmUserList(), rc ? QStringList{"Ann"} : QStringList({"Ann", "Bea"}));
+        QCOMPARE(server.LastHotSyncUser(), rc ? QString() : QStringLiteral("Bea"));
+        if (!rc) // without the J-Pilot user, no last user at all
+            QCOMPARE(TB4Server(HotSyncLocations{root, {}}).LastHotSyncUser(), QString());
     }
 
     void unreadableRootIsAnError() {

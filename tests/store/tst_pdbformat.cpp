@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <cmath>
+#include <ctime>
 #include <set>
 
 namespace {
@@ -56,6 +57,8 @@ private slots:
         db.write(c, "ordr", qint16(10));
         db.write(c, "vcos", -0.1);
         db.write(c, "note", QString::fromUtf8("line one\nline two\0with nul", 26));
+        const QString bom = QChar(0xFEFF) + QStringLiteral("Ann") + QChar(0xFEFF);
+        db.write(c, "gnot", bom); // every character comes back, a leading U+FEFF too
 
         // Plain Western text must stay readable by handheld tools: stored as Windows-1252.
         const QByteArray bytes = db.toBytes();
@@ -73,7 +76,7 @@ private slots:
         for (const Field &f : back->fieldList())
             codes << f.code().toString() + u'/' + QString::number(int(f.kind()));
         QCOMPARE(codes, QStringList({"gnam/0", "gcon/1", "dued/2", "star/3", "ordr/0", "vcos/0",
-                                     "gift/0", "rsvp/0", "note/0"}));
+                                     "gift/0", "rsvp/0", "note/0", "gnot/0"}));
 
         const Record &ra = back->records().item(1);
         QCOMPARE(ra.value("gnam"), FieldValue(QStringLiteral("Zoë 王 ✓")));
@@ -100,6 +103,50 @@ private slots:
         QCOMPARE(rc.value("ordr"), FieldValue(qint16(10)));
         QCOMPARE(rc.value("vcos").toNumber(), -0.1);
         QCOMPARE(rc.text("note"), QString::fromUtf8("line one\nline two\0with nul", 26));
+        QCOMPARE(rc.text("gnot"), bom);
+    }
+
+    // Dates are the day and time the user chose, also where the zone skips or repeats that
+    // local time; each row runs under its own time zone.
+    void datesAreWallClock_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QTime>("time");
+        QTest::newRow("Sao Paulo, midnight skipped")
+            << QByteArray("America/Sao_Paulo") << QDate(2018, 11, 4) << QTime(0, 0);
+        QTest::newRow("Sao Paulo, within the gap")
+            << QByteArray("America/Sao_Paulo") << QDate(2018, 11, 4) << QTime(0, 30, 15);
+        QTest::newRow("Berlin, hour skipped")
+            << QByteArray("Europe/Berlin") << QDate(2027, 3, 28) << QTime(2, 30);
+        QTest::newRow("Berlin, hour repeated")
+            << QByteArray("Europe/Berlin") << QDate(2027, 10, 31) << QTime(2, 30, 1);
+        QTest::newRow("UTC") << QByteArray("UTC") << QDate(2018, 11, 4) << QTime(0, 0);
+    }
+    void datesAreWallClock() {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, date);
+        QFETCH(QTime, time);
+        struct ZoneGuard {
+            QByteArray previous = qgetenv("TZ");
+            bool had = qEnvironmentVariableIsSet("TZ");
+            explicit ZoneGuard(const QByteArray &zone) {
+                qputenv("TZ", zone);
+                tzset();
+            }
+            ~ZoneGuard() {
+                had ? qputenv("TZ", previous) : qunsetenv("TZ");
+                tzset();
+            }
+        } guard(zone);
+        PalmDatabase db;
+        db.write(db.records().add(), "date", QDateTime(date, time), FieldKind::Date);
+        const FieldValue written = db.records().item(1).value("date");
+        QCOMPARE(written.type(), FieldValue::Type::DateTime);
+        const auto back = PalmDatabase::fromBytes(db.toBytes(), QStringLiteral("x.pdb"));
+        const FieldValue read = back->records().item(1).value("date");
+        QCOMPARE(read.toDate(), date);
+        QCOMPARE(read.toTime(), time);
+        QVERIFY(read.toText().size() > 0);
     }
 
     void headerIsStandard() {

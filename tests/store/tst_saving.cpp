@@ -1,14 +1,14 @@
 // Saving's refusals and failures, through a stand-in window. The successful saves, Save As and
 // the HotSync queue are tested through the real window (tests/app/tst_planflows.cpp).
 #include "store/appstate.h"
+#include "store/pdbcontainer.h"
 #include "store/planview.h"
+#include "store/safefile.h"
 #include "store/saving.h"
 #include "store/setwriter.h"
+#include "support/failingsink.h"
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
-
-#include "store/pdbcontainer.h"
-#include "store/safefile.h"
 
 #include <QDate>
 #include <QDir>
@@ -72,14 +72,6 @@ struct SaveFixture {
     }
 };
 
-// Every file of a folder, hidden ones included, with its bytes.
-QMap<QString, QByteArray> snapshot(const QString &folder) {
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        files.insert(name, readAll(folder + u'/' + name));
-    return files;
-}
-
 void expectSaveError(ScriptedPrompter &p, const QString &folder) {
     p.expectMessage(QStringLiteral("There was an error writing the files to the folder, ") +
                         folder +
@@ -88,45 +80,6 @@ void expectSaveError(ScriptedPrompter &p, const QString &folder) {
                     QStringLiteral("Save Error"), kExclamation)
         .prefixOnly();
 }
-
-// Fails the n-th call of one operation, the way a disk does.
-class FailingSink : public FileSink {
-public:
-    enum class Op { Create, Keep, Replace, FullDisk };
-    FailingSink(Op op, int n)
-        : m_op(op)
-        , m_n(n) {}
-
-    void create(const QString &path, const QByteArray &bytes, const QString &target) override {
-        hit(Op::Create);
-        FileSink::create(path, bytes, target);
-    }
-    void fill(QFileDevice &file, const QByteArray &bytes) override {
-        if (m_op == Op::FullDisk && ++m_calls >= m_n) {
-            file.write(bytes.left(bytes.size() / 2)); // part of it lands, then the disk is full
-            file.flush();
-            throw StoreError(QStringLiteral("No space left on device"));
-        }
-        FileSink::fill(file, bytes);
-    }
-    void keep(const QString &path, const QString &backup) override {
-        hit(Op::Keep);
-        FileSink::keep(path, backup);
-    }
-    void replace(const QString &from, const QString &to) override {
-        hit(Op::Replace);
-        FileSink::replace(from, to);
-    }
-
-private:
-    void hit(Op op) {
-        if (op == m_op && ++m_calls == m_n)
-            throw StoreError(QStringLiteral("simulated failure"));
-    }
-    Op m_op;
-    int m_n;
-    int m_calls = 0;
-};
 
 // A guest file of another shape: the bytes it holds (when it is a regular file).
 QByteArray makeGuestFile(const QString &path, const QString &shape) {
@@ -272,6 +225,79 @@ private slots:
                           QStringLiteral("Save Error"), kExclamation);
         QVERIFY(!Saving::installForHotSync(t.window));
         VERIFY_PROMPTS(t.p);
+    }
+
+    // The nine are queued as one unit: a failure part-way leaves the queue as it was, byte
+    // for byte; a success queues each file once.
+    void queueIsAllOrNothing_data() {
+        QTest::addColumn<bool>("jpilot");
+        QTest::addColumn<FailingSink::Op>("op");
+        QTest::addColumn<int>("call"); // the save itself makes the first nine of each
+        QTest::newRow("fifth copy") << false << FailingSink::Op::Create << 14;
+        QTest::newRow("full disk") << false << FailingSink::Op::FullDisk << 11;
+        QTest::newRow("last copy into place") << false << FailingSink::Op::Replace << 18;
+        QTest::newRow("j-pilot full disk") << true << FailingSink::Op::FullDisk << 10;
+        QTest::newRow("j-pilot list into place") << true << FailingSink::Op::Replace << 10;
+    }
+    void queueIsAllOrNothing() {
+        QFETCH(bool, jpilot);
+        QFETCH(FailingSink::Op, op);
+        QFETCH(int, call);
+        SaveFixture t;
+        QTemporaryDir palm, dir;
+        QString queue;
+        if (jpilot) {
+            QDir().mkpath(palm.path() + QStringLiteral("/backup"));
+            writeAll(palm.path() + QStringLiteral("/jpilot.rc"), "user Ann\n");
+            QByteArray list;
+            for (int i = 0; i < 150; ++i)
+                list += "/queued/earlier/file" + QByteArray::number(i) + ".pdb\n";
+            writeAll(palm.path() + QStringLiteral("/jpilot.install"), list);
+            t.s.server.setLocations(HotSyncLocations{QString(), palm.path()});
+            queue = palm.path();
+        } else {
+            const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
+            t.s.server.setLocations(HotSyncLocations{root, QString()});
+            queue = root + QStringLiteral("/Ann/Install");
+            QDir().mkpath(queue);
+            writeAll(queue + QStringLiteral("/VowlGuestDB.pdb"), "earlier guests");
+            writeAll(queue + QStringLiteral("/Vowl_tables.pdb"), "earlier tables");
+            writeAll(queue + QStringLiteral("/Other.prc"), "another program");
+        }
+        const auto before = snapshot(queue);
+        t.s.currentPalmUser = QStringLiteral("Ann");
+        t.s.currentSetFolder = dir.path();
+        {
+            FailingSink sink(op, call);
+            Saving::ScopedFileSink useSink(sink);
+            expectSavedMessage(t.p, dir.path());
+            t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync."),
+                              QStringLiteral("Save Error"), kExclamation);
+            QVERIFY(!Saving::installForHotSync(t.window));
+            VERIFY_PROMPTS(t.p);
+            QCOMPARE(snapshot(queue), before);
+        }
+
+        for (int round = 0; round < 2; ++round) { // the second queues nothing twice
+            t.s.markPlanModified();
+            expectSavedMessage(t.p, dir.path());
+            t.p.expectMessage(QStringLiteral("The Vowline Databases will be installed for Ann "
+                                             "during the next HotSync."),
+                              kProgramTitle, Prompter::Icon::None);
+            QVERIFY(Saving::installForHotSync(t.window));
+            VERIFY_PROMPTS(t.p);
+        }
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+            const QString saved = dir.path() + u'/' + info.fileName;
+            if (jpilot) {
+                const QList<QByteArray> lines =
+                    readAll(queue + QStringLiteral("/jpilot.install")).split('\n');
+                QCOMPARE(lines.count(saved.toUtf8()), 1);
+                QCOMPARE(lines.size(), 150 + 9 + 1);
+            } else {
+                QCOMPARE(readAll(queue + u'/' + info.fileName), readAll(saved));
+            }
+        }
     }
 
     void installHandheldApplication_data() {
@@ -541,6 +567,13 @@ private slots:
         if (full.open(QIODevice::WriteOnly)) {
             FileSink disk;
             QVERIFY_THROWS_EXCEPTION(StoreError, disk.fill(full, QByteArray(100, 'x')));
+        }
+        // A file is never written over anything but a file: replacing a pipe or device would
+        // put a plain file in its place.
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
+        if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0) {
+            QVERIFY_THROWS_EXCEPTION(StoreError, writeFileAtomically(pipe, QByteArray(100, 'x')));
+            QCOMPARE(SafeFile::probe(pipe), SafeFile::Kind::Special);
         }
     }
 

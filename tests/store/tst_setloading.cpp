@@ -162,6 +162,23 @@ private slots:
         QCOMPARE(readAll(plans.filePath(QStringLiteral("VowlVendDB.pdb"))), QByteArray("garbage"));
     }
 
+    // A Palm user without a backup folder gets the defaults, as for missing files; nothing is
+    // looked for at the file-system root.
+    void palmUserWithoutBackup() {
+        TestProgramFolder program;
+        QTemporaryDir palm;
+        AppState &s = appState();
+        s.server.setLocations(HotSyncLocations{makePalmDesktop(palm.path(), {}, QString()), {}});
+        ScriptedPrompter prompter;
+        loadSetForPalmUser(s.set, s.server, QStringLiteral("Ann"), program.path(), prompter);
+        VERIFY_PROMPTS(prompter);
+        QVERIFY(count(DbId::RelTypes) > 0);
+        QCOMPARE(count(DbId::Guest), 0);
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            QVERIFY2(!s.set.path(info.id).startsWith(u'/' + info.fileName),
+                     qPrintable(s.set.path(info.id)));
+    }
+
     void refreshAfterLoadReportsEachFailure() {
         TestProgramFolder program;
         QTemporaryDir plans;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "store/setwriter.h"
+#include "store/storeerror.h"
+#include "testenv.h"
+
+#include <QDir>
+#include <QFileDevice>
+#include <QMap>
+
+// Fails the n-th call of one file operation, the way a disk does.
+class FailingSink : public FileSink {
+public:
+    enum class Op { Create, Keep, Replace, FullDisk };
+    FailingSink(Op op, int n)
+        : m_op(op)
+        , m_n(n) {}
+
+    void create(const QString &path, const QByteArray &bytes, const QString &target) override {
+        hit(Op::Create);
+        FileSink::create(path, bytes, target);
+    }
+    void fill(QFileDevice &file, const QByteArray &bytes) override {
+        if (m_op == Op::FullDisk && ++m_calls >= m_n) {
+            file.write(bytes.left(bytes.size() / 2)); // part of it lands, then the disk is full
+            file.flush();
+            throw StoreError(QStringLiteral("No space left on device"));
+        }
+        FileSink::fill(file, bytes);
+    }
+    void keep(const QString &path, const QString &backup) override {
+        hit(Op::Keep);
+        FileSink::keep(path, backup);
+    }
+    void replace(const QString &from, const QString &to) override {
+        hit(Op::Replace);
+        FileSink::replace(from, to);
+    }
+
+private:
+    void hit(Op op) {
+        if (op == m_op && ++m_calls == m_n)
+            throw StoreError(QStringLiteral("simulated failure"));
+    }
+    Op m_op;
+    int m_n;
+    int m_calls = 0;
+};
+
+// Every file of a folder, hidden ones included, with its bytes.
+inline QMap<QString, QByteArray> snapshot(const QString &folder) {
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        files.insert(name, readAll(folder + u'/' + name));
+    return files;
+}
