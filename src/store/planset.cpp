@@ -143,7 +143,7 @@ void PlanSet::setDatabase(DbId id, std::unique_ptr<PalmDatabase> db) {
 void PlanSet::pointPathsAt(const QString &folder) {
     const auto names = setFileNames(folder);
     for (std::size_t i = 0; i < names.size(); ++i)
-        m_paths[i] = folder + u'/' + names[i];
+        m_paths[i] = folder.isEmpty() ? QString() : folder + u'/' + names[i];
 }
 
 void PlanSet::release() {
@@ -229,15 +229,7 @@ void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &us
     } catch (const StoreError &) {
         // Without a backup folder every file is missing: the set starts from the defaults,
         // and its paths stay empty until a save gives it a folder (never the file-system root).
-        for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
-            set.setPath(info.id, QString());
-            try {
-                set.setDatabase(info.id, openOrSeed(server, QString(), info, programFolder));
-            } catch (const StoreError &) {
-                set.setDatabase(info.id, server.NewDatabase());
-            }
-        }
-        return;
+        folder = QString();
     }
     loadSet(set, server, folder, programFolder,
             [&](DbId id, const StoreError &, const FileTrouble *) {

@@ -2,7 +2,7 @@
 // the whole old set or the whole new set, with nothing of the save left behind.
 #include "store/appstate.h"
 #include "store/setwriter.h"
-include "support/failingsink.h"
+#include "support/failingsink.h"
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
 

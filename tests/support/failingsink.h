@@ -8,20 +8,23 @@
 #include <QFileDevice>
 #include <QMap>
 
-// Fails the n-th call of one file operation, the way a disk does.
+// Fails the n-th call of one file operation, the way a disk does. With a scope, only calls on
+// files inside that folder count, so that other writes of the same command (a save before the
+// queue, a journal) do not shift which call fails.
 class FailingSink : public FileSink {
 public:
     enum class Op { Create, Keep, Replace, FullDisk };
-    FailingSink(Op op, int n)
+    FailingSink(Op op, int n, QString scope = {})
         : m_op(op)
-        , m_n(n) {}
+        , m_n(n)
+        , m_scope(std::move(scope)) {}
 
     void create(const QString &path, const QByteArray &bytes, const QString &target) override {
-        hit(Op::Create);
+        hit(Op::Create, path);
         FileSink::create(path, bytes, target);
     }
     void fill(QFileDevice &file, const QByteArray &bytes) override {
-        if (m_op == Op::FullDisk && ++m_calls >= m_n) {
+        if (m_op == Op::FullDisk && inScope(file.fileName()) && ++m_calls >= m_n) {
             file.write(bytes.left(bytes.size() / 2)); // part of it lands, then the disk is full
             file.flush();
             throw StoreError(QStringLiteral("No space left on device"));
@@ -29,21 +32,25 @@ public:
         FileSink::fill(file, bytes);
     }
     void keep(const QString &path, const QString &backup) override {
-        hit(Op::Keep);
+        hit(Op::Keep, path);
         FileSink::keep(path, backup);
     }
     void replace(const QString &from, const QString &to) override {
-        hit(Op::Replace);
+        hit(Op::Replace, to);
         FileSink::replace(from, to);
     }
 
 private:
-    void hit(Op op) {
-        if (op == m_op && ++m_calls == m_n)
+    bool inScope(const QString &path) const {
+        return m_scope.isEmpty() || path.startsWith(m_scope + u'/');
+    }
+    void hit(Op op, const QString &path) {
+        if (op == m_op && inScope(path) && ++m_calls == m_n)
             throw StoreError(QStringLiteral("simulated failure"));
     }
     Op m_op;
     int m_n;
+    QString m_scope;
     int m_calls = 0;
 };
 
