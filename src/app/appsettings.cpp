@@ -1,8 +1,8 @@
 #include "appsettings.h"
 
 #include "frmmain.h"
-#include "widgets/listgrid.h"
 #include "store/appstate.h"
+#include "widgets/listgrid.h"
 #include "widgets/twips.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "frmeditcats.h"
 
-#include "widgets/twips.h"
 #include "store/appstate.h"
+#include "widgets/twips.h"
 
 #include <QCollator>
 #include <QHBoxLayout>

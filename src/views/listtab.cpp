@@ -6,6 +6,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScopeGuard>
+
+namespace {
+
+const QString kAll = QStringLiteral("All");
+const QString kEditEntry = QStringLiteral("Edit...");
+bool g_categoryEditorOpen = false;
+
+} // namespace
 
 ListTab::ListTab(TabHost &host, QWidget *parent)
     : QWidget(parent)
@@ -59,4 +68,20 @@ void ListTab::placeGrid(ListGrid *grid) {
 void ListTab::resizeEvent(QResizeEvent *event) {
     m_bar->setGeometry(0, 0, event->size().width(), Twips::toPixels(kGridTopTwips));
     QWidget::resizeEvent(event);
+}
+
+bool ListTab::editCategoriesIfAsked(const QComboBox *box, TabHost::CategoryList list) {
+    if (box->currentText() != kEditEntry)
+        return false;
+    if (!g_categoryEditorOpen) {
+        g_categoryEditorOpen = true;
+        const auto reset = qScopeGuard([] { g_categoryEditorOpen = false; });
+        m_host.editCategoryList(list);
+    }
+    return true;
+}
+
+QString ListTab::categoryForNewRecord(const QComboBox *box) {
+    const QString text = box->currentText();
+    return text == kAll || text == kEditEntry ? QString() : text;
 }

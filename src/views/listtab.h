@@ -1,11 +1,11 @@
 #pragma once
 
+#include "views/tabhost.h"
 #include "widgets/listgrid.h"
 
 #include <QHBoxLayout>
 #include <QWidget>
 
-class TabHost;
 class QComboBox;
 class QPushButton;
 
@@ -25,6 +25,12 @@ protected:
     void addToTop(QWidget *widget, const QString &label = {});
     QComboBox *addFilterBox(const QString &objectName, const QString &label, bool editable);
     QPushButton *addButton(const QString &objectName, const QString &caption);
+    // When the category box `box` reads "Edit...", runs that category editor and returns true:
+    // the box holds a command then, not a filter. One editor at a time, since the editor may
+    // be asked for again by the focus loss of the very box that opened it.
+    bool editCategoriesIfAsked(const QComboBox *box, TabHost::CategoryList list);
+    // The category a new record takes from `box`: none for "All" and "Edit...".
+    static QString categoryForNewRecord(const QComboBox *box);
     // Places a grid where the main window's layout expects it.
     void placeGrid(ListGrid *grid);
     void resizeEvent(QResizeEvent *event) override;

@@ -10,17 +10,6 @@
 #include <QPushButton>
 #include <utility>
 
-namespace {
-
-const QString kAll = QStringLiteral("All");
-const QString kEditEntry = QStringLiteral("Edit...");
-
-// The relation-type editor may open from a focus loss of the very box that asked for it; one
-// editor at a time.
-bool g_categoryEditorOpen = false;
-
-} // namespace
-
 // --- PersonListTab -----------------------------------------------------------------------------
 
 PersonListTab::PersonListTab(TabHost &host, Schema::DbId db, int editorKind, QWidget *parent)
@@ -55,20 +44,11 @@ PalmDatabase *PersonListTab::database() const {
 }
 
 QString PersonListTab::relationForNewRecord() const {
-    const QString relation = m_relation->currentText();
-    // "Edit..." is a command of the box, never a relation.
-    return relation == kAll || relation == kEditEntry ? QString() : relation;
+    return categoryForNewRecord(m_relation);
 }
 
 bool PersonListTab::relationEditorRequested() {
-    if (m_relation->currentText() != kEditEntry)
-        return false;
-    if (!g_categoryEditorOpen) {
-        g_categoryEditorOpen = true;
-        m_host.editCategoryList(TabHost::CategoryList::Relations);
-        g_categoryEditorOpen = false;
-    }
-    return true;
+    return editCategoriesIfAsked(m_relation, TabHost::CategoryList::Relations);
 }
 
 void PersonListTab::sortByNameField(FieldCode nameField, const QString &message) {

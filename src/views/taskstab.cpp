@@ -14,14 +14,9 @@
 namespace {
 
 const QString kAll = QStringLiteral("All");
-const QString kEditEntry = QStringLiteral("Edit...");
 const QString kTrue = QStringLiteral("True");
 
 const QStringList kHeaders = {"Timeframe", "Task Details", "Status", "Due Date"};
-
-// The timeframe editor may open from a focus loss of the very box that asked for it; one
-// editor at a time.
-bool g_categoryEditorOpen = false;
 
 QString fieldText(const Fields &fields, FieldCode code) {
     const Field *field = fields.find(code);
@@ -61,15 +56,9 @@ void TasksTab::SortTasks() {
 }
 
 void TasksTab::UpdateTasks() {
-    const QString timeframe = m_timeframe->currentText();
-    if (timeframe == kEditEntry) {
-        if (!g_categoryEditorOpen) {
-            g_categoryEditorOpen = true;
-            m_host.editCategoryList(TabHost::CategoryList::Timeframes);
-            g_categoryEditorOpen = false;
-        }
+    if (editCategoriesIfAsked(m_timeframe, TabHost::CategoryList::Timeframes))
         return;
-    }
+    const QString timeframe = m_timeframe->currentText();
     const bool anyTimeframe = timeframe == kAll;
     GridRebuild rebuild(*m_grid, kHeaders);
     const PalmDatabase *db = tasks();
@@ -96,8 +85,7 @@ void TasksTab::addTask() {
     if (!db)
         return;
     AppState &state = appState();
-    const QString typed = m_timeframe->currentText();
-    const QString timeframe = typed == kAll || typed == kEditEntry ? QString() : typed;
+    const QString timeframe = categoryForNewRecord(m_timeframe);
     int added = 0;
     try {
         Record &record = db->records().add();

@@ -15,7 +15,6 @@
 namespace {
 
 const QString kAll = QStringLiteral("All");
-const QString kEditEntry = QStringLiteral("Edit...");
 const QString kConfirmed = QStringLiteral("Confirmed");
 const QString kUnconfirmed = QStringLiteral("Unconfirmed");
 const QString kTrue = QStringLiteral("True");
@@ -23,10 +22,6 @@ const QString kFalse = QStringLiteral("False");
 
 const QStringList kHeaders = {"Name",    "Contact", "Service", "Status", "Price",
                               "Address", "City",    "State",   "Phone"};
-
-// The vendor-type editor may open from a focus loss of the very box that asked for it; one
-// editor at a time.
-bool g_categoryEditorOpen = false;
 
 QString fieldText(const Fields &fields, FieldCode code) {
     const Field *field = fields.find(code);
@@ -63,15 +58,9 @@ PalmDatabase *VendorsTab::vendors() {
 }
 
 void VendorsTab::UpdateVendorsGrid() {
-    const QString type = m_type->currentText();
-    if (type == kEditEntry) {
-        if (!g_categoryEditorOpen) {
-            g_categoryEditorOpen = true;
-            m_host.editCategoryList(TabHost::CategoryList::VendorTypes);
-            g_categoryEditorOpen = false;
-        }
+    if (editCategoriesIfAsked(m_type, TabHost::CategoryList::VendorTypes))
         return;
-    }
+    const QString type = m_type->currentText();
     const bool anyType = type == kAll;
     const QString statusText = m_status->currentText();
     const QString status = statusText == kConfirmed     ? kTrue
@@ -103,9 +92,7 @@ void VendorsTab::UpdateVendorsGrid() {
 }
 
 void VendorsTab::writeNewVendor(PalmDatabase &db, Record &record) const {
-    const QString typeText = m_type->currentText();
-    // "Edit..." is a command of the box, never a service.
-    const QString type = typeText == kAll || typeText == kEditEntry ? QString() : typeText;
+    const QString type = categoryForNewRecord(m_type);
     const QDateTime today = QDate::currentDate().startOfDay();
     QDateTime wedding;
     try {
