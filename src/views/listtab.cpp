@@ -1,5 +1,6 @@
 #include "listtab.h"
 
+#include "store/appstate.h"
 #include "widgets/twips.h"
 
 #include <QComboBox>
@@ -84,4 +85,43 @@ bool ListTab::editCategoriesIfAsked(const QComboBox *box, TabHost::CategoryList 
 QString ListTab::categoryForNewRecord(const QComboBox *box) {
     const QString text = box->currentText();
     return text == kAll || text == kEditEntry ? QString() : text;
+}
+
+void ListTab::removeRecordSilently(int recordNumber) {
+    if (PalmDatabase *db = listDatabase()) {
+        try {
+            db->records().remove(recordNumber);
+        } catch (const StoreError &) {
+        }
+    }
+    refreshList();
+}
+
+bool ListTab::deleteCurrentRecord(const ListGrid &grid,
+                                  const std::function<QString(int row)> &what) {
+    const int row = grid.row();
+    const int number = grid.rowData(row);
+    // The header row shows no record: nothing to delete.
+    if (row < 1 || number < 1)
+        return false;
+    AppState &state = appState();
+    if (state.cancelled) {
+        removeRecordSilently(number);
+        return false;
+    }
+    const auto answer = state.prompter().message(
+        QStringLiteral("Are you sure you want to delete ") + what(row) + u'?', kProgramTitle,
+        Prompter::Icon::None, Prompter::Buttons::YesNo);
+    if (answer != Prompter::Answer::Yes)
+        return false;
+    PalmDatabase *db = listDatabase();
+    if (!db)
+        return false;
+    try {
+        db->records().remove(number);
+    } catch (const StoreError &) {
+        return false; // the record is already gone
+    }
+    refreshList();
+    return true;
 }

@@ -5,7 +5,9 @@
 
 #include <QHBoxLayout>
 #include <QWidget>
+#include <functional>
 
+class PalmDatabase;
 class QComboBox;
 class QPushButton;
 
@@ -31,6 +33,16 @@ protected:
     bool editCategoriesIfAsked(const QComboBox *box, TabHost::CategoryList list);
     // The category a new record takes from `box`: none for "All" and "Edit...".
     static QString categoryForNewRecord(const QComboBox *box);
+    // The database the tab lists and the refresh of its list, for the shared delete steps.
+    virtual PalmDatabase *listDatabase() { return nullptr; }
+    virtual void refreshList() {}
+    // Removes a record without a question (an editor cancelled right after Add) and refreshes.
+    void removeRecordSilently(int recordNumber);
+    // What a Delete button does with the current row of `grid`: nothing on the header row; a
+    // record a cancelled editor left behind goes without a question; otherwise "Are you sure
+    // you want to delete <what(row)>?" and the record goes on Yes. True when the user's
+    // answer removed a record (the list is refreshed then, and the caller marks the change).
+    bool deleteCurrentRecord(const ListGrid &grid, const std::function<QString(int row)> &what);
     // Places a grid where the main window's layout expects it.
     void placeGrid(ListGrid *grid);
     void resizeEvent(QResizeEvent *event) override;

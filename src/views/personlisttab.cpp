@@ -101,32 +101,9 @@ void PersonListTab::addPerson() {
 }
 
 void PersonListTab::deletePerson() {
-    const int row = m_grid->row();
-    const int number = m_grid->rowData(row);
-    // The header row shows no record: nothing to delete.
-    if (row < 1 || number < 1)
-        return;
-    AppState &state = appState();
-    if (state.cancelled) {
-        removeRecordSilently(number);
-        return;
-    }
-    const auto answer = state.prompter().message(
-        QStringLiteral("Are you sure you want to delete ") + m_grid->text(row, 1) + u'?',
-        kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
-    if (answer != Prompter::Answer::Yes)
-        return;
-    PalmDatabase *db = database();
-    if (!db)
-        return;
-    try {
-        db->records().remove(number);
-    } catch (const StoreError &) {
-        return; // the record is already gone
-    }
-    refresh();
-    // Shown in the status bar too, so that the window never claims an unchanged plan.
-    state.markPlanModified();
+    if (deleteCurrentRecord(*m_grid, [this](int row) { return m_grid->text(row, 1); }))
+        // Shown in the status bar too, so that the window never claims an unchanged plan.
+        appState().markPlanModified();
 }
 
 void PersonListTab::openCurrentRow() {
@@ -140,16 +117,6 @@ void PersonListTab::openCurrentRow() {
     state.cancelled = false;
     if (state.changed)
         state.markPlanModified();
-}
-
-void PersonListTab::removeRecordSilently(int recordNumber) {
-    if (PalmDatabase *db = database()) {
-        try {
-            db->records().remove(recordNumber);
-        } catch (const StoreError &) {
-        }
-    }
-    refresh();
 }
 
 bool PersonListTab::runRecordEditor(int recordNumber) {

@@ -54,7 +54,8 @@ protected:
     QComboBox *m_relation = nullptr;
 
 private:
-    void removeRecordSilently(int recordNumber);
+    PalmDatabase *listDatabase() override { return database(); }
+    void refreshList() override { refresh(); }
     // Runs the record editor on one record; false when the number cannot be handed over.
     bool runRecordEditor(int recordNumber);
 

@@ -116,30 +116,9 @@ void TasksTab::addTask() {
 }
 
 void TasksTab::deleteTask() {
-    const int row = m_grid->row();
-    const int number = m_grid->rowData(row);
-    if (row < 1 || number < 1)
-        return;
-    AppState &state = appState();
-    if (state.cancelled) {
-        removeRecordSilently(number);
-        return;
-    }
-    const auto answer = state.prompter().message(
-        QStringLiteral("Are you sure you want to delete TASK ") + QString::number(row) + u'?',
-        kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
-    if (answer != Prompter::Answer::Yes)
-        return;
-    PalmDatabase *db = tasks();
-    if (!db)
-        return;
-    try {
-        db->records().remove(number);
-    } catch (const StoreError &) {
-        return;
-    }
-    UpdateTasks();
-    state.markPlanModified();
+    // A task has no name: the question names its row.
+    if (deleteCurrentRecord(*m_grid, [](int row) { return QStringLiteral("TASK %1").arg(row); }))
+        appState().markPlanModified();
 }
 
 void TasksTab::openCurrentRow() {
@@ -163,14 +142,4 @@ bool TasksTab::runTaskEditor(int recordNumber) {
     frmTaskEditor editor(window());
     editor.exec();
     return true;
-}
-
-void TasksTab::removeRecordSilently(int recordNumber) {
-    if (PalmDatabase *db = tasks()) {
-        try {
-            db->records().remove(recordNumber);
-        } catch (const StoreError &) {
-        }
-    }
-    UpdateTasks();
 }

@@ -31,7 +31,8 @@ public:
 
 private:
     bool runTaskEditor(int recordNumber);
-    void removeRecordSilently(int recordNumber);
+    PalmDatabase *listDatabase() override { return tasks(); }
+    void refreshList() override { UpdateTasks(); }
 
     ListGrid *m_grid = nullptr;
     QComboBox *m_timeframe = nullptr;

@@ -150,32 +150,8 @@ void VendorsTab::addVendor() {
 }
 
 void VendorsTab::deleteVendor() {
-    const int row = m_grid->row();
-    const int number = m_grid->rowData(row);
-    if (row < 1 || number < 1)
-        return;
-    AppState &state = appState();
-    if (state.cancelled) {
-        removeRecordSilently(number);
-        return;
-    }
-    const auto answer = state.prompter().message(
-        QStringLiteral("Are you sure you want to delete ") + m_grid->text(row, 1) + u'?',
-        kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
-    if (answer != Prompter::Answer::Yes)
-        return;
-    PalmDatabase *db = vendors();
-    if (!db)
-        return;
-    try {
-        db->records().remove(number);
-    } catch (const StoreError &) {
-        return; // the record is already gone
-    }
-    UpdateVendorsGrid();
-    // The payment rows name vendors by number, and the numbers after this one just moved.
-    m_host.planView().UpdatePayments();
-    state.markPlanModified();
+    if (deleteCurrentRecord(*m_grid, [this](int row) { return m_grid->text(row, 1); }))
+        appState().markPlanModified();
 }
 
 void VendorsTab::openCurrentRow() {
@@ -210,13 +186,7 @@ void VendorsTab::sortByName() {
                                QStringLiteral("Database Sort"), Prompter::Icon::Information);
 }
 
-void VendorsTab::removeRecordSilently(int recordNumber) {
-    if (PalmDatabase *db = vendors()) {
-        try {
-            db->records().remove(recordNumber);
-        } catch (const StoreError &) {
-        }
-    }
+void VendorsTab::refreshList() {
     UpdateVendorsGrid();
     m_host.planView().UpdatePayments();
 }

@@ -36,7 +36,9 @@ public:
     static PalmDatabase *vendors();
 
 private:
-    void removeRecordSilently(int recordNumber);
+    PalmDatabase *listDatabase() override { return vendors(); }
+    // The payment rows name vendors by number too, and those numbers move with a removal.
+    void refreshList() override;
     void writeNewVendor(PalmDatabase &db, Record &record) const;
 
     ListGrid *m_grid = nullptr;
