@@ -2,7 +2,7 @@
 // until the record editor is open, and filling the filter boxes from 65,535 relation names.
 // Prints medians.
 #include "app/frmmain.h"
-#include "benchutil.h"
+#include "benchwindow.h"
 #include "store/appstate.h"
 #include "views/guesttab.h"
 #include "widgets/listgrid.h"
@@ -38,17 +38,10 @@ void fillGuests(PalmDatabase &guests, int count) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
-    QuietPrompter prompter;
+    BenchWindow bench(argc, argv);
+    const int runs = bench.runs;
+    frmMain &window = bench.window;
     AppState &state = appState();
-    state.setPrompter(&prompter);
-    state.server.setLocations(HotSyncLocations{});
-    frmMain window;
-    refreshPlan(state.set, state.server, state.programFolder, true, window, prompter);
-    window.show();
     window.showTab(frmMain::GuestsPage);
     fillGuests(state.set.db(Schema::DbId::Guest), 65535);
     std::printf("Guest list of 65,535 guests; %d runs each, medians\n\n", runs);

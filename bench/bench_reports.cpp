@@ -1,6 +1,6 @@
 // The guest report and the seating report of a plan at the format's limit (65,535 guests), and
 // the contact picker filling its list from an address book of 5,000 contacts. Prints medians.
-#include "benchutil.h"
+#include "benchwindow.h"
 #include "contacts/frmoutlook.h"
 #include "contacts/vcard.h"
 #include "reports/reports.h"
@@ -68,12 +68,8 @@ private:
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
-    QuietPrompter prompter;
-    appState().setPrompter(&prompter);
+    BenchApp bench(argc, argv);
+    const int runs = bench.runs;
     QTemporaryDir dir;
 
     PalmDatabase guests;

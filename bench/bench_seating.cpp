@@ -2,7 +2,7 @@
 // choosing a table (with its recount), refreshing the seating grid, opening "Add Person" and
 // seating one guest. Prints medians.
 #include "app/frmmain.h"
-#include "benchutil.h"
+#include "benchwindow.h"
 #include "store/appstate.h"
 #include "views/seatingtab.h"
 #include "widgets/listgrid.h"
@@ -48,17 +48,10 @@ void fillPlan(PalmDatabase &tables, PalmDatabase &guests) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
-    QuietPrompter prompter;
+    BenchWindow bench(argc, argv);
+    const int runs = bench.runs;
+    frmMain &window = bench.window;
     AppState &state = appState();
-    state.setPrompter(&prompter);
-    state.server.setLocations(HotSyncLocations{});
-    frmMain window;
-    refreshPlan(state.set, state.server, state.programFolder, true, window, prompter);
-    window.show();
     window.showTab(frmMain::SeatingPage);
     fillPlan(state.set.db(Schema::DbId::Tables), state.set.db(Schema::DbId::Guest));
     SeatingTab &tab = *window.seating();

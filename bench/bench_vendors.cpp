@@ -1,7 +1,7 @@
 // The vendor, payment and task lists on a large plan: 5,000 vendors and 5,000 tasks. Times
 // every refresh of the three grids and the task sort. Prints medians.
 #include "app/frmmain.h"
-#include "benchutil.h"
+#include "benchwindow.h"
 #include "store/appstate.h"
 #include "views/paymentstab.h"
 #include "views/taskstab.h"
@@ -56,17 +56,10 @@ void fillTasks(PalmDatabase &tasks, const QStringList &timeframes, int count) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
-    QuietPrompter prompter;
+    BenchWindow bench(argc, argv);
+    const int runs = bench.runs;
+    frmMain &window = bench.window;
     AppState &state = appState();
-    state.setPrompter(&prompter);
-    state.server.setLocations(HotSyncLocations{});
-    frmMain window;
-    refreshPlan(state.set, state.server, state.programFolder, true, window, prompter);
-    window.show();
     fillVendors(state.set.db(Schema::DbId::Vendors), 5000);
     fillTasks(state.set.db(Schema::DbId::Tasks),
               state.set.db(Schema::DbId::TimeFrames).listValues(Schema::kTimeFrame), 5000);
