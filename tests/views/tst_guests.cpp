@@ -168,36 +168,21 @@ private slots:
         const PalmDatabase &db =
             appState().set.db(party ? Schema::DbId::Party : Schema::DbId::Guest);
         QCOMPARE(GuestPlan::names(grid), names);
+        if (!party && names.size() == 5) {
+            // Each column shows its field; Dan lacks gtyp and gcon.
+            const QStringList ann = {"1",          "Ann", "Family", "Confirmed", "2",
+                                     "Ann Street", "",    "",       "",          "ann@example.org"};
+            QCOMPARE(grid.cols(), ann.size());
+            for (int c = 0; c < ann.size(); ++c)
+                QCOMPARE(grid.text(1, c), ann[c]);
+            QCOMPARE(grid.text(4, 2), QString());
+            QCOMPARE(grid.text(4, 3), QStringLiteral("Unconfirmed"));
+        }
         const FieldCode nameCode = party ? FieldCode("pnam") : FieldCode("gnam");
         // Each row leads to the record it shows.
         for (int r = 1; r < grid.rows(); ++r)
             QCOMPARE(db.records().item(grid.rowData(r)).text(nameCode), names[r - 1]);
         VERIFY_PROMPTS(plan.prompter());
-    }
-
-    void rowCells() {
-        GuestPlan plan(kFiveGuests);
-        const QStringList ann = {"1",          "Ann", "Family", "Confirmed", "2",
-                                 "Ann Street", "",    "",       "",          "ann@example.org"};
-        QCOMPARE(plan.grid().cols(), ann.size());
-        for (int c = 0; c < ann.size(); ++c)
-            QCOMPARE(plan.grid().text(1, c), ann[c]);
-        QCOMPARE(plan.grid().text(2, 3), QStringLiteral("Unconfirmed"));
-        // Dan lacks gtyp and gcon.
-        QCOMPARE(plan.grid().text(4, 2), QString());
-        QCOMPARE(plan.grid().text(4, 3), QStringLiteral("Unconfirmed"));
-    }
-
-    void boxesRefreshTheList() {
-        GuestPlan plan(kFiveGuests);
-        QComboBox *relation = plan.tab().relationBox();
-        relation->setEditText(QStringLiteral("Friend"));
-        QTest::keyClick(relation->lineEdit(), Qt::Key_Return);
-        QCOMPARE(plan.names(), QStringList{"Bob"});
-        relation->setEditText(QStringLiteral("All"));
-        QTest::keyClick(relation->lineEdit(), Qt::Key_Return);
-        QTest::keyClick(plan.status(), Qt::Key_Down); // "Confirmed"
-        QCOMPARE(plan.names(), (QStringList{"Ann", "Cat"}));
     }
 
     void editEntryRunsTheRelationEditorOnce() {
@@ -318,15 +303,6 @@ private slots:
         QCOMPARE(plan.db().records().count(), 5);
         QVERIFY(!appState().changed);
         VERIFY_PROMPTS(plan.prompter());
-    }
-
-    void currentRowStaysAfterRefresh() {
-        GuestPlan plan(kFiveGuests);
-        plan.grid().setRow(4);
-        plan.tab().UpdateGuestGrid();
-        QCOMPARE(plan.grid().row(), 4);
-        plan.setFilters("Family", "All"); // two rows: row 4 is gone
-        QVERIFY(plan.grid().row() < plan.grid().rows());
     }
 
     void guestCountOfThreeGuests() {

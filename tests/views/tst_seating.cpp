@@ -252,7 +252,6 @@ private slots:
             const char *after;
         } rows[] = {
             {"own ID", " T1", "10", "x", badAvail, yes, true, "10/5/5"},
-            {"empty ID", "", "10", "", unique, ok, false, "8/3/5"},
             {"blank ID", "   ", "10", "", unique, ok, false, "8/3/5"},
             {"taken after trimming", " T2 ", "10", "", taken, ok, false, "8/3/5"},
             // With no maximum and no default, the recount grows the table to its guests.
