@@ -193,9 +193,8 @@ private slots:
         box->lineEdit()->setFocus();
         box->lineEdit()->clear();
         QTest::keyClicks(box->lineEdit(), QStringLiteral("fl"));
-        QCOMPARE(box->currentText(), QStringLiteral("Florist"));
-        QCOMPARE(box->lineEdit()->selectionStart(), 2);
-        QCOMPARE(box->lineEdit()->selectedText(), QStringLiteral("orist"));
+        QCOMPARE(box->currentText(),
+                 QStringLiteral("Florist")); // completion itself: tst_categories
         QTest::keyClick(box->lineEdit(), Qt::Key_Return);
         QCOMPARE(VendorPlan::column(plan.grid(), 1), QStringList{"Ann"});
 
@@ -217,8 +216,6 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("ok");
-        QTest::newRow("from the filters") << "Florist"
-                                          << "Confirmed" << true;
         QTest::newRow("under All") << "All"
                                    << "All" << true;
         QTest::newRow("cancelled") << "Florist"
