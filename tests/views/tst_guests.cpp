@@ -3,6 +3,8 @@
 #include "support/guitest.h"
 #include "views/guesttab.h"
 #include "views/partytab.h"
+#include "views/taskstab.h"
+#include "views/vendorstab.h"
 #include "widgets/listgrid.h"
 
 #include <QAction>
@@ -12,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -185,23 +188,43 @@ private slots:
         VERIFY_PROMPTS(plan.prompter());
     }
 
-    void editEntryRunsTheRelationEditorOnce() {
+    // "Edit..." in a filter box runs its list's editor once, then the filter is back on "All"
+    // and the list shows everything again.
+    void editEntryRunsTheListEditorOnce() {
         GuestPlan plan(kFiveGuests);
+        frmMain &w = plan.window();
         plan.setFilters("Friend", "All");
-        int opened = 0;
-        onNextModal("frmEditCats", [&opened](QDialog *dialog) {
-            ++opened;
-            dialog->reject();
-        });
-        ModalTrap trap; // a second editor would be closed here instead of hanging
-        PersonListTab::setBoxText(plan.tab().relationBox(), QStringLiteral("Edit..."));
-        plan.tab().UpdateGuestGrid();
-        QVERIFY(modalHandlersDone());
-        QCOMPARE(opened, 1);
-        QVERIFY(!trap.opened());
-        // The editor puts every filter back on "All", and the list follows its box.
-        QCOMPARE(plan.tab().relationBox()->currentText(), QStringLiteral("All"));
-        QCOMPARE(plan.names().size(), 5);
+        const struct {
+            QComboBox *box;
+            int kind;
+            std::function<void()> update;
+            ListGrid *grid;
+            Schema::DbId db;
+        } boxes[] = {
+            {plan.tab().relationBox(), 0, [&] { plan.tab().UpdateGuestGrid(); }, &plan.grid(),
+             Schema::DbId::Guest},
+            {w.tasks()->timeframeBox(), 1, [&] { w.tasks()->UpdateTasks(); }, w.tasks()->grid(),
+             Schema::DbId::Tasks},
+            {w.vendors()->typeBox(), 2, [&] { w.vendors()->UpdateVendorsGrid(); },
+             w.vendors()->grid(), Schema::DbId::Vendors},
+        };
+        for (const auto &b : boxes) {
+            int opened = 0, kind = -1;
+            onNextModal("frmEditCats", [&](QDialog *dialog) {
+                ++opened;
+                kind = appState().categoryKind;
+                dialog->reject();
+            });
+            ModalTrap trap; // a second editor would be closed here instead of hanging
+            PersonListTab::setBoxText(b.box, QStringLiteral("Edit..."));
+            b.update();
+            QVERIFY(modalHandlersDone());
+            QCOMPARE(opened, 1);
+            QVERIFY(!trap.opened());
+            QCOMPARE(kind, b.kind);
+            QCOMPARE(b.box->currentText(), QStringLiteral("All"));
+            QCOMPARE(b.grid->rows(), appState().set.db(b.db).records().count() + 1);
+        }
     }
 
     // "Add Person" opens the real editor on a new record made from the filters; OK keeps it,
@@ -302,8 +325,8 @@ private slots:
         VERIFY_PROMPTS(plan.prompter());
     }
 
-    void guestCountOfThreeGuests() {
-        GuestPlan plan({{"A", "Family", true, "2", {}, false},
+    void guestCountThenNoGifts() {
+        GuestPlan plan({{"A", "Family", true, "2", QString(), false}, // an empty gift is none
                         {"B", "Family", false, "3", {}, false},
                         {"C", "Family", false, "", {}, false}});
         plan.prompter().expectMessage(
@@ -312,6 +335,15 @@ private slots:
         plan.click("cmdGuestCount");
         VERIFY_PROMPTS(plan.prompter());
         QVERIFY(!appState().changed);
+
+        // None of them has a gift: the gifts view says so and shows no rows.
+        plan.prompter().expectMessage("There are no recorded gifts.  View all your guests and "
+                                      "edit them as needed.",
+                                      "Wedding Gifts", Icon::Information, Buttons::Ok);
+        plan.window().toolbarButton(12)->trigger();
+        VERIFY_PROMPTS(plan.prompter());
+        QCOMPARE(plan.grid().rows(), 1);
+        QCOMPARE(plan.grid().text(0, 3), QStringLiteral("Gift"));
     }
 
     void giftsView() {
@@ -364,18 +396,6 @@ private slots:
         toggle->trigger();
         QCOMPARE(plan.tab().relationBox()->currentText(), QStringLiteral("All"));
         QCOMPARE(plan.names(), (QStringList{"Ann", "Bob", "Cat", "Dee"}));
-    }
-
-    void giftsViewWithoutGifts() {
-        GuestPlan plan({{"Ann", "Family", true, "2", QString(), false},
-                        {"Bob", "Friend", false, "", {}, false}});
-        plan.prompter().expectMessage("There are no recorded gifts.  View all your guests and "
-                                      "edit them as needed.",
-                                      "Wedding Gifts", Icon::Information, Buttons::Ok);
-        plan.window().toolbarButton(12)->trigger();
-        VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(plan.grid().rows(), 1);
-        QCOMPARE(plan.grid().text(0, 3), QStringLiteral("Gift"));
     }
 
     // After sorting, a double-click opens the member shown on that row.
