@@ -34,14 +34,10 @@ struct Guest {
 
 // A main window over a fresh default plan: the given people are both its guests and its
 // wedding party, every filter shows "All", and the plan is not modified.
-class GuestPlan {
+class GuestPlan : public TabTestWindow {
 public:
     explicit GuestPlan(const QList<Guest> &guests) {
-        m_fixture.create();
-        AppState &state = appState();
-        refreshPlan(state.set, state.server, state.programFolder, true, m_fixture.window(),
-                    m_fixture.prompter());
-        PalmDatabase &party = state.set.db(Schema::DbId::Party);
+        PalmDatabase &party = appState().set.db(Schema::DbId::Party);
         for (const Guest &g : guests) {
             Record &record = db().records().add();
             db().write(record, "gnam", g.name);
@@ -62,7 +58,7 @@ public:
         }
         setFilters(QStringLiteral("All"), QStringLiteral("All"));
         showParty(QStringLiteral("All"));
-        state.markPlanSaved(AppState::PlanKind::User);
+        planSaved();
     }
 
     void setFilters(const QString &relation, const QString &statusText) {
@@ -75,28 +71,14 @@ public:
         window().party()->UpdatePartyGrid();
     }
 
-    frmMain &window() { return m_fixture.window(); }
-    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
     GuestTab &tab() { return *window().guests(); }
     ListGrid &grid() { return *tab().grid(); }
     ListGrid &partyGrid() { return *window().party()->grid(); }
     QComboBox *status() { return tab().statusBox(); }
     PalmDatabase &db() { return appState().set.db(Schema::DbId::Guest); }
     Record &record(int n) { return db().records().item(n); }
-    void click(const char *button) {
-        QTest::mouseClick(m_fixture.find<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
-    }
-    // Column 1 of every data row.
-    QStringList names() { return names(grid()); }
-    static QStringList names(ListGrid &grid) {
-        QStringList list;
-        for (int r = 1; r < grid.rows(); ++r)
-            list << grid.text(r, 1);
-        return list;
-    }
-
-private:
-    MainWindowFixture m_fixture;
+    QStringList names() { return column(grid(), 1); }
+    static QStringList names(ListGrid &grid) { return column(grid, 1); }
 };
 
 // Closes any modal dialog that opens while it lives, and remembers that one did.

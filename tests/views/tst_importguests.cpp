@@ -31,33 +31,27 @@ const QByteArray kFile = "Who;Group;Mail;Count;Seat\r\n"
                          "Cy;Neighbors;;lots;4\r\n"         // RSVP not a number
                          "Di;;;;5\r\n";
 
-class ImportPlan {
+class ImportPlan : public TabTestWindow {
 public:
     ImportPlan() {
         QSettings().remove(QStringLiteral("Import"));
-        m_fixture.create();
-        AppState &state = appState();
-        refreshPlan(state.set, state.server, state.programFolder, true, m_fixture.window(),
-                    m_fixture.prompter());
         Record &ann = guests().records().add();
         guests().write(ann, "gnam", QStringLiteral("Ann Lée"));
-        m_fixture.window().UpdateGuestGrid();
-        state.markPlanSaved(AppState::PlanKind::User);
+        window().UpdateGuestGrid();
+        planSaved();
         m_file = m_dir.path() + QStringLiteral("/guests.csv");
         writeAll(m_file, kFile);
     }
 
     PalmDatabase &guests() { return appState().set.db(Schema::DbId::Guest); }
-    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
     QString file() const { return m_file; }
     QString folder() const { return m_dir.path(); }
     void trigger(const char *action) {
-        m_fixture.find<QAction>(QString::fromLatin1(action))->trigger();
+        fixture().find<QAction>(QString::fromLatin1(action))->trigger();
     }
-    int gridRows() { return m_fixture.window().guests()->grid()->rows() - 1; }
+    int gridRows() { return window().guests()->grid()->rows() - 1; }
 
 private:
-    MainWindowFixture m_fixture;
     QTemporaryDir m_dir;
     QString m_file;
 };

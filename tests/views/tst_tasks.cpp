@@ -29,14 +29,10 @@ struct Task {
 
 // A main window over a fresh plan whose timeframes are Early, Middle and Late, holding these
 // tasks in this order (not yet sorted), the filter on "All" and the plan not modified.
-class TaskPlan {
+class TaskPlan : public TabTestWindow {
 public:
     explicit TaskPlan(const QList<Task> &tasks) {
-        m_fixture.create();
-        AppState &state = appState();
-        refreshPlan(state.set, state.server, state.programFolder, true, m_fixture.window(),
-                    m_fixture.prompter());
-        PalmDatabase &frames = state.set.db(DbId::TimeFrames);
+        PalmDatabase &frames = appState().set.db(DbId::TimeFrames);
         frames.records().removeAll();
         for (const char *name : {"Early", "Middle", "Late"})
             frames.write(frames.records().add(), "time", QString::fromLatin1(name));
@@ -51,30 +47,17 @@ public:
         }
         window().FillFilterBoxes();
         tab().UpdateTasks();
-        state.markPlanSaved(AppState::PlanKind::User);
+        planSaved();
     }
 
     void setFilter(const QString &timeframe) {
         tab().timeframeBox()->setEditText(timeframe);
         tab().UpdateTasks();
     }
-    frmMain &window() { return m_fixture.window(); }
-    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
     TasksTab &tab() { return *window().tasks(); }
     ListGrid &grid() { return *tab().grid(); }
     PalmDatabase &db() { return appState().set.db(DbId::Tasks); }
-    void click(const char *button) {
-        QTest::mouseClick(m_fixture.find<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
-    }
-    QStringList details() {
-        QStringList list;
-        for (int r = 1; r < grid().rows(); ++r)
-            list << grid().text(r, 2);
-        return list;
-    }
-
-private:
-    MainWindowFixture m_fixture;
+    QStringList details() { return column(grid(), 2); }
 };
 
 const QList<Task> kTasks = {

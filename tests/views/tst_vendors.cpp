@@ -39,15 +39,17 @@ struct Vendor {
 
 // A main window over a fresh default plan with these vendors, a wedding date of its own, every
 // filter on its first entry and the plan not modified. Money reads as in the United States.
-class VendorPlan {
+// Set before the window is built, put back after it is gone.
+struct UsLocale {
+    QLocale saved;
+    UsLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    ~UsLocale() { QLocale::setDefault(saved); }
+};
+
+class VendorPlan : private UsLocale, public TabTestWindow {
 public:
     explicit VendorPlan(const QList<Vendor> &vendors) {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_fixture.create();
-        AppState &state = appState();
-        refreshPlan(state.set, state.server, state.programFolder, true, m_fixture.window(),
-                    m_fixture.prompter());
-        PalmDatabase &plan = state.set.db(DbId::Plan);
+        PalmDatabase &plan = appState().set.db(DbId::Plan);
         plan.write(plan.records().item(1), "date", kWedding.startOfDay(), FieldKind::Date);
         for (const Vendor &v : vendors) {
             Record &r = db().records().add();
@@ -65,9 +67,8 @@ public:
             db().write(r, "vpho", QStringLiteral("555-") + v.name);
         }
         refresh();
-        state.markPlanSaved(AppState::PlanKind::User);
+        planSaved();
     }
-    ~VendorPlan() { QLocale::setDefault(m_locale); }
 
     void setFilters(const QString &type, const QString &status) {
         tab().typeBox()->setEditText(type);
@@ -83,28 +84,12 @@ public:
         payments().UpdatePayments();
     }
 
-    frmMain &window() { return m_fixture.window(); }
-    MainWindowFixture &fixture() { return m_fixture; }
-    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
     VendorsTab &tab() { return *window().vendors(); }
     PaymentsTab &payments() { return *window().payments(); }
     ListGrid &grid() { return *tab().grid(); }
     ListGrid &paymentGrid() { return *payments().grid(); }
     PalmDatabase &db() { return appState().set.db(DbId::Vendors); }
     Record &record(int n) { return db().records().item(n); }
-    void click(const char *button) {
-        QTest::mouseClick(m_fixture.find<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
-    }
-    static QStringList column(ListGrid &grid, int col) {
-        QStringList list;
-        for (int r = 1; r < grid.rows(); ++r)
-            list << grid.text(r, col);
-        return list;
-    }
-
-private:
-    QLocale m_locale; // the default before the plan: put back afterwards
-    MainWindowFixture m_fixture;
 };
 
 const QList<Vendor> kFour = {
