@@ -169,7 +169,6 @@ private slots:
         QTest::addColumn<QStringList>("working");
         QTest::addColumn<QStringList>("broken");
         QTest::addColumn<QString>("started");
-        QTest::newRow("first tool") << QStringList{"hardinfo"} << QStringList{} << "hardinfo";
         QTest::newRow("earlier wins")
             << QStringList{"xfce4-taskmanager", "kinfocenter"} << QStringList{} << "kinfocenter";
         QTest::newRow("broken falls through")

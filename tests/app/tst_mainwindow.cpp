@@ -187,7 +187,11 @@ private slots:
         QCOMPARE(Twips::fromPixels(w.palmUserBox()->x()), 15000 - 4200);
     }
 
+    // What one session leaves in the settings, the next starts from; start choice 1 opens the
+    // last plan folder.
     void settingsRoundTripAndMinimizedClose() {
+        QTemporaryDir plans;
+        writePlanFile(plans.path(), QStringLiteral("Last time"));
         {
             MainWindowFixture f;
             frmMain &w = f.create();
@@ -196,7 +200,7 @@ private slots:
             w.move(Twips::toPixels(300), Twips::toPixels(450));
             w.resize(Twips::toPixels(12000), Twips::toPixels(8010));
             w.guests()->grid()->setColumnWidthTwips(2, 2400);
-            appState().currentSetFolder = QStringLiteral("/plans/first");
+            appState().currentSetFolder = plans.path();
             QVERIFY(w.close());
         }
         QSettings s;
@@ -204,7 +208,7 @@ private slots:
         QCOMPARE(s.value("Settings/MainHeight").toString(), QStringLiteral("8010"));
         QCOMPARE(s.value("Settings/Guest2").toString(), QStringLiteral("2400"));
         QCOMPARE(s.value("Settings/Payment9").toString(), QStringLiteral("1140"));
-        QCOMPARE(s.value("Files/File1").toString(), QStringLiteral("/plans/first"));
+        QCOMPARE(s.value("Files/File1").toString(), plans.path());
         QVERIFY(!s.value("Settings/path").toString().isEmpty());
         {
             MainWindowFixture f;
@@ -213,7 +217,12 @@ private slots:
             QCOMPARE(Twips::fromPixels(w.height()), 8010);
             QCOMPARE(w.guests()->grid()->columnWidthTwips(2), 2400);
             f.expectNoPalmUser();
-            f.startUp();
+            f.startUp(1);
+            VERIFY_PROMPTS(f.prompter());
+            QCOMPARE(appState().currentSetFolder, plans.path());
+            QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+                     QStringLiteral("Last time"));
+            QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
             w.move(Twips::toPixels(900), Twips::toPixels(900));
             w.guests()->grid()->setColumnWidthTwips(2, 3000);
             appState().currentSetFolder = QStringLiteral("/plans/second");
@@ -227,13 +236,16 @@ private slots:
         QCOMPARE(s.value("Files/File1").toString(), QStringLiteral("/plans/second"));
     }
 
+    // Opening through the dialog; a cancelled dialog, or memory running out while the next
+    // plan is read, keeps the open plan.
     void openAFolderThroughTheDialog() {
         MainWindowFixture f;
         frmMain &w = f.create();
         f.expectNoPalmUser();
         f.startUp();
-        QTemporaryDir plans;
+        QTemporaryDir plans, second;
         writePlanFile(plans.path(), QStringLiteral("Smith wedding"));
+        writePlanFile(second.path(), QStringLiteral("Second"));
         f.prompter().expectOpenFile(QStringLiteral("Open"),
                                     plans.filePath(QStringLiteral("VowlineDB.pdb")));
         f.find<QAction>(QStringLiteral("mnuFileOpen"))->trigger();
@@ -246,24 +258,9 @@ private slots:
                  QStringLiteral("Smith wedding"));
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
 
-        // Cancelling the dialog keeps the open plan.
         f.prompter().expectOpenFile(QStringLiteral("Open"), std::nullopt);
         w.OpenPlan();
         QCOMPARE(appState().currentSetFolder, plans.path());
-    }
-
-    // Memory running out while another plan opens ends in a message; the open plan stays.
-    void outOfMemoryWhileOpeningKeepsThePlan() {
-        MainWindowFixture f;
-        frmMain &w = f.create();
-        f.expectNoPalmUser();
-        f.startUp();
-        QTemporaryDir first, second;
-        writePlanFile(first.path(), QStringLiteral("First"));
-        writePlanFile(second.path(), QStringLiteral("Second"));
-        f.prompter().expectOpenFile(QStringLiteral("Open"),
-                                    first.filePath(QStringLiteral("VowlineDB.pdb")));
-        w.OpenPlan();
 
         struct Hook {
             Hook() {
@@ -280,25 +277,10 @@ private slots:
                                    QStringLiteral("Vowline Desktop"), Prompter::Icon::Exclamation);
         f.find<QAction>(QStringLiteral("mnuFileOpen"))->trigger();
         VERIFY_PROMPTS(f.prompter());
-        QCOMPARE(appState().currentSetFolder, first.path());
-        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
-                 QStringLiteral("First"));
-        QVERIFY(appState().set.isOpen());
-        QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
-    }
-
-    void startChoiceOneOpensTheLastFolder() {
-        QTemporaryDir plans;
-        writePlanFile(plans.path(), QStringLiteral("Last time"));
-        QSettings().setValue("Files/File1", plans.path());
-        MainWindowFixture f;
-        f.expectNoPalmUser();
-        frmMain &w = f.create();
-        f.startUp(1);
-        VERIFY_PROMPTS(f.prompter());
         QCOMPARE(appState().currentSetFolder, plans.path());
         QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
-                 QStringLiteral("Last time"));
+                 QStringLiteral("Smith wedding"));
+        QVERIFY(appState().set.isOpen());
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
     }
 

@@ -1,10 +1,10 @@
 // Whole commands through the real main window: a guest's way from "Add Person" to the
 // HotSync queue, and the save commands with their questions.
 #include "app/frmmain.h"
-#include "widgets/listgrid.h"
 #include "store/appstate.h"
 #include "support/guitest.h"
 #include "views/guesttab.h"
+#include "widgets/listgrid.h"
 
 #include <QAction>
 #include <QApplication>

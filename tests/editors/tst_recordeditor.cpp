@@ -227,7 +227,6 @@ private slots:
         QTest::addColumn<bool>("confirmed");
         QTest::addColumn<bool>("click");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("confirmed guest, empty rsvp") << 4 << true << false << "1";
         QTest::newRow("ticked by the user") << 4 << false << true << "1";
         QTest::newRow("unconfirmed guest") << 4 << false << false << "";
         QTest::newRow("vendor") << 5 << false << true << "";

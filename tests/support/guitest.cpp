@@ -2,10 +2,12 @@
 
 #include "app/frmmain.h"
 #include "store/appstate.h"
+#include "widgets/listgrid.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTimer>
 #include <deque>
 
@@ -112,4 +114,25 @@ void MainWindowFixture::expectNoPalmUser() {
                        "Desktop.  Your changes will not be saved on your handheld, but can be "
                        "saved to a local folder."),
         QStringLiteral("No Palm User"), Prompter::Icon::Exclamation);
+}
+
+TabTestWindow::TabTestWindow() {
+    m_fixture.create();
+    AppState &state = appState();
+    refreshPlan(state.set, state.server, state.programFolder, true, window(), prompter());
+}
+
+void TabTestWindow::planSaved() {
+    appState().markPlanSaved(AppState::PlanKind::User);
+}
+
+void TabTestWindow::click(const char *button) {
+    QTest::mouseClick(m_fixture.find<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+QStringList TabTestWindow::column(ListGrid &grid, int col) {
+    QStringList texts;
+    for (int r = 1; r < grid.rows(); ++r)
+        texts << grid.text(r, col);
+    return texts;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 class frmMain;
+class ListGrid;
 
 // Runs `handle` on the next modal dialog named `objectName` once it is shown (modal dialogs
 // block in exec(), so the test reaches them from the event loop). Fails the test when no such
@@ -45,6 +46,24 @@ private:
     QTemporaryDir m_palm;
     ScriptedPrompter m_prompter;
     std::unique_ptr<frmMain> m_window;
+};
+
+// The tab tests' start: a main window over a fresh default plan, as a new plan opens. A test
+// adds its records, then calls planSaved() so that only its own steps count as edits.
+class TabTestWindow {
+public:
+    TabTestWindow();
+    frmMain &window() { return m_fixture.window(); }
+    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
+    MainWindowFixture &fixture() { return m_fixture; }
+    void planSaved();
+    // A mouse click on the push button of that name.
+    void click(const char *button);
+    // The texts of one column, data rows only.
+    static QStringList column(ListGrid &grid, int col);
+
+private:
+    MainWindowFixture m_fixture;
 };
 
 template <class T> T *MainWindowFixture::find(const QString &name) {

@@ -1,53 +1,41 @@
 #include "scriptedprompter.h"
 
-ScriptedPrompter &ScriptedPrompter::expectMessage(const QString &text, const QString &title,
-                                                  Icon icon, Buttons buttons, Answer answer) {
+ScriptedPrompter &ScriptedPrompter::push(Kind kind, const QString &text, const QString &title,
+                                         std::optional<QString> reply) {
     Step s;
-    s.kind = Kind::Message;
+    s.kind = kind;
     s.text = text;
     s.title = title;
+    s.reply = std::move(reply);
+    m_script.push_back(s);
+    m_prefix.push_back(false);
+    return *this;
+}
+
+ScriptedPrompter &ScriptedPrompter::expectMessage(const QString &text, const QString &title,
+                                                  Icon icon, Buttons buttons, Answer answer) {
+    push(Kind::Message, text, title, std::nullopt);
+    Step &s = m_script.back();
     s.icon = icon;
     s.buttons = buttons;
     s.answer = answer;
-    m_script.push_back(s);
-    m_prefix.push_back(false);
     return *this;
 }
 
 ScriptedPrompter &ScriptedPrompter::expectInput(const QString &prompt, const QString &title,
                                                 std::optional<QString> reply) {
-    Step s;
-    s.kind = Kind::Input;
-    s.text = prompt;
-    s.title = title;
-    s.reply = std::move(reply);
-    m_script.push_back(s);
-    m_prefix.push_back(false);
-    return *this;
+    return push(Kind::Input, prompt, title, std::move(reply));
 }
 
+// A file dialog is known by its title.
 ScriptedPrompter &ScriptedPrompter::expectOpenFile(const QString &title,
                                                    std::optional<QString> reply) {
-    Step s;
-    s.kind = Kind::OpenFile;
-    s.text = title;
-    s.title = title;
-    s.reply = std::move(reply);
-    m_script.push_back(s);
-    m_prefix.push_back(false);
-    return *this;
+    return push(Kind::OpenFile, title, title, std::move(reply));
 }
 
 ScriptedPrompter &ScriptedPrompter::expectSaveFile(const QString &title,
                                                    std::optional<QString> reply) {
-    Step s;
-    s.kind = Kind::SaveFile;
-    s.text = title;
-    s.title = title;
-    s.reply = std::move(reply);
-    m_script.push_back(s);
-    m_prefix.push_back(false);
-    return *this;
+    return push(Kind::SaveFile, title, title, std::move(reply));
 }
 
 ScriptedPrompter &ScriptedPrompter::prefixOnly() {

@@ -53,6 +53,8 @@ public:
     QString report() const;
 
 private:
+    ScriptedPrompter &push(Kind kind, const QString &text, const QString &title,
+                           std::optional<QString> reply);
     std::optional<Step> next(Kind kind, const QString &text, const QString &title);
 
     std::deque<Step> m_script;

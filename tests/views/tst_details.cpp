@@ -185,10 +185,8 @@ private slots:
         // The date and the notes have their own writers.
         QVERIFY(!record.has("date"));
         QVERIFY(!record.has("note"));
-    }
 
-    void storeFailureIsReported() {
-        Window t;
+        // With no plan at all, storing is reported rather than thrown.
         appState().set.release();
         t.f.prompter()
             .expectMessage(QStringLiteral("There was an error collecting data from the "

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QSettings>
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
@@ -30,33 +31,27 @@ const QByteArray kFile = "Who;Group;Mail;Count;Seat\r\n"
                          "Cy;Neighbors;;lots;4\r\n"         // RSVP not a number
                          "Di;;;;5\r\n";
 
-class ImportPlan {
+class ImportPlan : public TabTestWindow {
 public:
     ImportPlan() {
         QSettings().remove(QStringLiteral("Import"));
-        m_fixture.create();
-        AppState &state = appState();
-        refreshPlan(state.set, state.server, state.programFolder, true, m_fixture.window(),
-                    m_fixture.prompter());
         Record &ann = guests().records().add();
         guests().write(ann, "gnam", QStringLiteral("Ann Lée"));
-        m_fixture.window().UpdateGuestGrid();
-        state.markPlanSaved(AppState::PlanKind::User);
+        window().UpdateGuestGrid();
+        planSaved();
         m_file = m_dir.path() + QStringLiteral("/guests.csv");
         writeAll(m_file, kFile);
     }
 
     PalmDatabase &guests() { return appState().set.db(Schema::DbId::Guest); }
-    ScriptedPrompter &prompter() { return m_fixture.prompter(); }
     QString file() const { return m_file; }
     QString folder() const { return m_dir.path(); }
     void trigger(const char *action) {
-        m_fixture.find<QAction>(QString::fromLatin1(action))->trigger();
+        fixture().find<QAction>(QString::fromLatin1(action))->trigger();
     }
-    int gridRows() { return m_fixture.window().guests()->grid()->rows() - 1; }
+    int gridRows() { return window().guests()->grid()->rows() - 1; }
 
 private:
-    MainWindowFixture m_fixture;
     QTemporaryDir m_dir;
     QString m_file;
 };
@@ -163,29 +158,34 @@ private slots:
 
     void exportKeepsTheOldFileUnlessReplaced() {
         ImportPlan plan;
-        const QString question = QStringLiteral(
-            "Export every field of every guest, to open in a spreadsheet or import again?\r\r"
-            "Choose No for the envelope lines of the confirmed guests, for a stationer.");
+        const QString title = QStringLiteral("Export Guests");
         const QString target = plan.folder() + QStringLiteral("/out.csv");
         writeAll(target, "old");
-        plan.prompter()
-            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
-                           Buttons::YesNoCancel, Answer::Yes)
-            .expectSaveFile(QStringLiteral("Export Guests"), target)
-            .expectMessage(
-                QStringLiteral("%1 already exists.  Do you want to replace it?").arg(target),
-                QStringLiteral("Export Guests"), Icon::Exclamation, Buttons::YesNo, Answer::No);
+        // Every export asks what to write and where; an existing file asks to be replaced.
+        auto expectExport = [&](const QString &file,
+                                std::optional<Answer> replace) -> ScriptedPrompter & {
+            plan.prompter()
+                .expectMessage(
+                    QStringLiteral("Export every field of every guest, to open in a spreadsheet "
+                                   "or import again?\r\rChoose No for the envelope lines of the "
+                                   "confirmed guests, for a stationer."),
+                    title, Icon::Question, Buttons::YesNoCancel, Answer::Yes)
+                .expectSaveFile(title, file);
+            if (replace)
+                plan.prompter().expectMessage(
+                    QStringLiteral("%1 already exists.  Do you want to replace it?").arg(file),
+                    title, Icon::Exclamation, Buttons::YesNo, *replace);
+            return plan.prompter();
+        };
+        expectExport(target, Answer::No);
         plan.trigger("mnuFileExportGuests");
         QCOMPARE(readAll(target), QByteArray("old"));
 
         // A folder that cannot be written to: reported, nothing claimed.
         const QString nowhere = plan.folder() + QStringLiteral("/missing/out.csv");
-        plan.prompter()
-            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
-                           Buttons::YesNoCancel, Answer::Yes)
-            .expectSaveFile(QStringLiteral("Export Guests"), nowhere)
-            .expectMessage(QStringLiteral("The file %1 cannot be written").arg(nowhere),
-                           QStringLiteral("Export Guests"), Icon::Exclamation)
+        expectExport(nowhere, std::nullopt)
+            .expectMessage(QStringLiteral("The file %1 cannot be written").arg(nowhere), title,
+                           Icon::Exclamation)
             .prefixOnly();
         plan.trigger("mnuFileExportGuests");
 
@@ -195,15 +195,9 @@ private slots:
             plan.guests().write(r, "gnam", QStringLiteral("Guest %1").arg(i));
             plan.guests().write(r, "gnot", QString(64, u'n'));
         }
-        plan.prompter()
-            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
-                           Buttons::YesNoCancel, Answer::Yes)
-            .expectSaveFile(QStringLiteral("Export Guests"), target)
-            .expectMessage(
-                QStringLiteral("%1 already exists.  Do you want to replace it?").arg(target),
-                QStringLiteral("Export Guests"), Icon::Exclamation, Buttons::YesNo, Answer::Yes)
-            .expectMessage(QStringLiteral("The file %1 cannot be written").arg(target),
-                           QStringLiteral("Export Guests"), Icon::Exclamation)
+        expectExport(target, Answer::Yes)
+            .expectMessage(QStringLiteral("The file %1 cannot be written").arg(target), title,
+                           Icon::Exclamation)
             .prefixOnly();
         {
             const auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -222,15 +216,9 @@ private slots:
         for (int i = 0; i < 40; ++i)
             plan.guests().records().remove(2);
 
-        plan.prompter()
-            .expectMessage(question, QStringLiteral("Export Guests"), Icon::Question,
-                           Buttons::YesNoCancel, Answer::Yes)
-            .expectSaveFile(QStringLiteral("Export Guests"), target)
-            .expectMessage(
-                QStringLiteral("%1 already exists.  Do you want to replace it?").arg(target),
-                QStringLiteral("Export Guests"), Icon::Exclamation, Buttons::YesNo, Answer::Yes)
-            .expectMessage(QStringLiteral("1 guest was exported to %1.").arg(target),
-                           QStringLiteral("Export Guests"), Icon::Information);
+        expectExport(target, Answer::Yes)
+            .expectMessage(QStringLiteral("1 guest was exported to %1.").arg(target), title,
+                           Icon::Information);
         plan.trigger("mnuFileExportGuests");
         VERIFY_PROMPTS(plan.prompter());
         QVERIFY(readAll(target).startsWith("\xEF\xBB\xBFName,Relation,Address"));
