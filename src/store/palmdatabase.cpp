@@ -8,6 +8,7 @@
 #include "setwriter.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -84,17 +85,6 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
         w.u8(TagNone);
         return;
     case FieldValue::Type::Text: {
-        // Latin-1 without the bytes 0x80..0x9F is the same in Windows-1252: stored as held.
-        const QByteArrayView latin1 = value.latin1Text();
-        if (!latin1.isEmpty() && std::none_of(latin1.begin(), latin1.end(), [](char c) {
-                const auto b = static_cast<unsigned char>(c);
-                return b >= 0x80 && b < 0xA0;
-            })) {
-            w.u8(TagTextCp1252);
-            w.u32(quint32(latin1.size()));
-            w.bytes(latin1);
-            return;
-        }
         const QString text = value.toText();
         const qsizetype tagAt = out.size();
         w.u8(TagTextCp1252);
@@ -130,20 +120,38 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
     }
 }
 
-FieldValue readValue(ByteReader &in) {
+// Short texts repeat across records (a relation, a state, a table): while a file is read, each
+// is decoded once and its records share the one copy.
+class SharedTexts {
+public:
+    QString text(QByteArrayView bytes) {
+        if (bytes.size() > kLongest)
+            return Cp1252::decode(bytes.data(), bytes.size());
+        const auto it = m_texts.constFind(bytes);
+        if (it != m_texts.cend())
+            return *it;
+        QString text = Cp1252::decode(bytes.data(), bytes.size());
+        if (m_texts.size() < kMostTexts)
+            m_texts.insert(bytes, text);
+        return text;
+    }
+
+private:
+    static constexpr qsizetype kLongest = 24;
+    // Enough for the repeated values; names and addresses rarely repeat and need no room.
+    static constexpr qsizetype kMostTexts = 16384;
+    // The keys point into the file's bytes, which outlive the reading.
+    QHash<QByteArrayView, QString> m_texts;
+};
+
+FieldValue readValue(ByteReader &in, SharedTexts &texts) {
     const quint8 tag = in.u8();
     switch (tag) {
     case TagNone:
         return {};
     case TagTextCp1252: {
         const quint32 n = in.u32();
-        const QByteArrayView b = in.bytes(qsizetype(n));
-        if (std::none_of(b.begin(), b.end(), [](char c) {
-                const auto u = static_cast<unsigned char>(c);
-                return u >= 0x80 && u < 0xA0;
-            }))
-            return FieldValue::fromLatin1(b.data(), b.size());
-        return Cp1252::decode(b.data(), b.size());
+        return texts.text(in.bytes(qsizetype(n)));
     }
     case TagTextUtf8: {
         const quint32 n = in.u32();
@@ -289,71 +297,6 @@ QString FieldCode::toString() const {
 
 // --- FieldValue ------------------------------------------------------------------------------
 
-namespace {
-
-bool isLatin1(QStringView text) {
-    for (const QChar c : text) {
-        if (c.unicode() > 0xFF)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-FieldValue::FieldValue(const QString &text)
-    : m_type(Type::Text) {
-    const qsizetype n = text.size();
-    if (isLatin1(text)) {
-        if (n <= kInlineMax) {
-            m_form = quint8(n);
-            for (qsizetype i = 0; i < n; ++i)
-                m_data[i] = static_cast<unsigned char>(text[i].unicode());
-            return;
-        }
-        auto *b = static_cast<Block *>(std::malloc(sizeof(Block) + std::size_t(n)));
-        if (!b)
-            throw std::bad_alloc();
-        b->size = n;
-        auto *dst = reinterpret_cast<unsigned char *>(b + 1);
-        for (qsizetype i = 0; i < n; ++i)
-            dst[i] = static_cast<unsigned char>(text[i].unicode());
-        m_form = kHeapLatin1;
-        put(kPayload, b);
-        return;
-    }
-    auto *b = static_cast<Block *>(std::malloc(sizeof(Block) + std::size_t(n) * 2));
-    if (!b)
-        throw std::bad_alloc();
-    b->size = n;
-    std::memcpy(b + 1, text.constData(), std::size_t(n) * 2);
-    m_form = kHeapUtf16;
-    put(kPayload, b);
-}
-
-FieldValue FieldValue::fromLatin1(const char *data, qsizetype size) {
-    FieldValue v;
-    v.m_type = Type::Text;
-    v.setLatin1(data, size);
-    return v;
-}
-
-void FieldValue::setLatin1(const char *data, qsizetype size) {
-    if (size <= kInlineMax) {
-        m_form = quint8(size);
-        if (size > 0)
-            std::memcpy(m_data, data, std::size_t(size));
-        return;
-    }
-    auto *b = static_cast<Block *>(std::malloc(sizeof(Block) + std::size_t(size)));
-    if (!b)
-        throw std::bad_alloc();
-    b->size = size;
-    std::memcpy(b + 1, data, std::size_t(size));
-    m_form = kHeapLatin1;
-    put(kPayload, b);
-}
-
 FieldValue::FieldValue(const QDateTime &when) {
     // A local date and time is taken as written, even where the zone skips it (QDateTime then
     // calls it invalid); other zones are turned into local time first.
@@ -363,144 +306,29 @@ FieldValue::FieldValue(const QDateTime &when) {
     const QDateTime wall = local ? when : when.toLocalTime();
     const QTime t = wall.time().isValid() ? wall.time() : QTime(0, 0);
     // Values are kept to the second, as they are stored.
-    m_type = Type::DateTime;
-    put(kPayload, wall.date().toJulianDay());
-    put(kSeconds, quint32(t.hour() * 3600 + t.minute() * 60 + t.second()));
-}
-
-FieldValue::FieldValue(const FieldValue &other) {
-    copyFrom(other);
-}
-
-FieldValue::FieldValue(FieldValue &&other) noexcept
-    : m_type(other.m_type)
-    , m_form(other.m_form) {
-    std::memcpy(m_data, other.m_data, sizeof m_data);
-    other.m_type = Type::None;
-    other.m_form = 0;
-}
-
-FieldValue &FieldValue::operator=(const FieldValue &other) {
-    if (this != &other) {
-        FieldValue copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
-}
-
-FieldValue &FieldValue::operator=(FieldValue &&other) noexcept {
-    if (this != &other) {
-        release();
-        m_type = other.m_type;
-        m_form = other.m_form;
-        std::memcpy(m_data, other.m_data, sizeof m_data);
-        other.m_type = Type::None;
-        other.m_form = 0;
-    }
-    return *this;
-}
-
-void FieldValue::copyFrom(const FieldValue &other) {
-    if (!other.onHeap()) {
-        m_type = other.m_type;
-        m_form = other.m_form;
-        std::memcpy(m_data, other.m_data, sizeof m_data);
-        return;
-    }
-    const Block *from = other.block();
-    const std::size_t bytes =
-        std::size_t(from->size) * (other.m_form == kHeapUtf16 ? 2 : 1) + sizeof(Block);
-    auto *b = static_cast<Block *>(std::malloc(bytes));
-    if (!b)
-        throw std::bad_alloc();
-    std::memcpy(b, from, bytes);
-    m_type = other.m_type;
-    m_form = other.m_form;
-    std::memset(m_data, 0, sizeof m_data);
-    put(kPayload, b);
-}
-
-void FieldValue::release() noexcept {
-    if (onHeap()) {
-        std::free(block());
-        m_type = Type::None;
-        m_form = 0;
-        std::memset(m_data, 0, sizeof m_data);
-    }
-}
-
-QAnyStringView FieldValue::textView() const {
-    if (m_type != Type::Text)
-        return {};
-    if (m_form == kHeapUtf16) {
-        const Block *b = block();
-        return QStringView(reinterpret_cast<const char16_t *>(b + 1), b->size);
-    }
-    return QLatin1StringView(latin1Text());
-}
-
-QByteArrayView FieldValue::latin1Text() const {
-    if (m_type != Type::Text || m_form == kHeapUtf16)
-        return {};
-    if (m_form == kHeapLatin1) {
-        const Block *b = block();
-        return QByteArrayView(reinterpret_cast<const char *>(b + 1), b->size);
-    }
-    return QByteArrayView(reinterpret_cast<const char *>(m_data), m_form);
-}
-
-bool FieldValue::operator==(const FieldValue &other) const {
-    if (m_type != other.m_type)
-        return false;
-    switch (m_type) {
-    case Type::None:
-        return true;
-    case Type::Text:
-        // Text is held one way only (Latin-1 where it fits, inline where short).
-        if (m_form != other.m_form)
-            return false;
-        if (m_form == kHeapUtf16)
-            return textView() == other.textView();
-        return latin1Text() == other.latin1Text();
-    case Type::Boolean:
-        return m_data[0] == other.m_data[0];
-    case Type::DateTime:
-        return get<qint64>(kPayload) == other.get<qint64>(kPayload) &&
-               get<quint32>(kSeconds) == other.get<quint32>(kSeconds);
-    case Type::Integer:
-        return get<qint16>(kPayload) == other.get<qint16>(kPayload);
-    case Type::Double:
-        return get<double>(kPayload) == other.get<double>(kPayload);
-    }
-    return false;
+    m_data = WallClock{wall.date(), QTime(t.hour(), t.minute(), t.second())};
 }
 
 QString FieldValue::toText() const {
     switch (type()) {
     case Type::None:
         return {};
-    case Type::Text: {
-        if (m_form == kHeapUtf16) {
-            const Block *b = block();
-            return QString(reinterpret_cast<const QChar *>(b + 1), b->size);
-        }
-        const QByteArrayView latin1 = latin1Text();
-        return latin1.isEmpty() ? QString() : QString::fromLatin1(latin1.data(), latin1.size());
-    }
+    case Type::Text:
+        return std::get<QString>(m_data);
     case Type::Boolean:
-        return m_data[0] ? QStringLiteral("True") : QStringLiteral("False");
+        return std::get<bool>(m_data) ? QStringLiteral("True") : QStringLiteral("False");
     case Type::DateTime: {
+        const WallClock &when = std::get<WallClock>(m_data);
         const QLocale locale = QLocale::system();
-        QString text = locale.toString(toDate(), QLocale::ShortFormat);
-        const QTime time = toTime();
-        if (time != QTime(0, 0))
-            text += u' ' + locale.toString(time, QLocale::LongFormat);
+        QString text = locale.toString(when.date, QLocale::ShortFormat);
+        if (when.time != QTime(0, 0))
+            text += u' ' + locale.toString(when.time, QLocale::LongFormat);
         return text;
     }
     case Type::Integer:
-        return QString::number(get<qint16>(kPayload));
+        return QString::number(std::get<qint16>(m_data));
     case Type::Double:
-        return Numbers::numberText(get<double>(kPayload));
+        return Numbers::numberText(std::get<double>(m_data));
     }
     return {};
 }
@@ -508,9 +336,9 @@ QString FieldValue::toText() const {
 bool FieldValue::toBool() const {
     switch (type()) {
     case Type::Boolean:
-        return m_data[0] != 0;
+        return std::get<bool>(m_data);
     case Type::Text:
-        return QAnyStringView::compare(textView(), u"True", Qt::CaseInsensitive) == 0;
+        return std::get<QString>(m_data).compare(u"True", Qt::CaseInsensitive) == 0;
     default:
         return false;
     }
@@ -519,13 +347,13 @@ bool FieldValue::toBool() const {
 double FieldValue::toNumber() const {
     switch (type()) {
     case Type::Integer:
-        return get<qint16>(kPayload);
+        return std::get<qint16>(m_data);
     case Type::Double:
-        return get<double>(kPayload);
+        return std::get<double>(m_data);
     case Type::Boolean:
-        return m_data[0] ? 1.0 : 0.0;
+        return std::get<bool>(m_data) ? 1.0 : 0.0;
     case Type::Text:
-        return Numbers::numericValue(toText());
+        return Numbers::numericValue(std::get<QString>(m_data));
     default:
         return 0.0;
     }
@@ -536,13 +364,11 @@ QDateTime FieldValue::toDateTime() const {
 }
 
 QDate FieldValue::toDate() const {
-    return type() == Type::DateTime ? QDate::fromJulianDay(get<qint64>(kPayload)) : QDate();
+    return type() == Type::DateTime ? std::get<WallClock>(m_data).date : QDate();
 }
 
 QTime FieldValue::toTime() const {
-    return type() == Type::DateTime
-               ? QTime::fromMSecsSinceStartOfDay(int(get<quint32>(kSeconds)) * 1000)
-               : QTime();
+    return type() == Type::DateTime ? std::get<WallClock>(m_data).time : QTime();
 }
 
 // --- Fields, Record, Records -----------------------------------------------------------------
@@ -843,6 +669,7 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
     if (const auto twice = db->m_fieldList.repeated())
         a.fail(QStringLiteral("names the field \"%1\" twice").arg(twice->toString()));
 
+    SharedTexts texts;
     db->m_records.reserve(int(layout.records.size()));
     for (std::size_t i = 0; i < layout.records.size(); ++i) {
         const Pdb::RecordEntry &e = layout.records[i];
@@ -858,7 +685,7 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
         for (int f = 0; f < count; ++f) {
             const FieldCode code = readCode(in);
             const FieldKind kind = readKind(in);
-            fields.append(code, kind).setValue(readValue(in));
+            fields.append(code, kind).setValue(readValue(in, texts));
         }
         if (const auto twice = fields.repeated())
             in.fail(QStringLiteral("holds the field \"%1\" twice").arg(twice->toString()));

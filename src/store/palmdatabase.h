@@ -5,10 +5,10 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <variant>
 #include <vector>
 
 // The in-memory model of one Palm database: a field list and name-keyed records. Records live
@@ -46,43 +46,25 @@ private:
 
 // The value a field holds: text, Boolean, date and time, 16-bit integer, double, or none.
 // A value keeps the type it was written with, whatever the field's kind.
-//
-// A plan holds a million of these, so a value takes sixteen bytes: text of up to fourteen
-// Latin-1 characters (most of a guest record) sits inside it, longer text in one block of its
-// own, Latin-1 where it fits and UTF-16 otherwise. Text is turned into a QString when read.
 class FieldValue {
 public:
     enum class Type : quint8 { None, Text, Boolean, DateTime, Integer, Double };
 
-    FieldValue() noexcept = default;
-    FieldValue(const QString &text); // NOLINT
+    FieldValue() = default;
+    FieldValue(const QString &text)
+        : m_data(text) {} // NOLINT
     FieldValue(const char *text)
-        : FieldValue(QString::fromUtf8(text)) {} // NOLINT
-    FieldValue(bool value) noexcept              // NOLINT
-        : m_type(Type::Boolean) {
-        m_data[0] = value ? 1 : 0;
-    }
+        : m_data(QString::fromUtf8(text)) {} // NOLINT
+    FieldValue(bool value)
+        : m_data(value) {}             // NOLINT
     FieldValue(const QDateTime &when); // NOLINT: no date means none
-    FieldValue(qint16 value) noexcept  // NOLINT
-        : m_type(Type::Integer) {
-        put(kPayload, value);
-    }
-    FieldValue(double value) noexcept // NOLINT
-        : m_type(Type::Double) {
-        put(kPayload, value);
-    }
+    FieldValue(qint16 value)
+        : m_data(value) {} // NOLINT
+    FieldValue(double value)
+        : m_data(value) {}    // NOLINT
     FieldValue(int) = delete; // say which: qint16 or double
 
-    FieldValue(const FieldValue &other);
-    FieldValue(FieldValue &&other) noexcept;
-    FieldValue &operator=(const FieldValue &other);
-    FieldValue &operator=(FieldValue &&other) noexcept;
-    ~FieldValue() { release(); }
-
-    // Text from Latin-1 bytes, which every Latin-1 byte is (the file reader's quick way in).
-    static FieldValue fromLatin1(const char *data, qsizetype size);
-
-    Type type() const { return m_type; }
+    Type type() const { return Type(m_data.index()); }
     bool isNone() const { return type() == Type::None; }
 
     // "True"/"False" for Booleans, the number's text form, the short date (with the time when
@@ -101,45 +83,17 @@ public:
     QDate toDate() const;
     QTime toTime() const;
 
-    // Text held as Latin-1 bytes (empty when it is held otherwise or is no text), so that
-    // the file writer can store it without building a QString.
-    QByteArrayView latin1Text() const;
-
-    bool operator==(const FieldValue &other) const;
+    bool operator==(const FieldValue &) const = default;
 
 private:
-    // m_form for text: the length of text held inline, or one of these.
-    static constexpr quint8 kInlineMax = 14;
-    static constexpr quint8 kHeapLatin1 = 0xFE;
-    static constexpr quint8 kHeapUtf16 = 0xFF;
-    // Where numbers and the day of a date sit in m_data: 8-byte aligned within the value.
-    static constexpr int kPayload = 6;
-    static constexpr int kSeconds = 2;
-
-    // Long text: its length, then the characters.
-    struct Block {
-        qsizetype size;
+    // Dates are wall-clock values, not instants: a wedding on a day that starts at 01:00
+    // under daylight saving is still on that day.
+    struct WallClock {
+        QDate date;
+        QTime time;
+        bool operator==(const WallClock &) const = default;
     };
-
-    template <class T> void put(int at, T v) noexcept { std::memcpy(m_data + at, &v, sizeof v); }
-    template <class T> T get(int at) const noexcept {
-        T v;
-        std::memcpy(&v, m_data + at, sizeof v);
-        return v;
-    }
-    bool onHeap() const noexcept {
-        return m_type == Type::Text && (m_form == kHeapLatin1 || m_form == kHeapUtf16);
-    }
-    Block *block() const noexcept { return get<Block *>(kPayload); }
-    void setLatin1(const char *data, qsizetype size);
-    void release() noexcept;
-    void copyFrom(const FieldValue &other);
-    // The text as held, Latin-1 or UTF-16.
-    QAnyStringView textView() const;
-
-    Type m_type = Type::None;
-    quint8 m_form = 0;
-    unsigned char m_data[14] = {};
+    std::variant<std::monostate, QString, bool, WallClock, qint16, double> m_data;
 };
 
 class Field {
