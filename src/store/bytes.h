@@ -13,6 +13,12 @@ public:
     ByteReader(QByteArrayView data, QString what)
         : m_data(data)
         , m_what(std::move(what)) {}
+    // A record's reader, named "Record <number> of <label>"; the name is built only for a
+    // message, as a file holds thousands of records.
+    ByteReader(QByteArrayView data, qsizetype recordNumber, const QString &label)
+        : m_data(data)
+        , m_recordNumber(recordNumber)
+        , m_label(&label) {}
 
     qsizetype position() const { return m_pos; }
     qsizetype remaining() const { return m_data.size() - m_pos; }
@@ -25,7 +31,9 @@ public:
     QByteArrayView bytes(qsizetype n) { return QByteArrayView(take(n), n); }
 
     [[noreturn]] void fail(const QString &problem) const {
-        throw StoreError(QStringLiteral("%1 %2.").arg(m_what, problem));
+        const QString what =
+            m_label ? QStringLiteral("Record %1 of %2").arg(m_recordNumber).arg(*m_label) : m_what;
+        throw StoreError(QStringLiteral("%1 %2.").arg(what, problem));
     }
 
 private:
@@ -46,6 +54,8 @@ private:
     QByteArrayView m_data;
     qsizetype m_pos = 0;
     QString m_what;
+    qsizetype m_recordNumber = 0;
+    const QString *m_label = nullptr;
 };
 
 class ByteWriter {

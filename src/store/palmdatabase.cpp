@@ -8,6 +8,7 @@
 #include "setwriter.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -119,15 +120,38 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
     }
 }
 
-FieldValue readValue(ByteReader &in) {
+// Short texts repeat across records (a relation, a state, a table): while a file is read, each
+// is decoded once and its records share the one copy.
+class SharedTexts {
+public:
+    QString text(QByteArrayView bytes) {
+        if (bytes.size() > kLongest)
+            return Cp1252::decode(bytes.data(), bytes.size());
+        const auto it = m_texts.constFind(bytes);
+        if (it != m_texts.cend())
+            return *it;
+        QString text = Cp1252::decode(bytes.data(), bytes.size());
+        if (m_texts.size() < kMostTexts)
+            m_texts.insert(bytes, text);
+        return text;
+    }
+
+private:
+    static constexpr qsizetype kLongest = 24;
+    // Enough for the repeated values; names and addresses rarely repeat and need no room.
+    static constexpr qsizetype kMostTexts = 16384;
+    // The keys point into the file's bytes, which outlive the reading.
+    QHash<QByteArrayView, QString> m_texts;
+};
+
+FieldValue readValue(ByteReader &in, SharedTexts &texts) {
     const quint8 tag = in.u8();
     switch (tag) {
     case TagNone:
         return {};
     case TagTextCp1252: {
         const quint32 n = in.u32();
-        const QByteArrayView b = in.bytes(qsizetype(n));
-        return Cp1252::decode(b.data(), b.size());
+        return texts.text(in.bytes(qsizetype(n)));
     }
     case TagTextUtf8: {
         const quint32 n = in.u32();
@@ -645,11 +669,11 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
     if (const auto twice = db->m_fieldList.repeated())
         a.fail(QStringLiteral("names the field \"%1\" twice").arg(twice->toString()));
 
+    SharedTexts texts;
     db->m_records.reserve(int(layout.records.size()));
     for (std::size_t i = 0; i < layout.records.size(); ++i) {
         const Pdb::RecordEntry &e = layout.records[i];
-        ByteReader in(bytes.sliced(e.offset, e.size),
-                      QStringLiteral("Record %1 of %2").arg(i + 1).arg(label));
+        ByteReader in(bytes.sliced(e.offset, e.size), qsizetype(i + 1), label);
         Record &record = db->m_records.add();
         const quint16 count = in.u16();
         if (qint64(count) * kSmallestFieldBytes > in.remaining())
@@ -661,7 +685,7 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
         for (int f = 0; f < count; ++f) {
             const FieldCode code = readCode(in);
             const FieldKind kind = readKind(in);
-            fields.append(code, kind).setValue(readValue(in));
+            fields.append(code, kind).setValue(readValue(in, texts));
         }
         if (const auto twice = fields.repeated())
             in.fail(QStringLiteral("holds the field \"%1\" twice").arg(twice->toString()));
