@@ -125,3 +125,30 @@ bool ListTab::deleteCurrentRecord(const ListGrid &grid,
     refreshList();
     return true;
 }
+
+int ListTab::appendRecord(ListGrid &grid,
+                          const std::function<void(PalmDatabase &, Record &)> &init) {
+    PalmDatabase *db = listDatabase();
+    if (!db)
+        return 0;
+    int added = 0;
+    try {
+        Record &record = db->records().add();
+        added = db->records().count();
+        init(*db, record);
+    } catch (const StoreError &error) {
+        // The database is full (65,535 records) or the record could not be written: leave
+        // nothing behind.
+        if (added > 0)
+            db->records().remove(added);
+        appState().prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
+        return 0;
+    }
+    refreshList();
+    const int last = grid.rows() - 1;
+    if (last >= 1 && grid.rowData(last) == added) {
+        grid.setRow(last);
+        grid.setCol(1);
+    }
+    return added;
+}

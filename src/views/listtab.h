@@ -8,6 +8,7 @@
 #include <functional>
 
 class PalmDatabase;
+class Record;
 class QComboBox;
 class QPushButton;
 
@@ -43,6 +44,12 @@ protected:
     // you want to delete <what(row)>?" and the record goes on Yes. True when the user's
     // answer removed a record (the list is refreshed then, and the caller marks the change).
     bool deleteCurrentRecord(const ListGrid &grid, const std::function<QString(int row)> &what);
+    // The first steps of an Add button: appends a record to the listed database, lets `init`
+    // write its initial fields, refreshes the list and makes the new row of `grid` current when
+    // the filters show it. Returns the new record's number (the editor opens it by number, so a
+    // filter that hides it cannot send the editor to another record), or 0 when nothing was
+    // added: no plan, or the record could not be added or written (reported, nothing left).
+    int appendRecord(ListGrid &grid, const std::function<void(PalmDatabase &, Record &)> &init);
     // Places a grid where the main window's layout expects it.
     void placeGrid(ListGrid *grid);
     void resizeEvent(QResizeEvent *event) override;

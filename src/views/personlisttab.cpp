@@ -62,31 +62,11 @@ void PersonListTab::sortByNameField(FieldCode nameField, const QString &message)
 }
 
 void PersonListTab::addPerson() {
-    PalmDatabase *db = database();
-    if (!db)
+    const int added = appendRecord(
+        *m_grid, [this](PalmDatabase &db, Record &record) { writeNewRecord(db, record); });
+    if (added == 0)
         return;
     AppState &state = appState();
-    int added = 0;
-    try {
-        Record &record = db->records().add();
-        added = db->records().count();
-        writeNewRecord(*db, record);
-    } catch (const StoreError &error) {
-        // The database is full (65,535 records) or the record could not be written: leave
-        // nothing behind.
-        if (added > 0)
-            db->records().remove(added);
-        state.prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
-        return;
-    }
-    refresh();
-    // The new record is the last row whenever the filters list it; the editor gets it by its
-    // number either way, so a filter that hides it cannot send the editor to another record.
-    const int last = m_grid->rows() - 1;
-    if (last >= 1 && m_grid->rowData(last) == added) {
-        m_grid->setRow(last);
-        m_grid->setCol(1);
-    }
     if (!runRecordEditor(added)) {
         removeRecordSilently(added);
         return;

@@ -81,31 +81,16 @@ void TasksTab::UpdateTasks() {
 }
 
 void TasksTab::addTask() {
-    PalmDatabase *db = tasks();
-    if (!db)
+    const QString timeframe = categoryForNewRecord(m_timeframe);
+    const int added = appendRecord(*m_grid, [&](PalmDatabase &db, Record &record) {
+        // A new task has no alarm: alarms are set on the handheld.
+        db.write(record, Schema::kTimeFrame, timeframe);
+        db.write(record, "evnt", QString());
+        db.write(record, "done", QString(), FieldKind::Boolean);
+    });
+    if (added == 0)
         return;
     AppState &state = appState();
-    const QString timeframe = categoryForNewRecord(m_timeframe);
-    int added = 0;
-    try {
-        Record &record = db->records().add();
-        added = db->records().count();
-        // A new task has no alarm: alarms are set on the handheld.
-        db->write(record, Schema::kTimeFrame, timeframe);
-        db->write(record, "evnt", QString());
-        db->write(record, "done", QString(), FieldKind::Boolean);
-    } catch (const StoreError &error) {
-        if (added > 0)
-            db->records().remove(added);
-        state.prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
-        return;
-    }
-    UpdateTasks();
-    const int last = m_grid->rows() - 1;
-    if (last >= 1 && m_grid->rowData(last) == added) {
-        m_grid->setRow(last);
-        m_grid->setCol(1);
-    }
     if (!runTaskEditor(added) || state.cancelled) {
         removeRecordSilently(added);
         state.cancelled = false;

@@ -116,29 +116,11 @@ void VendorsTab::writeNewVendor(PalmDatabase &db, Record &record) const {
 }
 
 void VendorsTab::addVendor() {
-    PalmDatabase *db = vendors();
-    if (!db)
+    const int added = appendRecord(
+        *m_grid, [this](PalmDatabase &db, Record &record) { writeNewVendor(db, record); });
+    if (added == 0)
         return;
     AppState &state = appState();
-    int added = 0;
-    try {
-        Record &record = db->records().add();
-        added = db->records().count();
-        writeNewVendor(*db, record);
-    } catch (const StoreError &error) {
-        // The database is full (65,535 records) or the record could not be written: leave
-        // nothing behind.
-        if (added > 0)
-            db->records().remove(added);
-        state.prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
-        return;
-    }
-    UpdateVendorsGrid();
-    const int last = m_grid->rows() - 1;
-    if (last >= 1 && m_grid->rowData(last) == added) {
-        m_grid->setRow(last);
-        m_grid->setCol(1);
-    }
     if (!runVendorEditor(this, added) || state.cancelled) {
         removeRecordSilently(added);
         state.cancelled = false;
