@@ -60,10 +60,7 @@ void GuestTab::UpdateGuestGrid() {
         return;
     const QString relation = m_relation->currentText();
     const bool anyRelation = relation == kAll;
-    const QString statusText = m_status->currentText();
-    const QString status = statusText == kConfirmed     ? kTrue
-                           : statusText == kUnconfirmed ? kFalse
-                                                        : statusText;
+    const QString status = statusFilter(m_status);
     const bool anyStatus = status == kAll;
 
     GridRebuild rebuild(*m_grid, kGuestHeaders);

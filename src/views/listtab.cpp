@@ -152,3 +152,12 @@ int ListTab::appendRecord(ListGrid &grid,
     }
     return added;
 }
+
+QString ListTab::statusFilter(const QComboBox *box) {
+    const QString text = box->currentText();
+    if (text == u"Confirmed")
+        return QStringLiteral("True");
+    if (text == u"Unconfirmed")
+        return QStringLiteral("False");
+    return text;
+}

@@ -50,6 +50,9 @@ protected:
     // filter that hides it cannot send the editor to another record), or 0 when nothing was
     // added: no plan, or the record could not be added or written (reported, nothing left).
     int appendRecord(ListGrid &grid, const std::function<void(PalmDatabase &, Record &)> &init);
+    // What a status box asks of the stored Boolean: "True" for "Confirmed", "False" for
+    // "Unconfirmed", and its own text otherwise ("All").
+    static QString statusFilter(const QComboBox *box);
     // Places a grid where the main window's layout expects it.
     void placeGrid(ListGrid *grid);
     void resizeEvent(QResizeEvent *event) override;

@@ -62,10 +62,7 @@ void VendorsTab::UpdateVendorsGrid() {
         return;
     const QString type = m_type->currentText();
     const bool anyType = type == kAll;
-    const QString statusText = m_status->currentText();
-    const QString status = statusText == kConfirmed     ? kTrue
-                           : statusText == kUnconfirmed ? kFalse
-                                                        : statusText;
+    const QString status = statusFilter(m_status);
     const bool anyStatus = status == kAll;
 
     GridRebuild rebuild(*m_grid, kHeaders);
