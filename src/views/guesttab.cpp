@@ -17,7 +17,6 @@ const QString kAll = QStringLiteral("All");
 const QString kConfirmed = QStringLiteral("Confirmed");
 const QString kUnconfirmed = QStringLiteral("Unconfirmed");
 const QString kTrue = QStringLiteral("True");
-const QString kFalse = QStringLiteral("False");
 const QString kGiftsView = QStringLiteral("GIFTS");
 
 const QStringList kGuestHeaders = {"Name", "Relation", "Status", "RSVP",  "Address",

@@ -18,7 +18,6 @@ const QString kAll = QStringLiteral("All");
 const QString kConfirmed = QStringLiteral("Confirmed");
 const QString kUnconfirmed = QStringLiteral("Unconfirmed");
 const QString kTrue = QStringLiteral("True");
-const QString kFalse = QStringLiteral("False");
 
 const QStringList kHeaders = {"Name",    "Contact", "Service", "Status", "Price",
                               "Address", "City",    "State",   "Phone"};
