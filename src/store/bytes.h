@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QtEndian>
 #include <cstring>
 
 // Big-endian reading and writing for the PDB format. The reader checks every access against
@@ -25,12 +26,13 @@ public:
     bool atEnd() const { return m_pos == m_data.size(); }
 
     quint8 u8() { return quint8(*take(1)); }
-    quint16 u16() { return quint16(be(take(2), 2)); }
-    quint32 u32() { return quint32(be(take(4), 4)); }
-    quint64 u64() { return be(take(8), 8); }
+    quint16 u16() { return qFromBigEndian<quint16>(take(2)); }
+    quint32 u32() { return qFromBigEndian<quint32>(take(4)); }
+    quint64 u64() { return qFromBigEndian<quint64>(take(8)); }
     QByteArrayView bytes(qsizetype n) { return QByteArrayView(take(n), n); }
 
-    [[noreturn]] void fail(const QString &problem) const {
+    // Kept out of the reading loops: it runs at most once per file.
+    [[noreturn]] Q_DECL_COLD_FUNCTION Q_NEVER_INLINE void fail(const QString &problem) const {
         const QString what =
             m_label ? QStringLiteral("Record %1 of %2").arg(m_recordNumber).arg(*m_label) : m_what;
         throw StoreError(QStringLiteral("%1 %2.").arg(what, problem));
@@ -38,19 +40,12 @@ public:
 
 private:
     const char *take(qsizetype n) {
-        if (n < 0 || n > remaining())
+        if (Q_UNLIKELY(n < 0 || n > remaining()))
             fail(QStringLiteral("is cut short"));
         const char *p = m_data.data() + m_pos;
         m_pos += n;
         return p;
     }
-    static quint64 be(const char *p, int n) {
-        quint64 v = 0;
-        for (int i = 0; i < n; ++i)
-            v = (v << 8) | static_cast<unsigned char>(p[i]);
-        return v;
-    }
-
     QByteArrayView m_data;
     qsizetype m_pos = 0;
     QString m_what;

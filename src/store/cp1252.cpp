@@ -39,6 +39,20 @@ bool encode(const QString &text, QByteArray &out) {
     return true;
 }
 
+// Every byte's character, for decoding without a branch per byte.
+constexpr std::array<char16_t, 256> kAll = [] {
+    std::array<char16_t, 256> all{};
+    for (int b = 0; b < 256; ++b)
+        all[std::size_t(b)] = (b >= 0x80 && b < 0xA0) ? kHigh[std::size_t(b - 0x80)] : char16_t(b);
+    return all;
+}();
+
+char16_t *decodeInto(const char *data, qsizetype size, char16_t *out) {
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = kAll[static_cast<unsigned char>(data[i])];
+    return out + size;
+}
+
 QString decode(const char *data, qsizetype size) {
     if (size == 0)
         return QString();
@@ -52,11 +66,7 @@ QString decode(const char *data, qsizetype size) {
     if (latin1)
         return QString::fromLatin1(data, size);
     QString text(size, Qt::Uninitialized);
-    QChar *dst = text.data();
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
-    }
+    decodeInto(data, size, reinterpret_cast<char16_t *>(text.data()));
     return text;
 }
 

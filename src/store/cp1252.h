@@ -13,5 +13,7 @@ bool encode(const QString &text, QByteArray &out);
 // Every byte decodes; the five bytes Windows leaves undefined map to the C1 control of the
 // same number, so that encode(decode(b)) == b.
 QString decode(const char *data, qsizetype size);
+// Decodes into `out`, which has room for `size` characters, and returns the end.
+char16_t *decodeInto(const char *data, qsizetype size, char16_t *out);
 
 } // namespace Cp1252

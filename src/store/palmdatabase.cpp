@@ -8,12 +8,12 @@
 #include "setwriter.h"
 
 #include <QCollator>
-#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 /*
  * The Vowline encoding inside a PDB container, version 1.
@@ -120,47 +120,100 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
     }
 }
 
-// Short texts repeat across records (a relation, a state, a table): while a file is read, each
-// is decoded once and its records share the one copy.
-class SharedTexts {
+} // namespace
+
+// A record's texts are decoded into one block of string data that they all share: one
+// allocation per record rather than one per text. Each text is followed by a NUL, as Qt
+// expects of string data.
+//
+// A short text equal to the one at the same place in the previous record (a relation, a state,
+// an owner) shares that one instead.
+class RecordTexts {
 public:
-    QString text(QByteArrayView bytes) {
-        if (bytes.size() > kLongest)
-            return Cp1252::decode(bytes.data(), bytes.size());
-        const auto it = m_texts.constFind(bytes);
-        if (it != m_texts.cend())
-            return *it;
-        QString text = Cp1252::decode(bytes.data(), bytes.size());
-        if (m_texts.size() < kMostTexts)
-            m_texts.insert(bytes, text);
-        return text;
+    // `field` is the record's field at `position`. Fields must stay where they are while the
+    // file is read: each record has room for all its fields from the start.
+    void note(int position, Field &field, QByteArrayView bytes, bool utf8) {
+        if (bytes.isEmpty()) {
+            static const FieldValue empty{QString()};
+            field.setValue(empty);
+            return;
+        }
+        if (bytes.size() <= kShortest && position < kPlaces) {
+            if (std::size_t(position) >= m_recent.size())
+                m_recent.resize(std::size_t(position) + 1);
+            Recent &recent = m_recent[std::size_t(position)];
+            if (recent.field && recent.utf8 == utf8 && recent.bytes.size() == bytes.size() &&
+                std::memcmp(recent.bytes.data(), bytes.data(), std::size_t(bytes.size())) == 0) {
+                field.setValue(recent.field->value());
+                return;
+            }
+            recent = {&field, bytes, utf8};
+        }
+        m_pending.push_back({&field, bytes, utf8});
+    }
+
+    void finish() {
+        if (m_pending.empty())
+            return;
+        qsizetype room = 0;
+        for (const Pending &p : m_pending)
+            room += p.bytes.size() + 1; // a UTF-8 text never decodes longer than its bytes
+        QString block(room, Qt::Uninitialized);
+        QStringPrivate &data = block.data_ptr();
+        char16_t *const start = data.ptr;
+        char16_t *out = start;
+        // The block is no one else's yet: the texts' references are counted in at once when
+        // the loop ends, however it ends, not one atomic step at a time.
+        struct Count {
+            QArrayData *data;
+            int shared = 0;
+            ~Count() { data->ref_.storeRelaxed(shared + 1); }
+        } count{data.d};
+        for (const Pending &p : m_pending) {
+            char16_t *const end = p.utf8 ? decodeUtf8(p.bytes, out)
+                                         : Cp1252::decodeInto(p.bytes.data(), p.bytes.size(), out);
+            *end = u'\0';
+            const qsizetype offset = out - start;
+            if (offset <= FieldValue::kMostOffset) {
+                p.field->setValue(FieldValue(data.d, quint32(offset), quint32(end - out)));
+                ++count.shared;
+            } else {
+                p.field->setValue(QString(reinterpret_cast<const QChar *>(out), end - out));
+            }
+            out = end + 1;
+        }
+        m_pending.clear();
     }
 
 private:
-    static constexpr qsizetype kLongest = 24;
-    // Enough for the repeated values; names and addresses rarely repeat and need no room.
-    static constexpr qsizetype kMostTexts = 16384;
-    // The keys point into the file's bytes, which outlive the reading.
-    QHash<QByteArrayView, QString> m_texts;
-};
-
-FieldValue readValue(ByteReader &in, SharedTexts &texts) {
-    const quint8 tag = in.u8();
-    switch (tag) {
-    case TagNone:
-        return {};
-    case TagTextCp1252: {
-        const quint32 n = in.u32();
-        return texts.text(in.bytes(qsizetype(n)));
-    }
-    case TagTextUtf8: {
-        const quint32 n = in.u32();
-        const QByteArrayView b = in.bytes(qsizetype(n));
+    static char16_t *decodeUtf8(QByteArrayView bytes, char16_t *out) {
         // A text may begin with U+FEFF like any other character: it is the user's, not a
         // byte-order mark, so the decoder must keep it.
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-        return QString(utf8.decode(b));
+        return reinterpret_cast<char16_t *>(
+            utf8.appendToBuffer(reinterpret_cast<QChar *>(out), bytes));
     }
+
+    static constexpr qsizetype kShortest = 24;
+    static constexpr int kPlaces = 64;
+
+    struct Pending {
+        Field *field;
+        QByteArrayView bytes;
+        bool utf8;
+    };
+    using Recent = Pending;
+    std::vector<Pending> m_pending;
+    std::vector<Recent> m_recent;
+};
+
+namespace {
+
+// Reads a value of any type but text, which RecordTexts decodes.
+FieldValue readValue(ByteReader &in, quint8 tag) {
+    switch (tag) {
+    case TagNone:
+        return {};
     case TagBoolean: {
         const quint8 b = in.u8();
         if (b > 1)
@@ -168,12 +221,12 @@ FieldValue readValue(ByteReader &in, SharedTexts &texts) {
         return b == 1;
     }
     case TagDateTime: {
-        bool ok = false;
-        // A local date and time, valid or not under today's zone rules (FieldValue keeps it).
-        const QDateTime when = Pdb::fromWallClockSeconds(qint64(in.u64()), &ok);
-        if (!ok)
+        // A wall-clock date and time, whatever today's zone rules make of it.
+        QDate date;
+        QTime time;
+        if (!Pdb::fromWallClockSeconds(qint64(in.u64()), &date, &time))
             in.fail(QStringLiteral("has a date out of range"));
-        return when;
+        return FieldValue(date, time);
     }
     case TagInteger:
         return qint16(in.u16());
@@ -297,6 +350,54 @@ QString FieldCode::toString() const {
 
 // --- FieldValue ------------------------------------------------------------------------------
 
+namespace {
+
+using TextData = QTypedArrayData<char16_t>;
+
+char16_t *textStart(QArrayData *d) {
+    return TextData::dataStart(d, alignof(TextData::AlignmentDummy));
+}
+
+} // namespace
+
+FieldValue::FieldValue(const QString &text)
+    : FieldValue(QString(text)) {
+}
+
+FieldValue::FieldValue(QString &&text) {
+    QStringPrivate &data = text.data_ptr();
+    if (data.size == 0) {
+        m_meta = quint32(Type::Text) | (text.isNull() ? 0 : kEmptyNotNull);
+        return;
+    }
+    if (data.size > qsizetype(std::numeric_limits<quint32>::max()))
+        throw StoreError(QStringLiteral("A text of %1 characters is too long to keep.")
+                             .arg(data.size));
+    // Literals and raw data have no shared data to refer to, and a text far into its data has
+    // an offset too large to keep: those get data of their own.
+    if (!data.d || data.ptr - textStart(data.d) > kMostOffset)
+        text = QString(text.constData(), text.size());
+    QStringPrivate &own = text.data_ptr();
+    m_word.text = own.d;
+    m_size = quint32(own.size);
+    m_meta = quint32(Type::Text) | (quint32(own.ptr - textStart(own.d)) << kOffsetShift);
+    // The reference moves here: the string gives up its data without releasing it.
+    own.d = nullptr;
+    own.ptr = nullptr;
+    own.size = 0;
+}
+
+void FieldValue::releaseText() noexcept {
+    if (m_word.text && !m_word.text->deref())
+        TextData::deallocate(m_word.text);
+}
+
+QStringView FieldValue::textView() const {
+    if (!m_word.text)
+        return {};
+    return QStringView(textStart(m_word.text) + (m_meta >> kOffsetShift), qsizetype(m_size));
+}
+
 FieldValue::FieldValue(const QDateTime &when) {
     // A local date and time is taken as written, even where the zone skips it (QDateTime then
     // calls it invalid); other zones are turned into local time first.
@@ -304,31 +405,45 @@ FieldValue::FieldValue(const QDateTime &when) {
     if (!when.date().isValid() || (!local && !when.isValid()))
         return;
     const QDateTime wall = local ? when : when.toLocalTime();
-    const QTime t = wall.time().isValid() ? wall.time() : QTime(0, 0);
+    *this = FieldValue(wall.date(), wall.time());
+}
+
+FieldValue::FieldValue(QDate date, QTime time) {
+    if (!date.isValid())
+        return;
     // Values are kept to the second, as they are stored.
-    m_data = WallClock{wall.date(), QTime(t.hour(), t.minute(), t.second())};
+    m_meta = quint32(Type::DateTime);
+    m_word.day = date.toJulianDay();
+    m_size = time.isValid() ? quint32(time.msecsSinceStartOfDay() / 1000) : 0;
 }
 
 QString FieldValue::toText() const {
     switch (type()) {
     case Type::None:
         return {};
-    case Type::Text:
-        return std::get<QString>(m_data);
+    case Type::Text: {
+        if (!m_word.text) {
+            static const QChar empty;
+            return (m_meta & kEmptyNotNull) ? QString(&empty, 0) : QString();
+        }
+        m_word.text->ref();
+        return QString(QStringPrivate(static_cast<TextData *>(m_word.text),
+                                      textStart(m_word.text) + (m_meta >> kOffsetShift),
+                                      qsizetype(m_size)));
+    }
     case Type::Boolean:
-        return std::get<bool>(m_data) ? QStringLiteral("True") : QStringLiteral("False");
+        return m_word.boolean ? QStringLiteral("True") : QStringLiteral("False");
     case Type::DateTime: {
-        const WallClock &when = std::get<WallClock>(m_data);
         const QLocale locale = QLocale::system();
-        QString text = locale.toString(when.date, QLocale::ShortFormat);
-        if (when.time != QTime(0, 0))
-            text += u' ' + locale.toString(when.time, QLocale::LongFormat);
+        QString text = locale.toString(toDate(), QLocale::ShortFormat);
+        if (m_size != 0)
+            text += u' ' + locale.toString(toTime(), QLocale::LongFormat);
         return text;
     }
     case Type::Integer:
-        return QString::number(std::get<qint16>(m_data));
+        return QString::number(m_word.integer);
     case Type::Double:
-        return Numbers::numberText(std::get<double>(m_data));
+        return Numbers::numberText(m_word.number);
     }
     return {};
 }
@@ -336,9 +451,9 @@ QString FieldValue::toText() const {
 bool FieldValue::toBool() const {
     switch (type()) {
     case Type::Boolean:
-        return std::get<bool>(m_data);
+        return m_word.boolean;
     case Type::Text:
-        return std::get<QString>(m_data).compare(u"True", Qt::CaseInsensitive) == 0;
+        return textView().compare(u"True", Qt::CaseInsensitive) == 0;
     default:
         return false;
     }
@@ -347,13 +462,13 @@ bool FieldValue::toBool() const {
 double FieldValue::toNumber() const {
     switch (type()) {
     case Type::Integer:
-        return std::get<qint16>(m_data);
+        return m_word.integer;
     case Type::Double:
-        return std::get<double>(m_data);
+        return m_word.number;
     case Type::Boolean:
-        return std::get<bool>(m_data) ? 1.0 : 0.0;
+        return m_word.boolean ? 1.0 : 0.0;
     case Type::Text:
-        return Numbers::numericValue(std::get<QString>(m_data));
+        return Numbers::numericValue(toText());
     default:
         return 0.0;
     }
@@ -364,11 +479,32 @@ QDateTime FieldValue::toDateTime() const {
 }
 
 QDate FieldValue::toDate() const {
-    return type() == Type::DateTime ? std::get<WallClock>(m_data).date : QDate();
+    return type() == Type::DateTime ? QDate::fromJulianDay(m_word.day) : QDate();
 }
 
 QTime FieldValue::toTime() const {
-    return type() == Type::DateTime ? std::get<WallClock>(m_data).time : QTime();
+    return type() == Type::DateTime ? QTime::fromMSecsSinceStartOfDay(int(m_size) * 1000)
+                                    : QTime();
+}
+
+bool FieldValue::operator==(const FieldValue &other) const {
+    if (type() != other.type())
+        return false;
+    switch (type()) {
+    case Type::None:
+        return true;
+    case Type::Text:
+        return textView() == other.textView();
+    case Type::Boolean:
+        return m_word.boolean == other.m_word.boolean;
+    case Type::DateTime:
+        return m_word.day == other.m_word.day && m_size == other.m_size;
+    case Type::Integer:
+        return m_word.integer == other.m_word.integer;
+    case Type::Double:
+        return m_word.number == other.m_word.number;
+    }
+    return false;
 }
 
 // --- Fields, Record, Records -----------------------------------------------------------------
@@ -669,7 +805,14 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
     if (const auto twice = db->m_fieldList.repeated())
         a.fail(QStringLiteral("names the field \"%1\" twice").arg(twice->toString()));
 
-    SharedTexts texts;
+    // Records usually hold the field list's codes in its order: those codes are known to be
+    // well formed and distinct, and need no check of their own.
+    std::vector<quint32> listCodes;
+    listCodes.reserve(fieldCount);
+    for (const Field &f : db->m_fieldList)
+        listCodes.push_back(f.code().raw());
+
+    RecordTexts texts;
     db->m_records.reserve(int(layout.records.size()));
     for (std::size_t i = 0; i < layout.records.size(); ++i) {
         const Pdb::RecordEntry &e = layout.records[i];
@@ -682,15 +825,31 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
                         .arg(in.remaining() / kSmallestFieldBytes));
         Fields &fields = record.fields();
         fields.reserve(count);
+        bool inListOrder = true;
         for (int f = 0; f < count; ++f) {
-            const FieldCode code = readCode(in);
+            const quint32 raw = in.u32();
+            if (!inListOrder || std::size_t(f) >= listCodes.size() || raw != listCodes[f]) {
+                inListOrder = false;
+                if (!FieldCode::isValid(raw))
+                    in.fail(QStringLiteral("has a malformed field name"));
+            }
             const FieldKind kind = readKind(in);
-            fields.append(code, kind).setValue(readValue(in, texts));
+            Field &field = fields.append(FieldCode::fromRaw(raw), kind);
+            const quint8 tag = in.u8();
+            if (tag == TagTextCp1252 || tag == TagTextUtf8) {
+                const quint32 n = in.u32();
+                texts.note(f, field, in.bytes(qsizetype(n)), tag == TagTextUtf8);
+            } else {
+                field.setValue(readValue(in, tag));
+            }
         }
-        if (const auto twice = fields.repeated())
-            in.fail(QStringLiteral("holds the field \"%1\" twice").arg(twice->toString()));
+        if (!inListOrder) {
+            if (const auto twice = fields.repeated())
+                in.fail(QStringLiteral("holds the field \"%1\" twice").arg(twice->toString()));
+        }
         if (!in.atEnd())
             in.fail(QStringLiteral("has %1 stray bytes at its end").arg(in.remaining()));
+        texts.finish();
     }
     return db;
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
-#include <variant>
+#include <utility>
 #include <vector>
 
 // The in-memory model of one Palm database: a field list and name-keyed records. Records live
@@ -46,25 +46,67 @@ private:
 
 // The value a field holds: text, Boolean, date and time, 16-bit integer, double, or none.
 // A value keeps the type it was written with, whatever the field's kind.
+//
+// A plan holds a million of these, so a value takes 16 bytes: a text is a reference to Qt's
+// shared string data (reading it copies nothing), a date is a day and a second of that day.
 class FieldValue {
 public:
     enum class Type : quint8 { None, Text, Boolean, DateTime, Integer, Double };
 
-    FieldValue() = default;
-    FieldValue(const QString &text)
-        : m_data(text) {} // NOLINT
+    FieldValue() noexcept = default;
+    FieldValue(const QString &text); // NOLINT
+    FieldValue(QString &&text);      // NOLINT
     FieldValue(const char *text)
-        : m_data(QString::fromUtf8(text)) {} // NOLINT
-    FieldValue(bool value)
-        : m_data(value) {}             // NOLINT
+        : FieldValue(QString::fromUtf8(text)) {} // NOLINT
+    FieldValue(bool value) noexcept              // NOLINT
+        : m_meta(quint32(Type::Boolean)) {
+        m_word.boolean = value;
+    }
     FieldValue(const QDateTime &when); // NOLINT: no date means none
-    FieldValue(qint16 value)
-        : m_data(value) {} // NOLINT
-    FieldValue(double value)
-        : m_data(value) {}    // NOLINT
+    // A date and a time of day as chosen on the wall clock (no time means midnight).
+    FieldValue(QDate date, QTime time);
+    FieldValue(qint16 value) noexcept  // NOLINT
+        : m_meta(quint32(Type::Integer)) {
+        m_word.integer = value;
+    }
+    FieldValue(double value) noexcept // NOLINT
+        : m_meta(quint32(Type::Double)) {
+        m_word.number = value;
+    }
     FieldValue(int) = delete; // say which: qint16 or double
 
-    Type type() const { return Type(m_data.index()); }
+    FieldValue(const FieldValue &other) noexcept
+        : m_word(other.m_word)
+        , m_size(other.m_size)
+        , m_meta(other.m_meta) {
+        if (type() == Type::Text && m_word.text)
+            m_word.text->ref();
+    }
+    FieldValue(FieldValue &&other) noexcept
+        : m_word(other.m_word)
+        , m_size(other.m_size)
+        , m_meta(std::exchange(other.m_meta, 0)) {}
+    FieldValue &operator=(const FieldValue &other) noexcept {
+        if (this != &other)
+            *this = FieldValue(other);
+        return *this;
+    }
+    FieldValue &operator=(FieldValue &&other) noexcept {
+        if (this != &other) {
+            if (type() == Type::Text)
+                releaseText();
+            m_word = other.m_word;
+            m_size = other.m_size;
+            m_meta = std::exchange(other.m_meta, 0);
+        }
+        return *this;
+    }
+    ~FieldValue() {
+        if (type() == Type::Text)
+            releaseText();
+    }
+
+    Type type() const { return Type(m_meta & 0xFF); }
     bool isNone() const { return type() == Type::None; }
 
     // "True"/"False" for Booleans, the number's text form, the short date (with the time when
@@ -83,17 +125,41 @@ public:
     QDate toDate() const;
     QTime toTime() const;
 
-    bool operator==(const FieldValue &) const = default;
+    bool operator==(const FieldValue &other) const;
 
 private:
+    // The file reader lays a record's texts out in one block of string data.
+    friend class RecordTexts;
+    // A text at `offset` in `data`, taking over one reference to it.
+    FieldValue(QArrayData *data, quint32 offset, quint32 size) noexcept
+        : m_size(size)
+        , m_meta(quint32(Type::Text) | (offset << kOffsetShift)) {
+        m_word.text = data;
+    }
+
+    // The characters of a text, without a copy.
+    QStringView textView() const;
+    void releaseText() noexcept;
+
+    // A text's place in its string data is kept in the bits above the type; a text that
+    // starts further in than they can say gets data of its own.
+    static constexpr int kOffsetShift = 8;
+    static constexpr quint32 kEmptyNotNull = 1u << kOffsetShift;
+    static constexpr qsizetype kMostOffset = (1 << (32 - kOffsetShift)) - 1;
+
     // Dates are wall-clock values, not instants: a wedding on a day that starts at 01:00
-    // under daylight saving is still on that day.
-    struct WallClock {
-        QDate date;
-        QTime time;
-        bool operator==(const WallClock &) const = default;
+    // under daylight saving is still on that day. `day` is the Julian day, and m_size the
+    // second of that day.
+    union Word {
+        QArrayData *text;
+        double number;
+        qint64 day;
+        qint16 integer;
+        bool boolean;
     };
-    std::variant<std::monostate, QString, bool, WallClock, qint16, double> m_data;
+    Word m_word = {nullptr};
+    quint32 m_size = 0; // characters of a text, or the second of a date's day
+    quint32 m_meta = 0; // the type, and for a text its offset into the string data
 };
 
 class Field {
@@ -104,7 +170,8 @@ public:
     FieldCode code() const { return m_code; }
     FieldKind kind() const { return m_kind; }
     const FieldValue &value() const { return m_value; }
-    void setValue(FieldValue value) { m_value = std::move(value); }
+    void setValue(FieldValue &&value) { m_value = std::move(value); }
+    void setValue(const FieldValue &value) { m_value = value; }
 
 private:
     FieldCode m_code;

@@ -25,22 +25,27 @@ qint64 wallClockSeconds(const QDate &date, const QTime &time) {
     return days * 86400 + (time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0);
 }
 
-QDateTime fromWallClockSeconds(qint64 seconds, bool *ok) {
+bool fromWallClockSeconds(qint64 seconds, QDate *date, QTime *time) {
     // Stay within years 1 to 9999 so that dates stay sane and the arithmetic cannot overflow.
     constexpr qint64 kLimit = qint64(3652059) * 86400;
-    if (seconds < -kLimit || seconds > kLimit) {
-        *ok = false;
-        return {};
-    }
+    if (seconds < -kLimit || seconds > kLimit)
+        return false;
     qint64 days = seconds / 86400;
     qint64 rest = seconds % 86400;
     if (rest < 0) {
         rest += 86400;
         --days;
     }
-    const QDate date = QDate::fromJulianDay(kPalmEpoch.toJulianDay() + days);
-    *ok = date.isValid();
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(rest * 1000)));
+    *date = QDate::fromJulianDay(kPalmEpoch.toJulianDay() + days);
+    *time = QTime::fromMSecsSinceStartOfDay(int(rest * 1000));
+    return date->isValid();
+}
+
+QDateTime fromWallClockSeconds(qint64 seconds, bool *ok) {
+    QDate date;
+    QTime time;
+    *ok = fromWallClockSeconds(seconds, &date, &time);
+    return *ok ? QDateTime(date, time) : QDateTime();
 }
 
 quint32 toPalmDate(const QDateTime &when) {

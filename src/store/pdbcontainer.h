@@ -62,6 +62,8 @@ QDateTime fromPalmDate(quint32 seconds);
 qint64 wallClockSeconds(const QDateTime &when);
 qint64 wallClockSeconds(const QDate &date, const QTime &time);
 QDateTime fromWallClockSeconds(qint64 seconds, bool *ok);
+// The same as a calendar date and a time of day, without asking the time zone.
+bool fromWallClockSeconds(qint64 seconds, QDate *date, QTime *time);
 
 // Writes a container into `out`: header and record table first, then AppInfo and records as
 // the caller appends them. Record offsets are filled in as each record begins.

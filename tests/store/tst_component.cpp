@@ -154,6 +154,90 @@ private slots:
                  QStringList({"Adam", "Eddie", "Émile", "Fran", "Ölaf", "Oscar", "Zoe"}));
     }
 
+    // Texts read from a file share one block of string data per record, and repeated short
+    // texts share across records. Every copy must stay whole and independent: after edits to
+    // other copies, and after the database is gone.
+    void readTextsStayIndependent() {
+        PalmDatabase db;
+        const QString wide = QStringLiteral("Zoë 王 ✓"); // stored as UTF-8, decodes shorter
+        for (int i = 0; i < 3; ++i) {
+            Record &r = db.records().add();
+            db.write(r, "gtyp", QStringLiteral("Bride's Family"));
+            db.write(r, "gnam", i == 1 ? wide : QStringLiteral("Guest %1").arg(i));
+            db.write(r, "gcit", QStringLiteral("Toledo"));
+            db.write(r, "gmai", QString());
+        }
+        auto back = PalmDatabase::fromBytes(db.toBytes(), QStringLiteral("g.pdb"));
+        QStringList texts;
+        for (int n = 1; n <= 3; ++n) {
+            for (FieldCode code : {FieldCode("gtyp"), FieldCode("gnam"), FieldCode("gcit")})
+                texts << back->records().item(n).text(code);
+        }
+        const QStringList expected = texts;
+        QCOMPARE(expected.mid(3, 3), QStringList({"Bride's Family", wide, "Toledo"}));
+        QVERIFY(back->records().item(2).text("gmai").isEmpty());
+
+        // Growing or changing one copy leaves every other text as it was.
+        QString grown = back->records().item(2).text("gnam");
+        grown += QStringLiteral(" and a much longer tail than the block had room for");
+        QString changed = back->records().item(1).text("gtyp");
+        changed[0] = u'X';
+        const Record kept = back->records().item(2);
+        for (int n = 1; n <= 3; ++n)
+            QCOMPARE(back->records().item(n).text("gtyp"), QStringLiteral("Bride's Family"));
+        QCOMPARE(back->records().item(2).text("gnam"), wide);
+        QCOMPARE(back->records().item(2).text("gcit"), QStringLiteral("Toledo"));
+
+        // The database goes; its texts, a copied record and values live on.
+        const FieldValue value = back->records().item(3).value("gcit");
+        back.reset();
+        QCOMPARE(texts, expected);
+        QCOMPARE(kept.text("gnam"), wide);
+        QCOMPARE(value, FieldValue(QStringLiteral("Toledo")));
+        texts[4].append(QStringLiteral("!"));
+        texts[5].prepend(QStringLiteral("North "));
+        QCOMPARE(texts.mid(3, 3), QStringList({"Bride's Family", wide + u'!', "North Toledo"}));
+        QCOMPARE(kept.text("gcit"), QStringLiteral("Toledo"));
+    }
+
+    // A record's texts may run to many megabytes; those far into the record's text are kept
+    // on their own and must read back the same.
+    void longRecordTexts() {
+        PalmDatabase db;
+        Record &r = db.records().add();
+        const QString huge(17 * 1024 * 1024, u'a');
+        db.write(r, "note", huge);
+        db.write(r, "gnam", QStringLiteral("after the long one"));
+        db.write(r, "gcit", QStringLiteral("Toledo"));
+        const auto back = PalmDatabase::fromBytes(db.toBytes(), QStringLiteral("g.pdb"));
+        const Record &b = back->records().item(1);
+        QCOMPARE(b.text("note").size(), huge.size());
+        QCOMPARE(b.value("note"), FieldValue(huge));
+        QCOMPARE(b.text("gnam"), QStringLiteral("after the long one"));
+        QCOMPARE(b.value("gcit"), FieldValue(QStringLiteral("Toledo")));
+    }
+
+    void valuesCompareByTypeAndContent() {
+        const QDate day(2027, 6, 12);
+        QVERIFY(FieldValue("True") != FieldValue(true));
+        QVERIFY(FieldValue(qint16(2)) != FieldValue(2.0));
+        QVERIFY(FieldValue(QString()) == FieldValue(QStringLiteral("")));
+        QVERIFY(FieldValue(QString()) != FieldValue());
+        QVERIFY(FieldValue(day, QTime(9, 0)) != FieldValue(day, QTime(9, 0, 1)));
+        QCOMPARE(FieldValue(day, QTime()), FieldValue(QDateTime(day, QTime(0, 0))));
+        QVERIFY(!FieldValue(QStringLiteral("")).toText().isNull());
+        QVERIFY(FieldValue(QString()).toText().isNull());
+
+        FieldValue v(QStringLiteral("kept"));
+        const FieldValue &same = v;
+        v = same; // assigning a value to itself keeps it
+        QCOMPARE(v.toText(), QStringLiteral("kept"));
+        FieldValue moved = std::move(v);
+        QVERIFY(v.isNone()); // NOLINT: a moved-from value is none
+        v = moved;
+        QCOMPARE(v, moved);
+    }
+
     void freshDetailsRecord() {
         PalmDatabase plan;
         Schema::defineDetailsRecord(plan);
