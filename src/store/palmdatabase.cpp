@@ -142,12 +142,15 @@ public:
             if (std::size_t(position) >= m_recent.size())
                 m_recent.resize(std::size_t(position) + 1);
             Recent &recent = m_recent[std::size_t(position)];
-            if (recent.field && recent.utf8 == utf8 && recent.bytes.size() == bytes.size() &&
-                std::memcmp(recent.bytes.data(), bytes.data(), std::size_t(bytes.size())) == 0) {
+            if (recent.field && recent.utf8 == utf8 && recent.size == bytes.size() &&
+                std::memcmp(recent.bytes, bytes.data(), std::size_t(bytes.size())) == 0) {
                 field.setValue(recent.field->value());
                 return;
             }
-            recent = {&field, bytes, utf8};
+            recent.field = &field;
+            recent.utf8 = utf8;
+            recent.size = quint8(bytes.size());
+            std::memcpy(recent.bytes, bytes.data(), std::size_t(bytes.size()));
         }
         m_pending.push_back({&field, bytes, utf8});
     }
@@ -202,7 +205,13 @@ private:
         QByteArrayView bytes;
         bool utf8;
     };
-    using Recent = Pending;
+    // The bytes are copied: a file is read in pieces, and earlier pieces are let go.
+    struct Recent {
+        const Field *field = nullptr;
+        bool utf8 = false;
+        quint8 size = 0;
+        char bytes[kShortest];
+    };
     std::vector<Pending> m_pending;
     std::vector<Recent> m_recent;
 };
@@ -371,8 +380,8 @@ FieldValue::FieldValue(QString &&text) {
         return;
     }
     if (data.size > qsizetype(std::numeric_limits<quint32>::max()))
-        throw StoreError(QStringLiteral("A text of %1 characters is too long to keep.")
-                             .arg(data.size));
+        throw StoreError(
+            QStringLiteral("A text of %1 characters is too long to keep.").arg(data.size));
     // Literals and raw data have no shared data to refer to, and a text far into its data has
     // an offset too large to keep: those get data of their own.
     if (!data.d || data.ptr - textStart(data.d) > kMostOffset)
@@ -483,8 +492,7 @@ QDate FieldValue::toDate() const {
 }
 
 QTime FieldValue::toTime() const {
-    return type() == Type::DateTime ? QTime::fromMSecsSinceStartOfDay(int(m_size) * 1000)
-                                    : QTime();
+    return type() == Type::DateTime ? QTime::fromMSecsSinceStartOfDay(int(m_size) * 1000) : QTime();
 }
 
 bool FieldValue::operator==(const FieldValue &other) const {
@@ -759,7 +767,12 @@ QByteArray PalmDatabase::toBytes() const {
 }
 
 std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, const QString &label) {
-    const Pdb::Layout layout = Pdb::parse(bytes, label);
+    Pdb::MemorySource source(bytes);
+    return read(source, label);
+}
+
+std::unique_ptr<PalmDatabase> PalmDatabase::read(Pdb::Source &file, const QString &label) {
+    const Pdb::Layout layout = Pdb::parse(file, label);
     auto db = std::make_unique<PalmDatabase>();
     db->m_name = layout.header.name;
     db->m_type = layout.header.type;
@@ -816,7 +829,7 @@ std::unique_ptr<PalmDatabase> PalmDatabase::fromBytes(QByteArrayView bytes, cons
     db->m_records.reserve(int(layout.records.size()));
     for (std::size_t i = 0; i < layout.records.size(); ++i) {
         const Pdb::RecordEntry &e = layout.records[i];
-        ByteReader in(bytes.sliced(e.offset, e.size), qsizetype(i + 1), label);
+        ByteReader in(file.span(e.offset, e.size), qsizetype(i + 1), label);
         Record &record = db->m_records.add();
         const quint16 count = in.u16();
         if (qint64(count) * kSmallestFieldBytes > in.remaining())

@@ -11,6 +11,10 @@
 #include <utility>
 #include <vector>
 
+namespace Pdb {
+class Source;
+}
+
 // The in-memory model of one Palm database: a field list and name-keyed records. Records live
 // here until the whole database is saved; nothing reaches the disk in between.
 
@@ -65,7 +69,7 @@ public:
     FieldValue(const QDateTime &when); // NOLINT: no date means none
     // A date and a time of day as chosen on the wall clock (no time means midnight).
     FieldValue(QDate date, QTime time);
-    FieldValue(qint16 value) noexcept  // NOLINT
+    FieldValue(qint16 value) noexcept // NOLINT
         : m_meta(quint32(Type::Integer)) {
         m_word.integer = value;
     }
@@ -305,6 +309,8 @@ public:
     // The PDB image of the database, and the database read back from one.
     QByteArray toBytes() const;
     static std::unique_ptr<PalmDatabase> fromBytes(QByteArrayView bytes, const QString &label);
+    // The database read from a file's bytes as they come (see Pdb::FileSource).
+    static std::unique_ptr<PalmDatabase> read(Pdb::Source &file, const QString &label);
     // Writes the database over `path` atomically: on failure the old file stays as it was.
     void save(const QString &path) const;
 

@@ -3,6 +3,11 @@
 #include "bytes.h"
 #include "cp1252.h"
 
+#include <QDir>
+#include <algorithm>
+#include <cstring>
+#include <new>
+
 namespace Pdb {
 
 namespace {
@@ -68,14 +73,14 @@ QDateTime fromPalmDate(quint32 seconds) {
     return QDateTime::fromSecsSinceEpoch(qint32(seconds));
 }
 
-Layout parse(QByteArrayView file, const QString &label) {
-    const qsizetype size = file.size();
+Layout parse(Source &file, const QString &label) {
+    const qint64 size = file.size();
     if (size < kHeaderSize) {
         throw StoreError(fileProblem(
             label,
             QStringLiteral("is only %1 bytes long, shorter than a database header").arg(size)));
     }
-    ByteReader in(file, QStringLiteral("The header of %1").arg(label));
+    ByteReader in(file.span(0, kHeaderSize), QStringLiteral("The header of %1").arg(label));
     Layout layout;
     Header &h = layout.header;
 
@@ -115,7 +120,7 @@ Layout parse(QByteArrayView file, const QString &label) {
     checkBlock(sortInfoId, "sort block");
 
     layout.records.resize(count);
-    ByteReader table(file.sliced(kHeaderSize, tableEnd - kHeaderSize),
+    ByteReader table(file.span(kHeaderSize, tableEnd - kHeaderSize),
                      QStringLiteral("The record table of %1").arg(label));
     quint32 previous = 0;
     for (int i = 0; i < count; ++i) {
@@ -150,9 +155,77 @@ Layout parse(QByteArrayView file, const QString &label) {
             end = sortInfoId;
         if (count > 0 && layout.records[0].offset < end)
             end = layout.records[0].offset;
-        layout.appInfo = file.sliced(appInfoId, end - appInfoId);
+        layout.appInfo = file.span(appInfoId, end - appInfoId);
     }
     return layout;
+}
+
+namespace {
+
+// Enough to read a guest file in some seventy pieces, small enough to stay in the cache.
+constexpr qsizetype kPiece = 256 * 1024;
+
+} // namespace
+
+FileSource::FileSource(const QString &path, qint64 maxBytes) try
+    : m_path(path)
+    , m_file(path, maxBytes) {
+} catch (const StoreError &error) {
+    throw StoreError(error.description(), StoreError::Cause::Unreadable);
+}
+
+void FileSource::unreadable(const QString &why) const {
+    throw StoreError(
+        QStringLiteral("%1 cannot be read: %2").arg(QDir::toNativeSeparators(m_path), why),
+        StoreError::Cause::Unreadable);
+}
+
+void FileSource::fill(qsizetype count) {
+    count = qsizetype(std::min<qint64>(count, size() - m_start));
+    if (m_buffer.size() < count) {
+        try {
+            m_buffer.resize(std::max(count, kPiece));
+        } catch (const std::bad_alloc &) {
+            unreadable(QStringLiteral("there is not enough memory."));
+        }
+    }
+    try {
+        m_filled += m_file.read(m_buffer.data() + m_filled, count - m_filled);
+    } catch (const StoreError &error) {
+        throw StoreError(error.description(), StoreError::Cause::Unreadable);
+    }
+}
+
+QByteArrayView FileSource::span(qint64 offset, qint64 length) {
+    // The parser asks front to back and within the file; anything else would be its fault.
+    if (Q_UNLIKELY(offset < m_start || length < 0 || offset + length > size()))
+        unreadable(QStringLiteral("it was read out of order."));
+    if (offset + length > m_start + m_filled) {
+        // Keep what lies ahead of the span, skip any gap before it, and read on.
+        const qint64 ahead = m_start + m_filled - offset;
+        if (ahead > 0) {
+            std::memmove(m_buffer.data(), m_buffer.constData() + (offset - m_start),
+                         std::size_t(ahead));
+            m_filled = qsizetype(ahead);
+        } else {
+            // The file is read up to m_start + m_filled; the gap before the span is read in
+            // pieces and let go.
+            m_start += m_filled;
+            for (qint64 gap = -ahead; gap > 0; gap -= m_filled) {
+                m_filled = 0;
+                fill(qsizetype(std::min<qint64>(gap, kPiece)));
+                if (m_filled == 0)
+                    unreadable(QStringLiteral("it became shorter while it was read."));
+                m_start += m_filled;
+            }
+            m_filled = 0;
+        }
+        m_start = offset;
+        fill(std::max(qsizetype(length), kPiece));
+        if (m_filled < length)
+            unreadable(QStringLiteral("it became shorter while it was read."));
+    }
+    return QByteArrayView(m_buffer.constData() + (offset - m_start), length);
 }
 
 Writer::Writer(QByteArray &out, const Header &header, int recordCount)

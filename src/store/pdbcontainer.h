@@ -1,5 +1,7 @@
 #pragma once
 
+#include "safefile.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -48,9 +50,58 @@ struct Layout {
     std::vector<RecordEntry> records;
 };
 
+// Where a database file's bytes come from: the whole file in memory, or the file itself,
+// read as it is parsed so that it is never held whole.
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual qint64 size() const = 0;
+    // The bytes [offset, offset + length), which lie within size(). The view stays valid until
+    // the next call. Spans are asked for front to back: none starts before the previous one.
+    virtual QByteArrayView span(qint64 offset, qint64 length) = 0;
+};
+
+class MemorySource : public Source {
+public:
+    explicit MemorySource(QByteArrayView bytes)
+        : m_bytes(bytes) {}
+    qint64 size() const override { return m_bytes.size(); }
+    QByteArrayView span(qint64 offset, qint64 length) override {
+        return m_bytes.sliced(offset, length);
+    }
+
+private:
+    QByteArrayView m_bytes;
+};
+
+// A file read in pieces as it is parsed, through SafeFile. A problem reading it is a
+// StoreError of cause Unreadable.
+class FileSource : public Source {
+public:
+    FileSource(const QString &path, qint64 maxBytes);
+    qint64 size() const override { return m_file.size(); }
+    QByteArrayView span(qint64 offset, qint64 length) override;
+
+private:
+    // Fills the buffer from the file up to `count` bytes, or as far as the file goes.
+    void fill(qsizetype count);
+    [[noreturn]] void unreadable(const QString &why) const;
+
+    QString m_path;
+    SafeFile::Reader m_file;
+    QByteArray m_buffer; // the file's bytes from m_start on
+    qint64 m_start = 0;
+    qsizetype m_filled = 0;
+};
+
 // Splits a file into header, AppInfo block and record spans. Every offset, count and length
-// is checked against the file; a damaged file throws StoreError naming `label`.
-Layout parse(QByteArrayView file, const QString &label);
+// is checked against the file; a damaged file throws StoreError naming `label`. The AppInfo
+// view is the last span taken from `file`.
+Layout parse(Source &file, const QString &label);
+inline Layout parse(QByteArrayView file, const QString &label) {
+    MemorySource source(file);
+    return parse(source, label);
+}
 
 // Palm dates: unsigned seconds since 1904-01-01 in local time. Files written by some Unix
 // tools hold signed Unix seconds instead; those have the top bit clear and are read as such.

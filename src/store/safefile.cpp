@@ -11,6 +11,7 @@
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace SafeFile {
 
@@ -80,9 +81,11 @@ QString describe(Kind kind) {
     return {};
 }
 
-QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *present) {
-    if (present)
-        *present = false;
+namespace {
+
+// Opens the regular file at `path` for reading after the checks readRegular makes, and gives
+// its size; -1 when nothing is there.
+int openRegular(const QString &path, qint64 maxBytes, qint64 *size) {
     const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK: opening a named pipe returns at once instead of waiting for a writer; the
     // type check below then refuses it before anything is read.
@@ -91,7 +94,7 @@ QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *pres
         const int error = errno;
         const Kind kind = probe(path);
         if (kind == Kind::Missing)
-            return {};
+            return -1;
         if (kind == Kind::DanglingLink || kind == Kind::LinkLoop)
             throw StoreError(
                 QStringLiteral("%1 is not a file: it is %2.").arg(shown(path), describe(kind)));
@@ -110,27 +113,61 @@ QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *pres
                              .arg(shown(path))
                              .arg(qint64(st.st_size))
                              .arg(maxBytes));
-    QByteArray bytes;
-    try {
-        bytes.resize(qsizetype(st.st_size));
-    } catch (const std::bad_alloc &) {
-        throw StoreError(
-            QStringLiteral("%1 cannot be read: there is not enough memory.").arg(shown(path)));
-    }
+    *size = qint64(st.st_size);
+    return std::exchange(file.fd, -1);
+}
+
+// Reads up to `n` bytes, fewer only at the end of the file.
+qsizetype readFully(int fd, const QString &path, char *out, qsizetype n) {
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(file.fd, bytes.data() + done, std::size_t(bytes.size() - done));
+    while (done < n) {
+        const ssize_t got = ::read(fd, out + done, std::size_t(n - done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             throw StoreError(
                 QStringLiteral("%1 cannot be read: %2.").arg(shown(path), systemWords(errno)));
         }
-        if (got == 0) // the file shrank while it was read: keep what is there
+        if (got == 0)
             break;
         done += got;
     }
-    bytes.truncate(done);
+    return done;
+}
+
+} // namespace
+
+Reader::Reader(const QString &path, qint64 maxBytes)
+    : m_path(path)
+    , m_fd(openRegular(path, maxBytes, &m_size)) {
+    if (m_fd < 0)
+        throw StoreError(QStringLiteral("%1 does not exist.").arg(shown(path)));
+}
+
+Reader::~Reader() {
+    ::close(m_fd);
+}
+
+qsizetype Reader::read(char *out, qsizetype n) {
+    return readFully(m_fd, m_path, out, n);
+}
+
+QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *present) {
+    if (present)
+        *present = false;
+    qint64 size = 0;
+    Descriptor file{openRegular(path, maxBytes, &size)};
+    if (file.fd < 0)
+        return {};
+    QByteArray bytes;
+    try {
+        bytes.resize(qsizetype(size));
+    } catch (const std::bad_alloc &) {
+        throw StoreError(
+            QStringLiteral("%1 cannot be read: there is not enough memory.").arg(shown(path)));
+    }
+    // A file that shrank while it was read keeps what is there.
+    bytes.truncate(readFully(file.fd, path, bytes.data(), bytes.size()));
     if (present)
         *present = true;
     return bytes;

@@ -33,4 +33,25 @@ QByteArray readRegular(const QString &path, qint64 maxBytes);
 // an error; every other problem still throws.
 QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *present = nullptr);
 
+// A regular file opened for reading in pieces, with the checks readRegular makes (a missing
+// file is an error too): a large file can then be parsed as it is read, never held whole.
+class Reader {
+public:
+    Reader(const QString &path, qint64 maxBytes);
+    ~Reader();
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+
+    // The size when the file was opened.
+    qint64 size() const { return m_size; }
+    // Reads up to `n` bytes into `out`, fewer only at the end of the file; throws StoreError
+    // on a read error.
+    qsizetype read(char *out, qsizetype n);
+
+private:
+    QString m_path;
+    qint64 m_size = 0;
+    int m_fd;
+};
+
 } // namespace SafeFile

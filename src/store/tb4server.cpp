@@ -1,7 +1,6 @@
 #include "tb4server.h"
 
 #include "pdbcontainer.h"
-#include "safefile.h"
 #include "setwriter.h"
 
 #include <QDir>
@@ -77,13 +76,10 @@ void TB4Server::PalmInstallFiles(const QString &user, const QStringList &paths,
 }
 
 std::unique_ptr<PalmDatabase> TB4Server::OpenDatabase(const QString &path) const {
-    QByteArray bytes;
-    try {
-        bytes = SafeFile::readRegular(path, Pdb::kMaxFileBytes);
-    } catch (const StoreError &error) {
-        throw StoreError(error.description(), StoreError::Cause::Unreadable);
-    }
-    return PalmDatabase::fromBytes(bytes, QDir::toNativeSeparators(path));
+    // Read as it is parsed: a large plan is never held twice in memory, as bytes and as
+    // records.
+    Pdb::FileSource file(path, Pdb::kMaxFileBytes);
+    return PalmDatabase::read(file, QDir::toNativeSeparators(path));
 }
 
 std::unique_ptr<PalmDatabase> TB4Server::NewDatabase() const {

@@ -214,6 +214,84 @@ private slots:
         QCOMPARE(db.records().count(), 65535);
     }
 
+    // A plan file is parsed as it is read, a piece at a time: records that straddle pieces,
+    // a record larger than a piece, and a gap before the field list larger than a piece must
+    // all read as the whole file does.
+    void readInPieces_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("longText");
+        QTest::addColumn<int>("gap");
+        QTest::newRow("many records") << 6000 << 0 << 0;
+        QTest::newRow("a record larger than a piece") << 50 << 700 * 1024 << 0;
+        QTest::newRow("a gap larger than a piece") << 200 << 0 << 600 * 1024;
+    }
+    void readInPieces() {
+        QFETCH(int, records);
+        QFETCH(int, longText);
+        QFETCH(int, gap);
+        PalmDatabase db;
+        db.setName(QStringLiteral("VowlGuestDB"));
+        for (int i = 0; i < records; ++i) {
+            Record &r = db.records().add();
+            db.write(r, "gnam", QStringLiteral("Guest %1 ").arg(i).repeated(1 + i % 7));
+            db.write(r, "gtyp", QStringLiteral("Bride's Family"));
+            db.write(r, "ordr", qint16(i));
+            if (i == records / 2 && longText > 0)
+                db.write(r, "note", QString(longText, u'n'));
+        }
+        QByteArray bytes = db.toBytes();
+        if (gap > 0) {
+            // Move everything after the record table on by `gap` bytes, as another tool may.
+            const int count = be16(bytes, 76);
+            const int tableEnd = Pdb::kHeaderSize + count * Pdb::kEntrySize;
+            auto shift = [&](int at) {
+                qToBigEndian<quint32>(be32(bytes, at) + gap, bytes.data() + at);
+            };
+            shift(52); // the field list
+            for (int i = 0; i < count; ++i)
+                shift(Pdb::kHeaderSize + i * Pdb::kEntrySize);
+            bytes.insert(tableEnd, QByteArray(gap, '\0'));
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
+        writeAll(path, bytes);
+
+        const auto whole = PalmDatabase::fromBytes(bytes, path);
+        const auto pieces = TB4Server(HotSyncLocations{}).OpenDatabase(path);
+        QCOMPARE(pieces->records().count(), records);
+        for (int n = 1; n <= records; ++n) {
+            const Fields &a = whole->records().item(n).fields();
+            const Fields &b = pieces->records().item(n).fields();
+            QCOMPARE(b.count(), a.count());
+            for (const Field &f : a)
+                QVERIFY2(b.item(f.code()).value() == f.value(), qPrintable(QString::number(n)));
+        }
+        if (longText > 0)
+            QCOMPARE(pieces->records().item(records / 2 + 1).text("note").size(), longText);
+    }
+
+    // A file that shrinks after it was opened is reported as unreadable, not as damaged (a
+    // damaged file would be replaced by the next save).
+    void fileShrinkingWhileReadIsUnreadable() {
+        PalmDatabase db;
+        db.setName(QStringLiteral("VowlGuestDB"));
+        for (int i = 0; i < 20000; ++i)
+            db.write(db.records().add(), "gnam", QStringLiteral("Guest %1").arg(i));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
+        writeAll(path, db.toBytes());
+        Pdb::FileSource file(path, Pdb::kMaxFileBytes);
+        QVERIFY(QFile::resize(path, file.size() / 2));
+        try {
+            PalmDatabase::read(file, path);
+            QFAIL("a file cut short while it was read was taken");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.cause(), StoreError::Cause::Unreadable);
+            QVERIFY2(e.description().contains(QStringLiteral("shorter while it was read")),
+                     qPrintable(e.description()));
+        }
+    }
+
     void failedSaveKeepsOldFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.pdb"));
