@@ -24,7 +24,7 @@ int byteFor(char16_t c) {
 
 } // namespace
 
-bool encode(const QString &text, QByteArray &out) {
+bool encode(QStringView text, QByteArray &out) {
     const qsizetype start = out.size();
     out.resize(start + text.size());
     char *dst = out.data() + start;

@@ -8,7 +8,7 @@ namespace Cp1252 {
 
 // Appends the encoded text to out and returns true, or returns false (out untouched) when
 // some character has no Windows-1252 byte.
-bool encode(const QString &text, QByteArray &out);
+bool encode(QStringView text, QByteArray &out);
 
 // Every byte decodes; the five bytes Windows leaves undefined map to the C1 control of the
 // same number, so that encode(decode(b)) == b.

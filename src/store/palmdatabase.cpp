@@ -85,7 +85,7 @@ void writeValue(ByteWriter &w, QByteArray &out, const FieldValue &value) {
         w.u8(TagNone);
         return;
     case FieldValue::Type::Text: {
-        const QString text = value.toText();
+        const QStringView text = value.textView();
         const qsizetype tagAt = out.size();
         w.u8(TagTextCp1252);
         w.u32(0);
@@ -402,7 +402,7 @@ void FieldValue::releaseText() noexcept {
 }
 
 QStringView FieldValue::textView() const {
-    if (!m_word.text)
+    if (type() != Type::Text || !m_word.text)
         return {};
     return QStringView(textStart(m_word.text) + (m_meta >> kOffsetShift), qsizetype(m_size));
 }

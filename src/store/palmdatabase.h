@@ -129,6 +129,9 @@ public:
     QDate toDate() const;
     QTime toTime() const;
 
+    // A text's characters without a copy, valid while the value lives; empty for other types.
+    QStringView textView() const;
+
     bool operator==(const FieldValue &other) const;
 
 private:
@@ -141,8 +144,6 @@ private:
         m_word.text = data;
     }
 
-    // The characters of a text, without a copy.
-    QStringView textView() const;
     void releaseText() noexcept;
 
     // A text's place in its string data is kept in the bits above the type; a text that

@@ -227,6 +227,8 @@ private slots:
         QCOMPARE(FieldValue(day, QTime()), FieldValue(QDateTime(day, QTime(0, 0))));
         QVERIFY(!FieldValue(QStringLiteral("")).toText().isNull());
         QVERIFY(FieldValue(QString()).toText().isNull());
+        QVERIFY(FieldValue(2.5).textView().isEmpty());
+        QCOMPARE(FieldValue("Ann").textView(), u"Ann");
 
         FieldValue v(QStringLiteral("kept"));
         const FieldValue &same = v;
