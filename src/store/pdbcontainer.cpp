@@ -46,13 +46,6 @@ bool fromWallClockSeconds(qint64 seconds, QDate *date, QTime *time) {
     return date->isValid();
 }
 
-QDateTime fromWallClockSeconds(qint64 seconds, bool *ok) {
-    QDate date;
-    QTime time;
-    *ok = fromWallClockSeconds(seconds, &date, &time);
-    return *ok ? QDateTime(date, time) : QDateTime();
-}
-
 quint32 toPalmDate(const QDateTime &when) {
     if (!when.isValid())
         return 0;
@@ -66,9 +59,11 @@ QDateTime fromPalmDate(quint32 seconds) {
     if (seconds == 0)
         return {};
     if (seconds & 0x80000000u) {
-        bool ok = false;
-        QDateTime when = fromWallClockSeconds(qint64(seconds), &ok);
-        return ok ? when : QDateTime();
+        QDate date;
+        QTime time;
+        if (!fromWallClockSeconds(qint64(seconds), &date, &time))
+            return {};
+        return QDateTime(date, time);
     }
     return QDateTime::fromSecsSinceEpoch(qint32(seconds));
 }

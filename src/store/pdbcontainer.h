@@ -112,8 +112,8 @@ QDateTime fromPalmDate(quint32 seconds);
 // value read back is the same wall-clock time whatever the zone's rules).
 qint64 wallClockSeconds(const QDateTime &when);
 qint64 wallClockSeconds(const QDate &date, const QTime &time);
-QDateTime fromWallClockSeconds(qint64 seconds, bool *ok);
-// The same as a calendar date and a time of day, without asking the time zone.
+// The calendar date and time of day such seconds stand for, without asking the time zone;
+// false when they fall outside years 1 to 9999.
 bool fromWallClockSeconds(qint64 seconds, QDate *date, QTime *time);
 
 // Writes a container into `out`: header and record table first, then AppInfo and records as
