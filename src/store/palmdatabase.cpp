@@ -382,9 +382,15 @@ FieldValue::FieldValue(QString &&text) {
     if (data.size > qsizetype(std::numeric_limits<quint32>::max()))
         throw StoreError(
             QStringLiteral("A text of %1 characters is too long to keep.").arg(data.size));
-    // Literals and raw data have no shared data to refer to, and a text far into its data has
-    // an offset too large to keep: those get data of their own.
-    if (!data.d || data.ptr - textStart(data.d) > kMostOffset)
+    if (!data.d) {
+        // Raw data (a literal) is kept as QString keeps it: by its address.
+        m_word.raw = data.ptr;
+        m_size = quint32(data.size);
+        m_meta = quint32(Type::Text) | kRawData;
+        return;
+    }
+    // A text far into its data has an offset too large to keep: it gets data of its own.
+    if (data.ptr - textStart(data.d) > kMostOffset)
         text = QString(text.constData(), text.size());
     QStringPrivate &own = text.data_ptr();
     m_word.text = own.d;
@@ -397,12 +403,16 @@ FieldValue::FieldValue(QString &&text) {
 }
 
 void FieldValue::releaseText() noexcept {
-    if (m_word.text && !m_word.text->deref())
+    if (!m_word.text->deref())
         TextData::deallocate(m_word.text);
 }
 
 QStringView FieldValue::textView() const {
-    if (type() != Type::Text || !m_word.text)
+    if (type() != Type::Text)
+        return {};
+    if (m_meta & kRawData)
+        return QStringView(m_word.raw, qsizetype(m_size));
+    if (!m_word.text)
         return {};
     return QStringView(textStart(m_word.text) + (m_meta >> kOffsetShift), qsizetype(m_size));
 }
@@ -431,6 +441,8 @@ QString FieldValue::toText() const {
     case Type::None:
         return {};
     case Type::Text: {
+        if (m_meta & kRawData)
+            return QString(QStringPrivate(nullptr, const_cast<char16_t *>(m_word.raw), m_size));
         if (!m_word.text) {
             static const QChar empty;
             return (m_meta & kEmptyNotNull) ? QString(&empty, 0) : QString();

@@ -83,7 +83,7 @@ public:
         : m_word(other.m_word)
         , m_size(other.m_size)
         , m_meta(other.m_meta) {
-        if (type() == Type::Text && m_word.text)
+        if (holdsData())
             m_word.text->ref();
     }
     FieldValue(FieldValue &&other) noexcept
@@ -97,7 +97,7 @@ public:
     }
     FieldValue &operator=(FieldValue &&other) noexcept {
         if (this != &other) {
-            if (type() == Type::Text)
+            if (holdsData())
                 releaseText();
             m_word = other.m_word;
             m_size = other.m_size;
@@ -106,7 +106,7 @@ public:
         return *this;
     }
     ~FieldValue() {
-        if (type() == Type::Text)
+        if (holdsData())
             releaseText();
     }
 
@@ -148,15 +148,26 @@ private:
 
     // A text's place in its string data is kept in the bits above the type; a text that
     // starts further in than they can say gets data of its own.
-    static constexpr int kOffsetShift = 8;
-    static constexpr quint32 kEmptyNotNull = 1u << kOffsetShift;
+    //
+    // How a text is held, in the two bits above the type: in shared string data (none for a
+    // null text), as raw data that is not ours (a literal: copied as QString copies it), or
+    // empty but not null.
+    static constexpr int kFormShift = 8;
+    static constexpr quint32 kRawData = 1u << kFormShift;
+    static constexpr quint32 kEmptyNotNull = 2u << kFormShift;
+    static constexpr quint32 kTypeAndForm = (4u << kFormShift) - 1;
+    static constexpr int kOffsetShift = 10;
     static constexpr qsizetype kMostOffset = (1 << (32 - kOffsetShift)) - 1;
+
+    // Holds a reference to shared string data.
+    bool holdsData() const { return (m_meta & kTypeAndForm) == quint32(Type::Text) && m_word.text; }
 
     // Dates are wall-clock values, not instants: a wedding on a day that starts at 01:00
     // under daylight saving is still on that day. `day` is the Julian day, and m_size the
     // second of that day.
     union Word {
         QArrayData *text;
+        const char16_t *raw;
         double number;
         qint64 day;
         qint16 integer;

@@ -228,6 +228,12 @@ private slots:
         QVERIFY(!FieldValue(QStringLiteral("")).toText().isNull());
         QVERIFY(FieldValue(QString()).toText().isNull());
         QVERIFY(FieldValue(2.5).textView().isEmpty());
+        // A literal is kept where it is; it equals the same text held in string data.
+        const FieldValue literal(QStringLiteral("Bride's Family"));
+        const FieldValue held(QString::fromLatin1("Bride's Family"));
+        QCOMPARE(literal, held);
+        QCOMPARE(FieldValue(literal).toText(), held.toText());
+        QCOMPARE(literal.textView(), held.textView());
         QCOMPARE(FieldValue("Ann").textView(), u"Ann");
 
         FieldValue v(QStringLiteral("kept"));
