@@ -179,7 +179,7 @@ void FileSource::fill(qsizetype count) {
     count = qsizetype(std::min<qint64>(count, size() - m_start));
     if (m_buffer.size() < count) {
         try {
-            m_buffer.resize(std::max(count, kPiece));
+            m_buffer.resize(count); // a small file needs no more than its size
         } catch (const std::bad_alloc &) {
             unreadable(QStringLiteral("there is not enough memory."));
         }
