@@ -53,6 +53,8 @@ private:
 //
 // A plan holds a million of these, so a value takes 16 bytes: a text is a reference to Qt's
 // shared string data (reading it copies nothing), a date is a day and a second of that day.
+// Packed to four-byte alignment, so that a field (value and code) takes 20 bytes, not 24.
+#pragma pack(push, 4)
 class FieldValue {
 public:
     enum class Type : quint8 { None, Text, Boolean, DateTime, Integer, Double };
@@ -110,7 +112,7 @@ public:
             releaseText();
     }
 
-    Type type() const { return Type(m_meta & 0xFF); }
+    Type type() const { return Type(m_meta & kTypeBits); }
     bool isNone() const { return type() == Type::None; }
 
     // "True"/"False" for Booleans, the number's text form, the short date (with the time when
@@ -155,7 +157,8 @@ private:
     static constexpr int kFormShift = 8;
     static constexpr quint32 kRawData = 1u << kFormShift;
     static constexpr quint32 kEmptyNotNull = 2u << kFormShift;
-    static constexpr quint32 kTypeAndForm = (4u << kFormShift) - 1;
+    static constexpr quint32 kTypeBits = 7;
+    static constexpr quint32 kTypeAndForm = kTypeBits | (3u << kFormShift);
     static constexpr int kOffsetShift = 10;
     static constexpr qsizetype kMostOffset = (1 << (32 - kOffsetShift)) - 1;
 
@@ -176,24 +179,40 @@ private:
     Word m_word = {nullptr};
     quint32 m_size = 0; // characters of a text, or the second of a date's day
     quint32 m_meta = 0; // the type, and for a text its offset into the string data
-};
 
+    // Two bits the owning field keeps its kind in; a value itself never reads them.
+    friend class Field;
+    static constexpr int kOwnerShift = 3;
+    static constexpr quint32 kOwnerBits = 3u << kOwnerShift;
+    quint32 ownerBits() const { return (m_meta & kOwnerBits) >> kOwnerShift; }
+    void setOwnerBits(quint32 bits) { m_meta = (m_meta & ~kOwnerBits) | (bits << kOwnerShift); }
+};
+#pragma pack(pop)
+static_assert(sizeof(FieldValue) == 16);
+
+// A field keeps its kind in its value's spare bits: a record of fifteen fields then takes
+// 300 bytes rather than 360.
 class Field {
 public:
     Field(FieldCode code, FieldKind kind)
-        : m_code(code)
-        , m_kind(kind) {}
+        : m_code(code) {
+        m_value.setOwnerBits(quint32(kind));
+    }
     FieldCode code() const { return m_code; }
-    FieldKind kind() const { return m_kind; }
+    FieldKind kind() const { return FieldKind(m_value.ownerBits()); }
     const FieldValue &value() const { return m_value; }
-    void setValue(FieldValue &&value) { m_value = std::move(value); }
-    void setValue(const FieldValue &value) { m_value = value; }
+    void setValue(FieldValue &&value) {
+        const quint32 kind = m_value.ownerBits();
+        m_value = std::move(value);
+        m_value.setOwnerBits(kind);
+    }
+    void setValue(const FieldValue &value) { setValue(FieldValue(value)); }
 
 private:
-    FieldCode m_code;
-    FieldKind m_kind;
     FieldValue m_value;
+    FieldCode m_code;
 };
+static_assert(sizeof(Field) == 20);
 
 // The fields of one record, or a database's field list (whose values stay none).
 class Fields {
