@@ -217,6 +217,30 @@ private slots:
         QCOMPARE(b.value("gcit"), FieldValue(QStringLiteral("Toledo")));
     }
 
+    // A field keeps its kind beside its value: values moved between fields of other kinds,
+    // growth, removal and copies must leave every kind where it was.
+    void kindsStayWithTheirFields() {
+        Record r;
+        const FieldKind kinds[] = {FieldKind::Text, FieldKind::Boolean, FieldKind::Date,
+                                   FieldKind::Time};
+        QList<FieldCode> codes;
+        for (int i = 0; i < 40; ++i) {
+            codes << FieldCode(QStringLiteral("k%1").arg(i, 3, 10, QChar(u'0')));
+            r.fields().add(codes.last(), kinds[i % 4]).setValue(FieldValue(i % 2 == 0));
+        }
+        r.fields().item(codes[2]).setValue(r.value(codes[1])); // from a Boolean field
+        r.fields().item(codes[3]).setValue(FieldValue(QDate(2027, 6, 12), QTime(9, 30)));
+        QVERIFY(r.fields().remove(codes[0]));
+        const Record copy = r;
+        for (int i = 1; i < 40; ++i) {
+            QCOMPARE(copy.fields().item(codes[i]).kind(), kinds[i % 4]);
+            QCOMPARE(r.fields().item(codes[i]).kind(), kinds[i % 4]);
+        }
+        QCOMPARE(r.value(codes[2]), r.value(codes[1])); // equal values, fields of two kinds
+        QCOMPARE(r.value(codes[2]), FieldValue(false));
+        QCOMPARE(r.value(codes[3]).toTime(), QTime(9, 30));
+    }
+
     void valuesCompareByTypeAndContent() {
         const QDate day(2027, 6, 12);
         QVERIFY(FieldValue("True") != FieldValue(true));
