@@ -148,16 +148,17 @@ private:
 
     void releaseText() noexcept;
 
-    // A text's place in its string data is kept in the bits above the type; a text that
-    // starts further in than they can say gets data of its own.
-    //
-    // How a text is held, in the two bits above the type: in shared string data (none for a
-    // null text), as raw data that is not ours (a literal: copied as QString copies it), or
-    // empty but not null.
+    // m_meta, from the low bits: the type (3 bits); the owning field's kind (2 bits, kept by
+    // Field, never read by a value); unused (3); how a text is held (2 bits): in shared string
+    // data (none for a null text), as raw data that is not ours (a literal, copied as QString
+    // copies it) or empty but not null; and a shared text's offset into its data (22 bits). A
+    // text that starts further in than that gets data of its own.
+    static constexpr quint32 kTypeBits = 7;
+    static constexpr int kOwnerShift = 3;
+    static constexpr quint32 kOwnerBits = 3u << kOwnerShift;
     static constexpr int kFormShift = 8;
     static constexpr quint32 kRawData = 1u << kFormShift;
     static constexpr quint32 kEmptyNotNull = 2u << kFormShift;
-    static constexpr quint32 kTypeBits = 7;
     static constexpr quint32 kTypeAndForm = kTypeBits | (3u << kFormShift);
     static constexpr int kOffsetShift = 10;
     static constexpr qsizetype kMostOffset = (1 << (32 - kOffsetShift)) - 1;
@@ -178,12 +179,9 @@ private:
     };
     Word m_word = {nullptr};
     quint32 m_size = 0; // characters of a text, or the second of a date's day
-    quint32 m_meta = 0; // the type, and for a text its offset into the string data
+    quint32 m_meta = 0; // as laid out above
 
-    // Two bits the owning field keeps its kind in; a value itself never reads them.
     friend class Field;
-    static constexpr int kOwnerShift = 3;
-    static constexpr quint32 kOwnerBits = 3u << kOwnerShift;
     quint32 ownerBits() const { return (m_meta & kOwnerBits) >> kOwnerShift; }
     void setOwnerBits(quint32 bits) { m_meta = (m_meta & ~kOwnerBits) | (bits << kOwnerShift); }
 };
