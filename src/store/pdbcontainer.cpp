@@ -3,7 +3,6 @@
 #include "bytes.h"
 #include "cp1252.h"
 
-#include <QDir>
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -162,17 +161,8 @@ constexpr qsizetype kPiece = 256 * 1024;
 
 } // namespace
 
-FileSource::FileSource(const QString &path, qint64 maxBytes) try
-    : m_path(path)
-    , m_file(path, maxBytes) {
-} catch (const StoreError &error) {
-    throw StoreError(error.description(), StoreError::Cause::Unreadable);
-}
-
-void FileSource::unreadable(const QString &why) const {
-    throw StoreError(
-        QStringLiteral("%1 cannot be read: %2").arg(QDir::toNativeSeparators(m_path), why),
-        StoreError::Cause::Unreadable);
+FileSource::FileSource(const QString &path, qint64 maxBytes)
+    : m_file(path, maxBytes) {
 }
 
 void FileSource::fill(qsizetype count) {
@@ -181,44 +171,32 @@ void FileSource::fill(qsizetype count) {
         try {
             m_buffer.resize(count); // a small file needs no more than its size
         } catch (const std::bad_alloc &) {
-            unreadable(QStringLiteral("there is not enough memory."));
+            m_file.fail(QStringLiteral("there is not enough memory."));
         }
     }
-    try {
-        m_filled += m_file.read(m_buffer.data() + m_filled, count - m_filled);
-    } catch (const StoreError &error) {
-        throw StoreError(error.description(), StoreError::Cause::Unreadable);
-    }
+    m_filled += m_file.read(m_buffer.data() + m_filled, count - m_filled);
 }
 
 QByteArrayView FileSource::span(qint64 offset, qint64 length) {
     // The parser asks front to back and within the file; anything else would be its fault.
     if (Q_UNLIKELY(offset < m_start || length < 0 || offset + length > size()))
-        unreadable(QStringLiteral("it was read out of order."));
+        m_file.fail(QStringLiteral("it was read out of order."));
     if (offset + length > m_start + m_filled) {
-        // Keep what lies ahead of the span, skip any gap before it, and read on.
+        // Keep what lies ahead of the span, skip any gap before it, and read on. A file that
+        // became shorter shows when the read comes up short.
         const qint64 ahead = m_start + m_filled - offset;
         if (ahead > 0) {
             std::memmove(m_buffer.data(), m_buffer.constData() + (offset - m_start),
                          std::size_t(ahead));
             m_filled = qsizetype(ahead);
         } else {
-            // The file is read up to m_start + m_filled; the gap before the span is read in
-            // pieces and let go.
-            m_start += m_filled;
-            for (qint64 gap = -ahead; gap > 0; gap -= m_filled) {
-                m_filled = 0;
-                fill(qsizetype(std::min<qint64>(gap, kPiece)));
-                if (m_filled == 0)
-                    unreadable(QStringLiteral("it became shorter while it was read."));
-                m_start += m_filled;
-            }
+            m_file.skip(-ahead);
             m_filled = 0;
         }
         m_start = offset;
         fill(std::max(qsizetype(length), kPiece));
         if (m_filled < length)
-            unreadable(QStringLiteral("it became shorter while it was read."));
+            m_file.fail(QStringLiteral("it became shorter while it was read."));
     }
     return QByteArrayView(m_buffer.constData() + (offset - m_start), length);
 }

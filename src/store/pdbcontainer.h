@@ -85,9 +85,7 @@ public:
 private:
     // Fills the buffer from the file up to `count` bytes, or as far as the file goes.
     void fill(qsizetype count);
-    [[noreturn]] void unreadable(const QString &why) const;
 
-    QString m_path;
     SafeFile::Reader m_file;
     QByteArray m_buffer; // the file's bytes from m_start on
     qint64 m_start = 0;

@@ -33,6 +33,11 @@ Kind kindOf(const struct stat &st) {
     return Kind::Special;
 }
 
+// Every problem here means the file cannot be read, whatever it holds.
+[[noreturn]] void unreadable(const QString &why) {
+    throw StoreError(why, StoreError::Cause::Unreadable);
+}
+
 // Closes the descriptor on every way out.
 struct Descriptor {
     int fd;
@@ -96,23 +101,21 @@ int openRegular(const QString &path, qint64 maxBytes, qint64 *size) {
         if (kind == Kind::Missing)
             return -1;
         if (kind == Kind::DanglingLink || kind == Kind::LinkLoop)
-            throw StoreError(
+            unreadable(
                 QStringLiteral("%1 is not a file: it is %2.").arg(shown(path), describe(kind)));
-        throw StoreError(
-            QStringLiteral("%1 cannot be opened: %2.").arg(shown(path), systemWords(error)));
+        unreadable(QStringLiteral("%1 cannot be opened: %2.").arg(shown(path), systemWords(error)));
     }
     struct stat st {};
     if (::fstat(file.fd, &st) != 0)
-        throw StoreError(
-            QStringLiteral("%1 cannot be read: %2.").arg(shown(path), systemWords(errno)));
+        unreadable(QStringLiteral("%1 cannot be read: %2.").arg(shown(path), systemWords(errno)));
     if (!S_ISREG(st.st_mode))
-        throw StoreError(
+        unreadable(
             QStringLiteral("%1 is not a file: it is %2.").arg(shown(path), describe(kindOf(st))));
     if (st.st_size > maxBytes)
-        throw StoreError(QStringLiteral("%1 is too large (%2 bytes; at most %3 are expected).")
-                             .arg(shown(path))
-                             .arg(qint64(st.st_size))
-                             .arg(maxBytes));
+        unreadable(QStringLiteral("%1 is too large (%2 bytes; at most %3 are expected).")
+                       .arg(shown(path))
+                       .arg(qint64(st.st_size))
+                       .arg(maxBytes));
     *size = qint64(st.st_size);
     return std::exchange(file.fd, -1);
 }
@@ -125,7 +128,7 @@ qsizetype readFully(int fd, const QString &path, char *out, qsizetype n) {
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw StoreError(
+            unreadable(
                 QStringLiteral("%1 cannot be read: %2.").arg(shown(path), systemWords(errno)));
         }
         if (got == 0)
@@ -141,7 +144,16 @@ Reader::Reader(const QString &path, qint64 maxBytes)
     : m_path(path)
     , m_fd(openRegular(path, maxBytes, &m_size)) {
     if (m_fd < 0)
-        throw StoreError(QStringLiteral("%1 does not exist.").arg(shown(path)));
+        unreadable(QStringLiteral("%1 does not exist.").arg(shown(path)));
+}
+
+void Reader::skip(qint64 n) {
+    if (::lseek(m_fd, off_t(n), SEEK_CUR) < 0)
+        fail(systemWords(errno) + u'.');
+}
+
+void Reader::fail(const QString &why) const {
+    unreadable(QStringLiteral("%1 cannot be read: %2").arg(shown(m_path), why));
 }
 
 Reader::~Reader() {
@@ -163,7 +175,7 @@ QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *pres
     try {
         bytes.resize(qsizetype(size));
     } catch (const std::bad_alloc &) {
-        throw StoreError(
+        unreadable(
             QStringLiteral("%1 cannot be read: there is not enough memory.").arg(shown(path)));
     }
     // A file that shrank while it was read keeps what is there.
@@ -177,7 +189,7 @@ QByteArray readRegular(const QString &path, qint64 maxBytes) {
     bool present = false;
     QByteArray bytes = readRegularIfPresent(path, maxBytes, &present);
     if (!present)
-        throw StoreError(QStringLiteral("%1 does not exist.").arg(shown(path)));
+        unreadable(QStringLiteral("%1 does not exist.").arg(shown(path)));
     return bytes;
 }
 

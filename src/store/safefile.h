@@ -24,9 +24,9 @@ Kind probe(const QString &path);
 QString describe(Kind kind);
 
 // Reads the regular file at `path` whole. Refuses anything that is not a regular file, or
-// larger than `maxBytes`, before reading; throws StoreError naming the file and the problem
-// (in the system's words where the system gives them). Memory exhaustion is reported the
-// same way, never thrown on.
+// larger than `maxBytes`, before reading; throws StoreError (cause Unreadable) naming the file and
+// the problem (in the system's words where the system gives them). Memory exhaustion is reported
+// the same way, never thrown on.
 QByteArray readRegular(const QString &path, qint64 maxBytes);
 
 // Like readRegular, but a missing file (nothing at the path) gives an empty result instead of
@@ -47,6 +47,10 @@ public:
     // Reads up to `n` bytes into `out`, fewer only at the end of the file; throws StoreError
     // on a read error.
     qsizetype read(char *out, qsizetype n);
+    // Moves on `n` bytes without reading them.
+    void skip(qint64 n);
+    // Throws "<file> cannot be read: <why>".
+    [[noreturn]] void fail(const QString &why) const;
 
 private:
     QString m_path;
