@@ -156,14 +156,21 @@ void addressCell(Html &html, const Record &r, const std::array<FieldCode, 4> &co
               valueOrSpace(&r, codes[3]), QLatin1StringView("</td>"));
 }
 
-void listTableStart(Html &html) {
+struct Heading {
+    const char *width;
+    const char *title;
+};
+
+// A list table's opening and its row of headings.
+void listTableStart(Html &html, std::initializer_list<Heading> headings) {
     html.line(QLatin1StringView("<table border=\"1\" width=\"100%\" cellspacing = \"1\">"));
     html.line(QLatin1StringView("<tr>"));
-}
-
-void heading(Html &html, QLatin1StringView width, QLatin1StringView title) {
-    html.line(QLatin1StringView("<td width=\""), width, QLatin1StringView("\"><u><strong>"), title,
-              QLatin1StringView("</strong></u></td>"));
+    for (const Heading &h : headings) {
+        html.line(QLatin1StringView("<td width=\""), QLatin1StringView(h.width),
+                  QLatin1StringView("\"><u><strong>"), QLatin1StringView(h.title),
+                  QLatin1StringView("</strong></u></td>"));
+    }
+    html.line(QLatin1StringView("</tr>"));
 }
 
 const PalmDatabase *dbOf(const PlanSet &set, DbId id) {
@@ -273,14 +280,12 @@ QByteArray partyReport(const PalmDatabase *party, const QString &title) {
     const int n = countOf(party);
     Html html(n);
     html.begin(title);
-    listTableStart(html);
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Name"));
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Relation"));
-    heading(html, QLatin1StringView("15%"), QLatin1StringView("Address"));
-    heading(html, QLatin1StringView("13%"), QLatin1StringView("Phone"));
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("E-Mail"));
-    heading(html, QLatin1StringView("15%"), QLatin1StringView("Notes"));
-    html.line(QLatin1StringView("</tr>"));
+    listTableStart(html, {{"14%", "Name"},
+                          {"14%", "Relation"},
+                          {"15%", "Address"},
+                          {"13%", "Phone"},
+                          {"14%", "E-Mail"},
+                          {"15%", "Notes"}});
     for (int i = 1; i <= n; ++i) {
         const Record &r = party->records().item(i);
         html.line(QLatin1StringView("<tr>"));
@@ -301,15 +306,13 @@ QByteArray guestReport(const PalmDatabase *guests, const QString &title) {
     const int n = countOf(guests);
     Html html(n);
     html.begin(title);
-    listTableStart(html);
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Name"));
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Relation"));
-    heading(html, QLatin1StringView("20%"), QLatin1StringView("Address"));
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Phone"));
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Status"));
-    heading(html, QLatin1StringView("9%"), QLatin1StringView("RSVP"));
-    heading(html, QLatin1StringView("15%"), QLatin1StringView("Notes"));
-    html.line(QLatin1StringView("</tr>"));
+    listTableStart(html, {{"14%", "Name"},
+                          {"14%", "Relation"},
+                          {"20%", "Address"},
+                          {"14%", "Phone"},
+                          {"14%", "Status"},
+                          {"9%", "RSVP"},
+                          {"15%", "Notes"}});
     for (int i = 1; i <= n; ++i) {
         const Record &r = guests->records().item(i);
         html.line(QLatin1StringView("<tr>"));
@@ -334,16 +337,14 @@ QByteArray vendorReport(const PalmDatabase *vendors, const QString &title) {
     const int n = countOf(vendors);
     Html html(n);
     html.begin(title);
-    listTableStart(html);
-    heading(html, QLatin1StringView("12%"), QLatin1StringView("Name"));
-    heading(html, QLatin1StringView("12%"), QLatin1StringView("Service"));
-    heading(html, QLatin1StringView("12%"), QLatin1StringView("Contact"));
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Address"));
-    heading(html, QLatin1StringView("12%"), QLatin1StringView("Phone"));
-    heading(html, QLatin1StringView("12%"), QLatin1StringView("Status"));
-    heading(html, QLatin1StringView("12%"), QLatin1StringView("Price"));
-    heading(html, QLatin1StringView("14%"), QLatin1StringView("Notes"));
-    html.line(QLatin1StringView("</tr>"));
+    listTableStart(html, {{"12%", "Name"},
+                          {"12%", "Service"},
+                          {"12%", "Contact"},
+                          {"14%", "Address"},
+                          {"12%", "Phone"},
+                          {"12%", "Status"},
+                          {"12%", "Price"},
+                          {"14%", "Notes"}});
     const QLatin1StringView w12("<td width=\"12%\">");
     for (int i = 1; i <= n; ++i) {
         const Record &r = vendors->records().item(i);
@@ -369,13 +370,11 @@ QByteArray taskReport(const PalmDatabase *tasks, const QString &title) {
     const int n = countOf(tasks);
     Html html(n);
     html.begin(title);
-    listTableStart(html);
-    heading(html, QLatin1StringView("3%"), QLatin1StringView("Number"));
-    heading(html, QLatin1StringView("11%"), QLatin1StringView("TimeFrame"));
-    heading(html, QLatin1StringView("32%"), QLatin1StringView("Task Details"));
-    heading(html, QLatin1StringView("10%"), QLatin1StringView("Status"));
-    heading(html, QLatin1StringView("15%"), QLatin1StringView("Notes"));
-    html.line(QLatin1StringView("</tr>"));
+    listTableStart(html, {{"3%", "Number"},
+                          {"11%", "TimeFrame"},
+                          {"32%", "Task Details"},
+                          {"10%", "Status"},
+                          {"15%", "Notes"}});
     for (int i = 1; i <= n; ++i) {
         const Record &r = tasks->records().item(i);
         html.line(QLatin1StringView("<tr>"));
@@ -397,15 +396,12 @@ QByteArray paymentReport(const PalmDatabase *vendors, const QString &title) {
     Html html(n);
     html.begin(title);
     auto tableStart = [&] {
-        html.line(QLatin1StringView("<table border=\"1\" width=\"100%\" cellspacing = \"1\">"));
-        html.line(QLatin1StringView("<tr>"));
-        heading(html, QLatin1StringView("15%"), QLatin1StringView("Due Date"));
-        heading(html, QLatin1StringView("10%"), QLatin1StringView("Payment ($)"));
-        heading(html, QLatin1StringView("20%"), QLatin1StringView("Vendor"));
-        heading(html, QLatin1StringView("20%"), QLatin1StringView("Contact"));
-        heading(html, QLatin1StringView("20%"), QLatin1StringView("Address"));
-        heading(html, QLatin1StringView("15%"), QLatin1StringView("Phone No."));
-        html.line(QLatin1StringView("</tr>"));
+        listTableStart(html, {{"15%", "Due Date"},
+                              {"10%", "Payment ($)"},
+                              {"20%", "Vendor"},
+                              {"20%", "Contact"},
+                              {"20%", "Address"},
+                              {"15%", "Phone No."}});
     };
     const QLatin1StringView w20("<td width=\"20%\">");
     auto row = [&](const Record &r, FieldCode due, FieldCode amount) {
