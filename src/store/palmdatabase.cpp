@@ -601,6 +601,29 @@ bool Fields::remove(FieldCode code) {
     return true;
 }
 
+int Fields::indexOf(FieldCode code) const {
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].code() == code)
+            return int(i);
+    }
+    return -1;
+}
+
+void Fields::insert(int index, Field field) {
+    const auto at = std::size_t(std::clamp(index, 0, count()));
+    m_fields.insert(m_fields.begin() + std::ptrdiff_t(at), std::move(field));
+    m_index.map.reset(); // positions after it have moved
+}
+
+Field Fields::takeAt(int index) {
+    if (index < 0 || index >= count())
+        throw StoreError(QStringLiteral("There is no field at place %1 of the record.").arg(index));
+    Field taken = std::move(m_fields[std::size_t(index)]);
+    m_fields.erase(m_fields.begin() + index);
+    m_index.map.reset();
+    return taken;
+}
+
 FieldValue Record::value(FieldCode code) const {
     const Field *f = m_fields.find(code);
     return f ? f->value() : FieldValue();
@@ -641,6 +664,28 @@ const Record &Records::item(int number) const {
 void Records::remove(int number) {
     check(number);
     m_records.erase(m_records.begin() + (number - 1));
+}
+
+int Records::indexOf(const Record *record) const {
+    for (std::size_t i = 0; i < m_records.size(); ++i) {
+        if (m_records[i].get() == record)
+            return int(i);
+    }
+    return -1;
+}
+
+Record &Records::insert(int index, std::unique_ptr<Record> record) {
+    if (m_records.size() >= std::size_t(Pdb::kMaxRecords))
+        throw StoreError(QStringLiteral("A database holds at most 65,535 records."));
+    const auto at = std::size_t(std::clamp(index, 0, count()));
+    return **m_records.insert(m_records.begin() + std::ptrdiff_t(at), std::move(record));
+}
+
+std::unique_ptr<Record> Records::take(int index) {
+    check(index + 1);
+    std::unique_ptr<Record> taken = std::move(m_records[std::size_t(index)]);
+    m_records.erase(m_records.begin() + index);
+    return taken;
 }
 
 // --- PalmDatabase ----------------------------------------------------------------------------
@@ -694,8 +739,8 @@ QStringList PalmDatabase::listValues(FieldCode code, const QString &emptyText) c
     return values;
 }
 
-void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second,
-                        bool secondAscending) {
+std::vector<int> PalmDatabase::sort(FieldCode first, bool ascending, const QString &second,
+                                    bool secondAscending) {
     const std::optional<FieldCode> secondCode =
         second.isEmpty() ? std::nullopt : std::optional<FieldCode>(FieldCode(second));
     auto &records = m_records.raw();
@@ -726,13 +771,18 @@ void PalmDatabase::sort(FieldCode first, bool ascending, const QString &second,
         return secondAscending ? c < 0 : c > 0;
     });
     std::vector<std::unique_ptr<Record>> sorted;
+    std::vector<int> order;
     sorted.reserve(n);
-    for (const Entry &e : entries)
+    order.reserve(n);
+    for (const Entry &e : entries) {
         sorted.push_back(std::move(records[e.index]));
+        order.push_back(int(e.index));
+    }
     records = std::move(sorted);
+    return order;
 }
 
-QByteArray PalmDatabase::toBytes() const {
+QByteArray PalmDatabase::toBytes(const QDateTime &stamp) const {
     const auto &records = m_records.raw();
     if (m_fieldList.count() > 0xFFFF)
         throw StoreError(
@@ -742,7 +792,7 @@ QByteArray PalmDatabase::toBytes() const {
     header.name = m_name;
     header.type = m_type;
     header.creator = m_creator;
-    header.modified = QDateTime::currentDateTime();
+    header.modified = stamp.isValid() ? stamp : QDateTime::currentDateTime();
     header.created = m_created.isValid() ? m_created : header.modified;
     header.uniqueIdSeed = quint32(records.size() + 1);
 

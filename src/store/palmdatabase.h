@@ -223,6 +223,12 @@ public:
     bool remove(FieldCode code);
     bool exists(FieldCode code) const { return find(code) != nullptr; }
     int count() const { return int(m_fields.size()); }
+    // Where the field stands in the list; -1 when there is none.
+    int indexOf(FieldCode code) const;
+    // Puts a field at `index` (0 to count()), where a removal once took it from.
+    void insert(int index, Field field);
+    // Takes the field at `index` out of the list.
+    Field takeAt(int index);
 
     const Field *find(FieldCode code) const;
     Field *find(FieldCode code);
@@ -285,6 +291,12 @@ public:
     int count() const { return int(m_records.size()); }
     void removeAll() { m_records.clear(); }
     void remove(int number);
+    // The 0-based place of the record in the database; -1 when it is not here.
+    int indexOf(const Record *record) const;
+    // Puts a record at a 0-based place (0 to count()): one made apart, or one taken out before.
+    Record &insert(int index, std::unique_ptr<Record> record);
+    // Takes the record at a 0-based place out of the database, whole.
+    std::unique_ptr<Record> take(int index);
 
     void reserve(int n) { m_records.reserve(n); }
     std::vector<std::unique_ptr<Record>> &raw() { return m_records; }
@@ -331,12 +343,14 @@ public:
 
     // Orders the records by a field and then by an optional second one (empty: none). Records
     // that lack a field come first; numbers compare by value, dates by time, text by the
-    // user's language, ignoring case; ties keep their order.
-    void sort(FieldCode first, bool ascending = true, const QString &second = {},
-              bool secondAscending = true);
+    // user's language, ignoring case; ties keep their order. Returns where each record came
+    // from: the record now at place i stood at place order[i] before.
+    std::vector<int> sort(FieldCode first, bool ascending = true, const QString &second = {},
+                          bool secondAscending = true);
 
-    // The PDB image of the database, and the database read back from one.
-    QByteArray toBytes() const;
+    // The PDB image of the database, and the database read back from one. The header's
+    // modification date is `stamp`, or now when none is given.
+    QByteArray toBytes(const QDateTime &stamp = {}) const;
     static std::unique_ptr<PalmDatabase> fromBytes(QByteArrayView bytes, const QString &label);
     // The database read from a file's bytes as they come (see Pdb::FileSource).
     static std::unique_ptr<PalmDatabase> read(Pdb::Source &file, const QString &label);

@@ -93,9 +93,52 @@ inline const std::array<FieldDef, 29> kDetailsFields{{
 }};
 
 // The name field of each category list and the owner field stamped into plan records.
-inline constexpr FieldCode kCategoryType = "type";
-inline constexpr FieldCode kTimeFrame = "time";
-inline constexpr FieldCode kOwner = "ownr";
+inline constexpr FieldCode kCategoryType{"type"};
+inline constexpr FieldCode kTimeFrame{"time"};
+inline constexpr FieldCode kOwner{"ownr"};
+
+// The fields of each kind of record, by name: code reads and writes them through these, so a
+// misspelt field does not compile.
+namespace Details {
+inline constexpr FieldCode kOwner{"ownr"}, kDate{"date"}, kNote{"note"}, kBride{"bnam"},
+    kGroom{"gnam"}, kAddress{"addr"}, kCity{"city"}, kState{"stat"}, kZip{"zipc"}, kPhone{"phon"},
+    kChurch{"chrc"}, kOfficiant{"prst"}, kManager{"mngr"}, kChurchAddress{"cadr"},
+    kChurchCity{"ccit"}, kChurchState{"csta"}, kChurchZip{"czip"}, kChurchPhone{"cpho"},
+    kChurchConfirmed{"ccon"}, kChurchNotes{"cnot"}, kHall{"hall"}, kHallContact{"hper"},
+    kHallAddress{"hadr"}, kHallCity{"hcit"}, kHallState{"hsta"}, kHallZip{"hzip"},
+    kHallPhone{"hpho"}, kStart{"star"}, kStop{"stop"}, kHallConfirmed{"hcon"}, kHallNotes{"hnot"},
+    kTables{"ntab"}, kPeoplePerTable{"ptab"};
+} // namespace Details
+
+namespace Party {
+inline constexpr FieldCode kName{"pnam"}, kRelation{"ptyp"}, kAddress{"padr"}, kCity{"pcit"},
+    kState{"psta"}, kZip{"pzip"}, kPhone{"ppho"}, kEmail{"pmai"}, kCountry{"pctr"}, kNote{"pnot"},
+    kOwner{"ownr"};
+} // namespace Party
+
+namespace Guest {
+inline constexpr FieldCode kName{"gnam"}, kRelation{"gtyp"}, kAddress{"gadr"}, kCity{"gcit"},
+    kState{"gsta"}, kZip{"gzip"}, kPhone{"gpho"}, kEmail{"gcos"}, kMail{"gmai"}, kCountry{"gctr"},
+    kConfirmed{"gcon"}, kRsvp{"rsvp"}, kTable{"gtag"}, kGift{"gift"}, kThanked{"tnku"},
+    kNote{"gnot"}, kOwner{"ownr"};
+} // namespace Guest
+
+namespace Vendor {
+inline constexpr FieldCode kName{"vnam"}, kService{"vtyp"}, kContact{"vcnt"}, kAddress{"vadr"},
+    kCity{"vcit"}, kState{"vsta"}, kZip{"vzip"}, kPhone{"vpho"}, kEmail{"vema"}, kCountry{"vctr"},
+    kConfirmed{"vcon"}, kPrice{"vcos"}, kDown{"vdwn"}, kPaid{"paid"}, kNext{"npay"},
+    kNextDue{"ndat"}, kBalance{"vbal"}, kFinalDue{"dued"}, kNote{"vnot"}, kOwner{"ownr"};
+} // namespace Vendor
+
+namespace Task {
+inline constexpr FieldCode kTimeFrame{"time"}, kDetails{"evnt"}, kDone{"done"}, kAlarm{"alrm"},
+    kNote{"note"}, kOrder{"ordr"}, kOwner{"ownr"};
+} // namespace Task
+
+namespace Table {
+inline constexpr FieldCode kTag{"ttag"}, kDescription{"tabl"}, kMaxSeats{"maxs"}, kCount{"coun"},
+    kAvailable{"avai"};
+} // namespace Table
 
 // Gives a fresh plan database its field list and its one details record.
 void defineDetailsRecord(PalmDatabase &plan);

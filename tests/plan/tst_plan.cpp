@@ -1,0 +1,206 @@
+#include "plan/plan.h"
+#include "support/testenv.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+using Schema::DbId;
+
+namespace {
+
+const QDateTime kStamp(QDate(2027, 6, 12), QTime(10, 0));
+
+// The nine files as a save would write them (at one fixed time, so that only content counts).
+QList<QByteArray> files(const Plan &plan) {
+    QList<QByteArray> out;
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+        out << plan.db(info.id).toBytes(kStamp);
+    return out;
+}
+
+// A plan of a few hundred records in every database, fields of every type, some missing.
+PlanSet samplePlan(int seed) {
+    QRandomGenerator random{quint32(seed)};
+    PlanSet set;
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    const FieldCode codes[] = {FieldCode("aaaa"), FieldCode("bbbb"), FieldCode("cccc"),
+                               FieldCode("dddd"), FieldCode("eeee")};
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
+        PalmDatabase &db = set.db(info.id);
+        for (int i = 0; i < 40; ++i) {
+            Record &record = db.records().add();
+            for (FieldCode code : codes) {
+                if (random.bounded(4) == 0)
+                    continue;
+                db.write(record, code, QStringLiteral("v%1").arg(random.bounded(100)));
+            }
+            if (random.bounded(3) == 0)
+                db.write(record, "ffff", random.bounded(2) == 0, FieldKind::Boolean);
+            if (random.bounded(3) == 0)
+                db.write(record, "gggg", QDateTime(QDate(2027, 1, 1).addDays(i), QTime(9, i % 60)),
+                         FieldKind::Date);
+        }
+    }
+    return set;
+}
+
+// One random change of any kind, as one step.
+void randomChange(Plan &plan, QRandomGenerator &random) {
+    const auto db = DbId(random.bounded(Schema::kDatabaseCount));
+    const FieldCode codes[] = {FieldCode("aaaa"), FieldCode("bbbb"), FieldCode("cccc"),
+                               FieldCode("ffff"), FieldCode("gggg"), FieldCode("hhhh")};
+    const FieldCode code = codes[random.bounded(int(std::size(codes)))];
+    auto pick = [&](PlanEdit &edit) -> Record * {
+        Records &records = edit.db(db).records();
+        return records.count() == 0 ? nullptr : &records.item(random.bounded(records.count()) + 1);
+    };
+    const int kind = random.bounded(9);
+    plan.apply(QStringLiteral("change %1").arg(kind), [&](PlanEdit &edit) {
+        switch (kind) {
+        case 0:
+        case 1: // write some fields of one record
+            if (Record *r = pick(edit)) {
+                edit.write(db, *r, code, QStringLiteral("w%1").arg(random.bounded(1000)));
+                edit.write(db, *r, "ffff", random.bounded(2) == 0, FieldKind::Boolean);
+            }
+            break;
+        case 2:
+            if (Record *r = pick(edit))
+                edit.removeField(db, *r, code);
+            break;
+        case 3: { // a new record, filled
+            Record &r = edit.appendRecord(db);
+            edit.write(db, r, code, QStringLiteral("new%1").arg(random.bounded(1000)));
+            edit.write(db, r, "iiii", QDateTime(QDate(2028, 2, 29), QTime(0, 0)), FieldKind::Date);
+            break;
+        }
+        case 4:
+            if (Record *r = pick(edit))
+                edit.removeRecord(db, *r);
+            break;
+        case 5:
+            edit.sort(db, code);
+            break;
+        case 6: { // a record made apart and put in at some place
+            auto record = std::make_unique<Record>();
+            record->fields().add(code).setValue(QStringLiteral("apart"));
+            const int count = edit.db(db).records().count();
+            edit.insertRecord(db, random.bounded(count + 1), std::move(record));
+            break;
+        }
+        case 7: // many records at once, as an import
+            for (int i = 0; i < 30; ++i)
+                edit.write(db, edit.appendRecord(db), code, QStringLiteral("bulk%1").arg(i));
+            break;
+        default: // a list replaced whole, as the category editor does
+            edit.removeAllRecords(db);
+            for (int i = 0; i < 5; ++i)
+                edit.write(db, edit.appendRecord(db), code, QStringLiteral("line%1").arg(i));
+            break;
+        }
+    });
+}
+
+} // namespace
+
+class TestPlan : public QObject {
+    Q_OBJECT
+private slots:
+    // Whatever sequence of changes is made, undoing it all gives back the nine files byte for
+    // byte, and redoing it all gives the files of the end.
+    void undoAndRedoEverything_data() {
+        QTest::addColumn<int>("seed");
+        for (int seed : {1, 7, 42, 2027, 65535})
+            QTest::addRow("seed %d", seed) << seed;
+    }
+    void undoAndRedoEverything() {
+        QFETCH(int, seed);
+        Plan plan;
+        plan.replace(samplePlan(seed));
+        const QList<QByteArray> start = files(plan);
+        QRandomGenerator random{quint32(seed)};
+        for (int i = 0; i < 200; ++i)
+            randomChange(plan, random);
+        const QList<QByteArray> end = files(plan);
+        QVERIFY(plan.isModified());
+        while (plan.history().canUndo())
+            plan.history().undo();
+        QCOMPARE(files(plan), start);
+        QVERIFY(!plan.isModified());
+        while (plan.history().canRedo())
+            plan.history().redo();
+        QCOMPARE(files(plan), end);
+    }
+
+    // The modified flag follows the history: back at the saved state it clears, a new step or a
+    // redo sets it, a reordering alone does not, and the saved state can be left by an undo.
+    void modifiedFollowsHistory() {
+        Plan plan;
+        plan.replace(samplePlan(3));
+        QSignalSpy spy(&plan, &Plan::modifiedChanged);
+        Record &first = plan.db(DbId::Guest).records().item(1);
+        plan.apply("edit", [&](PlanEdit &e) { e.write(DbId::Guest, first, "aaaa", "x"); });
+        QVERIFY(plan.isModified());
+        plan.history().undo();
+        QVERIFY(!plan.isModified());
+        plan.history().redo();
+        QVERIFY(plan.isModified());
+        plan.markSaved();
+        QVERIFY(!plan.isModified());
+        plan.apply("sort", [](PlanEdit &e) { e.sort(DbId::Guest, "bbbb"); },
+                   {.marksModified = false, .mergeKey = {}});
+        QVERIFY(!plan.isModified());
+        plan.history().undo();
+        plan.history().undo(); // behind the saved state
+        QVERIFY(plan.isModified());
+        QCOMPARE(spy.count(), 5);
+        // A step that changes nothing is no step.
+        QVERIFY(!plan.apply("same", [&](PlanEdit &e) {
+            e.write(DbId::Guest, first, "aaaa", first.value("aaaa"));
+        }));
+        plan.markModified(); // handed to another Palm user
+        plan.replace(samplePlan(3));
+        QVERIFY(!plan.isModified());
+        QVERIFY(!plan.history().canUndo());
+    }
+
+    // Typing in one box is one step; typing back to what was saved leaves no step at all.
+    void typingMergesIntoOneStep() {
+        Plan plan;
+        plan.replace(samplePlan(5));
+        Record &r = plan.db(DbId::Plan).records().item(1);
+        const FieldValue saved = r.value("aaaa");
+        const Plan::StepOptions typing{.marksModified = true, .mergeKey = QStringLiteral("box:1")};
+        for (const char *text : {"A", "An", "Ann"})
+            plan.apply(
+                "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, "aaaa", text); }, typing);
+        QCOMPARE(plan.history().count(), 1);
+        plan.history().undo();
+        QCOMPARE(r.value("aaaa"), saved);
+        plan.history().redo();
+        QCOMPARE(r.text("aaaa"), QStringLiteral("Ann"));
+        plan.apply(
+            "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, "aaaa", saved); }, typing);
+        QCOMPARE(plan.history().count(), 0);
+        QVERIFY(!plan.isModified());
+    }
+
+    // A change that fails halfway is taken back whole before the error reaches the caller.
+    void failedChangeLeavesNothing() {
+        Plan plan;
+        plan.replace(samplePlan(9));
+        const QList<QByteArray> before = files(plan);
+        QVERIFY_THROWS_EXCEPTION(StoreError, plan.apply("fail", [](PlanEdit &e) {
+            e.write(DbId::Guest, e.db(DbId::Guest).records().item(1), "aaaa", "changed");
+            e.appendRecord(DbId::Guest);
+            throw StoreError(QStringLiteral("disk gone"));
+        }));
+        QCOMPARE(files(plan), before);
+        QVERIFY(!plan.history().canUndo());
+    }
+};
+
+VOWLINE_TEST(TestPlan)
+#include "tst_plan.moc"
