@@ -1,7 +1,7 @@
 #include "appsettings.h"
 
 #include "frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "widgets/listgrid.h"
 #include "widgets/twips.h"
 
@@ -15,7 +15,6 @@ namespace {
 constexpr int kDefaultPlace = 105;
 constexpr int kDefaultWidth = 11895;
 constexpr int kDefaultHeight = 7470;
-constexpr int kDefaultColumn = 1140;
 
 int twipsSetting(QSettings &settings, const QString &key, int fallback) {
     bool ok = false;
@@ -34,19 +33,15 @@ void loadWindowSettings(frmMain &window) {
     const int height = twipsSetting(settings, QStringLiteral("MainHeight"), kDefaultHeight);
     window.move(Twips::toPixels(left), Twips::toPixels(top));
     window.resize(Twips::toPixels(width), Twips::toPixels(height));
-    for (ListGrid *grid : window.grids()) {
-        for (int c = 0; c < grid->cols(); ++c) {
-            grid->setColumnWidthTwips(
-                c,
-                twipsSetting(settings, grid->settingsKey() + QString::number(c), kDefaultColumn));
-        }
-    }
+    for (ListGrid *grid : window.grids())
+        grid->restoreState(settings);
 }
 
 void saveWindowSettings(frmMain &window) {
     QSettings settings;
     settings.beginGroup(QStringLiteral("Settings"));
-    settings.setValue(QStringLiteral("path"), QDir::toNativeSeparators(appState().programFolder));
+    settings.setValue(QStringLiteral("path"),
+                      QDir::toNativeSeparators(window.state().programFolder));
     if (!window.isMinimized()) {
         settings.setValue(QStringLiteral("MainLeft"),
                           QString::number(Twips::fromPixels(window.x())));
@@ -57,14 +52,10 @@ void saveWindowSettings(frmMain &window) {
         settings.setValue(QStringLiteral("MainHeight"),
                           QString::number(Twips::fromPixels(window.height())));
     }
-    for (ListGrid *grid : window.grids()) {
-        for (int c = 0; c < grid->cols(); ++c) {
-            settings.setValue(grid->settingsKey() + QString::number(c),
-                              QString::number(grid->columnWidthTwips(c)));
-        }
-    }
+    for (ListGrid *grid : window.grids())
+        grid->saveState(settings);
     settings.endGroup();
-    settings.setValue(QStringLiteral("Files/File1"), appState().currentSetFolder);
+    settings.setValue(QStringLiteral("Files/File1"), window.state().currentSetFolder);
 }
 
 QString lastFolder() {

@@ -1,6 +1,6 @@
 #include "frmabout.h"
 
-#include "store/appstate.h"
+#include "store/prompter.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -90,11 +90,11 @@ QStringList frmAbout::defaultSysInfoTools() {
             QStringLiteral("lxtask")};
 }
 
-frmAbout::frmAbout(QWidget *parent)
+frmAbout::frmAbout(Prompter &prompter, QWidget *parent)
     : QDialog(parent)
-    , m_sysInfoTools(defaultSysInfoTools()) {
+    , m_prompter(prompter) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About Vowline_Desktop"));
+    setWindowTitle(tr("About Vowline Desktop"));
 
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
     QPixmap emblem(QSize(kIconSize, kIconSize) * ratio);
@@ -131,8 +131,8 @@ frmAbout::frmAbout(QWidget *parent)
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto *description = new QLabel(
-        QStringLiteral("Windows component for Vowline Suite.  The complete wedding planner for "
-                       "the mobile couple - Vowline Desktop and Vowline for PalmOS."),
+        tr("The desktop half of Vowline Suite.  The complete wedding planner for the mobile "
+           "couple - Vowline Desktop and Vowline for PalmOS."),
         this);
     description->setObjectName(QStringLiteral("lblDescription"));
     description->setWordWrap(true);
@@ -195,19 +195,19 @@ frmAbout::frmAbout(QWidget *parent)
 bool frmAbout::StartSysInfo() {
     // Without a registry to name the tool, take the first of the known tools that is on PATH
     // and really starts (a broken installation of one falls through to the next).
-    for (const QString &tool : std::as_const(m_sysInfoTools)) {
+    for (const QString &tool : defaultSysInfoTools()) {
         const QString program = QStandardPaths::findExecutable(tool);
         if (!program.isEmpty() && QProcess::startDetached(program, {}))
             return true;
     }
-    appState().prompter().message(QStringLiteral("System Information Is Unavailable At This Time"),
-                                  kProgramTitle, Prompter::Icon::None, Prompter::Buttons::Ok);
+    m_prompter.message(QStringLiteral("System Information Is Unavailable At This Time"),
+                       kProgramTitle, Prompter::Icon::None, Prompter::Buttons::Ok);
     return false;
 }
 
 void frmAbout::openWebPage() {
     if (!QDesktopServices::openUrl(QUrl(kWebPage)))
-        appState().prompter().message(
+        m_prompter.message(
             tr("The web page %1 could not be opened.  Please check that a web browser is "
                "installed.")
                 .arg(kWebPage),

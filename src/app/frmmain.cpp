@@ -2,11 +2,9 @@
 
 #include "appsettings.h"
 #include "editors/categorylists.h"
-#include "editors/frmeditcats.h"
 #include "frmabout.h"
-#include "reports/printmod.h"
-#include "store/appstate.h"
-#include "store/saving.h"
+#include "plan/appstate.h"
+#include "plan/printmod.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
 #include "views/guesttransfer.h"
@@ -25,13 +23,14 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QResizeEvent>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -39,22 +38,18 @@
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QUrl>
 
 namespace {
 
-// Sizes of the frame, in twips.
+// Sizes of the frame, in twips: the window's starting and smallest size.
 constexpr int kMinWidth = 11895;
 constexpr int kMinHeight = 7470;
-constexpr int kToolbarHeight = 480;
-constexpr int kStatusBarHeight = 270;
-constexpr int kTabLeft = 60;
 constexpr int kUserBoxWidth = 3900;
 
 enum EditCommand { Cut, Copy, Paste };
 
-// A toolbar picture: the desktop's icon theme first, Qt's own pictures next, and a drawn
-// letter when neither has one.
 // A disabled button must look disabled whatever the theme's picture: grey and faded.
 QIcon withPlainDisabledState(const QIcon &icon) {
     QIcon result;
@@ -74,6 +69,8 @@ QIcon withPlainDisabledState(const QIcon &icon) {
     return result;
 }
 
+// A toolbar picture: the desktop's icon theme first, Qt's own pictures next, and a drawn
+// letter when neither has one.
 QIcon toolbarIcon(const QString &image) {
     struct Source {
         const char *image;
@@ -127,45 +124,53 @@ QAction *menuItem(QMenu *menu, const QString &objectName, const QString &caption
     return action;
 }
 
+QMenu *addMenu(QMenuBar *bar, const QString &objectName, const QString &caption) {
+    QMenu *menu = bar->addMenu(caption);
+    menu->setObjectName(objectName);
+    return menu;
+}
+
 } // namespace
 
-frmMain::frmMain(QWidget *parent)
-    : QMainWindow(parent) {
+frmMain::frmMain(AppState &state, QWidget *parent)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_forms{state.plan, state.prompter(), state.contacts()} {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kProgramTitle);
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("frmMainClient"));
-    setCentralWidget(central);
     buildTabs();
     buildToolBar();
     buildMenus();
     buildStatusBar();
     setMinimumSize(Twips::toPixels(kMinWidth), Twips::toPixels(kMinHeight));
 
+    connect(&state, &AppState::currentPalmUserChanged, this, &frmMain::RefreshCaption);
+    connect(&state.plan, &Plan::reset, this, &frmMain::fillFilterBoxes);
+    // Ctrl+Z belongs to a text box while the box has typing of its own to undo.
+    qApp->installEventFilter(this);
+
     // Window load.
     AppSettings::loadWindowSettings(*this);
-    appState().changed = false;
     showTab(DetailsPage);
     m_details->fillTimeLists();
-    applyLayout();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    qApp->removeEventFilter(this);
+}
 
 // --- Building ------------------------------------------------------------------------------
 
 void frmMain::buildTabs() {
-    m_tabs = new QTabWidget(centralWidget());
+    m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("MainTab"));
-    m_details = new DetailsTab(*this);
-    m_party = new PartyTab(*this);
-    m_guests = new GuestTab(*this);
-    m_vendors = new VendorsTab(*this);
-    m_seating = new SeatingTab(*this);
-    m_tasks = new TasksTab(*this);
-    m_payments = new PaymentsTab(*this);
-    m_details->setSeatingSetupBoxes(m_seating->noTablesBox(), m_seating->peoplePerBox());
-    connect(m_seating, &SeatingTab::storeDetailsRequested, this, [this] { StoreDetails(); });
+    m_details = new DetailsTab(m_forms, *this);
+    m_party = new PartyTab(m_forms, *this);
+    m_guests = new GuestTab(m_forms, *this);
+    m_vendors = new VendorsTab(m_forms, *this);
+    m_seating = new SeatingTab(m_forms, *this);
+    m_tasks = new TasksTab(m_forms, *this);
+    m_payments = new PaymentsTab(m_forms, *this);
     m_tabs->addTab(m_details, tr("Details"));
     m_tabs->addTab(m_party, tr("Party"));
     m_tabs->addTab(m_guests, tr("Guests"));
@@ -173,23 +178,36 @@ void frmMain::buildTabs() {
     m_tabs->addTab(m_seating, tr("Seating"));
     m_tabs->addTab(m_tasks, tr("Tasks"));
     m_tabs->addTab(m_payments, tr("Payments"));
+    setCentralWidget(m_tabs);
+    // Ctrl+Page Down / Page Up move between the tabs wherever the focus is, lists included.
+    auto *next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    connect(next, &QShortcut::activated, this,
+            [this] { m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count()); });
+    auto *previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    connect(previous, &QShortcut::activated, this, [this] {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    auto *nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(nextTab, &QShortcut::activated, next, &QShortcut::activated);
+    auto *previousTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    connect(previousTab, &QShortcut::activated, previous, &QShortcut::activated);
 }
 
 void frmMain::buildMenus() {
     QMenuBar *bar = menuBar();
 
-    QMenu *file = bar->addMenu(tr("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
+    QMenu *file = addMenu(bar, QStringLiteral("mnuFile"), tr("&File"));
     QAction *newPlan = menuItem(file, QStringLiteral("mnuFileNew"), tr("&New"));
     newPlan->setShortcut(QKeySequence::New);
     connect(newPlan, &QAction::triggered, this, [this] { NewPlan(); });
     QAction *open = menuItem(file, QStringLiteral("mnuFileOpen"), tr("&Open"));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, &frmMain::OpenPlan);
-    connect(menuItem(file, QStringLiteral("mnuFileClose"), tr("&Close")), &QAction::triggered, this,
-            &frmMain::ClosePlan);
+    QAction *close = menuItem(file, QStringLiteral("mnuFileClose"), tr("&Close"));
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(close, &QAction::triggered, this, &frmMain::ClosePlan);
     file->addSeparator();
-    connect(menuItem(file, QStringLiteral("mnuFileHotSync"), tr("Open HotSync Files")),
+    connect(menuItem(file, QStringLiteral("mnuFileHotSync"), tr("Open &HotSync Files")),
             &QAction::triggered, this, &frmMain::OpenHotSyncFiles);
     file->addSeparator();
     QAction *save = menuItem(file, QStringLiteral("mnuFileSave"), tr("&Save to File"));
@@ -197,132 +215,159 @@ void frmMain::buildMenus() {
     connect(save, &QAction::triggered, this, &frmMain::SaveToFile);
     connect(menuItem(file, QStringLiteral("mnuFileSaveAll"), tr("Save && &Install")),
             &QAction::triggered, this, &frmMain::SaveAndInstall);
-    connect(menuItem(file, QStringLiteral("mnuFileSaveAs"), tr("Save As...")), &QAction::triggered,
-            this, &frmMain::SaveAs);
+    QAction *saveAs = menuItem(file, QStringLiteral("mnuFileSaveAs"), tr("Save &As..."));
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveAs, &QAction::triggered, this, &frmMain::SaveAs);
     file->addSeparator();
     connect(menuItem(file, QStringLiteral("mnuFileImportGuests"), tr("I&mport Guests...")),
-            &QAction::triggered, this, [this] { GuestTransfer::importGuests(this, *this); });
+            &QAction::triggered, this, [this] {
+                GuestTransfer::importGuests(this, m_forms, *this, m_state.currentSetFolder);
+            });
     connect(menuItem(file, QStringLiteral("mnuFileExportGuests"), tr("&Export Guests...")),
-            &QAction::triggered, this, [] { GuestTransfer::exportGuests(); });
+            &QAction::triggered, this,
+            [this] { GuestTransfer::exportGuests(m_forms, m_state.currentSetFolder); });
     file->addSeparator();
-    connect(menuItem(file, QStringLiteral("mnuFileExit"), tr("E&xit")), &QAction::triggered, this,
-            &QWidget::close);
+    QAction *exit = menuItem(file, QStringLiteral("mnuFileExit"), tr("E&xit"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu *edit = bar->addMenu(tr("&Edit"));
-    edit->setObjectName(QStringLiteral("mnuEdit"));
-    menuItem(edit, QStringLiteral("mnuEditUndo"), tr("Undo")); // kept for its place; does nothing
+    QMenu *edit = addMenu(bar, QStringLiteral("mnuEdit"), tr("&Edit"));
+    // Named after the step they take back or make again; disabled when there is none.
+    QUndoStack &history = m_state.plan.history();
+    QAction *undo = history.createUndoAction(edit, tr("&Undo"));
+    undo->setObjectName(QStringLiteral("mnuEditUndo"));
+    undo->setShortcut(QKeySequence::Undo);
+    edit->addAction(undo);
+    QAction *redo = history.createRedoAction(edit, tr("&Redo"));
+    redo->setObjectName(QStringLiteral("mnuEditRedo"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addAction(redo);
     edit->addSeparator();
-    QAction *cut = menuItem(edit, QStringLiteral("mnuEditCut"), tr("Cut"));
+    QAction *cut = menuItem(edit, QStringLiteral("mnuEditCut"), tr("Cu&t"));
+    cut->setShortcut(QKeySequence::Cut);
     connect(cut, &QAction::triggered, this, [this] { editCommand(Cut); });
-    QAction *copy = menuItem(edit, QStringLiteral("mnuEditCopy"), tr("Copy"));
+    QAction *copy = menuItem(edit, QStringLiteral("mnuEditCopy"), tr("&Copy"));
+    copy->setShortcut(QKeySequence::Copy);
     connect(copy, &QAction::triggered, this, [this] { editCommand(Copy); });
-    QAction *paste = menuItem(edit, QStringLiteral("mnuEditPaste"), tr("Paste"));
+    QAction *paste = menuItem(edit, QStringLiteral("mnuEditPaste"), tr("&Paste"));
+    paste->setShortcut(QKeySequence::Paste);
     connect(paste, &QAction::triggered, this, [this] { editCommand(Paste); });
+    // The text boxes and lists handle these keys themselves; the menu only shows them.
+    for (QAction *action : {cut, copy, paste})
+        action->setShortcutContext(Qt::WidgetShortcut);
+    edit->addSeparator();
+    QAction *find = menuItem(edit, QStringLiteral("mnuEditFind"), tr("&Find..."));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        if (ListTab *tab = currentListTab())
+            tab->focusFind();
+    });
 
-    QMenu *view = bar->addMenu(tr("View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    m_viewToolbar = menuItem(view, QStringLiteral("mnuViewToolbar"), tr("Toolbar"));
+    QMenu *view = addMenu(bar, QStringLiteral("mnuView"), tr("&View"));
+    m_viewToolbar = menuItem(view, QStringLiteral("mnuViewToolbar"), tr("&Toolbar"));
     m_viewToolbar->setCheckable(true);
     m_viewToolbar->setChecked(true);
     connect(m_viewToolbar, &QAction::triggered, this, &frmMain::setToolbarShown);
-    m_viewStatusBar = menuItem(view, QStringLiteral("mnuViewStatusBar"), tr("Status Bar"));
+    m_viewStatusBar = menuItem(view, QStringLiteral("mnuViewStatusBar"), tr("&Status Bar"));
     m_viewStatusBar->setCheckable(true);
     m_viewStatusBar->setChecked(true);
     connect(m_viewStatusBar, &QAction::triggered, this, &frmMain::setStatusBarShown);
     view->addSeparator();
-    connect(menuItem(view, QStringLiteral("mnuViewWeb"), tr("On the Web...")), &QAction::triggered,
+    connect(menuItem(view, QStringLiteral("mnuViewWeb"), tr("On the &Web...")), &QAction::triggered,
             this, [] { QDesktopServices::openUrl(QUrl(frmAbout::kWebPage)); });
 
-    QMenu *reports = bar->addMenu(tr("&Reports"));
-    reports->setObjectName(QStringLiteral("mnuReports"));
+    QMenu *reports = addMenu(bar, QStringLiteral("mnuReports"), tr("&Reports"));
     struct ReportItem {
         const char *name;
         QString caption;
-        int kind;
+        Reports::Kind kind;
     };
-    for (const ReportItem &item : {ReportItem{"mnuReportsDetails", tr("Wedding Details"), 0},
-                                   ReportItem{"mnuReportsParty", tr("Wedding Party"), 3},
-                                   ReportItem{"mnuReportsGuests", tr("Guest List"), 4},
-                                   ReportItem{"mnuReportsVendors", tr("Vendor List"), 5},
-                                   ReportItem{"mnuReportsTasks", tr("Wedding Tasks"), 6},
-                                   ReportItem{"mnuReportsPayments", tr("Upcoming Payments"), 7},
-                                   ReportItem{"mnuReportsSeating", tr("&Seating Chart"), 8}}) {
+    for (const ReportItem &item :
+         {ReportItem{"mnuReportsDetails", tr("Wedding &Details"), Reports::Details},
+          ReportItem{"mnuReportsParty", tr("Wedding &Party"), Reports::Party},
+          ReportItem{"mnuReportsGuests", tr("&Guest List"), Reports::Guests},
+          ReportItem{"mnuReportsVendors", tr("&Vendor List"), Reports::Vendors},
+          ReportItem{"mnuReportsTasks", tr("Wedding &Tasks"), Reports::Tasks},
+          ReportItem{"mnuReportsPayments", tr("Upcoming Pa&yments"), Reports::Payments},
+          ReportItem{"mnuReportsSeating", tr("&Seating Chart"), Reports::Seating}}) {
         connect(menuItem(reports, QString::fromLatin1(item.name), item.caption),
                 &QAction::triggered, this,
-                [this, kind = item.kind] { PrintMod::runReportCommand(*this, kind); });
+                [this, kind = item.kind] { PrintMod::runReportCommand(m_state, *this, kind); });
     }
-    // Reports open in the desktop's HTML viewer; the program does not wait for it.
-    PrintMod::setViewer(
+    m_state.setViewer(
         [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
 
-    QMenu *options = bar->addMenu(tr("&Options"));
-    options->setObjectName(QStringLiteral("mnuOptions"));
-    connect(menuItem(options, QStringLiteral("mnuOptionsSortParty"), tr("Sort Wed. Party by Name")),
-            &QAction::triggered, this, [this] { m_party->sortByName(); });
-    connect(menuItem(options, QStringLiteral("mnuOptionsSortGuests"), tr("Sort Guests by Name")),
-            &QAction::triggered, this, [this] { m_guests->sortByName(); });
-    connect(menuItem(options, QStringLiteral("mnuOptionsSortVendors"), tr("Sort Vendors by Name")),
-            &QAction::triggered, this, [this] { m_vendors->sortByName(); });
+    QMenu *options = addMenu(bar, QStringLiteral("mnuOptions"), tr("&Options"));
+    connect(
+        menuItem(options, QStringLiteral("mnuOptionsSortParty"), tr("Sort Wed. &Party by Name")),
+        &QAction::triggered, this, &frmMain::sortParty);
+    connect(menuItem(options, QStringLiteral("mnuOptionsSortGuests"), tr("Sort &Guests by Name")),
+            &QAction::triggered, this, &frmMain::sortGuests);
+    connect(menuItem(options, QStringLiteral("mnuOptionsSortVendors"), tr("Sort Ve&ndors by Name")),
+            &QAction::triggered, this, &frmMain::sortVendors);
     options->addSeparator();
     connect(menuItem(options, QStringLiteral("mnuOptionsRelations"), tr("Edit &Relation Types")),
-            &QAction::triggered, this, &frmMain::mnuOptionsRelations_Click);
+            &QAction::triggered, this, [this] { editCategoryList(CategoryKind::Relations); });
     connect(menuItem(options, QStringLiteral("mnuOptionsVendors"), tr("Edit &Vendor Types")),
-            &QAction::triggered, this, &frmMain::mnuOptionsVendors_Click);
+            &QAction::triggered, this, [this] { editCategoryList(CategoryKind::VendorTypes); });
     connect(menuItem(options, QStringLiteral("mnuOptionsTimeframes"), tr("Edit &Timeframes")),
-            &QAction::triggered, this, &frmMain::mnuOptionsTimeframes_Click);
+            &QAction::triggered, this, [this] { editCategoryList(CategoryKind::Timeframes); });
     options->addSeparator();
     connect(
-        menuItem(options, QStringLiteral("mnuOptionsInstall"), tr("Install Vowline on Handheld")),
-        &QAction::triggered, this, [] { Saving::installHandheldApplication(); });
+        menuItem(options, QStringLiteral("mnuOptionsInstall"), tr("&Install Vowline on Handheld")),
+        &QAction::triggered, this, [this] { Saving::installHandheldApplication(m_state); });
 
-    QMenu *help = bar->addMenu(tr("&Information"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
+    QMenu *help = addMenu(bar, QStringLiteral("mnuHelp"), tr("&Information"));
     connect(menuItem(help, QStringLiteral("mnuHelpAbout"), tr("&About")), &QAction::triggered, this,
             &frmMain::showAbout);
     QAction *helpPage = menuItem(help, QStringLiteral("mnuHelpHelp"), tr("&Help"));
     helpPage->setShortcut(QKeySequence::HelpContents);
     connect(helpPage, &QAction::triggered, this,
             [this] { openProgramFile(QStringLiteral("VLHelp.htm")); });
-    connect(menuItem(help, QStringLiteral("mnuHelpPalm"), tr("Help with PalmOS Version")),
+    connect(menuItem(help, QStringLiteral("mnuHelpPalmOS"), tr("Help with Palm&OS Version")),
             &QAction::triggered, this,
             [this] { openProgramFile(QStringLiteral("VowlineManual.htm")); });
 }
 
 void frmMain::buildToolBar() {
-    m_toolBar = new QToolBar(centralWidget());
+    m_toolBar = addToolBar(tr("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(Twips::toPixels(330), Twips::toPixels(330)));
+    // The bar's own menu would hide it behind the View menu's back.
+    m_toolBar->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
 
     struct Button {
         const char *key; // empty: a separator
         QString tooltip;
         const char *image;
+        QString name; // what a screen reader says
     };
     const Button buttons[14] = {
-        {"New", tr("New Wedding Plan"), "New"},
-        {"Open", tr("Open Files"), "Open"},
-        {"Save", tr("Save to File"), "Save"},
-        {"SaveInst", tr("Save and Install"), "SaveInst"},
-        {"", {}, ""},
-        {"Print", tr("Print Preview"), "Print"},
-        {"", {}, ""},
-        {"Cut", tr("Cut"), "Cut"},
-        {"Copy", tr("Copy"), "Copy"},
-        {"Paste", tr("Paste"), "Paste"},
-        {"", {}, ""},
-        {"Gift", tr("Show Wedding Gifts"), "Gift"},
-        {"", {}, ""},
-        {"Help", QString(), "Help2"},
+        {"New", tr("New Wedding Plan"), "New", tr("New wedding plan")},
+        {"Open", tr("Open Files"), "Open", tr("Open")},
+        {"Save", tr("Save to File"), "Save", tr("Save")},
+        {"SaveInst", tr("Save and Install"), "SaveInst", tr("Save and install")},
+        {"", {}, "", {}},
+        {"Print", tr("Print Preview"), "Print", tr("Print preview")},
+        {"", {}, "", {}},
+        {"Cut", tr("Cut"), "Cut", tr("Cut")},
+        {"Copy", tr("Copy"), "Copy", tr("Copy")},
+        {"Paste", tr("Paste"), "Paste", tr("Paste")},
+        {"", {}, "", {}},
+        {"Gift", tr("Show Wedding Gifts"), "Gift", tr("Show wedding gifts")},
+        {"", {}, "", {}},
+        {"Help", QString(), "Help2", tr("Help")},
     };
     for (const Button &b : buttons) {
         if (!*b.key) {
             m_toolBar->addSeparator();
             continue;
         }
-        // No text: a button without a tooltip must not show its key instead. Screen readers
-        // get the key as the button's name.
+        // No text: a button without a tooltip must not show its key instead.
         const QString key = QString::fromLatin1(b.key);
         QAction *action = m_toolBar->addAction(
             withPlainDisabledState(toolbarIcon(QString::fromLatin1(b.image))), QString());
@@ -330,7 +375,7 @@ void frmMain::buildToolBar() {
         action->setProperty("key", key);
         action->setToolTip(b.tooltip);
         if (QWidget *button = m_toolBar->widgetForAction(action))
-            button->setAccessibleName(key);
+            button->setAccessibleName(b.name);
     }
     connect(toolbarButton(1), &QAction::triggered, this, [this] { NewPlan(); });
     connect(toolbarButton(2), &QAction::triggered, this, &frmMain::OpenPlan);
@@ -344,12 +389,25 @@ void frmMain::buildToolBar() {
     connect(toolbarButton(14), &QAction::triggered, this,
             [this] { openProgramFile(QStringLiteral("VLHelp.htm")); });
 
-    m_usersLabel = new QLabel(tr("Palm &User:"), centralWidget());
-    m_usersLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_users = new QComboBox(centralWidget());
+    // The Palm-user box sits at the right end of the toolbar.
+    auto *spacer = new QWidget(m_toolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_toolBar->addWidget(spacer);
+    auto *users = new QWidget(m_toolBar);
+    users->setObjectName(QStringLiteral("PalmUserTools"));
+    auto *usersRow = new QHBoxLayout(users);
+    usersRow->setContentsMargins(0, 0, 6, 0);
+    m_usersLabel = new QLabel(tr("Palm &User:"), users);
+    m_users = new QComboBox(users);
     m_users->setObjectName(QStringLiteral("cboUsers"));
     m_users->setToolTip(tr("The Palm user this plan belongs to"));
+    m_users->setAccessibleName(tr("Palm user"));
+    m_users->setMinimumWidth(Twips::toPixels(kUserBoxWidth / 2));
     m_usersLabel->setBuddy(m_users);
+    usersRow->addWidget(m_usersLabel);
+    usersRow->addWidget(m_users);
+    m_usersInToolBar = m_toolBar->addWidget(users);
+    m_usersInToolBar->setProperty("box", QVariant::fromValue<QWidget *>(users));
     connect(m_users, &QComboBox::activated, this, &frmMain::palmUserPicked);
 
     // Where the Palm-user box goes while the toolbar is hidden.
@@ -365,9 +423,7 @@ void frmMain::buildStatusBar() {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("sbStatusBar"));
     bar->setSizeGripEnabled(true);
-    bar->setFixedHeight(
-        std::max(Twips::toPixels(kStatusBarHeight), bar->fontMetrics().height() + 4));
-    m_statusText = new QLabel(appState().statusText());
+    m_statusText = new QLabel(m_state.statusText());
     m_statusText->setObjectName(QStringLiteral("sbStatusText"));
     m_date = new QLabel;
     m_time = new QLabel;
@@ -376,7 +432,7 @@ void frmMain::buildStatusBar() {
     bar->addWidget(m_statusText, 1);
     bar->addPermanentWidget(m_date);
     bar->addPermanentWidget(m_time);
-    connect(&appState(), &AppState::statusTextChanged, m_statusText, &QLabel::setText);
+    connect(&m_state, &AppState::statusTextChanged, m_statusText, &QLabel::setText);
 
     auto tick = [this] {
         const QLocale locale;
@@ -389,90 +445,31 @@ void frmMain::buildStatusBar() {
     m_clock->start(1000);
 }
 
-// --- Layout --------------------------------------------------------------------------------
-
-void frmMain::applyLayout() {
-    // The sizes were laid out for windows whose height counts the title bar and borders; Qt's
-    // does not. The frame allowance covers those, corrected by the real menu bar's height so
-    // that the tab control meets the status bar exactly.
-    const int menuTwips = Twips::fromPixels(menuBar()->sizeHint().height());
-    const int allowance = std::max(0, Twips::kFrameAllowance + Twips::kMenuBarHeight - menuTwips);
-    const int w = Twips::fromPixels(width());
-    const int h = Twips::fromPixels(height()) + allowance;
-    const bool toolbarShown = m_viewToolbar->isChecked();
-    const bool statusShown = m_viewStatusBar->isChecked();
-    // Hidden bars give their room to the tab control and the five long lists.
-    const int extra = (toolbarShown ? 0 : kToolbarHeight) + (statusShown ? 0 : kStatusBarHeight);
-    const QList<ListGrid *> longLists = {m_party->grid(), m_guests->grid(), m_vendors->grid(),
-                                         m_tasks->grid(), m_payments->grid()};
-
-    m_toolBar->setGeometry(0, 0, width(), Twips::toPixels(kToolbarHeight));
-    const int userBoxHeight = m_users->sizeHint().height();
-    const int userBoxTop = (Twips::toPixels(kToolbarHeight) - userBoxHeight) / 2;
-    m_tabs->move(Twips::toPixels(kTabLeft), toolbarShown ? Twips::toPixels(kToolbarHeight) : 0);
-    if (w > 300) {
-        m_tabs->resize(Twips::toPixels(w - 120), m_tabs->height());
-        for (ListGrid *grid : longLists)
-            grid->resize(Twips::toPixels(w - 360), grid->height());
-        m_seating->seatingGrid()->resize(Twips::toPixels(w - 6195),
-                                         m_seating->seatingGrid()->height());
-        if (toolbarShown) {
-            m_users->setGeometry(Twips::toPixels(w - 4200), userBoxTop,
-                                 Twips::toPixels(kUserBoxWidth), userBoxHeight);
-            const int labelWidth = m_usersLabel->sizeHint().width();
-            m_usersLabel->setGeometry(m_users->x() - labelWidth - 6, userBoxTop, labelWidth,
-                                      userBoxHeight);
-        }
-    }
-    if (h > 3000) {
-        m_tabs->resize(m_tabs->width(), Twips::toPixels(h - 1575 + extra));
-        m_seating->tableGrid()->resize(m_seating->tableGrid()->width(), Twips::toPixels(h - 3370));
-        m_seating->seatingGrid()->resize(m_seating->seatingGrid()->width(),
-                                         Twips::toPixels(h - 2655));
-        for (ListGrid *grid : longLists)
-            grid->resize(grid->width(), Twips::toPixels(h - 2655 + extra));
-    }
-    m_users->raise();
-    m_usersLabel->raise();
-}
-
-void frmMain::resizeEvent(QResizeEvent *event) {
-    QMainWindow::resizeEvent(event);
-    applyLayout();
-}
+// --- The frame ----------------------------------------------------------------------------
 
 void frmMain::setToolbarShown(bool shown) {
     m_viewToolbar->setChecked(shown);
-    m_toolBar->setVisible(shown);
     // The Palm-user box sits at the toolbar's right end; without the toolbar it moves to the
     // menu bar's corner, so that the user can still be switched.
-    QWidget *home = shown ? centralWidget() : m_usersCorner;
+    const bool hadFocus = m_users->hasFocus();
+    QWidget *home = shown ? m_usersInToolBar->property("box").value<QWidget *>() : m_usersCorner;
     if (m_users->parentWidget() != home) {
-        const bool hadFocus = m_users->hasFocus();
-        // In the menu bar the box keeps to the bar's height: a taller bar would take the room
-        // the hidden toolbar gave to the lists.
-        const int barHeight = menuBar()->sizeHint().height();
-        m_users->setMaximumHeight(shown ? QWIDGETSIZE_MAX : std::max(barHeight - 2, 16));
-        // Wide enough for a user's name even while it lists nobody.
-        m_users->setMinimumWidth(shown ? 0 : Twips::toPixels(kUserBoxWidth / 2));
         for (QWidget *part :
              {static_cast<QWidget *>(m_usersLabel), static_cast<QWidget *>(m_users)}) {
             part->setParent(home);
-            if (!shown)
-                m_usersCorner->layout()->addWidget(part);
+            home->layout()->addWidget(part);
             part->show();
         }
-        m_usersCorner->setVisible(!shown);
-        if (hadFocus)
-            m_users->setFocus();
     }
-    applyLayout();
+    m_usersCorner->setVisible(!shown);
+    m_toolBar->setVisible(shown);
+    if (hadFocus)
+        m_users->setFocus();
 }
 
 void frmMain::setStatusBarShown(bool shown) {
     m_viewStatusBar->setChecked(shown);
     statusBar()->setVisible(shown);
-    applyLayout();
 }
 
 QList<ListGrid *> frmMain::grids() const {
@@ -482,7 +479,8 @@ QList<ListGrid *> frmMain::grids() const {
 
 QAction *frmMain::toolbarButton(int position) const {
     const QList<QAction *> actions = m_toolBar->actions();
-    return position >= 1 && position <= actions.size() ? actions[position - 1] : nullptr;
+    return position >= 1 && position <= 14 && position <= actions.size() ? actions[position - 1]
+                                                                         : nullptr;
 }
 
 QString frmMain::statusText() const {
@@ -491,6 +489,32 @@ QString frmMain::statusText() const {
 
 void frmMain::showTab(Tab tab) {
     m_tabs->setCurrentIndex(int(tab));
+}
+
+ListTab *frmMain::currentListTab() const {
+    return qobject_cast<ListTab *>(m_tabs->currentWidget());
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event) {
+    // While a text box has typing of its own to undo, Ctrl+Z takes that back first; a box with
+    // nothing to undo lets the plan's Undo have the key.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            QWidget *widget = qobject_cast<QWidget *>(watched);
+            if (auto *combo = qobject_cast<QComboBox *>(widget); combo && combo->lineEdit())
+                widget = combo->lineEdit();
+            if (auto *line = qobject_cast<QLineEdit *>(widget); line && line->window() == this) {
+                const bool own = key->matches(QKeySequence::Undo) ? line->isUndoAvailable()
+                                                                  : line->isRedoAvailable();
+                if (!own) {
+                    key->ignore();
+                    return true; // not overridden: the window's shortcut runs
+                }
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // --- Edit and help commands -----------------------------------------------------------------
@@ -532,88 +556,33 @@ void frmMain::editCommand(int which) {
 }
 
 void frmMain::openProgramFile(const QString &fileName) {
-    const QString path = appState().programFolder + u'/' + fileName;
+    const QString path = m_state.programFolder + u'/' + fileName;
     if (!QFileInfo::exists(path)) {
-        appState().prompter().tell(tr("The help page %1 is missing from the program folder.  "
-                                      "Please reinstall Vowline Desktop.")
-                                       .arg(fileName),
-                                   kProgramTitle, Prompter::Icon::Exclamation);
+        m_state.prompter().tell(tr("The help page %1 is missing from the program folder.  "
+                                   "Please reinstall Vowline Desktop.")
+                                    .arg(fileName),
+                                kProgramTitle, Prompter::Icon::Exclamation);
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void frmMain::showAbout() {
-    frmAbout about(this);
+    frmAbout about(m_state.prompter(), this);
     about.exec();
 }
 
-void frmMain::notAvailableYet() {
-    appState().prompter().tell(
-        tr("This command is not available in this version of Vowline Desktop."), kProgramTitle,
-        Prompter::Icon::Information);
-}
-
-// --- Refreshes -----------------------------------------------------------------------------
-
-void frmMain::FillFilterBoxes() {
-    fillFilterBoxes(*this);
-}
+// --- The plan ------------------------------------------------------------------------------
 
 void frmMain::RefreshCaption() {
-    setWindowTitle(kProgramTitle + QStringLiteral(" - [") + appState().currentPalmUser + u']');
+    setWindowTitle(kProgramTitle + QStringLiteral(" - [") + m_state.currentPalmUser() + u']');
 }
 
-void frmMain::UpdateDetails() {
-    m_details->UpdateDetails();
-}
-
-void frmMain::UpdatePartyGrid() {
-    m_party->UpdatePartyGrid();
-}
-
-void frmMain::UpdateGuestGrid() {
-    m_guests->UpdateGuestGrid();
-}
-
-void frmMain::UpdateTableGrid() {
-    m_seating->UpdateTableGrid();
-}
-
-void frmMain::UpdateSeatingGrid() {
-    m_seating->UpdateSeatingGrid();
-}
-
-void frmMain::UpdateVendorsGrid() {
-    m_vendors->UpdateVendorsGrid();
-}
-
-void frmMain::UpdateTasks() {
-    m_tasks->UpdateTasks();
-}
-
-void frmMain::UpdatePayments() {
-    m_payments->UpdatePayments();
-}
-
-void frmMain::SortTasks() {
-    m_tasks->SortTasks();
-}
-
-QString frmMain::planName() const {
-    return m_details->planName();
-}
-
-void frmMain::setPlanName(const QString &name) {
-    m_details->setPlanName(name);
-}
-
-void frmMain::StoreDetails() {
-    m_details->StoreDetails();
-}
-
-void frmMain::StampOwner() {
-    m_details->StampOwner();
+void frmMain::fillFilterBoxes() {
+    for (ListTab *tab : {static_cast<ListTab *>(m_party), static_cast<ListTab *>(m_guests),
+                         static_cast<ListTab *>(m_vendors), static_cast<ListTab *>(m_tasks),
+                         static_cast<ListTab *>(m_payments)})
+        tab->fillFilterBoxes();
 }
 
 bool frmMain::palmUserBoxEnabled() const {
@@ -624,43 +593,27 @@ QString frmMain::palmUserBoxText() const {
     return m_users->currentText();
 }
 
-// --- Category editors and the gifts view ---------------------------------------------------
-
-void frmMain::editCategoryList(CategoryList list) {
-    runCategoryEditor(static_cast<int>(list));
+void frmMain::storeDetails(PlanEdit &edit) {
+    m_details->storeInto(edit);
+    m_seating->storeSetup(edit);
 }
 
-void frmMain::runCategoryEditor(int kind) {
-    AppState &state = appState();
-    state.categoryKind = kind;
-    {
-        frmEditCats editor(this);
-        editor.exec();
-    }
-    if (state.changed)
-        state.markPlanModified();
+void frmMain::editCategoryList(CategoryKind list) {
+    ::editCategoryList(m_forms, list, this);
     // Every filter box is back on "All": the lists follow it.
-    FillFilterBoxes();
-    for (auto refresh :
-         {&frmMain::UpdatePartyGrid, &frmMain::UpdateGuestGrid, &frmMain::UpdateVendorsGrid,
-          &frmMain::UpdateTasks, &frmMain::UpdatePayments}) {
-        try {
-            (this->*refresh)();
-        } catch (const std::exception &) {
-        }
-    }
+    fillFilterBoxes();
 }
 
-void frmMain::mnuOptionsRelations_Click() {
-    runCategoryEditor(0);
+void frmMain::sortParty() {
+    m_party->sortByName();
 }
 
-void frmMain::mnuOptionsTimeframes_Click() {
-    runCategoryEditor(1);
+void frmMain::sortGuests() {
+    m_guests->sortByName();
 }
 
-void frmMain::mnuOptionsVendors_Click() {
-    runCategoryEditor(2);
+void frmMain::sortVendors() {
+    m_vendors->sortByName();
 }
 
 void frmMain::toggleGiftView() {
@@ -679,4 +632,7 @@ void frmMain::showGiftButtonFor(bool giftsShown) {
         toolbarIcon(giftsShown ? QStringLiteral("Guests") : QStringLiteral("Gift"))));
     button->setToolTip(giftsShown ? tr("Show Wedding Guests") : tr("Show Wedding Gifts"));
     button->setProperty("key", giftsShown ? QStringLiteral("Guest") : QStringLiteral("Gift"));
+    if (QWidget *widget = m_toolBar->widgetForAction(button))
+        widget->setAccessibleName(giftsShown ? tr("Show wedding guests")
+                                             : tr("Show wedding gifts"));
 }

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "store/planview.h"
+#include "plan/formcontext.h"
+#include "plan/saving.h"
 #include "views/tabhost.h"
 
 #include <QMainWindow>
 #include <optional>
 
+class AppState;
 class DetailsTab;
 class GuestTab;
 class ListGrid;
+class ListTab;
 class PartyTab;
 class PaymentsTab;
 class QAction;
@@ -22,12 +25,15 @@ class TasksTab;
 class VendorsTab;
 
 // The main window: the seven tabs of the plan with their lists, the menus, the toolbar, the
-// status bar and the Palm-user box. It is the window the plan store refreshes after a load.
-class frmMain : public QMainWindow, public PlanWindow, public TabHost {
+// status bar and the Palm-user box. It hands each tab the plan and the prompter; the tabs
+// follow the plan's changes themselves.
+class frmMain : public QMainWindow, public TabHost, public SaveHost {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    explicit frmMain(AppState &state, QWidget *parent = nullptr);
     ~frmMain() override;
+
+    AppState &state() { return m_state; }
 
     // The entry procedure after the window exists: reads the Palm users, builds the default
     // plan and shows the window.
@@ -37,31 +43,12 @@ public:
     // A plan named on the command line: opened at the first activation instead of asking.
     void openAtStart(const QString &path) { m_planAtStart = path; }
 
-    // Refreshes the plan store calls by name.
-    void FillFilterBoxes() override;
-    void RefreshCaption() override;
-    void UpdateDetails() override;
-    void UpdatePartyGrid() override;
-    void UpdateGuestGrid() override;
-    void UpdateTableGrid() override;
-    void UpdateSeatingGrid() override;
-    void UpdateVendorsGrid() override;
-    void UpdateTasks() override;
-    void UpdatePayments() override;
-    void SortTasks() override;
-
-    // What saving needs.
-    QString planName() const override;
-    void setPlanName(const QString &name) override;
-    void StoreDetails() override;
-    void StampOwner() override;
-    bool palmUserBoxEnabled() const override;
-    QString palmUserBoxText() const override;
+    // Shows the open plan's Palm user in the caption.
+    void RefreshCaption();
 
     QTabWidget *mainTab() const { return m_tabs; }
     void showTab(Tab tab) override;
-    PlanView &planView() override { return *this; }
-    void editCategoryList(CategoryList list) override;
+    void editCategoryList(CategoryKind list) override;
     DetailsTab *details() const { return m_details; }
     PartyTab *party() const { return m_party; }
     GuestTab *guests() const { return m_guests; }
@@ -77,6 +64,11 @@ public:
     QAction *toolbarButton(int position) const;
     QString statusText() const;
 
+    // What a save asks of the window.
+    bool palmUserBoxEnabled() const override;
+    QString palmUserBoxText() const override;
+    void storeDetails(PlanEdit &edit) override;
+
     // The save question before a plan is replaced; false when the command must stop.
     // `palmUser` chooses between saving and installing.
     bool SavePrompt(bool palmUser);
@@ -90,40 +82,48 @@ public:
     void SaveAndInstall();
     void SaveAs();
 
-    // Options menu: the category editors.
-    void mnuOptionsRelations_Click();
-    void mnuOptionsTimeframes_Click();
-    void mnuOptionsVendors_Click();
+    // Options menu.
+    void sortParty();
+    void sortGuests();
+    void sortVendors();
 
     // Toolbar button 12: the gifts view and back.
     void toggleGiftView();
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
     void buildTabs();
-    void applyLayout();
     void setToolbarShown(bool shown);
     void setStatusBarShown(bool shown);
     void editCommand(int which);
     void openProgramFile(const QString &fileName);
     void showAbout();
-    void notAvailableYet();
     void showGiftButtonFor(bool giftsShown);
     void palmUserPicked(int index);
     void restorePalmUserBox();
     void disablePalmOnlyCommands();
-    void runCategoryEditor(int kind);
+    // Every filter box back on its first entry, and the lists with them.
+    void fillFilterBoxes();
+    // The open plan was replaced: filter boxes, details, and for a loaded plan a word when it
+    // has no details.
+    void planReplaced(bool loaded);
+    // Builds a new plan from the defaults folder.
+    void buildDefaultPlan();
     // Opens the set in `folder`; false (and the open plan kept) when the load failed.
     bool loadFolder(const QString &folder);
+    bool loadForPalmUser(const QString &user);
     void openPlanAtStart(const QString &path);
+    ListTab *currentListTab() const;
 
+    AppState &m_state;
+    const FormContext m_forms;
     QTabWidget *m_tabs = nullptr;
     DetailsTab *m_details = nullptr;
     PartyTab *m_party = nullptr;
@@ -136,6 +136,7 @@ private:
     QComboBox *m_users = nullptr;
     QLabel *m_usersLabel = nullptr;
     QWidget *m_usersCorner = nullptr;
+    QAction *m_usersInToolBar = nullptr;
     QLabel *m_statusText = nullptr;
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;
@@ -143,5 +144,8 @@ private:
     QAction *m_viewToolbar = nullptr;
     QAction *m_viewStatusBar = nullptr;
     bool m_activated = false;
+    // From start-up until the first activation has been handled (and during Open HotSync
+    // Files): a change of the Palm-user box then neither asks nor loads.
+    bool m_loading = false;
     std::optional<QString> m_planAtStart;
 };

@@ -1,8 +1,6 @@
 #include "frmstartup.h"
 
-#include "appsettings.h"
 #include "frmabout.h"
-#include "store/appstate.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -246,14 +244,11 @@ QPixmap frmStartup::hotSyncPicture(int size) {
     return pixmap;
 }
 
-frmStartup::frmStartup(QWidget *parent)
+frmStartup::frmStartup(const QString &lastFolder, bool noUsers, const QString &palmUser,
+                       QWidget *parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmStartup"));
     setWindowTitle(tr("Vowline Startup"));
-    AppState &state = appState();
-    state.startChoice = 3;
-
-    const QString lastFolder = AppSettings::lastFolder().trimmed();
 
     auto *question = new QLabel(tr("Which Wedding Plan would you like to open?"), this);
     question->setObjectName(QStringLiteral("lblQuestion"));
@@ -265,21 +260,20 @@ frmStartup::frmStartup(QWidget *parent)
     grid->setHorizontalSpacing(18);
     grid->setVerticalSpacing(4);
     addChoice(grid, 0, QStringLiteral("New"), newPlanPicture(kPictureSize),
-              tr("Create &New Vowline"), tr("Start a new wedding plan from the default lists"), 3,
-              true);
+              tr("Create &New Vowline"), tr("Start a new wedding plan from the default lists"),
+              Choice::NewPlan, true);
     addChoice(grid, 1, QStringLiteral("Last"), lastFilePicture(kPictureSize), tr("&Last File Used"),
               lastFolder.isEmpty() ? tr("No wedding plan has been opened from a folder yet")
                                    : tr("Open the wedding plan in %1").arg(lastFolder),
-              1, !lastFolder.isEmpty());
+              Choice::LastFile, !lastFolder.isEmpty());
     // The HotSync files belong to one Palm user: without a chosen one there are none to open.
-    const bool hotSyncReady = !state.noUsers && !state.currentPalmUser.isEmpty();
-    addChoice(grid, 2, QStringLiteral("HotSync"), hotSyncPicture(kPictureSize),
-              tr("Palm &HotSync Files"),
-              state.noUsers  ? tr("No Palm user was found on this computer")
-              : hotSyncReady ? tr("Open the wedding plan the last HotSync backed up for %1")
-                                   .arg(state.currentPalmUser)
-                             : tr("Choose a Palm user in the main window first"),
-              2, hotSyncReady);
+    const bool hotSyncReady = !noUsers && !palmUser.isEmpty();
+    addChoice(
+        grid, 2, QStringLiteral("HotSync"), hotSyncPicture(kPictureSize), tr("Palm &HotSync Files"),
+        noUsers        ? tr("No Palm user was found on this computer")
+        : hotSyncReady ? tr("Open the wedding plan the last HotSync backed up for %1").arg(palmUser)
+                       : tr("Choose a Palm user in the main window first"),
+        Choice::HotSync, hotSyncReady);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 18);
@@ -294,7 +288,7 @@ frmStartup::frmStartup(QWidget *parent)
 
 void frmStartup::addChoice(QGridLayout *grid, int column, const QString &name,
                            const QPixmap &picture, const QString &caption, const QString &toolTip,
-                           int choice, bool enabled) {
+                           Choice choice, bool enabled) {
     QIcon icon;
     icon.addPixmap(picture, QIcon::Normal);
     icon.addPixmap(picture, QIcon::Active);
@@ -327,7 +321,7 @@ void frmStartup::addChoice(QGridLayout *grid, int column, const QString &name,
     grid->addWidget(label, 1, column, Qt::AlignHCenter | Qt::AlignTop);
 }
 
-void frmStartup::choose(int choice) {
-    appState().startChoice = choice;
+void frmStartup::choose(Choice choice) {
+    m_choice = choice;
     accept();
 }

@@ -1,8 +1,8 @@
 // Vowline Desktop: the entry procedure.
 #include "commandline.h"
 #include "frmmain.h"
+#include "plan/appstate.h"
 #include "qtprompter.h"
-#include "store/appstate.h"
 #include "vowlineapplication.h"
 
 #include <QIcon>
@@ -25,8 +25,9 @@ int main(int argc, char **argv) {
     QApplication::setWindowIcon(CommandLine::programIcon());
 
     QtPrompter prompter;
-    appState().setPrompter(&prompter);
-    frmMain window;
+    AppState &state = appState();
+    state.setPrompter(&prompter);
+    frmMain window(state);
     if (plan)
         window.openAtStart(*plan);
     try {

@@ -3,8 +3,9 @@
 #include "commandline.h"
 #include "frmmain.h"
 #include "frmstartup.h"
-#include "store/appstate.h"
-#include "store/saving.h"
+#include "plan/appstate.h"
+#include "plan/saving.h"
+#include "rules/taskorder.h"
 #include "views/detailstab.h"
 #include "vowlineapplication.h"
 
@@ -21,23 +22,46 @@ namespace {
 
 const QString kOpenFilter = QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb");
 
-// Builds a new plan from the defaults folder and refreshes the window.
-void buildDefaultPlan(frmMain &window) {
-    AppState &s = appState();
-    s.defaultSet = true;
-    refreshPlan(s.set, s.server, s.programFolder, true, window, s.prompter());
-    s.defaultSet = false;
+// The tasks in the order of their timeframes, as every load leaves them. Part of the load,
+// not an edit: a failure leaves them in the order they were read.
+void sortTasks(PlanSet &set) {
+    try {
+        PlanEdit edit(set);
+        TaskOrder::renumberTasks(edit);
+        TaskOrder::sortTasks(edit);
+    } catch (const StoreError &) {
+        // The order is a convenience; the tasks themselves are all there.
+    }
 }
 
 } // namespace
 
+void frmMain::buildDefaultPlan() {
+    AppState &s = m_state;
+    PlanSet fresh;
+    buildDefaultSet(fresh, s.server(), s.programFolder, s.prompter());
+    s.plan.replace(std::move(fresh));
+    planReplaced(false);
+}
+
+void frmMain::planReplaced(bool loaded) {
+    RefreshCaption();
+    if (loaded && m_state.plan.db(Schema::DbId::Plan).records().count() == 0) {
+        m_state.prompter().tell(
+            QStringLiteral("There are currently no Wedding Details associated with this Wedding "
+                           "Plan.  If this is a new wedding plan, or your first time to run "
+                           "Vowline Desktop, you may ignore this message."),
+            QStringLiteral("Vowline Dekstop"), Prompter::Icon::Information);
+    }
+}
+
 void frmMain::StartUp() {
-    AppState &s = appState();
-    s.loading = true;
+    AppState &s = m_state;
+    m_loading = true;
     bool haveUsers = false;
     try {
-        s.lastHotSyncUser = s.server.LastHotSyncUser();
-        s.palmUsers = s.server.PalmUserList();
+        s.lastHotSyncUser = s.server().LastHotSyncUser();
+        s.palmUsers = s.server().PalmUserList();
         haveUsers = !s.palmUsers.isEmpty();
     } catch (const StoreError &) {
         haveUsers = false;
@@ -53,8 +77,8 @@ void frmMain::StartUp() {
                    "local folder."),
             tr("No Palm User"), Prompter::Icon::Exclamation);
         disablePalmOnlyCommands();
-        s.currentPalmUser.clear();
-        buildDefaultPlan(*this);
+        s.setCurrentPalmUser(QString());
+        buildDefaultPlan();
         s.markPlanSaved(AppState::PlanKind::Default);
         show();
         return;
@@ -74,8 +98,8 @@ void frmMain::StartUp() {
                              "User manually."),
                           tr("Palm Desktop Information"), Prompter::Icon::Information);
     }
-    s.currentPalmUser = m_users->currentText();
-    buildDefaultPlan(*this);
+    s.setCurrentPalmUser(m_users->currentText());
+    buildDefaultPlan();
     s.markPlanSaved(AppState::PlanKind::User);
     show();
 }
@@ -93,7 +117,7 @@ void frmMain::disablePalmOnlyCommands() {
 
 void frmMain::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
-    if (!m_activated && appState().loading) {
+    if (!m_activated && m_loading) {
         m_activated = true;
         // After the window is on screen, as its first activation.
         QTimer::singleShot(0, this, &frmMain::FirstActivation);
@@ -101,38 +125,40 @@ void frmMain::showEvent(QShowEvent *event) {
 }
 
 void frmMain::FirstActivation() {
-    AppState &s = appState();
-    if (!s.loading)
+    AppState &s = m_state;
+    if (!m_loading)
         return;
     m_activated = true;
-    s.noUsers = m_users->count() == 0;
     if (m_planAtStart) {
         openPlanAtStart(*m_planAtStart);
-        s.loading = false;
+        m_loading = false;
         return;
     }
+    frmStartup::Choice choice;
     {
-        frmStartup start(this);
+        frmStartup start(AppSettings::lastFolder().trimmed(), m_users->count() == 0,
+                         s.currentPalmUser(), this);
         start.exec();
+        choice = start.choice();
     }
-    switch (s.startChoice) {
-    case 1: {
+    switch (choice) {
+    case frmStartup::Choice::LastFile: {
         const QString last = AppSettings::lastFolder();
         if (loadFolder(last))
             s.currentSetFolder = last;
         break;
     }
-    case 2:
+    case frmStartup::Choice::HotSync:
         OpenHotSyncFiles();
         break;
-    default:
+    case frmStartup::Choice::NewPlan:
         break; // the default plan stays
     }
-    s.loading = false;
+    m_loading = false;
 }
 
 void frmMain::openPlanAtStart(const QString &path) {
-    AppState &s = appState();
+    AppState &s = m_state;
     QString problem;
     const QString folder = CommandLine::planFolderOf(path, &problem);
     if (folder.isEmpty()) {
@@ -147,23 +173,44 @@ void frmMain::openPlanAtStart(const QString &path) {
 }
 
 bool frmMain::loadFolder(const QString &folder) {
-    AppState &s = appState();
+    AppState &s = m_state;
     // The load builds a new set and replaces the open one only when it is complete, so a load
     // that fails midway (out of memory) leaves the open plan as it was.
+    PlanSet fresh;
     try {
-        loadSetFromFolder(s.set, s.server, folder, s.programFolder, s.prompter());
+        loadSetFromFolder(fresh, s.server(), folder, s.programFolder, s.prompter());
+        sortTasks(fresh);
     } catch (const std::exception &error) {
         reportUnexpected(error);
         return false;
     }
-    refreshPlan(s.set, s.server, s.programFolder, false, *this, s.prompter());
+    s.plan.replace(std::move(fresh));
+    planReplaced(true);
+    s.markPlanSaved(AppState::PlanKind::User);
+    return true;
+}
+
+bool frmMain::loadForPalmUser(const QString &user) {
+    AppState &s = m_state;
+    PlanSet fresh;
+    try {
+        loadSetForPalmUser(fresh, s.server(), user, s.programFolder, s.prompter());
+        sortTasks(fresh);
+    } catch (const std::exception &error) {
+        reportUnexpected(error); // the open plan stays
+        return false;
+    }
+    s.setCurrentPalmUser(user);
+    s.currentSetFolder.clear();
+    s.plan.replace(std::move(fresh));
+    planReplaced(true);
     s.markPlanSaved(AppState::PlanKind::User);
     return true;
 }
 
 bool frmMain::SavePrompt(bool palmUser) {
-    AppState &s = appState();
-    if (!s.changed)
+    AppState &s = m_state;
+    if (!s.plan.isModified())
         return true;
     const QString text =
         palmUser
@@ -174,7 +221,7 @@ bool frmMain::SavePrompt(bool palmUser) {
                                  Prompter::Buttons::YesNoCancel)) {
     case Prompter::Answer::Yes:
         // Going on after a save that did not happen would drop the changes: stop instead.
-        return palmUser ? Saving::installForHotSync(*this) : Saving::saveToFolder(*this);
+        return palmUser ? Saving::installForHotSync(s, *this) : Saving::saveToFolder(s, *this);
     case Prompter::Answer::No:
         return true;
     default:
@@ -183,22 +230,21 @@ bool frmMain::SavePrompt(bool palmUser) {
 }
 
 bool frmMain::NewPlan() {
-    AppState &s = appState();
+    AppState &s = m_state;
     BusyPointer busy(s.prompter());
-    if (!SavePrompt(!s.currentPalmUser.isEmpty()))
+    if (!SavePrompt(!s.currentPalmUser().isEmpty()))
         return false;
-    s.set.release();
     s.currentSetFolder.clear();
-    s.currentPalmUser = m_users->currentText();
+    s.setCurrentPalmUser(m_users->currentText());
     m_details->ClearDetails();
-    buildDefaultPlan(*this);
+    buildDefaultPlan();
     s.markPlanSaved(AppState::PlanKind::Default);
     return true;
 }
 
 void frmMain::OpenPlan() {
-    AppState &s = appState();
-    if (!SavePrompt(!s.currentPalmUser.isEmpty()))
+    AppState &s = m_state;
+    if (!SavePrompt(!s.currentPalmUser().isEmpty()))
         return;
     const auto chosen = s.prompter().openFile(tr("Open"), s.programFolder, kOpenFilter);
     if (!chosen || chosen->trimmed().isEmpty())
@@ -213,100 +259,76 @@ void frmMain::ClosePlan() {
     // Only when the plan was really replaced: a cancelled save question keeps it whole.
     if (!NewPlan())
         return;
-    try {
-        appState().set.db(Schema::DbId::Tasks).records().removeAll();
-    } catch (const StoreError &) {
-    }
-    UpdateTasks();
+    // The closed plan leaves no starter tasks behind: part of the new plan, not an edit.
+    m_state.plan.applyQuietly([](PlanEdit &edit) { edit.removeAllRecords(Schema::DbId::Tasks); });
 }
 
 void frmMain::OpenHotSyncFiles() {
-    AppState &s = appState();
-    if (!SavePrompt(!s.currentPalmUser.isEmpty()))
+    AppState &s = m_state;
+    if (!SavePrompt(!s.currentPalmUser().isEmpty()))
         return;
-    const QString user = m_users->currentText();
-    s.loading = true;
-    try {
-        loadSetForPalmUser(s.set, s.server, user, s.programFolder, s.prompter());
-    } catch (const std::exception &error) {
-        s.loading = false;
-        reportUnexpected(error); // the open plan stays
-        return;
-    }
-    s.currentPalmUser = user;
-    s.currentSetFolder.clear();
-    refreshPlan(s.set, s.server, s.programFolder, false, *this, s.prompter());
-    s.loading = false;
-    s.markPlanSaved(AppState::PlanKind::User);
+    const bool wasLoading = std::exchange(m_loading, true);
+    loadForPalmUser(m_users->currentText());
+    m_loading = wasLoading;
 }
 
 void frmMain::SaveToFile() {
-    Saving::saveToFolder(*this);
+    Saving::saveToFolder(m_state, *this);
 }
 
 void frmMain::SaveAndInstall() {
     // No Palm user chosen (none found, or none selected): there is nobody to install for.
     if (m_users->currentText().isEmpty())
-        Saving::saveToFolder(*this);
+        Saving::saveToFolder(m_state, *this);
     else
-        Saving::installForHotSync(*this);
+        Saving::installForHotSync(m_state, *this);
 }
 
 void frmMain::SaveAs() {
-    Saving::saveAs(*this);
+    Saving::saveAs(m_state, *this);
 }
 
 void frmMain::restorePalmUserBox() {
-    m_users->setCurrentIndex(m_users->findText(appState().currentPalmUser));
+    m_users->setCurrentIndex(m_users->findText(m_state.currentPalmUser()));
 }
 
 void frmMain::palmUserPicked(int index) {
-    AppState &s = appState();
+    AppState &s = m_state;
     const QString picked = m_users->itemText(index);
-    if (s.loading || picked == s.currentPalmUser)
+    if (m_loading || picked == s.currentPalmUser())
         return;
     Prompter &ask = s.prompter();
     const auto answer = ask.message(
         tr("Do you want to open the Vowline Databases associated with the new Palm User?"),
         tr("Open New Database?"), Prompter::Icon::Question, Prompter::Buttons::YesNoCancel);
     if (answer == Prompter::Answer::Yes) {
-        if (s.changed) {
+        if (s.plan.isModified()) {
             const auto save = ask.message(tr("The Current Wedding Plan has been modified.  Do you "
                                              "want to save and install your changes "
                                              "for the current user?"),
                                           tr("Save Changes?"), Prompter::Icon::Exclamation,
                                           Prompter::Buttons::YesNoCancel);
             if (save == Prompter::Answer::Cancel ||
-                (save == Prompter::Answer::Yes && !Saving::installForHotSync(*this))) {
+                (save == Prompter::Answer::Yes && !Saving::installForHotSync(s, *this))) {
                 restorePalmUserBox();
                 return;
             }
         }
-        try {
-            loadSetForPalmUser(s.set, s.server, picked, s.programFolder, ask);
-        } catch (const std::exception &error) {
-            reportUnexpected(error); // the open plan stays
+        if (!loadForPalmUser(picked))
             restorePalmUserBox();
-            return;
-        }
-        s.currentPalmUser = picked;
-        s.currentSetFolder.clear();
-        refreshPlan(s.set, s.server, s.programFolder, false, *this, ask);
-        RefreshCaption();
-        s.markPlanSaved(AppState::PlanKind::User);
     } else if (answer == Prompter::Answer::No) {
-        s.currentPalmUser = picked;
-        RefreshCaption();
-        s.changed = true;
-        s.setStatusText(AppState::kUserDatabaseModified);
+        // The plan stays and changes hands: unsaved, though no record changed.
+        s.setCurrentPalmUser(picked);
+        s.setPlanKind(AppState::PlanKind::User);
+        s.plan.markModified();
     } else {
         restorePalmUserBox();
     }
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {
-    AppState &s = appState();
-    if (s.changed && !SavePrompt(m_users->count() > 0)) {
+    AppState &s = m_state;
+    if (s.plan.isModified() && !SavePrompt(m_users->count() > 0)) {
         event->ignore();
         return;
     }
@@ -316,5 +338,5 @@ void frmMain::closeEvent(QCloseEvent *event) {
             window->close();
     }
     event->accept();
-    s.set.release();
+    s.plan.release();
 }

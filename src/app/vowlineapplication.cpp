@@ -1,6 +1,6 @@
 #include "vowlineapplication.h"
 
-#include "store/appstate.h"
+#include "plan/appstate.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 #include "frmoutlook.h"
 
-#include "store/appstate.h"
+#include "store/prompter.h"
 #include "vcard.h"
 #include "widgets/twips.h"
 
@@ -24,8 +24,10 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
 
 } // namespace
 
-frmOutlook::frmOutlook(QWidget *parent)
-    : QDialog(parent) {
+frmOutlook::frmOutlook(ContactSource &source, Prompter &prompter, QWidget *parent)
+    : QDialog(parent)
+    , m_source(source)
+    , m_prompter(prompter) {
     setObjectName(QStringLiteral("frmOutlook"));
     setWindowTitle(tr("Contacts - Select One For Import"));
     setModal(true);
@@ -69,7 +71,7 @@ void frmOutlook::showEvent(QShowEvent *event) {
 }
 
 void frmOutlook::FillList() {
-    ContactSource &source = contactSource();
+    ContactSource &source = m_source;
     const std::optional<std::vector<Contact>> contacts = source.sortedContacts();
     if (!contacts) {
         const QString text =
@@ -77,7 +79,7 @@ void frmOutlook::FillList() {
                "(.vcf files) and looks for them in:") +
             u'\r' + source.placesSearched().join(u'\r') + u'\r' + u'\r' +
             tr("Do you want to choose an address book file now?");
-        const auto answer = appState().prompter().message(
+        const auto answer = m_prompter.message(
             text, tr("Contacts Not Found"), Prompter::Icon::Exclamation, Prompter::Buttons::YesNo);
         if (answer == Prompter::Answer::Yes)
             chooseAddressBook();
@@ -95,41 +97,35 @@ void frmOutlook::FillList() {
 }
 
 void frmOutlook::chooseAddressBook() {
-    const std::optional<QString> path = appState().prompter().openFile(
-        tr("Choose Address Book"),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-        tr("vCard Files (*.vcf)|*.vcf"));
+    const std::optional<QString> path =
+        m_prompter.openFile(tr("Choose Address Book"),
+                            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                            tr("vCard Files (*.vcf)|*.vcf"));
     if (!path || path->isEmpty())
         return;
-    contactSource().choose(*path);
+    m_source.choose(*path);
     FillList();
 }
 
 void frmOutlook::OKButton_Click() {
     QListWidgetItem *item = m_list->currentItem();
     if (!item || !item->isSelected()) {
-        appState().prompter().tell(tr("You must first select a person from the list at the left."),
-                                   kProgramTitle);
+        m_prompter.tell(tr("You must first select a person from the list at the left."),
+                        kProgramTitle);
         return;
     }
     // Read again and take the contact at the listed position; an address book that changed
     // in between is not trusted to hold the same contact there.
     const int position = item->data(Qt::UserRole).toInt();
-    const auto contacts = contactSource().sortedContacts();
+    const auto contacts = m_source.sortedContacts();
     if (!contacts || position < 1 || position > int(contacts->size()) ||
         (*contacts)[std::size_t(position - 1)].listText() != item->text()) {
-        appState().prompter().tell(tr("The address book has changed since the list was filled.  "
-                                      "Please choose the contact again."),
-                                   kProgramTitle, Prompter::Icon::Exclamation);
+        m_prompter.tell(tr("The address book has changed since the list was filled.  "
+                           "Please choose the contact again."),
+                        kProgramTitle, Prompter::Icon::Exclamation);
         FillList();
         return;
     }
-    contactPick().chosen = (*contacts)[std::size_t(position - 1)];
+    m_chosen = (*contacts)[std::size_t(position - 1)];
     accept();
-}
-
-// Cancel, Escape and the window frame alike: the record editor then changes nothing.
-void frmOutlook::reject() {
-    contactPick().cancelled = true;
-    QDialog::reject();
 }

@@ -1,26 +1,28 @@
 #pragma once
 
-#include <QDialog>
+#include "vcard.h"
 
+#include <QDialog>
+#include <optional>
+
+class Prompter;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 
-// "Contacts - Select One For Import": lists the user's address book by first name and hands
-// the chosen contact to the record editor through contactPick(). Fills itself when shown.
-// OK takes the contact by its position in a fresh read of the address book; Cancel, Escape
-// and the window frame all count as cancelled.
+// "Contacts - Select One For Import": lists the user's address book by first name; after OK,
+// chosen() is the contact. Fills itself when shown. OK takes the contact by its position in a
+// fresh read of the address book; Cancel, Escape and the window frame all count as cancelled.
 class frmOutlook : public QDialog {
     Q_OBJECT
 public:
-    explicit frmOutlook(QWidget *parent = nullptr);
+    frmOutlook(ContactSource &source, Prompter &prompter, QWidget *parent = nullptr);
+
+    const std::optional<Contact> &chosen() const { return m_chosen; }
 
     // Reads the address book into the list; offers to choose one when none is found.
     void FillList();
     QListWidget *list() const { return m_list; }
-
-public slots:
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -29,6 +31,9 @@ private:
     void OKButton_Click();
     void chooseAddressBook();
 
+    ContactSource &m_source;
+    Prompter &m_prompter;
+    std::optional<Contact> m_chosen;
     QListWidget *m_list = nullptr;
     bool m_filled = false;
 };

@@ -359,8 +359,6 @@ Contact makeContact(const std::vector<Property> &props) {
     return c;
 }
 
-ContactSource *g_source = nullptr;
-
 } // namespace
 
 QString Contact::listText() const {
@@ -508,18 +506,4 @@ QStringList AddressBookSource::placesSearched() const {
 
 void AddressBookSource::choose(const QString &path) {
     QSettings().setValue(kSettingKey, path);
-}
-
-ContactSource &contactSource() {
-    static AddressBookSource addressBook;
-    return g_source ? *g_source : addressBook;
-}
-
-void setContactSource(ContactSource *source) {
-    g_source = source;
-}
-
-ContactPick &contactPick() {
-    static ContactPick pick;
-    return pick;
 }

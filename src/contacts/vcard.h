@@ -70,14 +70,3 @@ public:
     // The address book that would be read now, or empty.
     QString location() const;
 };
-
-// The source the picker asks (the address book unless a test installs another).
-ContactSource &contactSource();
-void setContactSource(ContactSource *source);
-
-// What the picker hands back to the record editor.
-struct ContactPick {
-    bool cancelled = false;
-    std::optional<Contact> chosen;
-};
-ContactPick &contactPick();

@@ -1,6 +1,6 @@
 #include "frmeditcats.h"
 
-#include "store/appstate.h"
+#include "store/prompter.h"
 #include "widgets/twips.h"
 
 #include <QCollator>
@@ -14,7 +14,18 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Edit Categories");
+// The editor is titled by the list it edits.
+QString titleOf(CategoryKind kind) {
+    switch (kind) {
+    case CategoryKind::Relations:
+        break;
+    case CategoryKind::Timeframes:
+        return QStringLiteral("Edit Timeframes");
+    case CategoryKind::VendorTypes:
+        return QStringLiteral("Edit Services");
+    }
+    return QStringLiteral("Edit Relations");
+}
 
 // Alphabetical order ignoring letter case, as a sorted system list box keeps it: the user's
 // collation where the platform provides a case-blind one, else case-blind code point order.
@@ -52,11 +63,12 @@ QKeySequence commandKey(int command) {
 
 } // namespace
 
-frmEditCats::frmEditCats(QWidget *parent)
+frmEditCats::frmEditCats(CategoryKind kind, const QStringList &names, Prompter &prompter,
+                         QWidget *parent)
     : QDialog(parent)
-    , m_list(categoryListOfKind(appState().categoryKind)) {
+    , m_prompter(prompter) {
     setObjectName(QStringLiteral("frmEditCats"));
-    setWindowTitle(kTitle);
+    setWindowTitle(titleOf(kind));
     setModal(true);
 
     m_cats = new QListWidget(this);
@@ -105,13 +117,7 @@ frmEditCats::frmEditCats(QWidget *parent)
     setTabOrder(m_cats, m_commands.front());
 
     // The lines as the database holds them, in record order.
-    if (m_list) {
-        try {
-            m_cats->addItems(appState().set.db(m_list->db).listValues(m_list->field));
-        } catch (const StoreError &) {
-            // No plan open: the list starts empty.
-        }
-    }
+    m_cats->addItems(names);
     m_cats->setFocus();
 }
 
@@ -178,7 +184,7 @@ void frmEditCats::cmdCmd_Click(int index) {
 
 void frmEditCats::addLine() {
     const std::optional<QString> answer =
-        appState().prompter().input(QStringLiteral("Add new item:"), QStringLiteral("New"));
+        m_prompter.input(QStringLiteral("Add new item:"), QStringLiteral("New"));
     if (!answer || answer->isEmpty())
         return;
     m_cats->addItem(*answer);
@@ -190,8 +196,8 @@ void frmEditCats::editLine() {
     if (index < 0)
         return;
     QListWidgetItem *item = m_cats->item(index);
-    const std::optional<QString> answer = appState().prompter().input(
-        QStringLiteral("Edit existing item:"), QStringLiteral("Edit"), item->text());
+    const std::optional<QString> answer = m_prompter.input(QStringLiteral("Edit existing item:"),
+                                                           QStringLiteral("Edit"), item->text());
     if (!answer || answer->isEmpty())
         return;
     item->setText(*answer);
@@ -230,19 +236,6 @@ void frmEditCats::sortLines() {
 }
 
 void frmEditCats::cmdOK_Click() {
-    if (m_list) {
-        try {
-            PalmDatabase &db = appState().set.db(m_list->db);
-            // The whole list replaces the database, in list order.
-            db.records().removeAll();
-            const QStringList names = lines();
-            for (const QString &name : names)
-                db.write(db.records().add(), m_list->field, name);
-            appState().changed = true;
-        } catch (const StoreError &) {
-            // No plan open: there is nothing to write the list into.
-        }
-    }
     accept();
 }
 

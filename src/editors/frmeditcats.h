@@ -6,19 +6,21 @@
 #include <array>
 #include <optional>
 
+class Prompter;
+
 class QListWidget;
 class QPushButton;
 
-// "Edit Categories": edits one category list (appState().categoryKind: 0 relation types,
-// 1 timeframes, 2 vendor types) as lines; OK writes the list back and sets the changed flag.
-// Nothing reaches the database before OK.
+// The category editor: edits one category list as lines ("Edit Relations", "Edit Services",
+// "Edit Timeframes"). Nothing reaches the plan: after OK the caller writes lines() back.
 class frmEditCats : public QDialog {
     Q_OBJECT
 public:
     // The command buttons, by their index in cmdCmd.
     enum Command { Add, Edit, Delete, MoveUp, MoveDown, Sort };
 
-    explicit frmEditCats(QWidget *parent = nullptr);
+    frmEditCats(CategoryKind kind, const QStringList &names, Prompter &prompter,
+                QWidget *parent = nullptr);
 
     QListWidget *lstCats() const { return m_cats; }
     QPushButton *cmdCmd(int index) const { return m_commands.at(std::size_t(index)); }
@@ -42,7 +44,7 @@ private:
     void swapLines(int from, int to);
     void sortLines();
 
-    std::optional<CategoryList> m_list;
+    Prompter &m_prompter;
     QListWidget *m_cats = nullptr;
     QListWidget *m_sort = nullptr;
     std::array<QPushButton *, 6> m_commands{};

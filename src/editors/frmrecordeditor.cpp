@@ -1,12 +1,13 @@
 #include "frmrecordeditor.h"
 
 #include "contacts/frmoutlook.h"
-#include "contacts/vcard.h"
 #include "editors/noteeditor.h"
 #include "editors/pricingtab.h"
+#include "plan/plan.h"
+#include "rules/money.h"
 #include "rules/seating.h"
-#include "store/appstate.h"
 #include "store/numbers.h"
+#include "store/prompter.h"
 #include "widgets/twips.h"
 
 #include <QCheckBox>
@@ -18,15 +19,14 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cmath>
 
-using Schema::DbId;
+using namespace Schema;
 
 namespace {
 
 const QString kCaption = QStringLiteral("Record Details");
 
-// The dialog's size, in twips.
+// The dialog's starting size, in twips.
 constexpr int kWidth = 6000;
 constexpr int kHeight = 5000;
 
@@ -60,9 +60,10 @@ FieldValue valueOf(const QWidget *control) {
     return {};
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &name) {
-    auto *label = new QLabel(parent);
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QWidget *buddy) {
+    auto *label = new QLabel(text, parent);
     label->setObjectName(name);
+    label->setBuddy(buddy);
     return label;
 }
 
@@ -87,30 +88,73 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
     return button;
 }
 
+// The pricing page's money fields and the paid flag: repaired on opening like the others.
+constexpr FieldCode kPricingTexts[] = {Vendor::kPrice, Vendor::kDown, Vendor::kNext,
+                                       Vendor::kBalance};
+
+NoteKind noteKindOf(RecordKind kind) {
+    switch (kind) {
+    case RecordKind::Party:
+        return NoteKind::Party;
+    case RecordKind::Guest:
+        return NoteKind::Guest;
+    case RecordKind::Vendor:
+        break;
+    }
+    return NoteKind::Vendor;
+}
+
 } // namespace
 
-// A field and the control that shows it; the vendor's pricing fields belong to the pricing
-// page, which loads and saves them itself.
+DbId databaseOf(RecordKind kind) {
+    switch (kind) {
+    case RecordKind::Party:
+        return DbId::Party;
+    case RecordKind::Guest:
+        return DbId::Guest;
+    case RecordKind::Vendor:
+        break;
+    }
+    return DbId::Vendors;
+}
+
+FieldCode nameFieldOf(RecordKind kind) {
+    switch (kind) {
+    case RecordKind::Party:
+        return Party::kName;
+    case RecordKind::Guest:
+        return Guest::kName;
+    case RecordKind::Vendor:
+        break;
+    }
+    return Vendor::kName;
+}
+
+// A field of the record and the control that shows it, in load or save order.
 struct frmRecordEditor::Binding {
     FieldCode code;
     QWidget *control;
 };
 
-frmRecordEditor::frmRecordEditor(QWidget *parent)
+frmRecordEditor::frmRecordEditor(const FormContext &forms, RecordKind kind, Record &record,
+                                 bool isNew, QWidget *parent)
     : QDialog(parent)
-    , m_kind(appState().editorKind)
-    , m_index(appState().selectedRecord) {
+    , m_forms(forms)
+    , m_kind(kind)
+    , m_record(record)
+    , m_isNew(isNew) {
     setObjectName(QStringLiteral("frmRecordEditor"));
     setWindowTitle(kCaption);
     setModal(true);
     buildForm();
-
-    // Until OK says otherwise, the caller treats the dialog as cancelled.
-    appState().cancelled = true;
     FillComboBox();
     layOutForKind();
     loadRecord();
     m_txtName->setFocus();
+}
+
+QWidget *frmRecordEditor::pricingPage() const {
+    return m_pricing;
 }
 
 // --- Building ------------------------------------------------------------------------------
@@ -120,25 +164,12 @@ void frmRecordEditor::buildForm() {
     m_tabs->setObjectName(QStringLiteral("RecordTabs"));
     m_contactPage = new QWidget;
     m_contactPage->setObjectName(QStringLiteral("ContactInfoPage"));
-    m_pricingPage = m_pricing = new PricingTab;
-    m_pricingPage->setObjectName(QStringLiteral("PricingPage"));
+    m_pricing = new PricingTab(m_forms.prompter);
+    m_pricing->setObjectName(QStringLiteral("PricingPage"));
     m_tabs->addTab(m_contactPage, tr("Contact Info"));
-    m_tabs->addTab(m_pricingPage, tr("Pricing"));
+    m_tabs->addTab(m_pricing, tr("Pricing"));
 
     QWidget *page = m_contactPage;
-    m_lblName = makeLabel(page, QStringLiteral("lblName"));
-    m_lblType = makeLabel(page, QStringLiteral("lblType"));
-    m_lblContact = makeLabel(page, QStringLiteral("lblContact"));
-    m_lblAddress = makeLabel(page, QStringLiteral("lblAddress"));
-    m_lblCity = makeLabel(page, QStringLiteral("lblCity"));
-    m_lblState = makeLabel(page, QStringLiteral("lblState"));
-    m_lblZip = makeLabel(page, QStringLiteral("lblZip"));
-    m_lblPhone = makeLabel(page, QStringLiteral("lblPhone"));
-    m_lblEmail = makeLabel(page, QStringLiteral("lblEmail"));
-    m_lblCountry = makeLabel(page, QStringLiteral("lblCountry"));
-    m_lblRSVP = makeLabel(page, QStringLiteral("lblRSVP"));
-    m_lblGift = makeLabel(page, QStringLiteral("lblGift"));
-
     m_txtName = makeEdit(page, QStringLiteral("txtName"));
     m_cboType = makeCombo(page, QStringLiteral("cboType"));
     m_txtContact = makeEdit(page, QStringLiteral("txtContact"));
@@ -158,36 +189,23 @@ void frmRecordEditor::buildForm() {
     m_chkRecord->setObjectName(QStringLiteral("chkRecord"));
 
     // Design captions; the kind's layout changes the three that differ.
-    m_lblName->setText(tr("&Name:"));
-    m_lblType->setText(tr("&Relation:"));
-    m_lblContact->setText(tr("&Contact:"));
-    m_lblAddress->setText(tr("&Address:"));
-    m_lblCity->setText(tr("Cit&y:"));
-    m_lblState->setText(tr("Stat&e:"));
-    m_lblZip->setText(tr("&Zip Code:"));
-    m_lblPhone->setText(tr("&Phone:"));
-    m_lblEmail->setText(tr("E-&Mail:"));
-    m_lblCountry->setText(tr("Co&untry:"));
-    m_lblRSVP->setText(tr("RS&VP:"));
-    m_lblGift->setText(tr("&Gift:"));
-
-    m_lblName->setBuddy(m_txtName);
-    m_lblType->setBuddy(m_cboType);
-    m_lblContact->setBuddy(m_txtContact);
-    m_lblAddress->setBuddy(m_txtAddress);
-    m_lblCity->setBuddy(m_txtCity);
-    m_lblState->setBuddy(m_txtState);
-    m_lblZip->setBuddy(m_txtZip);
-    m_lblPhone->setBuddy(m_txtPhone);
-    m_lblEmail->setBuddy(m_txtEmail);
-    m_lblCountry->setBuddy(m_txtCountry);
-    m_lblRSVP->setBuddy(m_cmbRSVP);
-    m_lblGift->setBuddy(m_txtGift);
+    auto *lblName = makeLabel(page, QStringLiteral("lblName"), tr("&Name:"), m_txtName);
+    m_lblType = makeLabel(page, QStringLiteral("lblType"), tr("&Relation:"), m_cboType);
+    m_lblContact = makeLabel(page, QStringLiteral("lblContact"), tr("&Contact:"), m_txtContact);
+    auto *lblAddress = makeLabel(page, QStringLiteral("lblAddress"), tr("&Address:"), m_txtAddress);
+    auto *lblCity = makeLabel(page, QStringLiteral("lblCity"), tr("Cit&y:"), m_txtCity);
+    auto *lblState = makeLabel(page, QStringLiteral("lblState"), tr("Stat&e:"), m_txtState);
+    auto *lblZip = makeLabel(page, QStringLiteral("lblZip"), tr("&Zip Code:"), m_txtZip);
+    auto *lblPhone = makeLabel(page, QStringLiteral("lblPhone"), tr("&Phone:"), m_txtPhone);
+    m_lblEmail = makeLabel(page, QStringLiteral("lblEmail"), tr("E-&Mail:"), m_txtEmail);
+    m_lblCountry = makeLabel(page, QStringLiteral("lblCountry"), tr("Co&untry:"), m_txtCountry);
+    m_lblRSVP = makeLabel(page, QStringLiteral("lblRSVP"), tr("RS&VP:"), m_cmbRSVP);
+    m_lblGift = makeLabel(page, QStringLiteral("lblGift"), tr("&Gift:"), m_txtGift);
 
     auto *grid = new QGridLayout(page);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
-    grid->addWidget(m_lblName, 0, 0);
+    grid->addWidget(lblName, 0, 0);
     grid->addWidget(m_txtName, 0, 1, 1, 3);
     grid->addWidget(m_lblType, 1, 0);
     grid->addWidget(m_cboType, 1, 1);
@@ -195,15 +213,15 @@ void frmRecordEditor::buildForm() {
     // The contact row holds either the vendor's contact or the guest's table.
     grid->addWidget(m_txtContact, 1, 3);
     grid->addWidget(m_cboTable, 1, 3);
-    grid->addWidget(m_lblAddress, 2, 0);
+    grid->addWidget(lblAddress, 2, 0);
     grid->addWidget(m_txtAddress, 2, 1, 1, 3);
-    grid->addWidget(m_lblCity, 3, 0);
+    grid->addWidget(lblCity, 3, 0);
     grid->addWidget(m_txtCity, 3, 1);
-    grid->addWidget(m_lblState, 3, 2);
+    grid->addWidget(lblState, 3, 2);
     grid->addWidget(m_txtState, 3, 3);
-    grid->addWidget(m_lblZip, 4, 0);
+    grid->addWidget(lblZip, 4, 0);
     grid->addWidget(m_txtZip, 4, 1);
-    grid->addWidget(m_lblPhone, 4, 2);
+    grid->addWidget(lblPhone, 4, 2);
     grid->addWidget(m_txtPhone, 4, 3);
     grid->addWidget(m_lblEmail, 5, 0);
     grid->addWidget(m_txtEmail, 5, 1, 1, 3);
@@ -218,51 +236,39 @@ void frmRecordEditor::buildForm() {
     grid->setRowStretch(9, 1);
     m_cboTable->hide();
 
-    m_cmdOK = makeButton(this, QStringLiteral("cmdRecordOK"), tr("OK"));
-    m_cmdOK->setDefault(true);
-    m_cmdCancel = makeButton(this, QStringLiteral("cmdRecordCancel"), tr("Cancel"));
-    m_cmdNote = makeButton(this, QStringLiteral("cmdRecordNote"), tr("N&otes"));
-    m_cmdOutlook = makeButton(this, QStringLiteral("cmdOutlook"), tr("&Import Contact"));
+    auto *ok = makeButton(this, QStringLiteral("cmdRecordOK"), tr("OK"));
+    ok->setDefault(true);
+    auto *cancel = makeButton(this, QStringLiteral("cmdRecordCancel"), tr("Cancel"));
+    auto *note = makeButton(this, QStringLiteral("cmdRecordNote"), tr("N&otes"));
+    auto *outlook = makeButton(this, QStringLiteral("cmdOutlook"), tr("&Import Contact"));
 
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_cmdOutlook);
-    buttons->addWidget(m_cmdNote);
+    buttons->addWidget(outlook);
+    buttons->addWidget(note);
     buttons->addStretch(1);
-    buttons->addWidget(m_cmdOK);
-    buttons->addWidget(m_cmdCancel);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
 
     auto *main = new QVBoxLayout(this);
     main->addWidget(m_tabs);
     main->addLayout(buttons);
 
-    QWidget::setTabOrder(m_txtName, m_cboType);
-    QWidget::setTabOrder(m_cboType, m_txtContact);
-    QWidget::setTabOrder(m_txtContact, m_cboTable);
-    QWidget::setTabOrder(m_cboTable, m_txtAddress);
-    QWidget::setTabOrder(m_txtAddress, m_txtCity);
-    QWidget::setTabOrder(m_txtCity, m_txtState);
-    QWidget::setTabOrder(m_txtState, m_txtZip);
-    QWidget::setTabOrder(m_txtZip, m_txtPhone);
-    QWidget::setTabOrder(m_txtPhone, m_txtEmail);
-    QWidget::setTabOrder(m_txtEmail, m_txtCountry);
-    QWidget::setTabOrder(m_txtCountry, m_cmbRSVP);
-    QWidget::setTabOrder(m_cmbRSVP, m_txtGift);
-    QWidget::setTabOrder(m_txtGift, m_chkRecord);
-    QWidget::setTabOrder(m_chkRecord, m_chkThankYou);
-    QWidget::setTabOrder(m_chkThankYou, m_cmdOK);
-    QWidget::setTabOrder(m_cmdOK, m_cmdCancel);
-    QWidget::setTabOrder(m_cmdCancel, m_cmdNote);
-    QWidget::setTabOrder(m_cmdNote, m_cmdOutlook);
+    const QList<QWidget *> order = {
+        m_txtName,     m_cboType,  m_txtContact, m_cboTable,   m_txtAddress, m_txtCity, m_txtState,
+        m_txtZip,      m_txtPhone, m_txtEmail,   m_txtCountry, m_cmbRSVP,    m_txtGift, m_chkRecord,
+        m_chkThankYou, ok,         cancel,       note,         outlook};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(m_txtName, &QLineEdit::textChanged, this, &frmRecordEditor::txtName_Change);
     connect(m_chkRecord, &QCheckBox::toggled, this, [this] { chkRecord_Click(); });
     // Only a pick from the list (mouse, arrow keys, Enter on a completion) runs the seat
     // check; typing and loading do not.
     connect(m_cboTable, &QComboBox::activated, this, [this] { cboTable_Click(); });
-    connect(m_cmdOK, &QPushButton::clicked, this, &frmRecordEditor::cmdRecordOK_Click);
-    connect(m_cmdCancel, &QPushButton::clicked, this, &frmRecordEditor::cmdRecordCancel_Click);
-    connect(m_cmdNote, &QPushButton::clicked, this, &frmRecordEditor::cmdRecordNote_Click);
-    connect(m_cmdOutlook, &QPushButton::clicked, this, &frmRecordEditor::cmdOutlook_Click);
+    connect(ok, &QPushButton::clicked, this, &frmRecordEditor::cmdRecordOK_Click);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(note, &QPushButton::clicked, this, &frmRecordEditor::cmdRecordNote_Click);
+    connect(outlook, &QPushButton::clicked, this, &frmRecordEditor::cmdOutlook_Click);
 
     const QSize wanted(Twips::toPixels(kWidth), Twips::toPixels(kHeight));
     resize(wanted.expandedTo(minimumSizeHint()));
@@ -271,27 +277,11 @@ void frmRecordEditor::buildForm() {
 // --- Loading -------------------------------------------------------------------------------
 
 void frmRecordEditor::FillComboBox() {
-    auto fill = [](QComboBox *combo, DbId id, FieldCode code) {
-        try {
-            appState().set.db(id).fillList(*combo, code, QString());
-        } catch (const StoreError &) {
-            // A list that cannot be read stays empty; the box still takes typed text.
-        }
-    };
-    switch (m_kind) {
-    case Party:
-        fill(m_cboType, DbId::RelTypes, Schema::kCategoryType);
-        break;
-    case Guest:
-        fill(m_cboType, DbId::RelTypes, Schema::kCategoryType);
-        fill(m_cboTable, DbId::Tables, "ttag");
-        break;
-    case Vendor:
-        fill(m_cboType, DbId::VenTypes, Schema::kCategoryType);
-        break;
-    default:
-        break;
-    }
+    const Plan &plan = m_forms.plan;
+    const DbId types = m_kind == RecordKind::Vendor ? DbId::VenTypes : DbId::RelTypes;
+    m_cboType->addItems(plan.db(types).listValues(kCategoryType));
+    if (m_kind == RecordKind::Guest)
+        m_cboTable->addItems(plan.db(DbId::Tables).listValues(Table::kTag));
     for (int n = 1; n <= 9; ++n)
         m_cmbRSVP->addItem(QString::number(n));
     // Adding the first entry selects it; the boxes start empty until the record fills them.
@@ -300,30 +290,20 @@ void frmRecordEditor::FillComboBox() {
 }
 
 void frmRecordEditor::layOutForKind() {
-    m_tabs->setTabVisible(m_tabs->indexOf(m_pricingPage), m_kind == Vendor);
-    if (m_kind != Party && m_kind != Guest && m_kind != Vendor)
-        return; // the design layout
-
-    const bool guest = m_kind == Guest;
-    const bool vendor = m_kind == Vendor;
+    const bool party = m_kind == RecordKind::Party;
+    const bool guest = m_kind == RecordKind::Guest;
+    const bool vendor = m_kind == RecordKind::Vendor;
+    m_tabs->setTabVisible(m_tabs->indexOf(m_pricing), vendor);
     m_lblType->setText(vendor ? tr("&Service:") : tr("&Relation:"));
-    m_lblContact->setVisible(m_kind != Party);
+    m_lblContact->setVisible(!party);
     m_lblContact->setText(guest ? tr("&Table:") : tr("&Contact:"));
     m_lblContact->setBuddy(guest ? static_cast<QWidget *>(m_cboTable) : m_txtContact);
     m_txtContact->setVisible(vendor);
     m_cboTable->setVisible(guest);
-    if (guest) {
-        try {
-            if (appState().set.db(DbId::Tables).records().count() == 0)
-                m_cboTable->setEnabled(false);
-        } catch (const StoreError &) {
-            m_cboTable->setEnabled(false);
-        }
-    }
-    m_chkRecord->setVisible(m_kind != Party);
+    if (guest && m_forms.plan.db(DbId::Tables).records().count() == 0)
+        m_cboTable->setEnabled(false);
+    m_chkRecord->setVisible(!party);
     m_lblEmail->setText(vendor ? tr("E-&mail:") : tr("E-&Mail:"));
-    m_lblCountry->show();
-    m_txtCountry->show();
     for (QWidget *w : std::initializer_list<QWidget *>{m_lblRSVP, m_cmbRSVP, m_lblGift, m_txtGift,
                                                        m_chkThankYou})
         w->setVisible(guest);
@@ -331,105 +311,91 @@ void frmRecordEditor::layOutForKind() {
 
 std::vector<frmRecordEditor::Binding> frmRecordEditor::loadOrder() const {
     switch (m_kind) {
-    case Party:
-        return {{"pnam", m_txtName},  {"ptyp", m_cboType},  {"padr", m_txtAddress},
-                {"pcit", m_txtCity},  {"psta", m_txtState}, {"pzip", m_txtZip},
-                {"ppho", m_txtPhone}, {"pmai", m_txtEmail}, {"pctr", m_txtCountry}};
-    case Guest:
+    case RecordKind::Party:
+        return {{Party::kName, m_txtName},       {Party::kRelation, m_cboType},
+                {Party::kAddress, m_txtAddress}, {Party::kCity, m_txtCity},
+                {Party::kState, m_txtState},     {Party::kZip, m_txtZip},
+                {Party::kPhone, m_txtPhone},     {Party::kEmail, m_txtEmail},
+                {Party::kCountry, m_txtCountry}};
+    case RecordKind::Guest:
         // rsvp comes before gcon, so a confirmed guest without a count opens with "1".
-        return {{"gnam", m_txtName},     {"gtyp", m_cboType},   {"gtag", m_cboTable},
-                {"gadr", m_txtAddress},  {"gcit", m_txtCity},   {"gsta", m_txtState},
-                {"gzip", m_txtZip},      {"gpho", m_txtPhone},  {"gcos", m_txtEmail},
-                {"rsvp", m_cmbRSVP},     {"gcon", m_chkRecord}, {"gift", m_txtGift},
-                {"tnku", m_chkThankYou}, {"gctr", m_txtCountry}};
-    case Vendor:
-        // The pricing page loads vcos, dued, vdwn, npay, ndat, vbal and paid after these.
-        return {{"vnam", m_txtName},    {"vtyp", m_cboType},   {"vcnt", m_txtContact},
-                {"vadr", m_txtAddress}, {"vcit", m_txtCity},   {"vsta", m_txtState},
-                {"vzip", m_txtZip},     {"vpho", m_txtPhone},  {"vema", m_txtEmail},
-                {"vcon", m_chkRecord},  {"vctr", m_txtCountry}};
-    default:
-        return {};
+        return {{Guest::kName, m_txtName},        {Guest::kRelation, m_cboType},
+                {Guest::kTable, m_cboTable},      {Guest::kAddress, m_txtAddress},
+                {Guest::kCity, m_txtCity},        {Guest::kState, m_txtState},
+                {Guest::kZip, m_txtZip},          {Guest::kPhone, m_txtPhone},
+                {Guest::kEmail, m_txtEmail},      {Guest::kRsvp, m_cmbRSVP},
+                {Guest::kConfirmed, m_chkRecord}, {Guest::kGift, m_txtGift},
+                {Guest::kThanked, m_chkThankYou}, {Guest::kCountry, m_txtCountry}};
+    case RecordKind::Vendor:
+        break;
     }
+    // The pricing page loads vcos, dued, vdwn, npay, ndat, vbal and paid after these.
+    return {{Vendor::kName, m_txtName},       {Vendor::kService, m_cboType},
+            {Vendor::kContact, m_txtContact}, {Vendor::kAddress, m_txtAddress},
+            {Vendor::kCity, m_txtCity},       {Vendor::kState, m_txtState},
+            {Vendor::kZip, m_txtZip},         {Vendor::kPhone, m_txtPhone},
+            {Vendor::kEmail, m_txtEmail},     {Vendor::kConfirmed, m_chkRecord},
+            {Vendor::kCountry, m_txtCountry}};
 }
 
 std::vector<frmRecordEditor::Binding> frmRecordEditor::saveOrder() const {
     switch (m_kind) {
-    case Party:
+    case RecordKind::Party:
         return loadOrder();
-    case Guest:
-        return {{"gnam", m_txtName},     {"gtyp", m_cboType},    {"gadr", m_txtAddress},
-                {"gcit", m_txtCity},     {"gsta", m_txtState},   {"gzip", m_txtZip},
-                {"gpho", m_txtPhone},    {"gcos", m_txtEmail},   {"rsvp", m_cmbRSVP},
-                {"gift", m_txtGift},     {"gctr", m_txtCountry}, {"gtag", m_cboTable},
-                {"tnku", m_chkThankYou}, {"gcon", m_chkRecord}};
-    case Vendor:
-        // The pricing page writes vcos, dued, vdwn, npay, ndat, vbal and paid after these.
-        return {{"vnam", m_txtName},    {"vtyp", m_cboType},  {"vcnt", m_txtContact},
-                {"vadr", m_txtAddress}, {"vcit", m_txtCity},  {"vsta", m_txtState},
-                {"vzip", m_txtZip},     {"vpho", m_txtPhone}, {"vema", m_txtEmail},
-                {"vctr", m_txtCountry}, {"vcon", m_chkRecord}};
-    default:
-        return {};
+    case RecordKind::Guest:
+        return {{Guest::kName, m_txtName},        {Guest::kRelation, m_cboType},
+                {Guest::kAddress, m_txtAddress},  {Guest::kCity, m_txtCity},
+                {Guest::kState, m_txtState},      {Guest::kZip, m_txtZip},
+                {Guest::kPhone, m_txtPhone},      {Guest::kEmail, m_txtEmail},
+                {Guest::kRsvp, m_cmbRSVP},        {Guest::kGift, m_txtGift},
+                {Guest::kCountry, m_txtCountry},  {Guest::kTable, m_cboTable},
+                {Guest::kThanked, m_chkThankYou}, {Guest::kConfirmed, m_chkRecord}};
+    case RecordKind::Vendor:
+        break;
     }
-}
-
-PalmDatabase *frmRecordEditor::database() const {
-    try {
-        switch (m_kind) {
-        case Party:
-            return &appState().set.db(DbId::Party);
-        case Guest:
-            return &appState().set.db(DbId::Guest);
-        case Vendor:
-            return &appState().set.db(DbId::Vendors);
-        default:
-            return nullptr;
-        }
-    } catch (const StoreError &) {
-        return nullptr;
-    }
-}
-
-Record *frmRecordEditor::record() const {
-    PalmDatabase *db = database();
-    // Index 0 (or a header row passed by mistake) names no record: nothing is read or written.
-    if (!db || m_index < 1 || m_index > db->records().count())
-        return nullptr;
-    return &db->records().item(m_index);
+    // The pricing fields and vcon follow these (see entries()).
+    return {{Vendor::kName, m_txtName},       {Vendor::kService, m_cboType},
+            {Vendor::kContact, m_txtContact}, {Vendor::kAddress, m_txtAddress},
+            {Vendor::kCity, m_txtCity},       {Vendor::kState, m_txtState},
+            {Vendor::kZip, m_txtZip},         {Vendor::kPhone, m_txtPhone},
+            {Vendor::kEmail, m_txtEmail},     {Vendor::kCountry, m_txtCountry}};
 }
 
 void frmRecordEditor::loadRecord() {
-    Record *rec = record();
-    m_hasRecord = rec != nullptr;
-    // Notes belong to a record; without one there is nothing for them to edit.
-    m_cmdNote->setEnabled(m_hasRecord);
-    if (!rec)
-        return;
-    PalmDatabase &db = *database();
-    for (const Binding &b : loadOrder()) {
-        if (!b.control)
-            continue;
-        try {
-            if (rec->has(b.code)) {
-                showValue(b.control, rec->value(b.code));
-            } else {
-                // An older record lacks the field: show it empty and repair the record so OK
-                // can write it.
-                showValue(b.control, FieldValue());
-                db.fieldList().add(b.code, kindOf(b.control));
-                rec->fields().add(b.code, kindOf(b.control));
+    const DbId db = databaseOf(m_kind);
+    const std::vector<Binding> order = loadOrder();
+    if (!m_isNew) {
+        // An older record lacks fields: it gets them now, empty, so that OK can write them.
+        m_forms.plan.applyQuietly([&](PlanEdit &edit) {
+            for (const Binding &b : order)
+                edit.ensureField(db, m_record, b.code, kindOf(b.control));
+            if (m_kind == RecordKind::Vendor) {
+                for (FieldCode code : kPricingTexts)
+                    edit.ensureField(db, m_record, code);
+                edit.ensureField(db, m_record, Vendor::kPaid, FieldKind::Boolean);
             }
-        } catch (const StoreError &) {
-            // A field that cannot be read shows empty.
-        }
+        });
     }
-    if (m_kind == Vendor) {
-        try {
-            m_pricing->load(db, *rec);
-        } catch (const StoreError &) {
-        }
+    for (const Binding &b : order)
+        showValue(b.control, m_record.value(b.code));
+    if (m_kind == RecordKind::Vendor)
+        m_pricing->load(m_record, Money::weddingDate(m_forms.plan.db(DbId::Plan)).date());
+}
+
+std::vector<FieldEntry> frmRecordEditor::entries() {
+    std::vector<FieldEntry> entries;
+    for (const Binding &b : saveOrder())
+        entries.push_back({b.code, valueOf(b.control), kindOf(b.control)});
+    if (m_kind == RecordKind::Vendor) {
+        std::vector<FieldEntry> pricing = m_pricing->entries(); // recalculates the balance
+        // vcon goes between the balance and paid, which is last.
+        entries.insert(entries.end(), pricing.begin(), pricing.end() - 1);
+        entries.push_back({Vendor::kConfirmed, valueOf(m_chkRecord), FieldKind::Boolean});
+        entries.push_back(pricing.back());
     }
+    if (m_note)
+        entries.push_back({noteTarget(noteKindOf(m_kind)).note, *m_note});
+    return entries;
 }
 
 // --- Events --------------------------------------------------------------------------------
@@ -440,142 +406,107 @@ void frmRecordEditor::txtName_Change(const QString &name) {
 
 void frmRecordEditor::chkRecord_Click() {
     // A confirmed guest stands for at least one person.
-    if (m_kind == Guest && m_cmbRSVP->currentText().isEmpty()) {
-        m_cmbRSVP->setCurrentIndex(0);
-        m_cmbRSVP->setEditText(m_cmbRSVP->itemText(0));
-    }
+    if (m_kind == RecordKind::Guest && m_cmbRSVP->currentText().isEmpty())
+        setComboText(m_cmbRSVP, m_cmbRSVP->itemText(0));
 }
 
 void frmRecordEditor::cboTable_Click() {
-    if (m_kind != Guest)
+    Plan &plan = m_forms.plan;
+    Record *table = Seating::tableWithTag(plan.db(DbId::Tables), m_cboTable->currentText());
+    if (!table || !table->has(Table::kAvailable))
         return;
-    const Record *guest = record();
-    if (!guest)
-        return; // no stored guest to seat
-    const QString chosen = m_cboTable->currentText().trimmed();
-    try {
-        PalmDatabase &tables = appState().set.db(DbId::Tables);
-        for (int i = 1; i <= tables.records().count(); ++i) {
-            Record &table = tables.records().item(i);
-            if (!table.has("ttag") || table.text("ttag").trimmed() != chosen || !table.has("avai"))
-                continue;
-            // Tags are unique, so this is the table.
-            const Seating::SeatCheck check =
-                Seating::checkSeats(table, Numbers::numericValue(m_cmbRSVP->currentText()));
-            if (check.fits())
-                return;
-            const QString question =
-                QStringLiteral("Adding ") + m_txtName->text() +
-                QStringLiteral(" to the selected table will exceed the table's number of "
-                               "available seats.  Do you want to adjust the number of seats "
-                               "for this table and continue?");
-            const auto answer =
-                appState().prompter().message(question, QStringLiteral("Increase Table Size?"),
-                                              Prompter::Icon::Question, Prompter::Buttons::YesNo);
-            if (answer == Prompter::Answer::Yes) {
-                // coun takes the rsvp saved in the guest record, not the box: the box is not
-                // saved yet.
-                if (table.has(Seating::kCount))
-                    Seating::addToCount(tables, table, Seating::storedNumber(*guest, "rsvp"));
-                Seating::growTable(tables, table, check);
-            } else {
-                setComboText(m_cboTable, guest->text("gtag"));
-            }
-            return;
-        }
-    } catch (const StoreError &) {
-        // The tables cannot be read: the choice stands without a check.
+    const Seating::SeatCheck check =
+        Seating::checkSeats(*table, Numbers::numericValue(m_cmbRSVP->currentText()));
+    if (check.fits())
+        return;
+    const QString question =
+        QStringLiteral("Adding ") + m_txtName->text() +
+        QStringLiteral(" to the selected table will exceed the table's number of available "
+                       "seats.  Do you want to adjust the number of seats for this table and "
+                       "continue?");
+    const auto answer =
+        m_forms.prompter.message(question, QStringLiteral("Increase Table Size?"),
+                                 Prompter::Icon::Question, Prompter::Buttons::YesNo);
+    if (answer != Prompter::Answer::Yes) {
+        setComboText(m_cboTable, m_record.text(Guest::kTable));
+        return;
     }
+    // Made at once, as a step of its own: the table stays enlarged whatever becomes of the
+    // guest. coun takes the rsvp saved in the record, not the box: the box is not saved yet.
+    plan.apply(tr("Enlarge Table %1").arg(Seating::tableTag(*table)), [&](PlanEdit &edit) {
+        if (table->has(Table::kCount))
+            Seating::addToCount(edit, *table, Seating::storedNumber(m_record, Guest::kRsvp));
+        Seating::growTable(edit, *table, check);
+    });
 }
 
 void frmRecordEditor::cmdRecordOK_Click() {
-    appState().cancelled = false;
-    writeRecord();
-    appState().changed = true;
+    if (m_kind == RecordKind::Guest) {
+        // A guest sits at a table of the plan or at none: a typed ID of no table would leave
+        // the guest at a table nobody can see. What the record already held may stay.
+        const QString typed = m_cboTable->currentText();
+        if (!typed.trimmed().isEmpty() && typed != m_record.text(Guest::kTable) &&
+            !Seating::tableWithTag(m_forms.plan.db(DbId::Tables), typed)) {
+            m_forms.prompter.tell(
+                tr("There is no table with the ID %1.  Choose a table from the list, or leave "
+                   "the box empty for a guest not yet seated.")
+                    .arg(typed.trimmed()),
+                kProgramTitle, Prompter::Icon::Exclamation);
+            m_cboTable->setFocus();
+            return;
+        }
+    }
     accept();
 }
 
-void frmRecordEditor::writeRecord() {
-    if (!m_hasRecord)
-        return;
-    PalmDatabase *db = database();
-    Record *rec = record();
-    if (!db || !rec)
-        return;
-    for (const Binding &b : saveOrder()) {
-        if (!b.control)
-            continue;
-        try {
-            db->write(*rec, b.code, valueOf(b.control), kindOf(b.control));
-        } catch (const StoreError &) {
-            // One field that cannot be written does not stop the others.
-        }
-    }
-    if (m_kind == Vendor) {
-        try {
-            m_pricing->save(*db, *rec); // recalculates the balance first
-        } catch (const StoreError &) {
-        }
-    }
-    const FieldCode name = m_kind == Party   ? FieldCode("pnam")
-                           : m_kind == Guest ? FieldCode("gnam")
-                                             : FieldCode("vnam");
-    try {
-        db->sort(name, true, QString(), true);
-    } catch (const StoreError &) {
-    }
-}
-
-// Closing by the frame or Escape goes through reject() alone and leaves the cancelled flag as
-// the load set it.
-void frmRecordEditor::cmdRecordCancel_Click() {
-    appState().cancelled = true;
-    reject();
-}
-
 void frmRecordEditor::cmdRecordNote_Click() {
-    NoteEditor dlg(this);
-    dlg.exec();
+    const NoteKind kind = noteKindOf(m_kind);
+    if (!m_isNew) {
+        editNote(m_forms.plan, kind, m_record, this);
+        return;
+    }
+    // A new record's note waits for the record, and goes with it on OK.
+    const NoteTarget target = noteTarget(kind);
+    QString caption = target.caption;
+    if (!m_txtName->text().isEmpty())
+        caption += QStringLiteral(" - ") + m_txtName->text();
+    NoteEditor editor(caption, m_note.value_or(m_record.text(target.note)), this);
+    if (editor.exec() == QDialog::Accepted)
+        m_note = editor.noteText();
 }
 
 void frmRecordEditor::cmdOutlook_Click() {
-    ContactPick &pick = contactPick();
-    pick.cancelled = false;
-    pick.chosen.reset();
     if (!m_txtName->text().isEmpty()) {
-        const auto answer = appState().prompter().message(
+        const auto answer = m_forms.prompter.message(
             tr("The current record contains information that will be replaced with the contact "
                "data you specify.  Do you want to replace the existing data?"),
             tr("Overwrite Data?"), Prompter::Icon::Exclamation, Prompter::Buttons::YesNo);
         if (answer != Prompter::Answer::Yes)
             return;
     }
-    frmOutlook picker(this);
-    picker.exec();
-    if (!pick.cancelled && pick.chosen) {
-        const Contact &c = *pick.chosen;
-        // Every mapped box is overwritten, with empty text too; the others stay as they are.
-        if (m_kind == Vendor) {
-            m_txtName->setText(c.company);
-            m_txtContact->setText(c.fullName);
-        } else {
-            m_txtName->setText(c.fullName);
-        }
-        m_txtAddress->setText(c.street);
-        m_txtCity->setText(c.city);
-        m_txtState->setText(c.state);
-        m_txtZip->setText(c.postalCode);
-        if (m_kind == Vendor) {
-            m_txtPhone->setText(c.businessPhone);
-        } else {
-            m_txtPhone->setText(c.homePhone);
-            if (m_txtPhone->text().isEmpty())
-                m_txtPhone->setText(c.businessPhone);
-        }
-        m_txtEmail->setText(c.email);
-        if (m_kind == Guest && m_cmbRSVP->currentText().isEmpty())
-            setComboText(m_cmbRSVP, QStringLiteral("1"));
+    frmOutlook picker(m_forms.contacts, m_forms.prompter, this);
+    if (picker.exec() != QDialog::Accepted || !picker.chosen())
+        return;
+    const Contact &c = *picker.chosen();
+    // Every mapped box is overwritten, with empty text too; the others stay as they are.
+    if (m_kind == RecordKind::Vendor) {
+        m_txtName->setText(c.company);
+        m_txtContact->setText(c.fullName);
+    } else {
+        m_txtName->setText(c.fullName);
     }
-    pick.chosen.reset();
-    pick.cancelled = false;
+    m_txtAddress->setText(c.street);
+    m_txtCity->setText(c.city);
+    m_txtState->setText(c.state);
+    m_txtZip->setText(c.postalCode);
+    if (m_kind == RecordKind::Vendor) {
+        m_txtPhone->setText(c.businessPhone);
+    } else {
+        m_txtPhone->setText(c.homePhone);
+        if (m_txtPhone->text().isEmpty())
+            m_txtPhone->setText(c.businessPhone);
+    }
+    m_txtEmail->setText(c.email);
+    if (m_kind == RecordKind::Guest && m_cmbRSVP->currentText().isEmpty())
+        setComboText(m_cmbRSVP, QStringLiteral("1"));
 }

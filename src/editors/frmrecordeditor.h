@@ -1,9 +1,12 @@
 #pragma once
 
+#include "plan/formcontext.h"
+#include "store/planedit.h"
+
 #include <QDialog>
+#include <optional>
 #include <vector>
 
-class PalmDatabase;
 class PricingTab;
 class QCheckBox;
 class QComboBox;
@@ -11,73 +14,65 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class Record;
 
-// "Record Details": edits one party (editor kind 3), guest (4) or vendor (5) record, number
-// appState().selectedRecord. Sets the cancelled flag on opening; OK writes every field back,
-// re-sorts the database by name, clears the cancelled flag and sets the changed flag. Any
-// other kind, or an index that names no record, loads nothing and OK writes nothing.
+// The kinds of record the record editor edits.
+enum class RecordKind { Party, Guest, Vendor };
+
+// The database, name field and note kind of each record kind.
+Schema::DbId databaseOf(RecordKind kind);
+FieldCode nameFieldOf(RecordKind kind);
+
+// "Record Details": one party member, guest or vendor. It shows `record` (one of the plan's, or
+// a new one made apart when `isNew`) and hands back on OK the fields to write, in the order they
+// are written (entries()); the caller writes them as one step. The table choice's seat check
+// and the notes of a stored record are steps of their own, made at once.
 class frmRecordEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit frmRecordEditor(QWidget *parent = nullptr);
+    frmRecordEditor(const FormContext &forms, RecordKind kind, Record &record, bool isNew,
+                    QWidget *parent = nullptr);
 
-    // Fills the relation or service list, the guests' table list and the RSVP entries.
-    void FillComboBox();
+    // After OK: every field of the form, in the order they are written.
+    std::vector<FieldEntry> entries();
 
     QTabWidget *tabs() const { return m_tabs; }
     // The "Pricing" page, shown for vendors only.
-    QWidget *pricingPage() const { return m_pricingPage; }
-    // True when the selected record index named a record of the kind's database on opening.
-    bool hasRecord() const { return m_hasRecord; }
+    QWidget *pricingPage() const;
 
 private:
-    enum Kind { Party = 3, Guest = 4, Vendor = 5 };
+    struct Binding;
 
     void buildForm();
     void layOutForKind();
+    void FillComboBox();
     void loadRecord();
-    void writeRecord();
+    std::vector<Binding> loadOrder() const;
+    std::vector<Binding> saveOrder() const;
 
     void cmdRecordOK_Click();
-    void cmdRecordCancel_Click();
     void cmdRecordNote_Click();
     void cmdOutlook_Click();
     void chkRecord_Click();
     void cboTable_Click();
     void txtName_Change(const QString &name);
 
-    // The database of the editor kind; null for another kind or when no plan is open.
-    PalmDatabase *database() const;
-    // The record being edited, looked up by its number; null when there is none.
-    Record *record() const;
-
-    // One field of the record and the control that shows it, in load or save order.
-    struct Binding;
-    std::vector<Binding> loadOrder() const;
-    std::vector<Binding> saveOrder() const;
-
-    const int m_kind;
-    const int m_index;
-    bool m_hasRecord = false;
+    const FormContext m_forms;
+    const RecordKind m_kind;
+    Record &m_record;
+    const bool m_isNew;
+    // A new record's note, kept until the record joins the plan.
+    std::optional<QString> m_note;
 
     QTabWidget *m_tabs = nullptr;
     QWidget *m_contactPage = nullptr;
-    QWidget *m_pricingPage = nullptr;
     PricingTab *m_pricing = nullptr;
 
-    QLabel *m_lblName = nullptr;
     QLabel *m_lblType = nullptr;
     QLabel *m_lblContact = nullptr;
-    QLabel *m_lblAddress = nullptr;
-    QLabel *m_lblCity = nullptr;
-    QLabel *m_lblState = nullptr;
-    QLabel *m_lblZip = nullptr;
-    QLabel *m_lblPhone = nullptr;
     QLabel *m_lblEmail = nullptr;
-    QLabel *m_lblCountry = nullptr;
     QLabel *m_lblRSVP = nullptr;
     QLabel *m_lblGift = nullptr;
+    QLabel *m_lblCountry = nullptr;
 
     QLineEdit *m_txtName = nullptr;
     QComboBox *m_cboType = nullptr;
@@ -94,9 +89,4 @@ private:
     QLineEdit *m_txtGift = nullptr;
     QCheckBox *m_chkThankYou = nullptr;
     QCheckBox *m_chkRecord = nullptr;
-
-    QPushButton *m_cmdOK = nullptr;
-    QPushButton *m_cmdCancel = nullptr;
-    QPushButton *m_cmdNote = nullptr;
-    QPushButton *m_cmdOutlook = nullptr;
 };

@@ -1,34 +1,53 @@
 #include "noteeditor.h"
 
-#include "store/appstate.h"
+#include "plan/plan.h"
 #include "widgets/twips.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QResizeEvent>
+#include <QVBoxLayout>
 
 namespace {
 
 const QString kDesignCaption = QStringLiteral("Note Editor");
 
-// Sizes in twips.
+// Sizes in twips: the dialog opens at this size and is not made smaller than the minimum.
 constexpr int kInitialWidth = 6000;
 constexpr int kInitialHeight = 4500;
 constexpr int kMinimumWidth = 3600;
 constexpr int kMinimumHeight = 2800;
-constexpr int kMargin = 60;
-constexpr int kButtonWidth = 975;
-constexpr int kButtonHeight = 375;
 
 } // namespace
 
-NoteEditor::NoteEditor(QWidget *parent)
-    : QDialog(parent)
-    , m_target(targetOfKind(appState().editorKind)) {
+NoteTarget noteTarget(NoteKind kind) {
+    using namespace Schema;
+    switch (kind) {
+    case NoteKind::General:
+        return {DbId::Plan, Details::kNote, std::nullopt, QStringLiteral("General Wedding Notes")};
+    case NoteKind::Church:
+        return {DbId::Plan, Details::kChurchNotes, std::nullopt,
+                QStringLiteral("Church Notes Editor")};
+    case NoteKind::Reception:
+        return {DbId::Plan, Details::kHallNotes, std::nullopt,
+                QStringLiteral("Reception Notes Editor")};
+    case NoteKind::Party:
+        return {DbId::Party, Party::kNote, Party::kName, kDesignCaption};
+    case NoteKind::Guest:
+        return {DbId::Guest, Guest::kNote, Guest::kName, kDesignCaption};
+    case NoteKind::Vendor:
+        return {DbId::Vendors, Vendor::kNote, Vendor::kName, kDesignCaption};
+    case NoteKind::Task:
+        break;
+    }
+    return {DbId::Tasks, Task::kNote, std::nullopt, kDesignCaption};
+}
+
+NoteEditor::NoteEditor(const QString &caption, const QString &note, QWidget *parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("NoteEditor"));
-    setWindowTitle(kDesignCaption);
+    setWindowTitle(caption);
     setModal(true);
     setSizeGripEnabled(true);
 
@@ -36,26 +55,31 @@ NoteEditor::NoteEditor(QWidget *parent)
     m_text->setObjectName(QStringLiteral("txtNoteEd"));
     // Tab leaves the box, so the buttons stay within reach of the keyboard.
     m_text->setTabChangesFocus(true);
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_text->setPlainText(note);
+    m_ok = new QPushButton(tr("OK"), this);
     m_ok->setObjectName(QStringLiteral("cmdNoteOK"));
     m_ok->setAutoDefault(false);
-    m_ok->setToolTip(QStringLiteral("OK (%1)").arg(
+    m_ok->setToolTip(tr("OK (%1)").arg(
         QKeySequence(Qt::CTRL | Qt::Key_Return).toString(QKeySequence::NativeText)));
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel = new QPushButton(tr("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("cmdNoteCancel"));
     m_cancel->setAutoDefault(false);
-    connect(m_ok, &QPushButton::clicked, this, &NoteEditor::cmdNoteOK_Click);
-    connect(m_cancel, &QPushButton::clicked, this, &NoteEditor::cmdNoteCancel_Click);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     // Enter starts a new line in the note; Ctrl+Enter confirms.
     m_text->installEventFilter(this);
 
-    load();
-    // Connected after loading: only the user's edits mark the plan changed.
-    connect(m_text, &QPlainTextEdit::textChanged, this, [] { appState().changed = true; });
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_text, 1);
+    layout->addLayout(buttons);
 
     setMinimumSize(Twips::toPixels(kMinimumWidth), Twips::toPixels(kMinimumHeight));
     resize(Twips::toPixels(kInitialWidth), Twips::toPixels(kInitialHeight));
-    placeControls();
     m_text->setFocus();
 }
 
@@ -74,109 +98,47 @@ QString NoteEditor::noteText() const {
     return StripCarriageReturns(text);
 }
 
-std::optional<NoteEditor::Target> NoteEditor::targetOfKind(int kind) {
-    using Schema::DbId;
-    switch (kind) {
-    case 0:
-        return Target{DbId::Plan, "note", std::nullopt, QStringLiteral("General Wedding Notes")};
-    case 1:
-        return Target{DbId::Plan, "cnot", std::nullopt, QStringLiteral("Church Notes Editor")};
-    case 2:
-        return Target{DbId::Plan, "hnot", std::nullopt, QStringLiteral("Reception Notes Editor")};
-    case 3:
-        return Target{DbId::Party, "pnot", FieldCode("pnam"), kDesignCaption};
-    case 4:
-        return Target{DbId::Guest, "gnot", FieldCode("gnam"), kDesignCaption};
-    case 5:
-        return Target{DbId::Vendors, "vnot", FieldCode("vnam"), kDesignCaption};
-    case 6:
-        return Target{DbId::Tasks, "note", std::nullopt, kDesignCaption};
-    default:
-        return std::nullopt;
-    }
-}
-
-int NoteEditor::recordNumber() const {
-    // The three notes of the plan always belong to the details record.
-    return m_target && m_target->db == Schema::DbId::Plan ? 1 : appState().selectedRecord;
-}
-
-void NoteEditor::load() {
-    if (!m_target)
-        return;
-    setWindowTitle(m_target->caption);
-    try {
-        PalmDatabase &db = appState().set.db(m_target->db);
-        Record &record = db.records().item(recordNumber());
-        m_loaded = true;
-        if (record.has(m_target->note)) {
-            m_text->setPlainText(record.text(m_target->note));
-        } else {
-            // Repair the record now, so the note field is there even when nothing is saved.
-            m_text->clear();
-            db.fieldList().add(m_target->note, FieldKind::Text);
-            record.fields().add(m_target->note, FieldKind::Text);
-        }
-        if (m_target->name && record.has(*m_target->name))
-            setWindowTitle(kDesignCaption + QStringLiteral(" - ") + record.text(*m_target->name));
-    } catch (const StoreError &) {
-        // No such record (or no plan open): the box stays empty and OK writes nothing.
-    }
-}
-
-void NoteEditor::cmdNoteOK_Click() {
-    if (m_target && m_loaded) {
-        try {
-            PalmDatabase &db = appState().set.db(m_target->db);
-            db.write(db.records().item(recordNumber()), m_target->note, noteText());
-        } catch (const StoreError &) {
-            // The record went away while the dialog was open: nothing to write into.
-        }
-    }
-    accept();
-}
-
-void NoteEditor::cmdNoteCancel_Click() {
-    reject();
-}
-
 bool NoteEditor::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_text && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             key->modifiers().testFlag(Qt::ControlModifier)) {
-            cmdNoteOK_Click();
+            accept();
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void NoteEditor::resizeEvent(QResizeEvent *event) {
-    QDialog::resizeEvent(event);
-    placeControls();
-}
-
-void NoteEditor::placeControls() {
-    using Twips::toPixels;
-    const int width = Twips::fromPixels(this->width());
-    // The rules measure the whole window, title bar and borders included, as the main
-    // window's do; Qt's height is the inside only.
-    const int height = Twips::fromPixels(this->height()) + Twips::kFrameAllowance;
-    // Below these sizes the controls stay where they were.
-    if (width > 2500) {
-        const int okLeft = width / 2 - 1087;
-        m_text->setGeometry(toPixels(kMargin), m_text->y(), toPixels(width - 135),
-                            m_text->height());
-        m_ok->setGeometry(toPixels(okLeft), m_ok->y(), toPixels(kButtonWidth),
-                          toPixels(kButtonHeight));
-        m_cancel->setGeometry(toPixels(okLeft + 1200), m_cancel->y(), toPixels(kButtonWidth),
-                              toPixels(kButtonHeight));
+bool editNote(Plan &plan, NoteKind kind, Record &record, QWidget *parent) {
+    const NoteTarget target = noteTarget(kind);
+    // The record gets its note field now, so it is there even when nothing is saved.
+    plan.applyQuietly([&](PlanEdit &edit) { edit.ensureField(target.db, record, target.note); });
+    QString caption = target.caption;
+    if (target.name && record.has(*target.name))
+        caption = kDesignCaption + QStringLiteral(" - ") + record.text(*target.name);
+    NoteEditor editor(caption, record.text(target.note), parent);
+    if (editor.exec() != QDialog::Accepted)
+        return false;
+    QString step;
+    switch (kind) {
+    case NoteKind::General:
+        step = QObject::tr("Edit Wedding Notes");
+        break;
+    case NoteKind::Church:
+        step = QObject::tr("Edit Church Notes");
+        break;
+    case NoteKind::Reception:
+        step = QObject::tr("Edit Reception Notes");
+        break;
+    case NoteKind::Task:
+        step = QObject::tr("Edit Task Notes");
+        break;
+    default:
+        step = QObject::tr("Edit Notes of %1").arg(record.text(*target.name));
+        break;
     }
-    if (height > 2400) {
-        m_text->setGeometry(m_text->x(), toPixels(kMargin), m_text->width(),
-                            toPixels(height - 1110));
-        m_ok->move(m_ok->x(), toPixels(height - 1005));
-        m_cancel->move(m_cancel->x(), toPixels(height - 1005));
-    }
+    return plan.apply(step, [&](PlanEdit &edit) {
+        edit.write(target.db, record, target.note, editor.noteText());
+    });
 }

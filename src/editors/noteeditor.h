@@ -5,16 +5,28 @@
 #include <QDialog>
 #include <optional>
 
+class Plan;
 class QPlainTextEdit;
 class QPushButton;
 
-// The note editor: the note chosen by appState().editorKind and selectedRecord (general,
-// church or reception notes of the details record; a party member's, guest's, vendor's or
-// task's note). Any edit by the user sets the changed flag, OK or not; OK writes the note.
+// Which note an editor works on: the three notes of the details record, or the note of a
+// party member, guest, vendor or task.
+enum class NoteKind { General, Church, Reception, Party, Guest, Vendor, Task };
+
+struct NoteTarget {
+    Schema::DbId db;
+    FieldCode note;
+    std::optional<FieldCode> name; // the name the caption shows
+    QString caption;
+};
+NoteTarget noteTarget(NoteKind kind);
+
+// The note editor: one note as plain text, several lines allowed. OK hands back the text as
+// notes are stored (noteText()); the dialog writes nothing itself.
 class NoteEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit NoteEditor(QWidget *parent = nullptr);
+    NoteEditor(const QString &caption, const QString &note, QWidget *parent = nullptr);
 
     // The text with every carriage return removed, as notes are stored.
     static QString StripCarriageReturns(const QString &text);
@@ -23,29 +35,16 @@ public:
     // The text of the box as the note will be stored.
     QString noteText() const;
 
-public slots:
-    void cmdNoteOK_Click();
-    void cmdNoteCancel_Click();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    struct Target {
-        Schema::DbId db;
-        FieldCode note;
-        std::optional<FieldCode> name; // the name shown in the caption
-        QString caption;
-    };
-    static std::optional<Target> targetOfKind(int kind);
-    int recordNumber() const;
-    void load();
-    void placeControls();
-
-    std::optional<Target> m_target;
-    bool m_loaded = false; // a record was there to edit
     QPlainTextEdit *m_text = nullptr;
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
 };
+
+// Opens the note editor on the note of `record` (of the kind's database). A record that lacks
+// its note field gets it at once, empty. OK writes the note as one step of the history; true
+// when the note changed.
+bool editNote(Plan &plan, NoteKind kind, Record &record, QWidget *parent);

@@ -1,7 +1,7 @@
 #include "pricingtab.h"
 
 #include "rules/money.h"
-#include "store/appstate.h"
+#include "store/prompter.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -48,8 +48,9 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &caption
 
 } // namespace
 
-PricingTab::PricingTab(QWidget *parent)
-    : QWidget(parent) {
+PricingTab::PricingTab(Prompter &prompter, QWidget *parent)
+    : QWidget(parent)
+    , m_prompter(prompter) {
     m_price = moneyBox(this, QStringLiteral("txtPrice"));
     m_finalDate = datePicker(this, QStringLiteral("txtDueDate"));
     m_editFinal = button(this, QStringLiteral("cmdEditFinal"), kClearDate);
@@ -110,8 +111,8 @@ PricingTab::PricingTab(QWidget *parent)
 QString PricingTab::ValidatePrice(const QString &text) {
     const Money::CheckedPrice checked = Money::validatePrice(text);
     if (checked.substituted) {
-        appState().prompter().tell(Money::notANumberMessage(), QStringLiteral("Data Type Error"),
-                                   Prompter::Icon::Exclamation);
+        m_prompter.tell(Money::notANumberMessage(), QStringLiteral("Data Type Error"),
+                        Prompter::Icon::Exclamation);
     }
     return checked.text;
 }
@@ -149,8 +150,8 @@ void PricingTab::toggleDate(QDateEdit *picker, QPushButton *button) {
 // --- Loading and saving ----------------------------------------------------------------------
 
 void PricingTab::loadDate(const Record &vendor, FieldCode code, QDateEdit *picker,
-                          QPushButton *button, const QDate &fallback, QDateTime &loaded) {
-    loaded = QDateTime();
+                          QPushButton *button, const QDate &fallback, QTime &loadedTime) {
+    loadedTime = QTime();
     if (fallback.isValid())
         picker->setDate(fallback);
     const Field *field = vendor.fields().find(code);
@@ -161,68 +162,41 @@ void PricingTab::loadDate(const Record &vendor, FieldCode code, QDateEdit *picke
     if (!date.isValid())
         return; // present but unreadable: the picker offers its start date
     picker->setDate(date);
-    loaded = field->value().type() == FieldValue::Type::DateTime ? field->value().toDateTime()
-                                                                 : date.startOfDay();
+    if (field->value().type() == FieldValue::Type::DateTime)
+        loadedTime = field->value().toTime();
 }
 
-void PricingTab::load(PalmDatabase &vendors, Record &vendor) {
-    auto money = [&](FieldCode code, QLineEdit *box) {
-        if (const Field *field = vendor.fields().find(code)) {
-            box->setText(field->value().toText());
-        } else {
-            box->clear();
-            vendors.fieldList().add(code, FieldKind::Text);
-            vendor.fields().add(code, FieldKind::Text);
-        }
-    };
-    QDate wedding;
-    try {
-        wedding = Money::weddingDate(appState().set.db(DbId::Plan)).date();
-    } catch (const StoreError &) {
-        // No plan database: the picker keeps the date it started with.
-    }
-    money("vcos", m_price);
-    loadDate(vendor, "dued", m_finalDate, m_editFinal, wedding, m_loadedFinal);
-    money("vdwn", m_down);
-    money("npay", m_next);
-    loadDate(vendor, "ndat", m_nextDate, m_editNext, QDate::currentDate(), m_loadedNext);
-    money("vbal", m_balance);
-    if (const Field *paid = vendor.fields().find("paid")) {
-        m_paid->setChecked(paid->value().toBool());
-    } else {
-        m_paid->setChecked(false);
-        vendors.fieldList().add("paid", FieldKind::Boolean);
-        vendor.fields().add("paid", FieldKind::Boolean);
-    }
+void PricingTab::load(const Record &vendor, const QDate &weddingDay) {
+    using namespace Schema;
+    m_price->setText(vendor.text(Vendor::kPrice));
+    loadDate(vendor, Vendor::kFinalDue, m_finalDate, m_editFinal, weddingDay, m_finalTime);
+    m_down->setText(vendor.text(Vendor::kDown));
+    m_next->setText(vendor.text(Vendor::kNext));
+    loadDate(vendor, Vendor::kNextDue, m_nextDate, m_editNext, QDate::currentDate(), m_nextTime);
+    m_balance->setText(vendor.text(Vendor::kBalance));
+    m_paid->setChecked(vendor.value(Vendor::kPaid).toBool());
 }
 
-void PricingTab::saveDate(PalmDatabase &vendors, Record &vendor, FieldCode code, QDateEdit *picker,
-                          const QDateTime &loaded) {
-    if (!vendor.has(code)) {
-        vendors.fieldList().add(code, FieldKind::Date);
-        vendor.fields().add(code, FieldKind::Date);
-    }
-    if (!picker->isEnabled()) {
-        vendor.fields().remove(code);
-        return;
-    }
+FieldEntry PricingTab::dateEntry(FieldCode code, const QDateEdit *picker, const QTime &time) {
+    if (!picker->isEnabled())
+        return {code, std::nullopt, FieldKind::Date};
     // A time of day the handheld stored stays with the date.
-    const QTime time = loaded.isValid() ? loaded.time() : QTime(0, 0);
-    vendors.write(vendor, code, QDateTime(picker->date(), time), FieldKind::Date);
+    return {code, FieldValue(picker->date(), time.isValid() ? time : QTime(0, 0)), FieldKind::Date};
 }
 
-void PricingTab::save(PalmDatabase &vendors, Record &vendor) {
+std::vector<FieldEntry> PricingTab::entries() {
+    using namespace Schema;
     recalculate();
     // A box left with "$1,500" in it is stored as 1500, so lists and totals read the amount
     // the user meant; a non-number is stored as typed.
-    auto money = [&](FieldCode code, QLineEdit *box) {
-        vendors.write(vendor, code, Money::storedMoneyText(box->text()));
+    auto money = [](FieldCode code, const QLineEdit *box) {
+        return FieldEntry{code, FieldValue(Money::storedMoneyText(box->text()))};
     };
-    money("vcos", m_price);
-    saveDate(vendors, vendor, "dued", m_finalDate, m_loadedFinal);
-    money("vdwn", m_down);
-    money("npay", m_next);
-    saveDate(vendors, vendor, "ndat", m_nextDate, m_loadedNext);
-    vendors.write(vendor, "vbal", m_balance->text());
-    vendors.write(vendor, "paid", m_paid->isChecked(), FieldKind::Boolean);
+    return {money(Vendor::kPrice, m_price),
+            dateEntry(Vendor::kFinalDue, m_finalDate, m_finalTime),
+            money(Vendor::kDown, m_down),
+            money(Vendor::kNext, m_next),
+            dateEntry(Vendor::kNextDue, m_nextDate, m_nextTime),
+            {Vendor::kBalance, FieldValue(m_balance->text())},
+            {Vendor::kPaid, FieldValue(m_paid->isChecked()), FieldKind::Boolean}};
 }

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "store/palmdatabase.h"
+#include "store/planedit.h"
 
-#include <QDate>
-#include <QDateTime>
 #include <QWidget>
 
+class Prompter;
 class QCheckBox;
 class QDateEdit;
 class QLineEdit;
@@ -18,18 +17,18 @@ class QPushButton;
 class PricingTab : public QWidget {
     Q_OBJECT
 public:
-    explicit PricingTab(QWidget *parent = nullptr);
+    explicit PricingTab(Prompter &prompter, QWidget *parent = nullptr);
 
-    // Fills the page from the vendor: vcos, dued, vdwn, npay, ndat, vbal, paid. A missing money
-    // field or paid is added to the record (and the field list) empty; a missing date is not.
-    void load(PalmDatabase &vendors, Record &vendor);
-    // Writes the page back, after recalculating the balance.
-    void save(PalmDatabase &vendors, Record &vendor);
+    // Fills the page from the vendor: vcos, dued, vdwn, npay, ndat, vbal, paid. A disabled
+    // final due date shows the wedding day.
+    void load(const Record &vendor, const QDate &weddingDay);
+    // The page's fields as they are to be written, after recalculating the balance.
+    std::vector<FieldEntry> entries();
 
     // "Recalculate Balance": price − down payment − next payment.
     void recalculate();
     // The text of a money box as checked when the box is left; may say it was not a number.
-    static QString ValidatePrice(const QString &text);
+    QString ValidatePrice(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -38,10 +37,10 @@ private:
     void toggleDate(QDateEdit *picker, QPushButton *button);
     static void setDateState(QDateEdit *picker, QPushButton *button, bool enabled);
     void loadDate(const Record &vendor, FieldCode code, QDateEdit *picker, QPushButton *button,
-                  const QDate &fallback, QDateTime &loaded);
-    void saveDate(PalmDatabase &vendors, Record &vendor, FieldCode code, QDateEdit *picker,
-                  const QDateTime &loaded);
+                  const QDate &fallback, QTime &loadedTime);
+    static FieldEntry dateEntry(FieldCode code, const QDateEdit *picker, const QTime &time);
 
+    Prompter &m_prompter;
     QLineEdit *m_price = nullptr;
     QDateEdit *m_finalDate = nullptr;
     QPushButton *m_editFinal = nullptr;
@@ -53,8 +52,8 @@ private:
     QLineEdit *m_balance = nullptr;
     QPushButton *m_recalc = nullptr;
 
-    // The stored dates, so that an unchanged day keeps its time of day.
-    QDateTime m_loadedFinal;
-    QDateTime m_loadedNext;
+    // The time of day of the stored dates, kept when the user picks another day.
+    QTime m_finalTime;
+    QTime m_nextTime;
     bool m_validating = false;
 };

@@ -1,28 +1,44 @@
 #include "categorylookup.h"
 
-#include "store/planset.h"
+#include "store/planedit.h"
 
-std::optional<CategoryList> categoryListOfKind(int kind) {
+CategoryList categoryList(CategoryKind kind) {
     switch (kind) {
-    case 0:
-        return CategoryList{Schema::DbId::RelTypes, Schema::kCategoryType};
-    case 1:
-        return CategoryList{Schema::DbId::TimeFrames, Schema::kTimeFrame};
-    case 2:
-        return CategoryList{Schema::DbId::VenTypes, Schema::kCategoryType};
-    default:
-        return std::nullopt;
+    case CategoryKind::Relations:
+        break;
+    case CategoryKind::Timeframes:
+        return {Schema::DbId::TimeFrames, Schema::kTimeFrame};
+    case CategoryKind::VendorTypes:
+        return {Schema::DbId::VenTypes, Schema::kCategoryType};
     }
+    return {Schema::DbId::RelTypes, Schema::kCategoryType};
 }
 
 std::optional<CategoryList> categoryListNamed(const QString &kind) {
     if (kind.compare(QLatin1String("relation"), Qt::CaseInsensitive) == 0)
-        return categoryListOfKind(0);
+        return categoryList(CategoryKind::Relations);
     if (kind.compare(QLatin1String("time"), Qt::CaseInsensitive) == 0)
-        return categoryListOfKind(1);
+        return categoryList(CategoryKind::Timeframes);
     if (kind.compare(QLatin1String("vendor"), Qt::CaseInsensitive) == 0)
-        return categoryListOfKind(2);
+        return categoryList(CategoryKind::VendorTypes);
     return std::nullopt;
+}
+
+QStringList categoryNames(const PlanSet &set, CategoryKind kind) {
+    const CategoryList list = categoryList(kind);
+    return set.isOpen() ? set.db(list.db).listValues(list.field) : QStringList();
+}
+
+void replaceCategoryList(PlanEdit &edit, CategoryKind kind, const QStringList &names) {
+    const CategoryList list = categoryList(kind);
+    // An unchanged list stays as it is: records keep their places and nothing counts as an
+    // edit.
+    if (edit.db(list.db).listValues(list.field, QString()) == names &&
+        edit.db(list.db).records().count() == names.size())
+        return;
+    edit.removeAllRecords(list.db);
+    for (const QString &name : names)
+        edit.write(list.db, edit.appendRecord(list.db), list.field, name);
 }
 
 QString categoryLookup(const PlanSet &set, const QString &typed, const QString &kind) {

@@ -1,6 +1,7 @@
 #include "guestcount.h"
 
-#include "store/palmdatabase.h"
+#include "replies.h"
+#include "store/planedit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,8 +9,7 @@
 
 namespace {
 
-constexpr FieldCode kRsvp = "rsvp";
-constexpr FieldCode kConfirmed = "gcon";
+constexpr FieldCode kRsvp = Schema::Guest::kRsvp;
 
 // One RSVP as people. Each is held within 32 bits, so the 64-bit totals of the largest
 // possible database cannot overflow whatever was typed.
@@ -26,19 +26,23 @@ qint64 people(const FieldValue &rsvp) {
 
 } // namespace
 
-GuestCount countGuests(PalmDatabase &guests) {
+qint64 peopleOf(const Record &guest) {
+    const Field *rsvp = guest.fields().find(kRsvp);
+    return rsvp ? people(rsvp->value()) : 1;
+}
+
+GuestCount countGuests(const PalmDatabase &guests) {
     GuestCount count;
     for (const auto &record : guests.records().raw()) {
-        Field *rsvp = record->fields().find(kRsvp);
-        if (!rsvp) {
-            guests.fieldList().add(kRsvp, FieldKind::Text);
-            rsvp = &record->fields().add(kRsvp, FieldKind::Text);
-        }
-        const qint64 n = people(rsvp->value());
-        const Field *confirmed = record->fields().find(kConfirmed);
-        if (confirmed && confirmed->value().toBool())
+        const qint64 n = peopleOf(*record);
+        if (Replies::isConfirmed(*record))
             count.confirmed += n;
         count.possible += n;
     }
     return count;
+}
+
+void addMissingRsvp(PlanEdit &edit) {
+    for (const auto &record : edit.db(Schema::DbId::Guest).records().raw())
+        edit.ensureField(Schema::DbId::Guest, *record, kRsvp);
 }

@@ -3,6 +3,8 @@
 #include <QtGlobal>
 
 class PalmDatabase;
+class PlanEdit;
+class Record;
 
 // The guest count: how many people have confirmed, out of how many invited. A guest stands for
 // the number of people in its RSVP, or one person when the RSVP is empty.
@@ -12,8 +14,11 @@ struct GuestCount {
     qint64 possible = 0;
 };
 
-// Counts the guest database. A guest without an rsvp field gains an empty one (in the record
-// and in the database's field list), as every record is expected to carry it.
-// An RSVP counts as the whole number nearest its numeric value (halves to the even neighbour),
-// so "abc" counts 0; an empty RSVP counts 1, for the confirmed total as for the invited one.
-GuestCount countGuests(PalmDatabase &guests);
+// Counts the guest database. An RSVP counts as the whole number nearest its numeric value
+// (halves to the even neighbour), so "abc" counts 0; an empty or missing RSVP counts 1, for the
+// confirmed total as for the invited one.
+GuestCount countGuests(const PalmDatabase &guests);
+// The people one guest stands for, by the same rule.
+qint64 peopleOf(const Record &guest);
+// Gives every guest without an rsvp field an empty one, as every guest is expected to carry it.
+void addMissingRsvp(PlanEdit &edit);

@@ -135,6 +135,13 @@ qint64 paymentTotal(const QStringList &amounts) {
     return total;
 }
 
+qint64 paymentTotal(const std::vector<const Record *> &vendors, bool final) {
+    qint64 total = 0;
+    for (const Record *vendor : vendors)
+        total = addRounded(total, vendor->value(final ? kBalance : kNextPayment).toNumber());
+    return total;
+}
+
 QDate dateOf(const Record &record, FieldCode code) {
     const Field *field = record.fields().find(code);
     if (!field)

@@ -55,6 +55,9 @@ qint64 vendorCost(const PalmDatabase &vendors);
 
 // "Total": the amounts of the payment list's column 3.
 qint64 paymentTotal(const QStringList &amounts);
+// The same over the vendors the payment list shows: their next payments, or with `final` their
+// balances.
+qint64 paymentTotal(const std::vector<const Record *> &vendors, bool final);
 
 // A stored date: a date value, or a text in the system's short date format; null otherwise.
 QDate dateOf(const Record &record, FieldCode code);

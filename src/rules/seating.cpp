@@ -2,16 +2,20 @@
 
 #include "store/numbers.h"
 
+#include <QLocale>
 #include <QStringView>
 #include <cmath>
+#include <limits>
 
 namespace Seating {
+
+using namespace Schema;
 
 namespace {
 
 // Seat numbers are text fields holding a plain number, as the handheld keeps them.
-void writeNumber(PalmDatabase &db, Record &record, FieldCode code, double value) {
-    db.write(record, code, Numbers::numberText(value));
+void writeNumber(PlanEdit &edit, Record &table, FieldCode code, double value) {
+    edit.write(DbId::Tables, table, code, Numbers::numberText(value));
 }
 
 // A number taken as a whole number. Clamped rather than refused: a count must never fail.
@@ -40,19 +44,19 @@ double storedNumber(const Record &record, FieldCode code) {
 }
 
 QString tableTag(const Record &table) {
-    return table.text(kTag).trimmed();
+    return table.text(Table::kTag).trimmed();
 }
 
 bool isSeated(const Record &guest) {
     QString holder;
-    return !guestTag(guest.fields().find(kGuestTag), holder).isEmpty();
+    return !guestTag(guest.fields().find(Guest::kTable), holder).isEmpty();
 }
 
 bool isSeatedAt(const Record &guest, const QString &tag) {
     if (tag.isEmpty())
         return false;
     QString holder;
-    return guestTag(guest.fields().find(kGuestTag), holder) == tag;
+    return guestTag(guest.fields().find(Guest::kTable), holder) == tag;
 }
 
 std::vector<int> guestsAt(const PalmDatabase &guests, const QString &tag) {
@@ -73,7 +77,7 @@ qint16 seatedPeople(const PalmDatabase &guests, const QString &tag) {
         return 0;
     for (const auto &guest : guests.records().raw()) {
         if (isSeatedAt(*guest, tag))
-            sum = whole(sum + storedNumber(*guest, kRsvp));
+            sum = whole(sum + storedNumber(*guest, Guest::kRsvp));
     }
     return qint16(sum);
 }
@@ -87,10 +91,48 @@ int tablesWithTag(const PalmDatabase &tables, const QString &tag) {
     return n;
 }
 
+Record *tableWithTag(PalmDatabase &tables, const QString &tag) {
+    const QString wanted = tag.trimmed();
+    if (wanted.isEmpty())
+        return nullptr;
+    for (const auto &table : tables.records().raw()) {
+        if (tableTag(*table) == wanted)
+            return table.get();
+    }
+    return nullptr;
+}
+
+IdProblem checkTableId(const PalmDatabase &tables, const Record *table, const QString &id) {
+    // A blank ID is no ID: guests hold the trimmed ID, and an empty one seats nobody.
+    const QString wanted = id.trimmed();
+    if (wanted.isEmpty())
+        return IdProblem::Empty;
+    for (const auto &other : tables.records().raw()) {
+        if (other.get() != table && tableTag(*other) == wanted)
+            return IdProblem::Taken;
+    }
+    return IdProblem::None;
+}
+
+SeatsProblem checkSeatCount(const QString &text) {
+    if (text.isEmpty())
+        return SeatsProblem::None;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return SeatsProblem::NotANumber;
+    if (value < 0 || value > std::numeric_limits<qint16>::max())
+        return SeatsProblem::OutOfRange;
+    // Seats are whole: 8.5 seats would show 4 taken and 4.5 free.
+    if (value != std::floor(value))
+        return SeatsProblem::NotWhole;
+    return SeatsProblem::None;
+}
+
 SeatCheck checkSeats(const Record &table, double wanted) {
     SeatCheck check;
     check.wanted = wanted;
-    if (const Field *avai = table.fields().find(kAvailable)) {
+    if (const Field *avai = table.fields().find(Table::kAvailable)) {
         check.made = true;
         // An absurd avai is clamped, not trusted.
         check.free = whole(storedNumber(avai->value()));
@@ -98,87 +140,113 @@ SeatCheck checkSeats(const Record &table, double wanted) {
     return check;
 }
 
-void growTable(PalmDatabase &tables, Record &table, const SeatCheck &check) {
-    writeNumber(tables, table, kMaxSeats,
-                storedNumber(table, kMaxSeats) - (check.free - check.wanted));
-    tables.write(table, kAvailable, QStringLiteral("0"));
+void growTable(PlanEdit &edit, Record &table, const SeatCheck &check) {
+    writeNumber(edit, table, Table::kMaxSeats,
+                storedNumber(table, Table::kMaxSeats) - (check.free - check.wanted));
+    edit.write(DbId::Tables, table, Table::kAvailable, QStringLiteral("0"));
 }
 
-void addToCount(PalmDatabase &tables, Record &table, double people) {
-    writeNumber(tables, table, kCount, storedNumber(table, kCount) + people);
+void addToCount(PlanEdit &edit, Record &table, double people) {
+    writeNumber(edit, table, Table::kCount, storedNumber(table, Table::kCount) + people);
 }
 
-SeatResult seat(PalmDatabase &tables, Record &table, PalmDatabase &guests, Record &guest,
-                const QString &tag, const std::function<bool()> &askToGrow) {
-    const double people = storedNumber(guest, kRsvp);
+namespace {
+
+// Seats one guest; `mayGrow` is asked only when the guest does not fit.
+SeatResult seatOne(PlanEdit &edit, Record &table, Record &guest,
+                   const std::function<bool()> &mayGrow) {
+    const double people = storedNumber(guest, Guest::kRsvp);
     // A guest without an rsvp takes no seat, so nothing is checked for it.
-    if (guest.has(kRsvp)) {
+    if (guest.has(Guest::kRsvp)) {
         const SeatCheck check = checkSeats(table, people);
         if (check.made) {
             if (check.fits()) {
-                writeNumber(tables, table, kAvailable, check.free - people);
+                writeNumber(edit, table, Table::kAvailable, check.free - people);
             } else {
-                if (!askToGrow || !askToGrow())
+                if (!mayGrow || !mayGrow())
                     return SeatResult::Declined;
-                growTable(tables, table, check);
+                growTable(edit, table, check);
             }
         }
     }
-    guests.write(guest, kGuestTag, tag);
-    addToCount(tables, table, people);
+    edit.write(DbId::Guest, guest, Guest::kTable, tableTag(table));
+    addToCount(edit, table, people);
     return SeatResult::Seated;
 }
 
-void unseat(PalmDatabase &tables, Record *table, Record &guest) {
-    const double people = storedNumber(guest, kRsvp);
-    if (table) {
-        if (table->has(kAvailable) && guest.has(kRsvp))
-            writeNumber(tables, *table, kAvailable,
-                        whole(storedNumber(*table, kAvailable)) + people);
-        // A table without a count gets one; it then counts nobody.
-        if (table->has(kCount))
-            writeNumber(tables, *table, kCount, storedNumber(*table, kCount) - people);
-        else
-            tables.write(*table, kCount, QStringLiteral("0"));
-    }
-    // Unseated means no tag at all, not an empty one.
-    guest.fields().remove(kGuestTag);
+} // namespace
+
+SeatResult seat(PlanEdit &edit, Record &table, Record &guest,
+                const std::function<bool()> &askToGrow) {
+    return seatOne(edit, table, guest, askToGrow);
 }
 
-int unseatAll(PalmDatabase &guests, const QString &tag) {
+int seatAll(PlanEdit &edit, Record &table, const std::vector<Record *> &guests,
+            const std::function<bool()> &askToGrow) {
+    std::optional<bool> grow; // asked once, at the first guest that does not fit
+    const auto mayGrow = [&] {
+        if (!grow)
+            grow = askToGrow && askToGrow();
+        return *grow;
+    };
+    int seated = 0;
+    for (Record *guest : guests) {
+        if (guest && !isSeated(*guest) &&
+            seatOne(edit, table, *guest, mayGrow) == SeatResult::Seated)
+            ++seated;
+    }
+    return seated;
+}
+
+void unseat(PlanEdit &edit, Record *table, Record &guest) {
+    const double people = storedNumber(guest, Guest::kRsvp);
+    if (table) {
+        if (table->has(Table::kAvailable) && guest.has(Guest::kRsvp))
+            writeNumber(edit, *table, Table::kAvailable,
+                        whole(storedNumber(*table, Table::kAvailable)) + people);
+        // A table without a count gets one; it then counts nobody.
+        if (table->has(Table::kCount))
+            writeNumber(edit, *table, Table::kCount, storedNumber(*table, Table::kCount) - people);
+        else
+            edit.write(DbId::Tables, *table, Table::kCount, QStringLiteral("0"));
+    }
+    // Unseated means no tag at all, not an empty one.
+    edit.removeField(DbId::Guest, guest, Guest::kTable);
+}
+
+int unseatAll(PlanEdit &edit, const QString &tag) {
     int n = 0;
     if (tag.isEmpty())
         return 0;
-    for (const auto &guest : guests.records().raw()) {
+    for (const auto &guest : edit.db(DbId::Guest).records().raw()) {
         if (isSeatedAt(*guest, tag)) {
-            guest->fields().remove(kGuestTag);
+            edit.removeField(DbId::Guest, *guest, Guest::kTable);
             ++n;
         }
     }
     return n;
 }
 
-int moveGuests(PalmDatabase &guests, const QString &from, const QString &to) {
+int moveGuests(PlanEdit &edit, const QString &from, const QString &to) {
     int n = 0;
     if (from.isEmpty() || from == to)
         return 0;
-    for (const auto &guest : guests.records().raw()) {
+    for (const auto &guest : edit.db(DbId::Guest).records().raw()) {
         if (isSeatedAt(*guest, from)) {
             if (to.isEmpty())
-                guest->fields().remove(kGuestTag);
+                edit.removeField(DbId::Guest, *guest, Guest::kTable);
             else
-                guests.write(*guest, kGuestTag, to);
+                edit.write(DbId::Guest, *guest, Guest::kTable, to);
             ++n;
         }
     }
     return n;
 }
 
-bool recount(PalmDatabase &tables, Record &table, const PalmDatabase &guests,
-             const std::vector<int> &seated, double defaultSeats) {
+bool recount(PlanEdit &edit, Record &table, const std::vector<int> &seated, double defaultSeats) {
     if (seated.empty())
         return false;
-    const auto &records = guests.records().raw();
+    const auto &records = edit.db(DbId::Guest).records().raw();
     auto eachGuest = [&](auto &&body) {
         for (int number : seated) {
             if (number >= 1 && std::size_t(number) <= records.size())
@@ -188,8 +256,8 @@ bool recount(PalmDatabase &tables, Record &table, const PalmDatabase &guests,
 
     double seats = 0;
     bool own = false;
-    const double maxs = storedNumber(table, kMaxSeats);
-    if (table.has(kMaxSeats) && maxs > 0) {
+    const double maxs = storedNumber(table, Table::kMaxSeats);
+    if (table.has(Table::kMaxSeats) && maxs > 0) {
         seats = whole(maxs);
         own = true;
     } else if (defaultSeats > 0) {
@@ -199,27 +267,52 @@ bool recount(PalmDatabase &tables, Record &table, const PalmDatabase &guests,
         // No maximum anywhere: the table is as big as its party.
         own = false;
         eachGuest([&](const Record &guest) {
-            if (guest.has(kRsvp))
-                seats = whole(seats + storedNumber(guest, kRsvp));
+            if (guest.has(Guest::kRsvp))
+                seats = whole(seats + storedNumber(guest, Guest::kRsvp));
         });
     }
     // Whatever the seats were taken from becomes the table's maximum, so that avai stays
     // maxs less coun on the screen and on the handheld.
     if (!own)
-        writeNumber(tables, table, kMaxSeats, seats);
+        writeNumber(edit, table, Table::kMaxSeats, seats);
 
     double free = seats;
     double count = 0;
     eachGuest([&](const Record &guest) {
-        if (guest.has(kRsvp)) {
-            const double people = storedNumber(guest, kRsvp);
+        if (guest.has(Guest::kRsvp)) {
+            const double people = storedNumber(guest, Guest::kRsvp);
             free = whole(free - people);
             count = whole(count + people);
         }
     });
-    writeNumber(tables, table, kAvailable, free);
-    writeNumber(tables, table, kCount, count);
+    writeNumber(edit, table, Table::kAvailable, free);
+    writeNumber(edit, table, Table::kCount, count);
     return true;
+}
+
+void writeTable(PlanEdit &edit, Record &table, const TableValues &values) {
+    const PalmDatabase &tables = edit.db(DbId::Tables);
+    const QString oldTag = tableTag(table);
+    const QString newTag = values.id.trimmed();
+    edit.write(DbId::Tables, table, Table::kTag, values.id);
+    edit.write(DbId::Tables, table, Table::kDescription, values.description);
+    edit.write(DbId::Tables, table, Table::kMaxSeats, values.maxSeats);
+    // The guests seated here follow the table to its new ID rather than being left at a table
+    // that no longer exists. An old ID another table shares stays with it.
+    if (oldTag != newTag && tablesWithTag(tables, oldTag) == 0)
+        moveGuests(edit, oldTag, newTag);
+    const double free =
+        Numbers::numericValue(values.maxSeats) - seatedPeople(edit.db(DbId::Guest), newTag);
+    writeNumber(edit, table, Table::kAvailable, free);
+}
+
+void deleteTable(PlanEdit &edit, Record &table) {
+    const QString tag = tableTag(table);
+    edit.removeRecord(DbId::Tables, table);
+    // Its guests are free again: they show up under "Add Person" instead of sitting at a
+    // table nobody can see. A tag another table still carries keeps its guests.
+    if (tablesWithTag(edit.db(DbId::Tables), tag) == 0)
+        unseatAll(edit, tag);
 }
 
 } // namespace Seating

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/palmdatabase.h"
+#include "store/planedit.h"
 
 #include <QString>
 #include <functional>
@@ -13,15 +13,18 @@
 // at no table, and an empty ID seats nobody.
 //
 // The seating tab, the table editor and the record editor's table choice all go through these
-// functions, so the three numbers move the same way wherever a guest is seated.
+// functions, so the three numbers move the same way wherever a guest is seated. Every change
+// is made through a PlanEdit, as one step the user can take back.
 namespace Seating {
 
-inline constexpr FieldCode kTag = "ttag";
-inline constexpr FieldCode kMaxSeats = "maxs";
-inline constexpr FieldCode kCount = "coun";
-inline constexpr FieldCode kAvailable = "avai";
-inline constexpr FieldCode kGuestTag = "gtag";
-inline constexpr FieldCode kRsvp = "rsvp";
+using Schema::DbId;
+
+inline constexpr FieldCode kTag = Schema::Table::kTag;
+inline constexpr FieldCode kMaxSeats = Schema::Table::kMaxSeats;
+inline constexpr FieldCode kCount = Schema::Table::kCount;
+inline constexpr FieldCode kAvailable = Schema::Table::kAvailable;
+inline constexpr FieldCode kGuestTag = Schema::Guest::kTable;
+inline constexpr FieldCode kRsvp = Schema::Guest::kRsvp;
 
 // A stored seat number: numbers as they are, text by the numeric value rule, a missing field 0.
 // Never infinite or NaN, so sums stay plain numbers.
@@ -40,6 +43,16 @@ std::vector<int> guestsAt(const PalmDatabase &guests, const QString &tag);
 qint16 seatedPeople(const PalmDatabase &guests, const QString &tag);
 // How many tables have the trimmed ID `tag`.
 int tablesWithTag(const PalmDatabase &tables, const QString &tag);
+// The first table whose trimmed ID is the trimmed `tag`; null when none.
+Record *tableWithTag(PalmDatabase &tables, const QString &tag);
+
+// Whether a table ID can be given to `table` (null for one not yet in the list): not blank,
+// and no other table has it (both trimmed, letter case counts).
+enum class IdProblem { None, Empty, Taken };
+IdProblem checkTableId(const PalmDatabase &tables, const Record *table, const QString &id);
+// "Max. Seats:" holds a whole number of seats from 0 to 32,767, or nothing.
+enum class SeatsProblem { None, NotANumber, NotWhole, OutOfRange };
+SeatsProblem checkSeatCount(const QString &text);
 
 // Whether `wanted` people fit in the table's free seats. No check is made when the table has
 // no avai (made is false then).
@@ -52,28 +65,45 @@ struct SeatCheck {
 SeatCheck checkSeats(const Record &table, double wanted);
 // Makes room for a guest that does not fit: the maximum grows by the shortfall and no seat is
 // left free.
-void growTable(PalmDatabase &tables, Record &table, const SeatCheck &check);
+void growTable(PlanEdit &edit, Record &table, const SeatCheck &check);
 // Adds `people` to the table's count (a table without a count starts from 0).
-void addToCount(PalmDatabase &tables, Record &table, double people);
+void addToCount(PlanEdit &edit, Record &table, double people);
 
 enum class SeatResult { Seated, Declined };
-// Seats the guest at the table whose trimmed ID is `tag`: takes its seats from avai (asking
-// `growTable` first when they do not fit), writes the tag and counts its people. Declined
-// when the question is answered no; nothing changes then.
-SeatResult seat(PalmDatabase &tables, Record &table, PalmDatabase &guests, Record &guest,
-                const QString &tag, const std::function<bool()> &askToGrow);
+// Seats the guest at the table: takes its seats from avai (asking `askToGrow` first when they
+// do not fit), writes the table's trimmed ID and counts its people. Declined when the question
+// is answered no; nothing changes then.
+SeatResult seat(PlanEdit &edit, Record &table, Record &guest,
+                const std::function<bool()> &askToGrow);
+// Seats several guests at one table, in order, each with the seat check. The question comes
+// once, at the first guest that does not fit, and its answer holds for the rest: on no, the
+// guests that do not fit stay unseated. Returns how many were seated.
+int seatAll(PlanEdit &edit, Record &table, const std::vector<Record *> &guests,
+            const std::function<bool()> &askToGrow);
 // Gives the guest's seats back to the table (none when `table` is null) and removes its tag.
-void unseat(PalmDatabase &tables, Record *table, Record &guest);
+void unseat(PlanEdit &edit, Record *table, Record &guest);
 // Unseats every guest at `tag` (their table is gone); returns how many.
-int unseatAll(PalmDatabase &guests, const QString &tag);
+int unseatAll(PlanEdit &edit, const QString &tag);
 // Moves every guest at `from` to `to` (the table's ID changed); returns how many.
-int moveGuests(PalmDatabase &guests, const QString &from, const QString &to);
+int moveGuests(PlanEdit &edit, const QString &from, const QString &to);
 
 // Recounts a table from the guests seated at it (`seated`: their record numbers). The seats
 // are the table's own maximum, else `defaultSeats`, else the people seated, and the maximum is
 // written when it was not the table's own. With no guest seated nothing is written and false
 // is returned.
-bool recount(PalmDatabase &tables, Record &table, const PalmDatabase &guests,
-             const std::vector<int> &seated, double defaultSeats);
+bool recount(PlanEdit &edit, Record &table, const std::vector<int> &seated, double defaultSeats);
+
+// What the table editor confirms.
+struct TableValues {
+    QString id;
+    QString description;
+    QString maxSeats;
+};
+// Writes a confirmed table: ID, description and maximum as typed; the guests seated under the
+// old ID follow it to the new one (unless another table still has the old ID); the free seats
+// become the maximum less the people seated.
+void writeTable(PlanEdit &edit, Record &table, const TableValues &values);
+// Removes a table; its guests are unseated unless another table keeps its ID.
+void deleteTable(PlanEdit &edit, Record &table);
 
 } // namespace Seating

@@ -12,8 +12,9 @@ namespace TaskOrder {
 
 namespace {
 
-constexpr FieldCode kOrder = "ordr";
-constexpr FieldCode kAlarm = "alrm";
+using Schema::DbId;
+constexpr FieldCode kOrder = Schema::Task::kOrder;
+constexpr FieldCode kAlarm = Schema::Task::kAlarm;
 
 // The first position of each timeframe name; later duplicates do not count.
 QHash<QString, int> positions(const PalmDatabase &timeframes) {
@@ -28,12 +29,8 @@ QHash<QString, int> positions(const PalmDatabase &timeframes) {
     return byName;
 }
 
-void renumber(PalmDatabase &tasks, Record &task, const QHash<QString, int> &byName) {
-    Field *order = task.fields().find(kOrder);
-    if (!order) {
-        tasks.fieldList().add(kOrder, FieldKind::Text);
-        order = &task.fields().add(kOrder, FieldKind::Text);
-    }
+void renumber(PlanEdit &edit, Record &task, const QHash<QString, int> &byName) {
+    edit.ensureField(DbId::Tasks, task, kOrder, FieldKind::Text);
     const Field *time = task.fields().find(Schema::kTimeFrame);
     if (!time || time->value().isNone())
         return;
@@ -43,9 +40,9 @@ void renumber(PalmDatabase &tasks, Record &task, const QHash<QString, int> &byNa
     // A whole number; a list longer than 16 bits can count stores the position as a double.
     const int position = found.value();
     if (position <= std::numeric_limits<qint16>::max())
-        order->setValue(qint16(position));
+        edit.write(DbId::Tasks, task, kOrder, qint16(position));
     else
-        order->setValue(double(position));
+        edit.write(DbId::Tasks, task, kOrder, double(position));
 }
 
 struct Key {
@@ -98,19 +95,19 @@ bool before(const Key &a, const Key &b) {
 
 } // namespace
 
-void renumberTasks(PalmDatabase &tasks, const PalmDatabase &timeframes) {
-    tasks.fieldList().add(kOrder, FieldKind::Text);
-    const QHash<QString, int> byName = positions(timeframes);
-    for (const auto &task : tasks.records().raw())
-        renumber(tasks, *task, byName);
+void renumberTasks(PlanEdit &edit) {
+    edit.listField(DbId::Tasks, kOrder);
+    const QHash<QString, int> byName = positions(edit.db(DbId::TimeFrames));
+    for (const auto &task : edit.db(DbId::Tasks).records().raw())
+        renumber(edit, *task, byName);
 }
 
-void renumberTask(PalmDatabase &tasks, Record &task, const PalmDatabase &timeframes) {
-    renumber(tasks, task, positions(timeframes));
+void renumberTask(PlanEdit &edit, Record &task) {
+    renumber(edit, task, positions(edit.db(DbId::TimeFrames)));
 }
 
-void sortTasks(PalmDatabase &tasks) {
-    auto &records = tasks.records().raw();
+void sortTasks(PlanEdit &edit) {
+    const auto &records = edit.db(DbId::Tasks).records().raw();
     struct Entry {
         Key key;
         std::size_t index;
@@ -121,11 +118,11 @@ void sortTasks(PalmDatabase &tasks) {
         entries.push_back({keyOf(*records[i]), i});
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry &a, const Entry &b) { return before(a.key, b.key); });
-    std::vector<std::unique_ptr<Record>> sorted;
-    sorted.reserve(records.size());
+    std::vector<int> order;
+    order.reserve(entries.size());
     for (const Entry &e : entries)
-        sorted.push_back(std::move(records[e.index]));
-    records = std::move(sorted);
+        order.push_back(int(e.index));
+    edit.reorder(DbId::Tasks, order);
 }
 
 } // namespace TaskOrder

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/palmdatabase.h"
+#include "store/planedit.h"
 
 // The order of the wedding tasks: by the position of their timeframe in the timeframe list
 // (ordr), then by their alarm date (alrm). How a handheld or an older version happened to store
@@ -14,11 +14,11 @@ namespace TaskOrder {
 // Gives every task the ordr of its timeframe: the 1-based position of the first timeframe whose
 // name equals the task's time exactly. A task whose timeframe is not in the list keeps its ordr;
 // one without the field gains it empty. The field joins the tasks' field list when missing.
-void renumberTasks(PalmDatabase &tasks, const PalmDatabase &timeframes);
+void renumberTasks(PlanEdit &edit);
 // The same for one task.
-void renumberTask(PalmDatabase &tasks, Record &task, const PalmDatabase &timeframes);
+void renumberTask(PlanEdit &edit, Record &task);
 
 // Sorts the tasks by ordr, then alrm, as above; ties keep their order.
-void sortTasks(PalmDatabase &tasks);
+void sortTasks(PlanEdit &edit);
 
 } // namespace TaskOrder

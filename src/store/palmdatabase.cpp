@@ -527,6 +527,10 @@ bool FieldValue::operator==(const FieldValue &other) const {
     return false;
 }
 
+QCollator nameCollator() {
+    return textCollator();
+}
+
 // --- Fields, Record, Records -----------------------------------------------------------------
 
 Field &Fields::add(FieldCode code, FieldKind kind) {

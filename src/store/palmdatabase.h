@@ -2,6 +2,7 @@
 
 #include "storeerror.h"
 
+#include <QCollator>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -366,6 +367,10 @@ private:
     QDateTime m_created;
     QDateTime m_modified;
 };
+
+// The order names sort in, everywhere: the user's language, ignoring case; under the C locale,
+// which has no order for names, the language-neutral Unicode order.
+QCollator nameCollator();
 
 // Writes `bytes` over `path` through QSaveFile, or throws StoreError naming the file.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);

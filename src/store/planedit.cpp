@@ -75,6 +75,15 @@ void PlanEdit::removeField(DbId id, Record &record, FieldCode code) {
     m_steps.push_back(std::move(step));
 }
 
+void PlanEdit::writeAll(DbId id, Record &record, const std::vector<FieldEntry> &entries) {
+    for (const FieldEntry &entry : entries) {
+        if (entry.value)
+            write(id, record, entry.code, *entry.value, entry.kind);
+        else
+            removeField(id, record, entry.code);
+    }
+}
+
 Record &PlanEdit::appendRecord(DbId id) {
     return insertRecord(id, db(id).records().count(), std::make_unique<Record>());
 }
@@ -85,6 +94,9 @@ Record &PlanEdit::insertRecord(DbId id, int index, std::unique_ptr<Record> recor
     Record *added = record.get();
     records.insert(index, std::move(record)); // throws, adding nothing, when the database is full
     m_steps.emplace_back(RecordStep{id, true, index, added, nullptr});
+    // A record filled apart brings fields the database may not list yet.
+    for (const Field &field : added->fields())
+        addToFieldList(id, field.code(), field.kind());
     return *added;
 }
 
@@ -105,8 +117,27 @@ void PlanEdit::removeAllRecords(DbId id) {
 }
 
 void PlanEdit::sort(DbId id, FieldCode first, std::optional<FieldCode> second) {
-    const std::vector<int> order =
-        db(id).sort(first, true, second ? second->toString() : QString(), true);
+    noteOrder(id, db(id).sort(first, true, second ? second->toString() : QString(), true));
+}
+
+void PlanEdit::reorder(DbId id, const std::vector<int> &order) {
+    auto &raw = db(id).records().raw();
+    if (order.size() != raw.size())
+        throw StoreError(QStringLiteral("A new order must name every record once."));
+    std::vector<char> taken(raw.size(), 0);
+    for (const int from : order) {
+        if (from < 0 || std::size_t(from) >= raw.size() || taken[std::size_t(from)]++)
+            throw StoreError(QStringLiteral("A new order must name every record once."));
+    }
+    std::vector<std::unique_ptr<Record>> next;
+    next.reserve(raw.size());
+    for (const int from : order)
+        next.push_back(std::move(raw[std::size_t(from)]));
+    raw = std::move(next);
+    noteOrder(id, order);
+}
+
+void PlanEdit::noteOrder(DbId id, const std::vector<int> &order) {
     // Runs of records that kept their neighbours: a sort after one edit moves one record, and
     // is kept as a handful of runs rather than a place for each record.
     std::vector<std::pair<int, int>> runs;

@@ -8,6 +8,13 @@
 #include <variant>
 #include <vector>
 
+// A field as a form leaves it: a value to write, or none for a field to remove.
+struct FieldEntry {
+    FieldCode code;
+    std::optional<FieldValue> value;
+    FieldKind kind = FieldKind::Text;
+};
+
 // What a change touched, database by database: whether records came, went or moved (the
 // lists rebuild their rows then), and which records had fields written (those rows alone
 // are read again).
@@ -59,14 +66,24 @@ public:
     void ensureField(Schema::DbId id, Record &record, FieldCode code,
                      FieldKind kind = FieldKind::Text);
     void removeField(Schema::DbId id, Record &record, FieldCode code);
+    // Writes (or removes) the fields in order.
+    void writeAll(Schema::DbId id, Record &record, const std::vector<FieldEntry> &entries);
+    // Adds the code to the database's field list when it lacks it.
+    void listField(Schema::DbId id, FieldCode code, FieldKind kind = FieldKind::Text) {
+        addToFieldList(id, code, kind);
+    }
     // Appends an empty record (StoreError when the database is full).
     Record &appendRecord(Schema::DbId id);
-    // Puts a record made apart (a new one filled in an editor) at a 0-based place.
+    // Puts a record made apart (a new one filled in an editor) at a 0-based place; its fields
+    // join the database's field list.
     Record &insertRecord(Schema::DbId id, int index, std::unique_ptr<Record> record);
     void removeRecord(Schema::DbId id, Record &record);
     void removeAllRecords(Schema::DbId id);
     // The database's sort (see PalmDatabase::sort).
     void sort(Schema::DbId id, FieldCode first, std::optional<FieldCode> second = std::nullopt);
+    // Puts the records in another order: the record at place i goes to where order[i] says it
+    // came from (order holds every place 0 to count - 1 once).
+    void reorder(Schema::DbId id, const std::vector<int> &order);
 
     bool isEmpty() const { return m_steps.empty(); }
     // Takes the whole step back, last change first, and makes it again.
@@ -109,6 +126,8 @@ private:
     using Step = std::variant<FieldStep, ListStep, RecordStep, OrderStep>;
 
     void addToFieldList(Schema::DbId id, FieldCode code, FieldKind kind);
+    // Keeps an order the database has just taken (`order` as reorder() takes it).
+    void noteOrder(Schema::DbId id, const std::vector<int> &order);
     void apply(Step &step, bool forward);
     void applyField(FieldStep &step, bool forward);
     void applyRecord(RecordStep &step, bool forward);

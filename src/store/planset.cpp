@@ -1,6 +1,5 @@
 #include "planset.h"
 
-#include "planview.h"
 #include "prompter.h"
 #include "safefile.h"
 #include "setwriter.h"
@@ -61,8 +60,6 @@ FileTrouble::Kind troubleKind(const StoreError &error) {
 }
 
 std::unique_ptr<PalmDatabase> open(const TB4Server &server, const QString &path) {
-    if (g_beforeLoadRead)
-        g_beforeLoadRead(path);
     return server.OpenDatabase(path);
 }
 
@@ -166,8 +163,6 @@ void PlanSet::forgetTroubles(const QStringList &written) {
     });
 }
 
-void (*g_beforeLoadRead)(const QString &path) = nullptr;
-
 bool fileExists(const QString &path) {
     // Without O_NONBLOCK a named pipe in the file's place would hang the program here.
     const QByteArray name = QFile::encodeName(path);
@@ -238,8 +233,9 @@ void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &us
             });
 }
 
-void buildDefaultSet(PlanSet &set, const TB4Server &server, const QString &programFolder,
+void buildDefaultSet(PlanSet &target, const TB4Server &server, const QString &programFolder,
                      Prompter &prompter) {
+    PlanSet set;
     struct Seed {
         DbId id;
         const char *missing;
@@ -270,56 +266,5 @@ void buildDefaultSet(PlanSet &set, const TB4Server &server, const QString &progr
     for (DbId id : {DbId::Party, DbId::Guest, DbId::Vendors, DbId::Plan, DbId::Tables})
         set.setDatabase(id, server.NewDatabase());
     Schema::defineDetailsRecord(set.db(DbId::Plan));
-}
-
-void refreshPlan(PlanSet &set, const TB4Server &server, const QString &programFolder,
-                 bool buildDefault, PlanView &view, Prompter &prompter) {
-    if (buildDefault) {
-        buildDefaultSet(set, server, programFolder, prompter);
-        // A fresh plan has nothing a refresh could stumble on; should one fail all the same,
-        // the others still run.
-        for (auto refresh :
-             {&PlanView::FillFilterBoxes, &PlanView::RefreshCaption, &PlanView::UpdateDetails,
-              &PlanView::UpdateGuestGrid, &PlanView::UpdatePartyGrid, &PlanView::UpdateVendorsGrid,
-              &PlanView::UpdateTasks, &PlanView::UpdatePayments, &PlanView::UpdateTableGrid}) {
-            try {
-                (view.*refresh)();
-            } catch (const std::exception &) {
-            }
-        }
-        return;
-    }
-
-    view.FillFilterBoxes();
-    view.RefreshCaption();
-    const QString title = QStringLiteral("Vowline Dekstop");
-    const QString listError = QStringLiteral(
-        "There was an error updating the %1 for the interface.  If the problem continues, please "
-        "contact the developer.");
-    struct Step {
-        void (PlanView::*refresh)();
-        QString message; // empty: the error is dropped without a word
-    };
-    const Step steps[] = {
-        {&PlanView::UpdateDetails,
-         QStringLiteral(
-             "There are currently no Wedding Details associated with this Wedding Plan.  "
-             "If this is a new wedding plan, or your first time to run Vowline Desktop, "
-             "you may ignore this message.")},
-        {&PlanView::UpdatePartyGrid, listError.arg(QStringLiteral("Wedding Party List"))},
-        {&PlanView::UpdateGuestGrid, listError.arg(QStringLiteral("Wedding Guests List"))},
-        {&PlanView::UpdateVendorsGrid, listError.arg(QStringLiteral("Wedding Vendors List"))},
-        {&PlanView::SortTasks, QString()},
-        {&PlanView::UpdateTasks, listError.arg(QStringLiteral("Wedding Tasks List"))},
-        {&PlanView::UpdatePayments, listError.arg(QStringLiteral("Wedding Payments List"))},
-        {&PlanView::UpdateTableGrid, listError.arg(QStringLiteral("list of tables"))},
-    };
-    for (const Step &step : steps) {
-        try {
-            (view.*step.refresh)();
-        } catch (const std::exception &) {
-            if (!step.message.isEmpty())
-                prompter.tell(step.message, title, Prompter::Icon::Information);
-        }
-    }
+    target = std::move(set);
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 class Prompter;
-class PlanView;
 
 // A file of the set that a load found but could not use. It is remembered until that file is
 // written again, so that no save silently replaces what the plan never held.
@@ -59,9 +58,6 @@ bool fileExists(const QString &path);
 // standard name.
 std::array<QString, Schema::kDatabaseCount> setFileNames(const QString &folder);
 
-// Called with the path of each file a load is about to read (tests make a load fail midway).
-extern void (*g_beforeLoadRead)(const QString &path);
-
 // Opens the set kept in a local folder, completing or undoing a save that was interrupted
 // there first. Missing files start empty, or from the defaults folder for the four category
 // lists. A file that cannot be read is reported (so that nobody mistakes an emptied list for
@@ -77,11 +73,6 @@ void loadSetForPalmUser(PlanSet &set, const TB4Server &server, const QString &us
                         const QString &programFolder, Prompter &prompter);
 
 // Builds a new plan in memory: category lists from the defaults folder, everything else
-// empty, and a fresh details record.
+// empty, and a fresh details record. `set` is replaced when it is complete.
 void buildDefaultSet(PlanSet &set, const TB4Server &server, const QString &programFolder,
                      Prompter &prompter);
-
-// Completes a load (or, with buildDefault, builds the default set first): fills the filter
-// boxes and calls the window's refresh methods in order, reporting those that fail.
-void refreshPlan(PlanSet &set, const TB4Server &server, const QString &programFolder,
-                 bool buildDefault, PlanView &view, Prompter &prompter);

@@ -10,6 +10,8 @@ TB4Server::TB4Server(HotSyncLocations where) {
     setLocations(std::move(where));
 }
 
+TB4Server::~TB4Server() = default;
+
 void TB4Server::setLocations(HotSyncLocations where) {
     m_where = std::move(where);
     m_sources = m_where.sources();

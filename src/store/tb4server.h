@@ -9,6 +9,7 @@
 class TB4Server {
 public:
     explicit TB4Server(HotSyncLocations where = HotSyncLocations::fromEnvironment());
+    virtual ~TB4Server();
 
     void setLocations(HotSyncLocations where);
     const HotSyncLocations &locations() const { return m_where; }
@@ -27,7 +28,9 @@ public:
     void PalmInstallFiles(const QString &user, const QStringList &paths, FileSink &sink) const;
     void PalmInstallFiles(const QString &user, const QStringList &paths) const;
 
-    std::unique_ptr<PalmDatabase> OpenDatabase(const QString &path) const;
+    // Reads a database file. Virtual so that a test can make a read fail as memory running
+    // out would.
+    virtual std::unique_ptr<PalmDatabase> OpenDatabase(const QString &path) const;
     std::unique_ptr<PalmDatabase> NewDatabase() const;
 
 private:

@@ -1,5 +1,8 @@
 #include "guestcsv.h"
 
+#include "rules/newrecords.h"
+#include "store/planedit.h"
+
 #include <QLocale>
 #include <QSet>
 #include <QSettings>
@@ -426,10 +429,11 @@ int countToAdd(const Plan &plan, const Choices &choices) {
     return int(std::count(out.begin(), out.end(), false));
 }
 
-int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests, PalmDatabase &relations) {
+int apply(const Plan &plan, const Choices &choices, PlanEdit &edit) {
+    using Schema::DbId;
     const std::vector<bool> out = leftOut(plan, choices);
     const int adding = int(std::count(out.begin(), out.end(), false));
-    const int existing = guests.records().count();
+    const int existing = edit.db(DbId::Guest).records().count();
     if (existing + adding > kMaxGuests) {
         const QLocale c(QLocale::English); // "65,535", as the program writes it everywhere
         throw StoreError(
@@ -449,30 +453,30 @@ int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests, PalmDa
             return s;
         }();
         for (const QString &relation : plan.newRelations) {
-            if (used.contains(relation) && relations.records().count() < kMaxGuests)
-                relations.write(relations.records().add(), "type", relation);
+            if (used.contains(relation) && edit.db(DbId::RelTypes).records().count() < kMaxGuests)
+                edit.write(DbId::RelTypes, edit.appendRecord(DbId::RelTypes), Schema::kCategoryType,
+                           relation);
         }
     }
-    guests.records().reserve(existing + adding);
+    edit.db(DbId::Guest).records().reserve(existing + adding);
     for (std::size_t g = 0; g < plan.guests.size(); ++g) {
         if (out[g])
             continue;
         const Guest &guest = plan.guests[g];
-        Record &record = guests.records().add();
-        record.fields().reserve(kFieldCount + 3);
+        // What "Add Person" gives a new guest (not seated, no thank-you yet), then the row.
+        std::unique_ptr<Record> record = NewRecords::guest(QString(), false);
         for (const FieldInfo &f : fields()) {
             const QString &value = guest.values[std::size_t(index(f.column))];
+            Field &field = record->fields().add(
+                f.code, f.column == Column::Confirmed ? FieldKind::Boolean : FieldKind::Text);
             if (f.column == Column::Confirmed)
-                guests.write(record, f.code, value == QLatin1String("True"), FieldKind::Boolean);
+                field.setValue(value == QLatin1String("True"));
             else
-                guests.write(record, f.code, value);
+                field.setValue(value);
         }
-        // The rest of what "Add Person" gives a new guest: not seated, no thank-you yet.
-        guests.write(record, "gtag", QString());
-        guests.write(record, "gmai", QString());
-        guests.write(record, "tnku", false, FieldKind::Boolean);
+        // Like "Add Person", new guests go to the end; saving sorts the list by name.
+        edit.insertRecord(DbId::Guest, edit.db(DbId::Guest).records().count(), std::move(record));
     }
-    // Like "Add Person", new guests go to the end; saving sorts the list by name.
     return adding;
 }
 

@@ -10,6 +10,8 @@
 // The guest list to and from spreadsheets. Only the guest database and the relation list are
 // touched, with the same fields and kinds the program itself writes, so the handheld reads an
 // imported plan like any other.
+class PlanEdit;
+
 namespace GuestCsv {
 
 // The guest fields a spreadsheet column can fill, in the column order of an export.
@@ -102,7 +104,7 @@ struct Choices {
 int countToAdd(const Plan &plan, const Choices &choices);
 // Adds the guests and, when chosen, the new relations; returns the number of guests added.
 // Throws StoreError, adding nothing, when the guest list would pass kMaxGuests.
-int apply(const Plan &plan, const Choices &choices, PalmDatabase &guests, PalmDatabase &relations);
+int apply(const Plan &plan, const Choices &choices, PlanEdit &edit);
 
 enum class Form {
     AllFields, // every field of every guest, to open in a spreadsheet or import again

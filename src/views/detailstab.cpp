@@ -1,8 +1,10 @@
 #include "detailstab.h"
 
 #include "editors/noteeditor.h"
+#include "plan/plan.h"
+#include "rules/details.h"
 #include "rules/timerules.h"
-#include "store/appstate.h"
+#include "store/prompter.h"
 #include "views/tabhost.h"
 
 #include <QAbstractItemView>
@@ -22,7 +24,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-using Schema::DbId;
+using namespace Schema;
 
 namespace {
 
@@ -33,14 +35,6 @@ const QString kStoreErrorText =
     QStringLiteral("There was an error collecting data from the Interface.  If this error "
                    "continues, please contact the application developer.");
 
-// The details record, added first when the plan database has none (a set loaded without
-// VowlineDB.pdb), so that what the user enters always has a place to go.
-Record &detailsRecord(PalmDatabase &plan) {
-    if (plan.records().count() == 0)
-        plan.records().add();
-    return plan.records().item(1);
-}
-
 // The picker shows the short date with the full year: a two-digit year could not tell the
 // wedding's century apart when typed.
 QString shortDateFormat() {
@@ -48,6 +42,18 @@ QString shortDateFormat() {
     if (!format.contains(QLatin1StringView("yyyy")))
         format.replace(QLatin1StringView("yy"), QLatin1StringView("yyyy"));
     return format;
+}
+
+// The frame a label sits in, as a screen reader names a box: the church's and the reception's
+// address, city and phone are told apart from the couple's.
+QString frameOf(const QWidget &label) {
+    for (const QWidget *w = label.parentWidget(); w; w = w->parentWidget()) {
+        if (w->objectName() == u"frameChurch")
+            return QObject::tr("Church ");
+        if (w->objectName() == u"frameReception")
+            return QObject::tr("Reception ");
+    }
+    return {};
 }
 
 // A note of several lines shown in a one-line box.
@@ -156,50 +162,65 @@ void TimeBox::wheelEvent(QWheelEvent *event) {
 
 // --- DetailsTab ------------------------------------------------------------------------------
 
-DetailsTab::DetailsTab(TabHost &host, QWidget *parent)
+DetailsTab::DetailsTab(const FormContext &forms, TabHost &host, QWidget *parent)
     : QWidget(parent)
+    , m_forms(forms)
     , m_host(host) {
     buildForm();
 
-    for (const Entry &entry : m_entries) {
-        if (entry.text)
-            connect(entry.text, &QLineEdit::textEdited, this, &DetailsTab::userEdited);
+    for (Entry &entry : m_entries) {
+        Entry *e = &entry;
+        if (entry.text) {
+            connect(entry.text, &QLineEdit::textEdited, this, [this, e] { userEdited(*e, true); });
+            // Leaving the box ends the step its typing made.
+            connect(entry.text, &QLineEdit::editingFinished, this, [e] { ++e->burst; });
+        }
         if (entry.check)
-            connect(entry.check, &QCheckBox::clicked, this, &DetailsTab::userEdited);
+            connect(entry.check, &QCheckBox::clicked, this, [this, e] { userEdited(*e, false); });
         if (entry.time) {
-            TimeBox *box = entry.time;
-            connect(box, &TimeBox::chosen, this, &DetailsTab::userEdited);
-            connect(box, &TimeBox::left, this, [this, box] { timeBoxLeft(box); });
+            connect(entry.time, &TimeBox::chosen, this, [this, e] { userEdited(*e, false); });
+            connect(entry.time, &TimeBox::left, this, [this, e] { timeBoxLeft(*e); });
         }
     }
     connect(m_date, &QDateEdit::dateChanged, this, &DetailsTab::dateEdited);
     m_note->installEventFilter(this);
-    connect(m_churchNotes, &QPushButton::clicked, this, [this] { openNote(1); });
-    connect(m_receptionNotes, &QPushButton::clicked, this, [this] { openNote(2); });
+    connect(m_churchNotes, &QPushButton::clicked, this, [this] { openNote(NoteKind::Church); });
+    connect(m_receptionNotes, &QPushButton::clicked, this,
+            [this] { openNote(NoteKind::Reception); });
+    // The record changed by an undo, a note, a save: the boxes follow it.
+    connect(&forms.plan, &Plan::changed, this, [this](const PlanChange &change) {
+        if (!m_storing && change.touches(DbId::Plan))
+            fill();
+    });
+    connect(&forms.plan, &Plan::reset, this, [this] { fill(); });
 }
 
 void DetailsTab::buildForm() {
+    // The entries are made before any of them is connected: the vector never grows after.
+    m_entries.reserve(DetailsRecord::entries().size());
     const auto lineEdit = [this](const char *name, FieldCode code) {
         auto *box = new QLineEdit;
         box->setObjectName(QLatin1StringView(name));
-        m_entries.push_back({code, FieldKind::Text, box, nullptr, nullptr});
+        m_entries.push_back({code, FieldKind::Text, box, nullptr, nullptr, {}});
         return box;
     };
-    const auto checkBox = [this](const char *name, FieldCode code) {
+    const auto checkBox = [this](const char *name, FieldCode code, const QString &label) {
         auto *box = new QCheckBox(tr("Confirmed"));
         box->setObjectName(QLatin1StringView(name));
-        m_entries.push_back({code, FieldKind::Boolean, nullptr, box, nullptr});
+        box->setAccessibleName(label);
+        m_entries.push_back({code, FieldKind::Boolean, nullptr, box, nullptr, label});
         return box;
     };
     const auto timeBox = [this](const char *name, FieldCode code) {
         auto *box = new TimeBox;
         box->setObjectName(QLatin1StringView(name));
-        m_entries.push_back({code, FieldKind::Time, nullptr, nullptr, box});
+        m_entries.push_back({code, FieldKind::Time, nullptr, nullptr, box, {}});
         return box;
     };
-    const auto notesButton = [](const char *name) {
+    const auto notesButton = [](const char *name, const QString &what) {
         auto *button = new QPushButton(tr("Notes"));
         button->setObjectName(QLatin1StringView(name));
+        button->setAccessibleName(what);
         button->setAutoDefault(false);
         return button;
     };
@@ -225,7 +246,7 @@ void DetailsTab::buildForm() {
     QLineEdit *churchState = shortBox(lineEdit("TXTcsta", "csta"), 3);
     QLineEdit *churchZip = shortBox(lineEdit("TXTczip", "czip"), 6);
     QLineEdit *churchPhone = lineEdit("TXTcpho", "cpho");
-    QCheckBox *churchConfirmed = checkBox("chkChurch", "ccon");
+    QCheckBox *churchConfirmed = checkBox("chkChurch", "ccon", tr("Church Confirmed"));
     QLineEdit *venue = lineEdit("TXThall", "hall");
     QLineEdit *contact = lineEdit("TXThper", "hper");
     QLineEdit *hallAddress = lineEdit("TXThadr", "hadr");
@@ -235,7 +256,7 @@ void DetailsTab::buildForm() {
     QLineEdit *hallPhone = lineEdit("TXThpho", "hpho");
     m_start = timeBox("cmbStartTime", "star");
     m_end = timeBox("cmbEndTime", "stop");
-    QCheckBox *hallConfirmed = checkBox("chkReception", "hcon");
+    QCheckBox *hallConfirmed = checkBox("chkReception", "hcon", tr("Reception Confirmed"));
 
     m_date = new QDateEdit;
     m_date->setObjectName(QStringLiteral("TXTdate"));
@@ -252,8 +273,8 @@ void DetailsTab::buildForm() {
     m_note->setReadOnly(true);
     m_note->setCursor(Qt::PointingHandCursor);
 
-    m_churchNotes = notesButton("cmdChurchNotes");
-    m_receptionNotes = notesButton("cmdReception");
+    m_churchNotes = notesButton("cmdChurchNotes", tr("Church Notes"));
+    m_receptionNotes = notesButton("cmdReception", tr("Reception Notes"));
 
     Frame primary(tr("Primary Details"), QStringLiteral("framePrimary"));
     primary.row(tr("&Wedding Plan For:"), m_owner);
@@ -329,20 +350,34 @@ void DetailsTab::buildForm() {
         m_receptionNotes};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    // The steps name a field by its label ("Change Bride's Name").
+    for (const QLabel *label : findChildren<QLabel *>()) {
+        for (Entry &entry : m_entries) {
+            if (entry.label.isEmpty() && label->buddy() &&
+                label->buddy() == (entry.text ? static_cast<QWidget *>(entry.text)
+                                              : static_cast<QWidget *>(entry.time))) {
+                QString text = label->text();
+                text.remove(u'&').remove(u':');
+                entry.label = text.trimmed();
+                if (entry.text && entry.text->accessibleName().isEmpty())
+                    entry.text->setAccessibleName(frameOf(*label) + entry.label);
+            }
+        }
+    }
+    officiant->setAccessibleName(tr("Officiant"));
+    for (Entry &entry : m_entries) {
+        if (entry.label.isEmpty())
+            entry.label = tr("Officiant");
+    }
 }
 
 // --- Filling and storing ---------------------------------------------------------------------
 
 bool DetailsTab::fill() {
     QScopedValueRollback filling(m_filling, true);
-    const Record *record = nullptr;
-    try {
-        PalmDatabase &plan = appState().set.db(DbId::Plan);
-        if (plan.records().count() > 0)
-            record = &plan.records().item(1);
-    } catch (const StoreError &) {
-        // No open plan: every box shows as missing.
-    }
+    const Record *record =
+        m_forms.plan.isOpen() ? DetailsRecord::find(m_forms.plan.db(DbId::Plan)) : nullptr;
     const auto value = [record](FieldCode code) {
         return record ? record->value(code) : FieldValue();
     };
@@ -360,8 +395,11 @@ bool DetailsTab::fill() {
     for (const Entry &entry : m_entries) {
         const FieldValue v = value(entry.code);
         if (entry.text) {
-            entry.text->setText(v.toText());
-            entry.text->setCursorPosition(0);
+            // A box that already shows the text keeps its cursor: it may be the one typed in.
+            if (entry.text->text() != v.toText()) {
+                entry.text->setText(v.toText());
+                entry.text->setCursorPosition(0);
+            }
         } else if (entry.check) {
             entry.check->setChecked(v.toBool());
         } else if (entry.time) {
@@ -380,59 +418,21 @@ void DetailsTab::showDate(const QDate &date) {
         m_date->setDate(date);
 }
 
-void DetailsTab::UpdateDetails() {
-    if (!fill())
-        throw StoreError(QStringLiteral("The plan has no details record."));
+bool DetailsTab::UpdateDetails() {
+    return fill();
 }
 
-void DetailsTab::StoreDetails() {
-    try {
-        PalmDatabase &plan = appState().set.db(DbId::Plan);
-        Record &record = detailsRecord(plan);
-        for (const Entry &entry : m_entries) {
-            if (entry.text) {
-                plan.write(record, entry.code, entry.text->text(), entry.kind);
-            } else if (entry.check) {
-                plan.write(record, entry.code, entry.check->isChecked(), entry.kind);
-            } else if (entry.time) {
-                // An empty box leaves the stored time; a field added now stays without value.
-                const QString time = entry.time->currentText();
-                if (!record.has(entry.code))
-                    plan.write(record, entry.code, FieldValue(), entry.kind);
-                if (!time.isEmpty())
-                    plan.write(record, entry.code, time, entry.kind);
-            }
-        }
-        const std::pair<FieldCode, QLineEdit *> setup[] = {{FieldCode("ntab"), m_noTables},
-                                                           {FieldCode("ptab"), m_peoplePer}};
-        for (const auto &[code, box] : setup) {
-            if (!record.has(code))
-                plan.write(record, code, FieldValue(), FieldKind::Text);
-            if (box && !box->text().isEmpty())
-                plan.write(record, code, box->text(), FieldKind::Text);
-        }
-    } catch (const StoreError &error) {
-        appState().prompter().message(kStoreErrorText + u'\r' + error.description(),
-                                      QStringLiteral("Error"), Prompter::Icon::Exclamation,
-                                      Prompter::Buttons::Ok);
-    }
+FieldValue DetailsTab::valueOf(const Entry &entry) const {
+    if (entry.text)
+        return entry.text->text();
+    if (entry.check)
+        return entry.check->isChecked();
+    return entry.time->currentText();
 }
 
-void DetailsTab::StampOwner() {
-    const QString owner = m_owner->text();
-    for (DbId id : {DbId::Party, DbId::Guest, DbId::Tasks, DbId::Vendors}) {
-        try {
-            PalmDatabase &db = appState().set.db(id);
-            for (int n = 1; n <= db.records().count(); ++n) {
-                try {
-                    db.write(db.records().item(n), Schema::kOwner, owner, FieldKind::Text);
-                } catch (const StoreError &) {
-                    // A record that cannot take the name keeps what it had.
-                }
-            }
-        } catch (const StoreError &) {
-        }
-    }
+void DetailsTab::storeInto(PlanEdit &edit) const {
+    for (const Entry &entry : m_entries)
+        DetailsRecord::store(edit, entry.code, valueOf(entry));
 }
 
 void DetailsTab::ClearDetails() {
@@ -466,41 +466,59 @@ QString DetailsTab::planName() const {
     return m_owner->text();
 }
 
-void DetailsTab::setPlanName(const QString &name) {
-    m_owner->setText(name);
-}
-
 // --- Handlers --------------------------------------------------------------------------------
 
-void DetailsTab::userEdited() {
+void DetailsTab::userEdited(Entry &entry, bool typing) {
     if (m_filling)
         return;
-    appState().changed = true;
-    appState().markPlanModified();
+    QScopedValueRollback storing(m_storing, true);
+    Plan::StepOptions options;
+    if (typing)
+        options.mergeKey =
+            QStringLiteral("details:%1:%2").arg(entry.code.toString()).arg(entry.burst);
+    try {
+        m_forms.plan.apply(
+            tr("Change %1").arg(entry.label),
+            [&](PlanEdit &edit) { DetailsRecord::store(edit, entry.code, valueOf(entry)); },
+            options);
+    } catch (const StoreError &error) {
+        m_forms.prompter.message(kStoreErrorText + u'\r' + error.description(),
+                                 QStringLiteral("Error"), Prompter::Icon::Exclamation,
+                                 Prompter::Buttons::Ok);
+    }
 }
 
 void DetailsTab::dateEdited(const QDate &date) {
     if (m_filling)
         return;
+    QScopedValueRollback storing(m_storing, true);
     try {
-        PalmDatabase &plan = appState().set.db(DbId::Plan);
-        plan.write(detailsRecord(plan), "date", QDateTime(date, m_timeOfDay), FieldKind::Date);
-    } catch (const StoreError &) {
-        // StoreDetails below meets the same failure and reports it.
+        // The time of day the record held stays with the new day.
+        m_forms.plan.apply(tr("Change Wedding Date"), [&](PlanEdit &edit) {
+            edit.write(DbId::Plan, DetailsRecord::record(edit), Details::kDate,
+                       FieldValue(date, m_timeOfDay), FieldKind::Date);
+        });
+    } catch (const StoreError &error) {
+        m_forms.prompter.message(kStoreErrorText + u'\r' + error.description(),
+                                 QStringLiteral("Error"), Prompter::Icon::Exclamation,
+                                 Prompter::Buttons::Ok);
     }
-    StoreDetails();
-    fill();
-    // Only the user's own change of the date reaches this point, so it is an edit like any
-    // other: left unmarked, closing the program would drop the new date without asking.
-    appState().markPlanModified();
 }
 
-void DetailsTab::timeBoxLeft(TimeBox *box) {
+void DetailsTab::timeBoxLeft(Entry &entry) {
+    TimeBox *box = entry.time;
     if (m_checkingTime)
         return;
     const QString time = NormalizeTime(box->currentText());
     if (time != QLatin1StringView("Error")) {
         box->setEditText(time);
+        // A time typed and left is an edit like a time chosen: without a step, closing the
+        // program would drop it without asking.
+        if (m_forms.plan.isOpen()) {
+            const Record *details = DetailsRecord::find(m_forms.plan.db(DbId::Plan));
+            if (!details || details->text(entry.code) != time)
+                userEdited(entry, false);
+        }
         return;
     }
     // The focus is still on its way (perhaps to another tab page); a message box in the middle
@@ -517,30 +535,21 @@ void DetailsTab::refuseTime(TimeBox *box) {
     if (NormalizeTime(box->currentText()) != QLatin1StringView("Error"))
         return; // the box was refilled meanwhile
     QScopedValueRollback checking(m_checkingTime, true);
-    appState().prompter().message(kTimeErrorText, QStringLiteral("Time Error"),
-                                  Prompter::Icon::Exclamation, Prompter::Buttons::Ok);
+    m_forms.prompter.message(kTimeErrorText, QStringLiteral("Time Error"),
+                             Prompter::Icon::Exclamation, Prompter::Buttons::Ok);
     box->setEditText(QString());
     if (box == m_start)
         m_host.showTab(TabHost::DetailsPage);
     box->setFocus(Qt::OtherFocusReason);
 }
 
-void DetailsTab::openNote(int kind) {
-    try {
-        // The note editor writes into the details record, so a plan without one gets it first.
-        detailsRecord(appState().set.db(DbId::Plan));
-    } catch (const StoreError &) {
-    }
-    appState().editorKind = kind;
-    appState().selectedRecord = 1;
-    {
-        NoteEditor dialog(window());
-        dialog.exec();
-    }
-    StoreDetails();
-    fill();
-    if (appState().changed)
-        appState().markPlanModified();
+void DetailsTab::openNote(NoteKind kind) {
+    if (!m_forms.plan.isOpen())
+        return;
+    // The note editor writes into the details record, so a plan without one gets it first.
+    Record *details = nullptr;
+    m_forms.plan.applyQuietly([&](PlanEdit &edit) { details = &DetailsRecord::record(edit); });
+    editNote(m_forms.plan, kind, *details, window());
 }
 
 bool DetailsTab::eventFilter(QObject *watched, QEvent *event) {
@@ -549,13 +558,13 @@ bool DetailsTab::eventFilter(QObject *watched, QEvent *event) {
             const auto *mouse = static_cast<QMouseEvent *>(event);
             if (mouse->button() == Qt::LeftButton &&
                 m_note->rect().contains(mouse->position().toPoint())) {
-                openNote(0);
+                openNote(NoteKind::General);
                 return true;
             }
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-                openNote(0);
+                openNote(NoteKind::General);
                 return true;
             }
         }

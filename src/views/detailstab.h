@@ -1,6 +1,7 @@
 #pragma once
 
-#include "store/palmdatabase.h"
+#include "plan/formcontext.h"
+#include "store/planedit.h"
 
 #include <QComboBox>
 #include <QList>
@@ -10,6 +11,7 @@
 
 class TabHost;
 class QCheckBox;
+enum class NoteKind;
 class QDateEdit;
 class QLineEdit;
 class QPushButton;
@@ -37,34 +39,24 @@ private:
 };
 
 // The "Details" tab: the one details record of the plan (who the plan is for, the date, the
-// couple, church, officiant and reception).
+// couple, church, officiant and reception). What the user changes in a box goes into the record
+// at once, as a step of the history: typing in one box is one step until the box is left.
 class DetailsTab : public QWidget {
     Q_OBJECT
 public:
-    explicit DetailsTab(TabHost &host, QWidget *parent = nullptr);
+    DetailsTab(const FormContext &forms, TabHost &host, QWidget *parent = nullptr);
 
-    // Fills the tab from the details record. Every box is filled (a missing field shows empty);
-    // when the plan has no details record at all it then throws StoreError, so that a load
-    // can say so.
-    void UpdateDetails();
-    // Writes the tab (and the seating tab's two setup boxes) into the details record,
-    // creating the record and any missing field; reports its own failure.
-    void StoreDetails();
-    // Writes the plan's name into every party, guest, task and vendor record.
-    void StampOwner();
+    // Fills the tab from the details record (a missing field shows empty); false when the plan
+    // has no details record at all.
+    bool UpdateDetails();
+    // Writes what the tab shows into the details record (a save does, before it writes).
+    void storeInto(PlanEdit &edit) const;
     // Empties the tab without touching any record.
     void ClearDetails();
     // Fills both time lists; once, when the window loads.
     void fillTimeLists();
 
-    // The seating tab's two setup boxes, which the details record keeps.
-    void setSeatingSetupBoxes(QLineEdit *noTables, QLineEdit *peoplePer) {
-        m_noTables = noTables;
-        m_peoplePer = peoplePer;
-    }
-
     QString planName() const;
-    void setPlanName(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -77,33 +69,38 @@ private:
         QLineEdit *text = nullptr;
         QCheckBox *check = nullptr;
         TimeBox *time = nullptr;
+        QString label; // as the step names it
+        int burst = 0; // typing since the box was last entered
     };
 
     void buildForm();
     // Fills the boxes; false when there was no details record to fill them from.
     bool fill();
     void showDate(const QDate &date);
-    void userEdited();
+    FieldValue valueOf(const Entry &entry) const;
+    // Writes the entry's box into the record as a step; typing merges into one step.
+    void userEdited(Entry &entry, bool typing);
     void dateEdited(const QDate &date);
-    void timeBoxLeft(TimeBox *box);
+    void timeBoxLeft(Entry &entry);
     void refuseTime(TimeBox *box);
-    void openNote(int kind);
+    void openNote(NoteKind kind);
 
+    const FormContext m_forms;
     TabHost &m_host;
     std::vector<Entry> m_entries;
     QLineEdit *m_owner = nullptr;
     QDateEdit *m_date = nullptr;
     QLineEdit *m_note = nullptr;
-    QLineEdit *m_noTables = nullptr;
-    QLineEdit *m_peoplePer = nullptr;
     TimeBox *m_start = nullptr;
     TimeBox *m_end = nullptr;
     QPushButton *m_churchNotes = nullptr;
     QPushButton *m_receptionNotes = nullptr;
     // The time of day of the stored date, kept when the user picks another day.
     QTime m_timeOfDay;
-    // Set while the tab fills its own boxes, so that nothing counts as a user edit.
+    // Set while the tab fills its own boxes, so that nothing counts as a user edit, and while
+    // it writes, so that its own change does not fill the boxes again under the cursor.
     bool m_filling = false;
+    bool m_storing = false;
     // Time boxes whose "Time Error" is about to be shown, and whether one is showing, so that
     // the message cannot start another.
     QList<TimeBox *> m_refusing;

@@ -1,36 +1,36 @@
 #pragma once
 
+#include "plan/formcontext.h"
+#include "rules/seating.h"
+
 #include <QDialog>
 
 class QLineEdit;
 class QPushButton;
-class Record;
 
-// "Table Details": names one reception table (record appState().selectedRecord of the tables
-// database), describes it and sets its seats. Sets the cancelled flag on opening; OK checks
-// the input, writes the table, recomputes its free seats from the guests seated there, clears
-// the cancelled flag and sets the changed flag.
+// "Table Details": names one reception table (one of the plan's, or a new one made apart when
+// `isNew`), describes it and sets its seats. OK checks the input; values() is then what the
+// caller writes (see Seating::writeTable).
 class frmTable : public QDialog {
     Q_OBJECT
 public:
-    explicit frmTable(QWidget *parent = nullptr);
+    frmTable(const FormContext &forms, Record &table, bool isNew, QWidget *parent = nullptr);
 
     // True when the input would be refused; says why first (or asks to clear a bad number).
     bool invalid();
+    Seating::TableValues values() const;
 
 private:
     void load();
     void cmdOK_Click();
-    void cmdCancel_Click();
-    Record *table() const;
     // Reports a refused entry and puts the cursor in its box.
     void refuse(QLineEdit *box, const QString &message);
 
-    const int m_index;
+    const FormContext m_forms;
+    Record &m_table;
+    const bool m_isNew;
     QLineEdit *m_txtTableID;
     QLineEdit *m_txtTableDesc;
     QLineEdit *m_txtMaxSeats;
     QLineEdit *m_txtAvailSeats;
-    QPushButton *m_cmdOK;
-    QPushButton *m_cmdCancel;
 };

@@ -1,8 +1,7 @@
 #include "frmtaskeditor.h"
 
 #include "editors/noteeditor.h"
-#include "rules/taskorder.h"
-#include "store/appstate.h"
+#include "plan/plan.h"
 #include "widgets/twips.h"
 
 #include <QCheckBox>
@@ -17,26 +16,16 @@
 
 using Schema::DbId;
 
-namespace {
+using namespace Schema;
 
-constexpr FieldCode kDetails = "evnt";
-constexpr FieldCode kDone = "done";
-constexpr FieldCode kAlarm = "alrm";
-
-PalmDatabase *taskDatabase() {
-    PlanSet &set = appState().set;
-    return set.isOpen() ? &set.db(DbId::Tasks) : nullptr;
-}
-
-} // namespace
-
-frmTaskEditor::frmTaskEditor(QWidget *parent)
+frmTaskEditor::frmTaskEditor(const FormContext &forms, Record &task, bool isNew, QWidget *parent)
     : QDialog(parent)
-    , m_index(appState().selectedRecord) {
+    , m_forms(forms)
+    , m_task(task)
+    , m_isNew(isNew) {
     setObjectName(QStringLiteral("frmTaskEditor"));
     setWindowTitle(QStringLiteral("Wedding Task Editor"));
     setModal(true);
-    appState().cancelled = false;
 
     m_times = new QComboBox(this);
     m_times->setObjectName(QStringLiteral("cboTaskTimes"));
@@ -53,15 +42,15 @@ frmTaskEditor::frmTaskEditor(QWidget *parent)
     m_dueDate->setReadOnly(true);
     auto *note = new QLabel(QStringLiteral("NOTE: Alarms can only be set on the Handheld)"), this);
     note->setWordWrap(true);
-    m_notes = new QPushButton(tr("&Notes"), this);
-    m_notes->setObjectName(QStringLiteral("cmdTaskNotes"));
-    m_notes->setAutoDefault(false);
-    m_ok = new QPushButton(tr("OK"), this);
-    m_ok->setObjectName(QStringLiteral("cmdTaskOK"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(tr("Cancel"), this);
-    m_cancel->setObjectName(QStringLiteral("cmdTaskCancel"));
-    m_cancel->setAutoDefault(false);
+    auto *notes = new QPushButton(tr("&Notes"), this);
+    notes->setObjectName(QStringLiteral("cmdTaskNotes"));
+    notes->setAutoDefault(false);
+    auto *ok = new QPushButton(tr("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdTaskOK"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(tr("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdTaskCancel"));
+    cancel->setAutoDefault(false);
 
     auto *form = new QFormLayout;
     form->addRow(tr("Time&Frame:"), m_times);
@@ -70,106 +59,61 @@ frmTaskEditor::frmTaskEditor(QWidget *parent)
     form->addRow(tr("D&ue Date:"), m_dueDate);
     form->addRow(QString(), note);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_notes);
+    buttons->addWidget(notes);
     buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
     auto *main = new QVBoxLayout(this);
     main->addLayout(form);
     main->addStretch(1);
     main->addLayout(buttons);
 
-    connect(m_ok, &QPushButton::clicked, this, &frmTaskEditor::cmdTaskOK_Click);
-    connect(m_cancel, &QPushButton::clicked, this, &frmTaskEditor::cmdTaskCancel_Click);
-    connect(m_notes, &QPushButton::clicked, this, &frmTaskEditor::cmdTaskNotes_Click);
+    // Escape and the window's close button end the dialog as Cancel does.
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(notes, &QPushButton::clicked, this, &frmTaskEditor::cmdTaskNotes_Click);
 
     load();
     resize(QSize(Twips::toPixels(5400), Twips::toPixels(3000)).expandedTo(minimumSizeHint()));
     m_details->setFocus();
 }
 
-Record *frmTaskEditor::record() const {
-    PalmDatabase *db = taskDatabase();
-    if (!db || m_index < 1 || m_index > db->records().count())
-        return nullptr;
-    return &db->records().item(m_index);
-}
-
 void frmTaskEditor::load() {
-    PalmDatabase *db = taskDatabase();
-    if (!db)
-        return;
-    try {
-        appState().set.db(DbId::TimeFrames).fillList(*m_times, Schema::kTimeFrame, QString());
-    } catch (const StoreError &) {
-    }
+    m_times->addItems(m_forms.plan.db(DbId::TimeFrames).listValues(kTimeFrame));
     m_times->insertItem(0, QStringLiteral("All"));
-    Record *task = record();
-    m_notes->setEnabled(task != nullptr);
-    if (!task) {
-        m_times->setCurrentIndex(-1);
-        return;
+    const QString time = m_task.text(Task::kTimeFrame);
+    m_times->setCurrentIndex(m_times->findText(time, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    m_times->setEditText(time);
+    m_details->setText(m_task.text(Task::kDetails));
+    m_done->setChecked(m_task.value(Task::kDone).toBool());
+    m_dueDate->setText(m_task.text(Task::kAlarm));
+    if (!m_isNew) {
+        // A missing time, details or done shows empty and is added now, so OK can write it.
+        m_forms.plan.applyQuietly([this](PlanEdit &edit) {
+            edit.ensureField(DbId::Tasks, m_task, Task::kTimeFrame);
+            edit.ensureField(DbId::Tasks, m_task, Task::kDetails);
+            edit.ensureField(DbId::Tasks, m_task, Task::kDone, FieldKind::Boolean);
+        });
     }
-    // A missing time, details or done shows empty and is added, so OK can write it.
-    auto field = [&](FieldCode code, FieldKind kind) -> const FieldValue * {
-        if (const Field *f = task->fields().find(code))
-            return &f->value();
-        db->fieldList().add(code, kind);
-        task->fields().add(code, kind);
-        return nullptr;
-    };
-    const FieldValue *time = field(Schema::kTimeFrame, FieldKind::Text);
-    const QString timeText = time ? time->toText() : QString();
-    m_times->setCurrentIndex(
-        m_times->findText(timeText, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    m_times->setEditText(timeText);
-    const FieldValue *details = field(kDetails, FieldKind::Text);
-    m_details->setText(details ? details->toText() : QString());
-    const FieldValue *done = field(kDone, FieldKind::Boolean);
-    m_done->setChecked(done && done->toBool());
-    m_dueDate->setText(task->text(kAlarm));
 }
 
-void frmTaskEditor::cmdTaskOK_Click() {
-    PalmDatabase *db = taskDatabase();
-    Record *task = record();
-    if (db && task) {
-        const QString time = m_times->currentText();
-        const QString details = m_details->text();
-        const bool done = m_done->isChecked();
-        const bool edited = task->text(Schema::kTimeFrame) != time ||
-                            task->text(kDetails) != details || task->value(kDone).toBool() != done;
-        try {
-            db->write(*task, Schema::kTimeFrame, time);
-            db->write(*task, kDetails, details);
-            db->write(*task, kDone, done, FieldKind::Boolean);
-            TaskOrder::renumberTask(*db, *task, appState().set.db(DbId::TimeFrames));
-            TaskOrder::sortTasks(*db);
-        } catch (const StoreError &) {
-        }
-        // An edited task is an unsaved change of the plan, whoever opened the editor.
-        if (edited)
-            appState().changed = true;
-    }
-    accept();
-}
-
-void frmTaskEditor::cmdTaskCancel_Click() {
-    reject();
-}
-
-void frmTaskEditor::reject() {
-    // Escape and the window's close button end the dialog as Cancel does, so a task just added
-    // is taken back whichever way the user leaves.
-    appState().cancelled = true;
-    QDialog::reject();
+std::vector<FieldEntry> frmTaskEditor::entries() const {
+    std::vector<FieldEntry> entries = {
+        {Task::kTimeFrame, FieldValue(m_times->currentText())},
+        {Task::kDetails, FieldValue(m_details->text())},
+        {Task::kDone, FieldValue(m_done->isChecked()), FieldKind::Boolean}};
+    if (m_note)
+        entries.push_back({Task::kNote, FieldValue(*m_note)});
+    return entries;
 }
 
 void frmTaskEditor::cmdTaskNotes_Click() {
-    if (!record())
+    if (!m_isNew) {
+        editNote(m_forms.plan, NoteKind::Task, m_task, this);
         return;
-    appState().editorKind = 6;
-    appState().selectedRecord = m_index;
-    NoteEditor notes(this);
-    notes.exec();
+    }
+    // A new task's note waits for the task, and goes with it on OK.
+    NoteEditor editor(noteTarget(NoteKind::Task).caption, m_note.value_or(QString()), this);
+    if (editor.exec() == QDialog::Accepted)
+        m_note = editor.noteText();
 }

@@ -1,38 +1,37 @@
 #pragma once
 
-#include <QDialog>
+#include "plan/formcontext.h"
+#include "store/planedit.h"
 
-class PalmDatabase;
+#include <QDialog>
+#include <optional>
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class Record;
 
-// "Wedding Task Editor": the timeframe, details and completion of task appState().selectedRecord.
-// Clears the cancelled flag on opening; Cancel, Escape and closing the window set it. OK writes
-// the task, gives it the position of its timeframe and sorts the tasks; it sets the changed flag
-// when the task changed. The alarm is shown only: the handheld sets it.
+// "Wedding Task Editor": the timeframe, details and completion of a task (one of the plan's, or
+// a new one made apart when `isNew`). OK hands back the fields to write (entries()); the caller
+// writes them, gives the task the position of its timeframe and sorts the tasks, as one step.
+// The alarm is shown only: the handheld sets it.
 class frmTaskEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit frmTaskEditor(QWidget *parent = nullptr);
+    frmTaskEditor(const FormContext &forms, Record &task, bool isNew, QWidget *parent = nullptr);
 
-    void cmdTaskOK_Click();
-    void cmdTaskCancel_Click();
-    void cmdTaskNotes_Click();
-    void reject() override;
+    std::vector<FieldEntry> entries() const;
 
 private:
     void load();
-    Record *record() const;
+    void cmdTaskNotes_Click();
 
-    const int m_index;
+    const FormContext m_forms;
+    Record &m_task;
+    const bool m_isNew;
+    std::optional<QString> m_note; // a new task's note, kept until the task joins the plan
     QComboBox *m_times = nullptr;
     QLineEdit *m_details = nullptr;
     QCheckBox *m_done = nullptr;
     QLineEdit *m_dueDate = nullptr;
-    QPushButton *m_notes = nullptr;
-    QPushButton *m_ok = nullptr;
-    QPushButton *m_cancel = nullptr;
 };

@@ -1,43 +1,76 @@
 #include "guesttab.h"
 
 #include "editors/categorylists.h"
-#include "editors/frmrecordeditor.h"
+#include "plan/plan.h"
 #include "rules/guestcount.h"
-#include "store/appstate.h"
-#include "views/tabhost.h"
+#include "rules/newrecords.h"
+#include "store/prompter.h"
+#include "views/columns.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
-#include <utility>
+
+using namespace Schema;
 
 namespace {
 
 const QString kAll = QStringLiteral("All");
-const QString kConfirmed = QStringLiteral("Confirmed");
-const QString kUnconfirmed = QStringLiteral("Unconfirmed");
-const QString kTrue = QStringLiteral("True");
 const QString kGiftsView = QStringLiteral("GIFTS");
 
-const QStringList kGuestHeaders = {"Name", "Relation", "Status", "RSVP",  "Address",
-                                   "City", "State",    "Phone",  "E-Mail"};
-const QStringList kGiftHeaders = {"Name", "Relation", "Gift",  "Thank You", "Address",
-                                  "City", "State",    "Phone", "E-Mail"};
+std::vector<ListColumn> guestColumns() {
+    return {Columns::field(QObject::tr("Name"), Guest::kName, true),
+            Columns::field(QObject::tr("Relation"), Guest::kRelation),
+            Columns::confirmation(QObject::tr("Status"), Guest::kConfirmed),
+            Columns::number(QObject::tr("RSVP"), Guest::kRsvp),
+            Columns::field(QObject::tr("Address"), Guest::kAddress),
+            Columns::field(QObject::tr("City"), Guest::kCity),
+            Columns::field(QObject::tr("State"), Guest::kState),
+            Columns::field(QObject::tr("Phone"), Guest::kPhone),
+            Columns::field(QObject::tr("E-Mail"), Guest::kEmail),
+            Columns::extra(QObject::tr("Table"), Guest::kTable),
+            Columns::extra(QObject::tr("Zip"), Guest::kZip),
+            Columns::extra(QObject::tr("Country"), Guest::kCountry),
+            Columns::extra(QObject::tr("Notes"), Guest::kNote)};
+}
+
+std::vector<ListColumn> giftColumns() {
+    ListColumn thanked;
+    thanked.header = QObject::tr("Thank You");
+    thanked.text = [](const Record &r) {
+        return r.value(Guest::kThanked).toBool() ? QStringLiteral("SENT") : QString();
+    };
+    return {Columns::field(QObject::tr("Name"), Guest::kName, true),
+            Columns::field(QObject::tr("Relation"), Guest::kRelation),
+            Columns::field(QObject::tr("Gift"), Guest::kGift),
+            thanked,
+            Columns::field(QObject::tr("Address"), Guest::kAddress),
+            Columns::field(QObject::tr("City"), Guest::kCity),
+            Columns::field(QObject::tr("State"), Guest::kState),
+            Columns::field(QObject::tr("Phone"), Guest::kPhone),
+            Columns::field(QObject::tr("E-Mail"), Guest::kEmail)};
+}
 
 } // namespace
 
-// --- GuestTab ----------------------------------------------------------------------------------
-
-GuestTab::GuestTab(TabHost &host, QWidget *parent)
-    : PersonListTab(host, Schema::DbId::Guest, 4, parent) {
+GuestTab::GuestTab(const FormContext &forms, TabHost &host, QWidget *parent)
+    : PersonListTab(forms, host, RecordKind::Guest, parent)
+    , m_shownRelation(kAll) {
     QComboBox *relation = addFilterBox(QStringLiteral("cmbGuests"), tr("Re&lation:"), true);
     m_status = addFilterBox(QStringLiteral("cmbGuestStatus"), tr("&Status:"), false);
     QPushButton *add = addButton(QStringLiteral("cmdAddGuest"), tr("&Add Person"));
     QPushButton *remove = addButton(QStringLiteral("cmdDeleteGuest"), tr("&Delete Person"));
     QPushButton *count = addButton(QStringLiteral("cmdGuestCount"), tr("Guest &Count"));
-    auto *grid = new ListGrid(QStringLiteral("GuestGrid"), QStringLiteral("Guest"), kGuestHeaders);
-    placeGrid(grid);
-    connectControls(relation, grid);
+    setUpList(relation, QStringLiteral("GuestGrid"), QStringLiteral("Guest"), guestColumns(),
+              tr("guest list"));
+    m_model->setSearchFields({Guest::kNote});
+    m_model->setFilter([this](const Record &r) {
+        // The gifts view lists every guest with a gift, whatever the filters.
+        if (m_giftsShown)
+            return !r.text(Guest::kGift).isEmpty();
+        return (m_shownRelation == kAll || r.text(Guest::kRelation) == m_shownRelation) &&
+               Replies::passes(m_shownStatus, Replies::isConfirmed(r));
+    });
+    fillFixedBox(m_status, {kAll, QStringLiteral("Confirmed"), QStringLiteral("Unconfirmed")});
 
     connect(m_status, &QComboBox::activated, this, &GuestTab::UpdateGuestGrid);
     connect(add, &QPushButton::clicked, this, &GuestTab::addPerson);
@@ -50,73 +83,34 @@ void GuestTab::UpdateGuestGrid() {
     // it is shown keeps the gift list. Choosing anything else in the box leaves the view.
     if (m_giftsShown) {
         if (m_relation->currentText() == kGiftsView) {
-            fillGiftList();
+            m_model->refresh();
             return;
         }
         setGiftsShown(false);
     }
     if (relationEditorRequested())
         return;
-    const QString relation = m_relation->currentText();
-    const bool anyRelation = relation == kAll;
-    const QString status = statusFilter(m_status);
-    const bool anyStatus = status == kAll;
+    m_shownRelation = m_relation->currentText();
+    m_shownStatus = Replies::statusOf(m_status->currentText());
+    m_model->refresh();
+}
 
-    GridRebuild rebuild(*m_grid, kGuestHeaders);
-    const PalmDatabase *db = database();
-    if (!db)
-        return;
-    const auto &records = db->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const Fields &fields = records[i]->fields();
-        QString type = fieldText(fields, "gtyp");
-        if (!anyRelation && type != relation)
-            continue;
-        QString confirmed = fieldText(fields, "gcon");
-        if (!anyStatus && confirmed != status)
-            continue;
-        QStringList cells;
-        cells.reserve(kGuestHeaders.size());
-        cells << fieldText(fields, "gnam") << std::move(type)
-              << (confirmed == kTrue ? kConfirmed : kUnconfirmed) << fieldText(fields, "rsvp")
-              << fieldText(fields, "gadr") << fieldText(fields, "gcit") << fieldText(fields, "gsta")
-              << fieldText(fields, "gpho") << fieldText(fields, "gcos");
-        rebuild.add(int(i) + 1, cells);
-    }
+void GuestTab::fillFilterBoxes() {
+    setGiftsShown(false);
+    fillCategoryBox(m_relation, m_forms.plan, CategoryKind::Relations);
+    fillFixedBox(m_status, {kAll, QStringLiteral("Confirmed"), QStringLiteral("Unconfirmed")});
+    UpdateGuestGrid();
 }
 
 void GuestTab::ShowGiftList() {
     m_host.showTab(TabHost::GuestsPage);
     setBoxText(m_relation, kGiftsView);
     setGiftsShown(true);
-    fillGiftList();
-    if (m_grid->rows() == 1) {
-        appState().prompter().tell(
+    if (m_model->rowCountShown() == 0) {
+        m_forms.prompter.tell(
             QStringLiteral("There are no recorded gifts.  View all your guests and edit them as "
                            "needed."),
             QStringLiteral("Wedding Gifts"), Prompter::Icon::Information);
-    }
-}
-
-void GuestTab::fillGiftList() {
-    GridRebuild rebuild(*m_grid, kGiftHeaders);
-    const PalmDatabase *db = database();
-    if (!db)
-        return;
-    const auto &records = db->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const Fields &fields = records[i]->fields();
-        QString gift = fieldText(fields, "gift");
-        if (gift.isEmpty())
-            continue;
-        const Field *thanked = fields.find("tnku");
-        QStringList cells;
-        cells.reserve(kGiftHeaders.size());
-        cells << fieldText(fields, "gnam") << fieldText(fields, "gtyp") << std::move(gift)
-              << (thanked && thanked->value().toBool() ? QStringLiteral("SENT") : QString())
-              << fieldText(fields, "gadr") << fieldText(fields, "gcit") << fieldText(fields, "gsta")
-              << fieldText(fields, "gpho") << fieldText(fields, "gcos");
-        rebuild.add(int(i) + 1, cells);
     }
 }
 
@@ -124,6 +118,8 @@ void GuestTab::setGiftsShown(bool shown) {
     if (shown == m_giftsShown)
         return;
     m_giftsShown = shown;
+    m_model->setColumns(shown ? giftColumns() : guestColumns());
+    m_grid->resetColumns();
     emit giftsViewChanged(shown);
 }
 
@@ -133,35 +129,27 @@ void GuestTab::showAllGuests() {
     UpdateGuestGrid();
 }
 
-void GuestTab::sortByName() {
-    sortByNameField("gnam", QStringLiteral("Wedding Guests Database has been sorted."));
+QString GuestTab::sortedMessage() const {
+    return QStringLiteral("Wedding Guests Database has been sorted.");
 }
 
 void GuestTab::showGuestCount() {
-    PalmDatabase *db = database();
-    if (!db)
+    if (!m_forms.plan.isOpen())
         return;
-    const GuestCount count = countGuests(*db);
-    appState().prompter().tell(
-        QStringLiteral("Total Confirmed Guests: ") + QString::number(count.confirmed) +
-            QStringLiteral("\r\r") + QStringLiteral("Out of a Possible ") +
-            QString::number(count.possible) + QStringLiteral(" Invited Guests."),
-        QStringLiteral("Wedding Guest Count"), Prompter::Icon::None);
+    // Every guest is expected to carry an rsvp: the count gives one to those without.
+    m_forms.plan.applyQuietly(addMissingRsvp);
+    const GuestCount count = countGuests(m_forms.plan.db(DbId::Guest));
+    m_forms.prompter.tell(QStringLiteral("Total Confirmed Guests: ") +
+                              QString::number(count.confirmed) + QStringLiteral("\r\r") +
+                              QStringLiteral("Out of a Possible ") +
+                              QString::number(count.possible) + QStringLiteral(" Invited Guests."),
+                          QStringLiteral("Wedding Guest Count"), Prompter::Icon::None);
 }
 
-void GuestTab::writeNewRecord(PalmDatabase &db, Record &record) {
+std::unique_ptr<Record> GuestTab::newRecord() const {
     // The gifts view's "GIFTS" is no relation a guest may be given.
     QString relation = relationForNewRecord();
     if (m_giftsShown || relation == kGiftsView)
         relation.clear();
-    const QString status = m_status->currentText();
-    for (FieldCode code :
-         {FieldCode("gnam"), FieldCode("gtag"), FieldCode("gadr"), FieldCode("gcit"),
-          FieldCode("gsta"), FieldCode("gzip"), FieldCode("gpho"), FieldCode("gmai")})
-        db.write(record, code, QString());
-    db.write(record, "gtyp", relation);
-    db.write(record, "gcon", status == kConfirmed, FieldKind::Boolean);
-    db.write(record, "rsvp", QString());
-    db.write(record, "gift", QString());
-    db.write(record, "tnku", false, FieldKind::Boolean);
+    return NewRecords::guest(relation, m_status->currentText() == u"Confirmed");
 }

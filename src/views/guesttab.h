@@ -1,6 +1,7 @@
 #pragma once
 
 #include "personlisttab.h"
+#include "rules/replies.h"
 
 class QComboBox;
 
@@ -9,19 +10,18 @@ class QComboBox;
 class GuestTab : public PersonListTab {
     Q_OBJECT
 public:
-    explicit GuestTab(TabHost &host, QWidget *parent = nullptr);
+    GuestTab(const FormContext &forms, TabHost &host, QWidget *parent = nullptr);
 
     QComboBox *statusBox() const { return m_status; } // cmbGuestStatus
 
     void UpdateGuestGrid();
+    void fillFilterBoxes() override;
     // The gifts view: only guests with a recorded gift. It stays until showAllGuests() or
     // until another relation is chosen in the relation box.
     void ShowGiftList();
     // Back from the gifts view: relation "All" and the full list.
     void showAllGuests();
     bool giftsShown() const { return m_giftsShown; }
-    // "Sort Guests by Name".
-    void sortByName();
     // "Guest Count".
     void showGuestCount();
 
@@ -31,13 +31,15 @@ signals:
 
 protected:
     void refresh() override { UpdateGuestGrid(); }
-    void writeNewRecord(PalmDatabase &db, Record &record) override;
+    std::unique_ptr<Record> newRecord() const override;
+    QString recordWord() const override { return tr("Guest"); }
+    QString sortedMessage() const override;
 
 private:
     void setGiftsShown(bool shown);
-    // Rebuilds the grid with the guests that have a gift.
-    void fillGiftList();
 
     QComboBox *m_status = nullptr;
     bool m_giftsShown = false;
+    QString m_shownRelation; // "All" for every relation
+    Replies::Status m_shownStatus = Replies::Status::All;
 };

@@ -1,8 +1,9 @@
 #include "guesttransfer.h"
 
 #include "frmimportguests.h"
-#include "store/appstate.h"
-#include "store/planview.h"
+#include "plan/formcontext.h"
+#include "plan/plan.h"
+#include "store/prompter.h"
 #include "store/safefile.h"
 #include "transfer/guestcsv.h"
 #include "views/tabhost.h"
@@ -26,11 +27,10 @@ using Buttons = Prompter::Buttons;
 using Answer = Prompter::Answer;
 
 // The folder of the last import or export, else the plan's, else the home folder.
-QString startFolder() {
+QString startFolder(const QString &plan) {
     const QString last = QSettings().value(kFolderKey).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir())
         return last;
-    const QString plan = appState().currentSetFolder;
     if (!plan.isEmpty() && QFileInfo(plan).isDir())
         return plan;
     return QDir::homePath();
@@ -46,12 +46,13 @@ QString plural(int n, const char *one, const char *many) {
 
 } // namespace
 
-void importGuests(QWidget *owner, TabHost &host) {
-    AppState &state = appState();
-    Prompter &prompter = state.prompter();
-    if (!state.set.isOpen())
+void importGuests(QWidget *owner, const FormContext &forms, TabHost &host,
+                  const QString &planFolder) {
+    Prompter &prompter = forms.prompter;
+    Plan &plan = forms.plan;
+    if (!plan.isOpen())
         return;
-    const auto path = prompter.openFile(kImportTitle, startFolder(), kImportFilter);
+    const auto path = prompter.openFile(kImportTitle, startFolder(planFolder), kImportFilter);
     if (!path)
         return;
     rememberFolder(*path);
@@ -66,18 +67,21 @@ void importGuests(QWidget *owner, TabHost &host) {
         return;
     }
 
-    PalmDatabase &guests = state.set.db(Schema::DbId::Guest);
-    PalmDatabase &relations = state.set.db(Schema::DbId::RelTypes);
+    const PalmDatabase &guests = plan.db(Schema::DbId::Guest);
     frmImportGuests preview(table, QFileInfo(*path).fileName(), guests,
-                            relations.listValues(Schema::kCategoryType), owner);
+                            plan.db(Schema::DbId::RelTypes).listValues(Schema::kCategoryType),
+                            owner);
     if (preview.exec() != QDialog::Accepted)
         return;
 
-    const int relationsBefore = relations.records().count();
     int added = 0;
     try {
         BusyPointer busy(prompter);
-        added = GuestCsv::apply(preview.plan(), preview.choices(), guests, relations);
+        // The whole import is one step: one undo takes it all back.
+        plan.apply(QObject::tr("Import Guests from %1").arg(QFileInfo(*path).fileName()),
+                   [&](PlanEdit &edit) {
+                       added = GuestCsv::apply(preview.plan(), preview.choices(), edit);
+                   });
     } catch (const StoreError &e) {
         prompter.tell(e.description(), kImportTitle, Icon::Exclamation);
         return;
@@ -86,25 +90,17 @@ void importGuests(QWidget *owner, TabHost &host) {
         prompter.tell(QStringLiteral("No guests were added."), kImportTitle, Icon::Information);
         return;
     }
-    state.changed = true;
-    state.markPlanModified();
-    PlanView &view = host.planView();
-    // New relations belong in the relation boxes; filling them also shows every guest again.
-    if (relations.records().count() != relationsBefore)
-        view.FillFilterBoxes();
     host.showTab(TabHost::GuestsPage);
-    view.UpdateGuestGrid();
     prompter.tell(QStringLiteral("%1 added to the guest list.")
                       .arg(plural(added, "guest was", "guests were")),
                   kImportTitle, Icon::Information);
 }
 
-void exportGuests() {
-    AppState &state = appState();
-    Prompter &prompter = state.prompter();
-    if (!state.set.isOpen())
+void exportGuests(const FormContext &forms, const QString &planFolder) {
+    Prompter &prompter = forms.prompter;
+    if (!forms.plan.isOpen())
         return;
-    const PalmDatabase &guests = state.set.db(Schema::DbId::Guest);
+    const PalmDatabase &guests = forms.plan.db(Schema::DbId::Guest);
     if (guests.records().count() == 0) {
         prompter.tell(QStringLiteral("There are no guests to export."), kExportTitle,
                       Icon::Information);
@@ -128,7 +124,7 @@ void exportGuests() {
                       kExportTitle, Icon::Information);
         return;
     }
-    const auto path = prompter.saveFile(kExportTitle, startFolder(), kExportFilter,
+    const auto path = prompter.saveFile(kExportTitle, startFolder(planFolder), kExportFilter,
                                         envelopes ? QStringLiteral("Envelopes.csv")
                                                   : QStringLiteral("Guests.csv"));
     if (!path)

@@ -1,7 +1,9 @@
 #pragma once
 
+class QString;
 class QWidget;
 class TabHost;
+struct FormContext;
 
 // File > Import Guests... and File > Export Guests...: the guest list from and to a
 // spreadsheet's CSV file. Every question and message goes through the program's prompter.
@@ -9,9 +11,10 @@ namespace GuestTransfer {
 
 // Asks for a file, previews it, and adds the chosen guests (and relations) to the open plan.
 // The plan is marked modified, and the lists refreshed, only when guests were added.
-void importGuests(QWidget *owner, TabHost &host);
+void importGuests(QWidget *owner, const FormContext &forms, TabHost &host,
+                  const QString &planFolder);
 
 // Asks for the form (every field, or envelope lines for a stationer) and a file, and writes it.
-void exportGuests();
+void exportGuests(const FormContext &forms, const QString &planFolder);
 
 } // namespace GuestTransfer

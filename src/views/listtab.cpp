@@ -1,38 +1,62 @@
 #include "listtab.h"
 
-#include "store/appstate.h"
+#include "editors/categorylists.h"
+#include "plan/plan.h"
+#include "store/prompter.h"
 #include "widgets/twips.h"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
-#include <QResizeEvent>
-#include <QScopeGuard>
+#include <QScopedValueRollback>
+#include <QVBoxLayout>
 
 namespace {
 
 const QString kAll = QStringLiteral("All");
 const QString kEditEntry = QStringLiteral("Edit...");
-bool g_categoryEditorOpen = false;
+
+// Escape in a find box clears it; a second Escape goes on to the window.
+class ClearOnEscape : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        auto *box = qobject_cast<QLineEdit *>(watched);
+        if (box && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !box->text().isEmpty()) {
+            box->clear();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
-ListTab::ListTab(TabHost &host, QWidget *parent)
+ListTab::ListTab(const FormContext &forms, TabHost &host, QWidget *parent)
     : QWidget(parent)
+    , m_forms(forms)
     , m_host(host) {
-    m_bar = new QWidget(this);
-    m_topRow = new QHBoxLayout(m_bar);
-    m_topRow->setContentsMargins(Twips::toPixels(kGridLeftTwips), 3,
-                                 Twips::toPixels(kGridLeftTwips), 3);
+    m_page = new QVBoxLayout(this);
+    m_page->setContentsMargins(Twips::toPixels(60), 4, Twips::toPixels(60), 4);
+    m_page->setSpacing(4);
+    m_topRow = new QHBoxLayout;
     m_topRow->setSpacing(6);
     m_topRow->addStretch(1);
-    m_bar->setGeometry(0, 0, width(), Twips::toPixels(kGridTopTwips));
+    m_page->addLayout(m_topRow);
 }
 
 void ListTab::addToTop(QWidget *widget, const QString &label) {
     const int at = m_topRow->count() - 1; // before the stretch
     if (!label.isEmpty()) {
-        auto *caption = new QLabel(label, m_bar);
+        auto *caption = new QLabel(label, this);
         caption->setBuddy(widget);
         m_topRow->insertWidget(at, caption);
         m_topRow->insertWidget(at + 1, widget);
@@ -43,40 +67,76 @@ void ListTab::addToTop(QWidget *widget, const QString &label) {
 }
 
 QComboBox *ListTab::addFilterBox(const QString &objectName, const QString &label, bool editable) {
-    auto *box = new QComboBox(m_bar);
+    auto *box = new QComboBox(this);
     box->setObjectName(objectName);
     box->setEditable(editable);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumWidth(Twips::toPixels(2400));
+    box->setMinimumWidth(Twips::toPixels(2000));
     box->setMaxVisibleItems(20);
     addToTop(box, label);
     return box;
 }
 
 QPushButton *ListTab::addButton(const QString &objectName, const QString &caption) {
-    auto *button = new QPushButton(caption, m_bar);
+    auto *button = new QPushButton(caption, this);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
     addToTop(button);
     return button;
 }
 
-void ListTab::placeGrid(ListGrid *grid) {
-    grid->setParent(this);
-    grid->move(Twips::toPixels(kGridLeftTwips), Twips::toPixels(kGridTopTwips));
+ListGrid *ListTab::addGrid(const QString &objectName, const QString &settingsKey,
+                           RecordListModel *model, const QString &what) {
+    auto *grid = new ListGrid(objectName, settingsKey, model, this);
+    grid->setAccessibleName(what);
+    m_page->addWidget(grid, 1);
+    return grid;
 }
 
-void ListTab::resizeEvent(QResizeEvent *event) {
-    m_bar->setGeometry(0, 0, event->size().width(), Twips::toPixels(kGridTopTwips));
-    QWidget::resizeEvent(event);
+void ListTab::addFindBox(ListGrid *grid, const QString &what) {
+    m_findGrid = grid;
+    m_find = new QLineEdit(this);
+    m_find->setObjectName(QStringLiteral("txtFind") + grid->settingsKey());
+    m_find->setAccessibleName(tr("Find in the %1").arg(what));
+    m_find->setPlaceholderText(tr("Find"));
+    m_find->setClearButtonEnabled(true);
+    m_find->setToolTip(
+        tr("Shows the rows that hold this text (%1)")
+            .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
+    m_find->setMinimumWidth(Twips::toPixels(1800));
+    m_find->installEventFilter(new ClearOnEscape(m_find));
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("lbl") + grid->settingsKey() + QStringLiteral("Found"));
+    m_topRow->addWidget(m_find);
+    m_topRow->addWidget(m_count);
+    RecordListModel *model = grid->listModel();
+    connect(m_find, &QLineEdit::textChanged, model, &RecordListModel::setSearchText);
+    connect(model, &RecordListModel::countChanged, this, &ListTab::updateCount);
+    updateCount();
 }
 
-bool ListTab::editCategoriesIfAsked(const QComboBox *box, TabHost::CategoryList list) {
-    if (box->currentText() != kEditEntry)
+void ListTab::updateCount() {
+    if (!m_count)
+        return;
+    const RecordListModel *model = m_findGrid->listModel();
+    const QLocale locale;
+    m_count->setText(
+        tr("%1 of %2")
+            .arg(locale.toString(model->rowCountShown()), locale.toString(model->recordCount())));
+}
+
+void ListTab::focusFind() {
+    if (!m_find)
+        return;
+    m_find->setFocus(Qt::ShortcutFocusReason);
+    m_find->selectAll();
+}
+
+bool ListTab::editCategoriesIfAsked(const QComboBox *box, CategoryKind list) {
+    if (!asksForEditor(box))
         return false;
-    if (!g_categoryEditorOpen) {
-        g_categoryEditorOpen = true;
-        const auto reset = qScopeGuard([] { g_categoryEditorOpen = false; });
+    if (!m_editorOpen) {
+        QScopedValueRollback open(m_editorOpen, true);
         m_host.editCategoryList(list);
     }
     return true;
@@ -87,77 +147,40 @@ QString ListTab::categoryForNewRecord(const QComboBox *box) {
     return text == kAll || text == kEditEntry ? QString() : text;
 }
 
-void ListTab::removeRecordSilently(int recordNumber) {
-    if (PalmDatabase *db = listDatabase()) {
-        try {
-            db->records().remove(recordNumber);
-        } catch (const StoreError &) {
-        }
+bool ListTab::applyStep(const QString &step, const std::function<void(PlanEdit &)> &change) {
+    try {
+        return m_forms.plan.apply(step, change);
+    } catch (const StoreError &error) {
+        // The step was taken back whole; the plan is as it was.
+        m_forms.prompter.tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
+        return false;
     }
-    refreshList();
 }
 
-bool ListTab::deleteCurrentRecord(const ListGrid &grid,
-                                  const std::function<QString(int row)> &what) {
-    const int row = grid.row();
-    const int number = grid.rowData(row);
+bool ListTab::deleteCurrentRecord(ListGrid &grid, const QString &what, const QString &step) {
+    Record *record = grid.currentRecord();
     // The header row shows no record: nothing to delete.
-    if (row < 1 || number < 1)
+    if (!record)
         return false;
-    AppState &state = appState();
-    if (state.cancelled) {
-        removeRecordSilently(number);
-        return false;
-    }
-    const auto answer = state.prompter().message(
-        QStringLiteral("Are you sure you want to delete ") + what(row) + u'?', kProgramTitle,
-        Prompter::Icon::None, Prompter::Buttons::YesNo);
+    const auto answer =
+        m_forms.prompter.message(QStringLiteral("Are you sure you want to delete ") + what + u'?',
+                                 kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
     if (answer != Prompter::Answer::Yes)
         return false;
-    PalmDatabase *db = listDatabase();
-    if (!db)
-        return false;
-    try {
-        db->records().remove(number);
-    } catch (const StoreError &) {
-        return false; // the record is already gone
-    }
-    refreshList();
-    return true;
+    const Schema::DbId db = grid.listModel()->database();
+    return applyStep(step, [&](PlanEdit &edit) { edit.removeRecord(db, *record); });
 }
 
-int ListTab::appendRecord(ListGrid &grid,
-                          const std::function<void(PalmDatabase &, Record &)> &init) {
-    PalmDatabase *db = listDatabase();
-    if (!db)
-        return 0;
-    int added = 0;
-    try {
-        Record &record = db->records().add();
-        added = db->records().count();
-        init(*db, record);
-    } catch (const StoreError &error) {
-        // The database is full (65,535 records) or the record could not be written: leave
-        // nothing behind.
-        if (added > 0)
-            db->records().remove(added);
-        appState().prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
-        return 0;
-    }
-    refreshList();
-    const int last = grid.rows() - 1;
-    if (last >= 1 && grid.rowData(last) == added) {
-        grid.setRow(last);
-        grid.setCol(1);
-    }
+Record *ListTab::addNewRecord(ListGrid &grid, std::unique_ptr<Record> record, const QString &step,
+                              const std::function<void(PlanEdit &, Record &)> &fill) {
+    const Schema::DbId db = grid.listModel()->database();
+    Record *added = nullptr;
+    const bool done = applyStep(step, [&](PlanEdit &edit) {
+        added = &edit.insertRecord(db, edit.db(db).records().count(), std::move(record));
+        fill(edit, *added);
+    });
+    if (!done)
+        return nullptr;
+    grid.selectRecord(added);
     return added;
-}
-
-QString ListTab::statusFilter(const QComboBox *box) {
-    const QString text = box->currentText();
-    if (text == u"Confirmed")
-        return QStringLiteral("True");
-    if (text == u"Unconfirmed")
-        return QStringLiteral("False");
-    return text;
 }

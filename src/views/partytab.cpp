@@ -1,25 +1,33 @@
 #include "partytab.h"
 
+#include "editors/categorylists.h"
+#include "rules/newrecords.h"
+#include "views/columns.h"
+
 #include <QComboBox>
 #include <QPushButton>
-#include <utility>
 
-namespace {
+using namespace Schema;
 
-const QStringList kPartyHeaders = {"Name",  "Relation", "Address", "City",
-                                   "State", "Phone",    "E-Mail"};
-
-} // namespace
-
-PartyTab::PartyTab(TabHost &host, QWidget *parent)
-    : PersonListTab(host, Schema::DbId::Party, 3, parent) {
+PartyTab::PartyTab(const FormContext &forms, TabHost &host, QWidget *parent)
+    : PersonListTab(forms, host, RecordKind::Party, parent)
+    , m_shown(QStringLiteral("All")) {
     QComboBox *relation = addFilterBox(QStringLiteral("cmbPartyRelation"), tr("S&how:"), true);
     QPushButton *add = addButton(QStringLiteral("cmdPartyAdd"), tr("&Add Person"));
     QPushButton *remove = addButton(QStringLiteral("cmdPartyDelete"), tr("&Delete Person"));
-    auto *grid = new ListGrid(QStringLiteral("PartyGrid"), QStringLiteral("Party"), kPartyHeaders);
-    placeGrid(grid);
-    connectControls(relation, grid);
-
+    setUpList(
+        relation, QStringLiteral("PartyGrid"), QStringLiteral("Party"),
+        {Columns::field(tr("Name"), Party::kName, true),
+         Columns::field(tr("Relation"), Party::kRelation),
+         Columns::field(tr("Address"), Party::kAddress), Columns::field(tr("City"), Party::kCity),
+         Columns::field(tr("State"), Party::kState), Columns::field(tr("Phone"), Party::kPhone),
+         Columns::field(tr("E-Mail"), Party::kEmail), Columns::extra(tr("Zip"), Party::kZip),
+         Columns::extra(tr("Country"), Party::kCountry), Columns::extra(tr("Notes"), Party::kNote)},
+        tr("wedding party list"));
+    m_model->setSearchFields({Party::kNote});
+    m_model->setFilter([this](const Record &r) {
+        return m_shown == u"All" || r.text(Party::kRelation) == m_shown;
+    });
     connect(add, &QPushButton::clicked, this, &PartyTab::addPerson);
     connect(remove, &QPushButton::clicked, this, &PartyTab::deletePerson);
 }
@@ -27,37 +35,19 @@ PartyTab::PartyTab(TabHost &host, QWidget *parent)
 void PartyTab::UpdatePartyGrid() {
     if (relationEditorRequested())
         return;
-    const QString relation = m_relation->currentText();
-    const bool anyRelation = relation == QLatin1String("All");
-
-    GridRebuild rebuild(*m_grid, kPartyHeaders);
-    const PalmDatabase *db = database();
-    if (!db)
-        return;
-    const auto &records = db->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const Fields &fields = records[i]->fields();
-        QString type = fieldText(fields, "ptyp");
-        if (!anyRelation && type != relation)
-            continue;
-        QStringList cells;
-        cells.reserve(kPartyHeaders.size());
-        cells << fieldText(fields, "pnam") << std::move(type) << fieldText(fields, "padr")
-              << fieldText(fields, "pcit") << fieldText(fields, "psta") << fieldText(fields, "ppho")
-              << fieldText(fields, "pmai");
-        rebuild.add(int(i) + 1, cells);
-    }
+    m_shown = m_relation->currentText();
+    m_model->refresh();
 }
 
-void PartyTab::sortByName() {
-    sortByNameField("pnam", QStringLiteral("Wedding Party Database has been sorted."));
+void PartyTab::fillFilterBoxes() {
+    fillCategoryBox(m_relation, m_forms.plan, CategoryKind::Relations);
+    UpdatePartyGrid();
 }
 
-void PartyTab::writeNewRecord(PalmDatabase &db, Record &record) {
-    const QString relation = relationForNewRecord();
-    db.write(record, "pnam", QString());
-    db.write(record, "ptyp", relation);
-    for (FieldCode code : {FieldCode("padr"), FieldCode("pcit"), FieldCode("psta"),
-                           FieldCode("pzip"), FieldCode("ppho"), FieldCode("pmai")})
-        db.write(record, code, QString());
+std::unique_ptr<Record> PartyTab::newRecord() const {
+    return NewRecords::partyMember(relationForNewRecord());
+}
+
+QString PartyTab::sortedMessage() const {
+    return QStringLiteral("Wedding Party Database has been sorted.");
 }

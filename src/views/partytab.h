@@ -2,18 +2,21 @@
 
 #include "personlisttab.h"
 
-// The "Party" tab: the wedding party list with its relation filter, adding, deleting and
-// opening members. It works like the guest list, without a status filter.
+// The "Party" tab: the wedding party, filtered by relation.
 class PartyTab : public PersonListTab {
     Q_OBJECT
 public:
-    explicit PartyTab(TabHost &host, QWidget *parent = nullptr);
+    PartyTab(const FormContext &forms, TabHost &host, QWidget *parent = nullptr);
 
     void UpdatePartyGrid();
-    // "Sort Wed. Party by Name".
-    void sortByName();
+    void fillFilterBoxes() override;
 
 protected:
     void refresh() override { UpdatePartyGrid(); }
-    void writeNewRecord(PalmDatabase &db, Record &record) override;
+    std::unique_ptr<Record> newRecord() const override;
+    QString recordWord() const override { return tr("Party Member"); }
+    QString sortedMessage() const override;
+
+private:
+    QString m_shown; // the relation listed; "All" for every member
 };

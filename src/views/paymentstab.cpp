@@ -1,80 +1,87 @@
 #include "paymentstab.h"
 
+#include "editors/categorylists.h"
 #include "rules/money.h"
-#include "store/appstate.h"
-#include "store/planview.h"
-#include "views/tabhost.h"
+#include "store/prompter.h"
+#include "views/columns.h"
 #include "views/vendorstab.h"
 
 #include <QComboBox>
-#include <QDate>
 #include <QPushButton>
+
+using namespace Schema;
 
 namespace {
 
-const QStringList kHeaders = {"Vendor Name", "Service", "Payment ($)", "Due Date", "Phone",
-                              "Address",     "City",    "State",       "Zip"};
-
-QString fieldText(const Fields &fields, FieldCode code) {
-    const Field *field = fields.find(code);
-    return field ? field->value().toText() : QString();
-}
+const QString kPending = QStringLiteral("Pending Payments");
+const QString kFinal = QStringLiteral("Final Payments");
 
 } // namespace
 
-PaymentsTab::PaymentsTab(TabHost &host, QWidget *parent)
-    : ListTab(host, parent) {
+PaymentsTab::PaymentsTab(const FormContext &forms, TabHost &host, QWidget *parent)
+    : ListTab(forms, host, parent) {
     m_view = addFilterBox(QStringLiteral("cboPayment"), tr("S&how:"), false);
     QPushButton *total = addButton(QStringLiteral("cmdPaymentTotal"), tr("&Total"));
-    m_grid = new ListGrid(QStringLiteral("PaymentGrid"), QStringLiteral("Payment"), kHeaders);
-    placeGrid(m_grid);
+    // The amount and its date follow the view: the next payment, or the balance.
+    ListColumn amount = Columns::money(tr("Payment ($)"), Vendor::kNext);
+    const ListColumn balance = Columns::money(tr("Payment ($)"), Vendor::kBalance);
+    amount.text = [this, next = amount.text, balance = balance.text](const Record &r) {
+        return m_final ? balance(r) : next(r);
+    };
+    amount.number = [this, next = amount.number, balance = balance.number](const Record &r) {
+        return m_final ? balance(r) : next(r);
+    };
+    ListColumn due = Columns::date(tr("Due Date"), Vendor::kNextDue);
+    const ListColumn finalDue = Columns::date(tr("Due Date"), Vendor::kFinalDue);
+    due.text = [this, next = due.text, last = finalDue.text](const Record &r) {
+        return m_final ? last(r) : next(r);
+    };
+    due.number = [this, next = due.number, last = finalDue.number](const Record &r) {
+        return m_final ? last(r) : next(r);
+    };
+    m_model = new RecordListModel(
+        forms.plan, DbId::Vendors,
+        {Columns::field(tr("Vendor Name"), Vendor::kName, true),
+         Columns::field(tr("Service"), Vendor::kService), amount, due,
+         Columns::field(tr("Phone"), Vendor::kPhone),
+         Columns::field(tr("Address"), Vendor::kAddress), Columns::field(tr("City"), Vendor::kCity),
+         Columns::field(tr("State"), Vendor::kState), Columns::field(tr("Zip"), Vendor::kZip),
+         Columns::extra(tr("Contact"), Vendor::kContact),
+         Columns::extra(tr("E-Mail"), Vendor::kEmail), Columns::extra(tr("Notes"), Vendor::kNote)},
+        this);
+    m_model->setSearchFields({Vendor::kNote});
+    m_model->setFilter([this](const Record &r) {
+        return m_final ? Money::isFinalPayment(r)
+                       : Money::isPendingPayment(r, QDate::currentDate());
+    });
+    m_grid = addGrid(QStringLiteral("PaymentGrid"), QStringLiteral("Payment"), m_model,
+                     tr("payment list"));
+    addFindBox(m_grid, tr("payment list"));
+    fillFixedBox(m_view, {kPending, kFinal});
     connect(m_view, &QComboBox::activated, this, &PaymentsTab::UpdatePayments);
     connect(total, &QPushButton::clicked, this, &PaymentsTab::showTotal);
     connect(m_grid, &ListGrid::rowDoubleClicked, this, &PaymentsTab::openCurrentRow);
 }
 
 void PaymentsTab::UpdatePayments() {
-    const bool final = m_view->currentText() == QLatin1String("Final Payments");
-    GridRebuild rebuild(*m_grid, kHeaders);
-    const PalmDatabase *db = VendorsTab::vendors();
-    if (!db)
-        return;
-    const QDate today = QDate::currentDate();
-    const FieldCode amount = final ? FieldCode("vbal") : FieldCode("npay");
-    const FieldCode due = final ? FieldCode("dued") : FieldCode("ndat");
-    const auto &records = db->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const Record &vendor = *records[i];
-        if (final ? !Money::isFinalPayment(vendor) : !Money::isPendingPayment(vendor, today))
-            continue;
-        const Fields &fields = vendor.fields();
-        QStringList cells;
-        cells.reserve(kHeaders.size());
-        cells << fieldText(fields, "vnam") << fieldText(fields, "vtyp") << fieldText(fields, amount)
-              << fieldText(fields, due) << fieldText(fields, "vpho") << fieldText(fields, "vadr")
-              << fieldText(fields, "vcit") << fieldText(fields, "vsta")
-              << fieldText(fields, "vzip");
-        rebuild.add(int(i) + 1, cells);
-    }
+    m_final = m_view->currentText() == kFinal;
+    m_model->refresh();
+}
+
+void PaymentsTab::fillFilterBoxes() {
+    fillFixedBox(m_view, {kPending, kFinal});
+    UpdatePayments();
 }
 
 void PaymentsTab::showTotal() {
-    QStringList amounts;
-    for (int row = 1; row < m_grid->rows(); ++row)
-        amounts << m_grid->text(row, 3);
-    appState().prompter().tell(QStringLiteral(" Total:  $") +
-                                   QString::number(Money::paymentTotal(amounts)),
-                               QStringLiteral("Payment Total"), Prompter::Icon::Information);
+    m_forms.prompter.tell(QStringLiteral(" Total:  $") + QString::number(Money::paymentTotal(
+                                                             m_model->shownRecords(), m_final)),
+                          QStringLiteral("Payment Total"), Prompter::Icon::Information);
 }
 
 void PaymentsTab::openCurrentRow() {
-    const int number = m_grid->rowData(m_grid->row());
-    if (number < 1 || !VendorsTab::runVendorEditor(this, number))
-        return;
-    UpdatePayments();
-    m_host.planView().UpdateVendorsGrid();
-    AppState &state = appState();
-    state.cancelled = false;
-    if (state.changed)
-        state.markPlanModified();
+    if (Record *vendor = m_grid->currentRecord()) {
+        if (VendorsTab::editVendor(m_forms, *vendor, window()))
+            m_grid->selectRecord(vendor);
+    }
 }

@@ -8,11 +8,12 @@ class QComboBox;
 class PaymentsTab : public ListTab {
     Q_OBJECT
 public:
-    explicit PaymentsTab(TabHost &host, QWidget *parent = nullptr);
+    PaymentsTab(const FormContext &forms, TabHost &host, QWidget *parent = nullptr);
     ListGrid *grid() const { return m_grid; }
     QComboBox *viewBox() const { return m_view; } // cboPayment
 
     void UpdatePayments();
+    void fillFilterBoxes() override;
     // "Total": the amounts listed.
     void showTotal();
     // Double-click or Enter on a row: the vendor in the record editor.
@@ -20,5 +21,7 @@ public:
 
 private:
     ListGrid *m_grid = nullptr;
+    RecordListModel *m_model = nullptr;
     QComboBox *m_view = nullptr;
+    bool m_final = false; // "Final Payments" rather than "Pending Payments"
 };

@@ -1,32 +1,36 @@
 #include "personlisttab.h"
 
 #include "editors/categorylists.h"
-#include "editors/frmrecordeditor.h"
-#include "store/appstate.h"
-#include "views/tabhost.h"
+#include "plan/plan.h"
+#include "store/prompter.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <utility>
 
-// --- PersonListTab -----------------------------------------------------------------------------
-
-PersonListTab::PersonListTab(TabHost &host, Schema::DbId db, int editorKind, QWidget *parent)
-    : ListTab(host, parent)
-    , m_db(db)
-    , m_editorKind(editorKind) {
+PersonListTab::PersonListTab(const FormContext &forms, TabHost &host, RecordKind kind,
+                             QWidget *parent)
+    : ListTab(forms, host, parent)
+    , m_kind(kind) {
 }
 
-void PersonListTab::connectControls(QComboBox *relation, ListGrid *grid) {
+void PersonListTab::setUpList(QComboBox *relation, const QString &gridName,
+                              const QString &settingsKey, std::vector<ListColumn> columns,
+                              const QString &what) {
     m_relation = relation;
-    m_grid = grid;
-    installTypeAhead(relation, QStringLiteral("relation"));
+    m_model = new RecordListModel(m_forms.plan, databaseOf(m_kind), std::move(columns), this);
+    m_grid = addGrid(gridName, settingsKey, m_model, what);
+    addFindBox(m_grid, what);
+    installTypeAhead(relation, m_forms.plan, QStringLiteral("relation"));
     connect(relation, &QComboBox::activated, this, [this] { refresh(); });
     // Enter and the loss of focus both end an edit of the typed relation.
     if (QLineEdit *edit = relation->lineEdit())
         connect(edit, &QLineEdit::editingFinished, this, [this] { refresh(); });
-    connect(grid, &ListGrid::rowDoubleClicked, this, &PersonListTab::openCurrentRow);
+    connect(m_grid, &ListGrid::rowDoubleClicked, this, &PersonListTab::openCurrentRow);
+    connect(m_grid, &ListGrid::deleteRequested, this, &PersonListTab::deletePerson);
+    connect(&m_forms.plan, &Plan::changed, this, [this](const PlanChange &change) {
+        if (change.touches(Schema::DbId::RelTypes))
+            fillFilterBoxes();
+    });
 }
 
 void PersonListTab::setBoxText(QComboBox *box, const QString &text) {
@@ -38,75 +42,74 @@ void PersonListTab::setBoxText(QComboBox *box, const QString &text) {
         box->setEditText(text);
 }
 
-PalmDatabase *PersonListTab::database() const {
-    PlanSet &set = appState().set;
-    return set.isOpen() ? &set.db(m_db) : nullptr;
-}
-
 QString PersonListTab::relationForNewRecord() const {
     return categoryForNewRecord(m_relation);
 }
 
 bool PersonListTab::relationEditorRequested() {
-    return editCategoriesIfAsked(m_relation, TabHost::CategoryList::Relations);
+    return editCategoriesIfAsked(m_relation, CategoryKind::Relations);
 }
 
-void PersonListTab::sortByNameField(FieldCode nameField, const QString &message) {
-    PalmDatabase *db = database();
-    if (!db)
+QString PersonListTab::nameOf(const Record &record) const {
+    return record.text(nameFieldOf(m_kind));
+}
+
+QString PersonListTab::nameIn(const std::vector<FieldEntry> &entries) const {
+    for (const FieldEntry &entry : entries) {
+        if (entry.code == nameFieldOf(m_kind) && entry.value)
+            return entry.value->toText();
+    }
+    return {};
+}
+
+void PersonListTab::sortByName() {
+    if (!m_forms.plan.isOpen())
         return;
-    db->sort(nameField, true, QString(), true);
+    const Schema::DbId db = databaseOf(m_kind);
+    const FieldCode name = nameFieldOf(m_kind);
+    m_forms.plan.apply(tr("Sort %1s by Name").arg(recordWord()),
+                       [&](PlanEdit &edit) { edit.sort(db, name); },
+                       {.marksModified = false, .mergeKey = {}});
     refresh();
-    appState().prompter().tell(message, QStringLiteral("Database Sort"),
-                               Prompter::Icon::Information);
+    m_forms.prompter.tell(sortedMessage(), QStringLiteral("Database Sort"),
+                          Prompter::Icon::Information);
 }
 
 void PersonListTab::addPerson() {
-    const int added = appendRecord(
-        *m_grid, [this](PalmDatabase &db, Record &record) { writeNewRecord(db, record); });
-    if (added == 0)
-        return;
-    AppState &state = appState();
-    if (!runRecordEditor(added)) {
-        removeRecordSilently(added);
-        return;
-    }
-    if (state.cancelled) {
-        removeRecordSilently(added);
-        state.cancelled = false;
-    } else {
-        refresh();
-        state.markPlanModified();
-    }
+    std::unique_ptr<Record> record = newRecord();
+    frmRecordEditor editor(m_forms, m_kind, *record, true, window());
+    if (editor.exec() != QDialog::Accepted)
+        return; // nothing was added, nothing to take back
+    const std::vector<FieldEntry> entries = editor.entries();
+    const Schema::DbId db = databaseOf(m_kind);
+    const FieldCode name = nameFieldOf(m_kind);
+    addNewRecord(*m_grid, std::move(record), tr("Add %1 %2").arg(recordWord(), nameIn(entries)),
+                 [&](PlanEdit &edit, Record &added) {
+                     edit.writeAll(db, added, entries);
+                     edit.sort(db, name);
+                 });
 }
 
 void PersonListTab::deletePerson() {
-    if (deleteCurrentRecord(*m_grid, [this](int row) { return m_grid->text(row, 1); }))
-        // Shown in the status bar too, so that the window never claims an unchanged plan.
-        appState().markPlanModified();
+    Record *record = m_grid->currentRecord();
+    if (!record)
+        return;
+    const QString name = m_grid->text(m_grid->row(), 1);
+    deleteCurrentRecord(*m_grid, name, tr("Delete %1 %2").arg(recordWord(), nameOf(*record)));
 }
 
 void PersonListTab::openCurrentRow() {
-    const int number = m_grid->rowData(m_grid->row());
-    if (number < 1)
+    Record *record = m_grid->currentRecord();
+    if (!record)
         return;
-    if (!runRecordEditor(number))
+    frmRecordEditor editor(m_forms, m_kind, *record, false, window());
+    if (editor.exec() != QDialog::Accepted)
         return;
-    refresh();
-    AppState &state = appState();
-    state.cancelled = false;
-    if (state.changed)
-        state.markPlanModified();
-}
-
-bool PersonListTab::runRecordEditor(int recordNumber) {
-    AppState &state = appState();
-    using Index = decltype(state.selectedRecord);
-    if (!std::in_range<Index>(recordNumber))
-        return false;
-    state.editorKind = m_editorKind;
-    state.selectedRecord = Index(recordNumber);
-    frmRecordEditor editor(window());
-    editor.exec();
-    return true;
+    const std::vector<FieldEntry> entries = editor.entries();
+    const Schema::DbId db = databaseOf(m_kind);
+    applyStep(tr("Edit %1 %2").arg(recordWord(), nameIn(entries)), [&](PlanEdit &edit) {
+        edit.writeAll(db, *record, entries);
+        edit.sort(db, nameFieldOf(m_kind));
+    });
+    m_grid->selectRecord(record);
 }

@@ -1,16 +1,20 @@
 #include "seatingtab.h"
 
 #include "editors/frmrecordeditor.h"
+#include "plan/plan.h"
+#include "rules/details.h"
+#include "rules/newrecords.h"
 #include "rules/seating.h"
-#include "store/appstate.h"
 #include "store/numbers.h"
-#include "store/planview.h"
+#include "store/prompter.h"
+#include "views/columns.h"
 #include "views/frmtable.h"
-#include "views/tabhost.h"
 #include "widgets/twips.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QCollator>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -18,95 +22,143 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QVBoxLayout>
 #include <algorithm>
-#include <utility>
 
-using Schema::DbId;
+using namespace Schema;
 
-namespace {
-
-const QStringList kTableHeaders = {"Tag", "Description", "Max. Seats", "Count", "Available"};
-const QStringList kSeatingHeaders = {"Name", "Relation", "Status", "RSVP",  "Address",
-                                     "City", "State",    "Phone",  "E-Mail"};
-const QString kTrue = QStringLiteral("True");
-
-QString fieldText(const Fields &fields, FieldCode code) {
-    const Field *field = fields.find(code);
-    return field ? field->value().toText() : QString();
-}
-
-// Sets a flag for the lifetime of the object.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool &flag)
-        : m_flag(flag)
-        , m_old(flag) {
-        m_flag = true;
-    }
-    ~FlagGuard() { m_flag = m_old; }
-    FlagGuard(const FlagGuard &) = delete;
-    FlagGuard &operator=(const FlagGuard &) = delete;
-
-private:
-    bool &m_flag;
-    bool m_old;
-};
-
-} // namespace
-
-// The entries of lstAddPerson: "Cancel" first, then one guest each, with the guest's record
-// number as the entry's item data (0 for "Cancel"). One model reset per filling, however many
-// guests are waiting.
-class AddPersonModel : public QAbstractListModel {
+// The guests waiting for a seat, by name in the user's language, each with the seats it needs;
+// typing narrows them.
+class GuestChoiceModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex &parent = {}) const override {
-        return parent.isValid() ? 0 : int(m_names.size());
+        return parent.isValid() ? 0 : int(m_shown.size());
     }
     QVariant data(const QModelIndex &index, int role) const override {
         if (!index.isValid() || index.row() >= rowCount())
             return {};
+        const Entry &entry = m_all[m_shown[std::size_t(index.row())]];
         if (role == Qt::DisplayRole)
-            return m_names[index.row()];
-        if (role == Qt::UserRole)
-            return m_records[std::size_t(index.row())];
+            return entry.text;
         return {};
     }
-    int recordAt(int row) const {
-        return row >= 0 && row < rowCount() ? m_records[std::size_t(row)] : -1;
+    Record *guestAt(int row) const {
+        return row >= 0 && row < rowCount() ? m_all[m_shown[std::size_t(row)]].guest : nullptr;
     }
-    void fill(QStringList names, std::vector<int> records) {
+    void fill(const PalmDatabase &guests) {
         beginResetModel();
-        m_names = std::move(names);
-        m_records = std::move(records);
+        m_all.clear();
+        QCollator collator = nameCollator();
+        std::vector<std::pair<QCollatorSortKey, Entry>> sorted;
+        for (const auto &guest : guests.records().raw()) {
+            if (Seating::isSeated(*guest))
+                continue;
+            const QString name = guest->text(Guest::kName);
+            const double seats = Seating::storedNumber(*guest, Guest::kRsvp);
+            const QString need = seats == 1
+                                     ? QObject::tr("1 seat")
+                                     : QObject::tr("%1 seats").arg(Numbers::numberText(seats));
+            sorted.emplace_back(collator.sortKey(name),
+                                Entry{name + QStringLiteral("  (") + need + u')',
+                                      RecordListModel::folded(name), guest.get()});
+        }
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+        m_all.reserve(sorted.size());
+        for (auto &entry : sorted)
+            m_all.push_back(std::move(entry.second));
+        narrowTo(m_typed, false);
         endResetModel();
     }
-    void clear() { fill({}, {}); }
+    void narrow(const QString &typed) {
+        beginResetModel();
+        narrowTo(RecordListModel::folded(typed), false);
+        endResetModel();
+    }
+    void clear() {
+        beginResetModel();
+        m_all.clear();
+        m_shown.clear();
+        m_typed.clear();
+        endResetModel();
+    }
 
 private:
-    QStringList m_names;
-    std::vector<int> m_records;
+    struct Entry {
+        QString text;
+        QString folded;
+        Record *guest;
+    };
+    void narrowTo(const QString &typed, bool) {
+        m_typed = typed;
+        m_shown.clear();
+        for (std::size_t i = 0; i < m_all.size(); ++i) {
+            if (typed.isEmpty() || m_all[i].folded.contains(typed))
+                m_shown.push_back(i);
+        }
+    }
+    std::vector<Entry> m_all;
+    std::vector<std::size_t> m_shown;
+    QString m_typed;
 };
 
-SeatingTab::SeatingTab(TabHost &host, QWidget *parent)
-    : ListTab(host, parent) {
+namespace {
+
+std::vector<ListColumn> tableColumns() {
+    return {Columns::field(QObject::tr("Tag"), Table::kTag),
+            Columns::field(QObject::tr("Description"), Table::kDescription, true),
+            Columns::number(QObject::tr("Max. Seats"), Table::kMaxSeats),
+            Columns::number(QObject::tr("Count"), Table::kCount),
+            Columns::number(QObject::tr("Available"), Table::kAvailable)};
+}
+
+std::vector<ListColumn> seatedColumns() {
+    return {Columns::field(QObject::tr("Name"), Guest::kName, true),
+            Columns::field(QObject::tr("Relation"), Guest::kRelation),
+            Columns::confirmation(QObject::tr("Status"), Guest::kConfirmed),
+            Columns::number(QObject::tr("RSVP"), Guest::kRsvp),
+            Columns::field(QObject::tr("Address"), Guest::kAddress),
+            Columns::field(QObject::tr("City"), Guest::kCity),
+            Columns::field(QObject::tr("State"), Guest::kState),
+            Columns::field(QObject::tr("Phone"), Guest::kPhone),
+            Columns::field(QObject::tr("E-Mail"), Guest::kEmail),
+            Columns::extra(QObject::tr("Zip"), Guest::kZip),
+            Columns::extra(QObject::tr("Notes"), Guest::kNote)};
+}
+
+} // namespace
+
+SeatingTab::SeatingTab(const FormContext &forms, TabHost &host, QWidget *parent)
+    : ListTab(forms, host, parent) {
     QPushButton *addTable = addButton(QStringLiteral("cmdAddTable"), tr("&Add Table"));
     QPushButton *deleteTable = addButton(QStringLiteral("cmdDeleteTable"), tr("&Delete Table"));
     QPushButton *update = addButton(QStringLiteral("cmdUpdate"), tr("&Update"));
     m_addPerson = addButton(QStringLiteral("cmdAddPerson"), tr("Add Perso&n"));
-    m_removePerson = addButton(QStringLiteral("cmdRemovePerson"), tr("&Remove Person"));
+    m_removePerson = addButton(QStringLiteral("cmdRemovePerson"), tr("Re&move Person"));
 
-    m_tables = new ListGrid(QStringLiteral("TableGrid"), QStringLiteral("Table"), kTableHeaders);
-    m_seating =
-        new ListGrid(QStringLiteral("SeatingGrid"), QStringLiteral("Seating"), kSeatingHeaders);
-    placeGrid(m_tables);
-    placeGrid(m_seating);
-    m_tables->resize(Twips::toPixels(kTableGridWidth), m_tables->height());
-    m_seating->move(Twips::toPixels(kGridLeftTwips + kTableGridWidth + 120), m_seating->y());
+    m_tableModel = new RecordListModel(forms.plan, DbId::Tables, tableColumns(), this);
+    m_seatingModel = new RecordListModel(forms.plan, DbId::Guest, seatedColumns(), this);
+    m_seatingModel->setFilter([this](const Record &r) { return Seating::isSeatedAt(r, m_tag); });
 
-    // The setup frame sits below the table grid, in the room the shorter grid leaves.
-    m_setup = new QGroupBox(tr("Setup"), this);
+    // The tables on the left with the setup frame below them; the guests of the chosen table on
+    // the right. The splitter lets the user share the width out differently.
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("SeatingSplitter"));
+    split->setChildrenCollapsible(false);
+    auto *left = new QWidget(split);
+    auto *leftColumn = new QVBoxLayout(left);
+    leftColumn->setContentsMargins(0, 0, 0, 0);
+    m_tables =
+        new ListGrid(QStringLiteral("TableGrid"), QStringLiteral("Table"), m_tableModel, left);
+    m_tables->setAccessibleName(tr("table list"));
+    leftColumn->addWidget(m_tables, 1);
+
+    m_setup = new QGroupBox(tr("Setup"), left);
     auto *row = new QHBoxLayout(m_setup);
     row->setContentsMargins(6, 2, 6, 4);
     m_noTables = new QLineEdit;
@@ -122,21 +174,70 @@ SeatingTab::SeatingTab(TabHost &host, QWidget *parent)
         row->addWidget(box);
     }
     row->addStretch(1);
-    m_tables->installEventFilter(this);
-    placeSetup();
+    leftColumn->addWidget(m_setup);
 
-    // The guests waiting for a seat pop up beside the seating grid and go away again as soon
-    // as one is chosen or the list loses the focus.
-    m_addModel = new AddPersonModel(this);
-    m_addList = new QListView(this);
+    m_seating = new ListGrid(QStringLiteral("SeatingGrid"), QStringLiteral("Seating"),
+                             m_seatingModel, split);
+    m_seating->setAccessibleName(tr("guests at the chosen table"));
+    split->addWidget(left);
+    split->addWidget(m_seating);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    pageLayout()->addWidget(split, 1);
+    // Wide enough for every column of the table list.
+    int tableWidth = 2 * m_tables->frameWidth() + m_tables->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_tables->cols(); ++c)
+        tableWidth += m_tables->columnWidth(c);
+    left->setMinimumWidth(tableWidth);
+    split->setSizes({tableWidth, 1000});
+
+    // The guests waiting for a seat: a panel over the seating grid, gone again as soon as the
+    // choice is made or the focus leaves it.
+    m_addPanel = new QFrame(this);
+    m_addPanel->setObjectName(QStringLiteral("AddPersonPanel"));
+    m_addPanel->setFrameShape(QFrame::StyledPanel);
+    m_addPanel->setAutoFillBackground(true);
+    auto *panel = new QVBoxLayout(m_addPanel);
+    m_addFind = new QLineEdit(m_addPanel);
+    m_addFind->setObjectName(QStringLiteral("txtAddPersonFind"));
+    m_addFind->setPlaceholderText(tr("Type to find a guest"));
+    m_addFind->setAccessibleName(tr("Find a guest to seat"));
+    m_addModel = new GuestChoiceModel(this);
+    m_addList = new QListView(m_addPanel);
     m_addList->setObjectName(QStringLiteral("lstAddPerson"));
+    m_addList->setAccessibleName(tr("Guests not yet seated"));
     m_addList->setModel(m_addModel);
     m_addList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_addList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_addList->setUniformItemSizes(true); // no measuring of 65,535 names
-    m_addList->installEventFilter(this);
-    hideGuestList();
-    connect(m_addList, &QListView::clicked, this,
-            [this](const QModelIndex &index) { chooseGuest(index.row()); });
+    auto *seat = new QPushButton(tr("&Seat"), m_addPanel);
+    seat->setObjectName(QStringLiteral("cmdSeatChosen"));
+    seat->setDefault(true);
+    auto *cancel = new QPushButton(tr("Cancel"), m_addPanel);
+    cancel->setObjectName(QStringLiteral("cmdSeatCancel"));
+    auto *panelButtons = new QHBoxLayout;
+    panelButtons->addStretch(1);
+    panelButtons->addWidget(seat);
+    panelButtons->addWidget(cancel);
+    panel->addWidget(m_addFind);
+    panel->addWidget(m_addList, 1);
+    panel->addLayout(panelButtons);
+    for (QWidget *w : {static_cast<QWidget *>(m_addFind), static_cast<QWidget *>(m_addList),
+                       static_cast<QWidget *>(seat), static_cast<QWidget *>(cancel)})
+        w->installEventFilter(this);
+    m_addPanel->hide();
+    connect(m_addFind, &QLineEdit::textChanged, m_addModel, &GuestChoiceModel::narrow);
+    connect(m_addList, &QListView::doubleClicked, this, &SeatingTab::seatChosenGuests);
+    connect(seat, &QPushButton::clicked, this, &SeatingTab::seatChosenGuests);
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        hideGuestList();
+        m_addPerson->setFocus();
+    });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (m_addPanel->isVisible() && now && !m_addPanel->isAncestorOf(now) &&
+            now->window() == window())
+            hideGuestList();
+    });
 
     connect(addTable, &QPushButton::clicked, this, &SeatingTab::addTable);
     connect(deleteTable, &QPushButton::clicked, this, &SeatingTab::deleteTable);
@@ -146,402 +247,262 @@ SeatingTab::SeatingTab(TabHost &host, QWidget *parent)
     // Moving to another table, by mouse or keyboard, chooses it at once; a click on the table
     // already chosen recounts it again. The program's own row changes choose nothing.
     connect(m_tables->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
-        if (m_quiet || m_tables->row() < 1)
-            return;
-        m_chosenByPress = QApplication::mouseButtons() != Qt::NoButton;
-        selectTable();
-    });
-    connect(m_tables, &ListGrid::rowClicked, this, [this] {
-        if (!std::exchange(m_chosenByPress, false))
+        if (!m_quiet && m_tables->currentRecord() && m_tables->currentRecord() != m_table)
             selectTable();
     });
-    m_tables->viewport()->installEventFilter(this);
+    connect(m_tables, &ListGrid::rowClicked, this, &SeatingTab::selectTable);
     // Enter or a double-click on a table opens it, as "Update" does.
     connect(m_tables, &ListGrid::rowDoubleClicked, this, &SeatingTab::updateTable);
+    connect(m_tables, &ListGrid::deleteRequested, this, &SeatingTab::deleteTable);
     connect(m_seating, &ListGrid::rowDoubleClicked, this, &SeatingTab::openSeatedGuest);
+    connect(m_seating, &ListGrid::deleteRequested, this, &SeatingTab::removePerson);
 
+    // A table renamed or removed (by the editor, an undo...): the chosen one follows.
+    connect(&forms.plan, &Plan::changed, this, [this](const PlanChange &change) {
+        if (!m_table || !change.touches(DbId::Tables))
+            return;
+        if (m_tables->listModel()->rowOf(m_table) < 0) {
+            clearSelection();
+            return;
+        }
+        if (Seating::tableTag(*m_table) != m_tag) {
+            m_tag = Seating::tableTag(*m_table);
+            m_seatingModel->refresh();
+        }
+    });
+    connect(&forms.plan, &Plan::reset, this, &SeatingTab::clearSelection);
     clearSelection();
 }
 
+QString SeatingTab::currentTag() const {
+    return m_tag;
+}
+
 bool SeatingTab::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_tables && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        placeSetup();
-    if (m_tables && watched == m_tables->viewport() && event->type() == QEvent::MouseButtonPress)
-        m_chosenByPress = false;
-    if (watched == m_addList) {
-        if (event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::KeyPress &&
+        m_addPanel->isAncestorOf(qobject_cast<QWidget *>(watched))) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape) {
             hideGuestList();
-        } else if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                chooseGuest(m_addList->currentIndex().row());
-                return true;
-            }
-            if (key == Qt::Key_Escape) {
-                chooseGuest(0);
-                m_addPerson->setFocus();
-                return true;
-            }
+            m_addPerson->setFocus();
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && watched != m_addPanel) {
+            seatChosenGuests();
+            return true;
+        }
+        // Arrow keys in the find box move through the list.
+        if (watched == m_addFind && (key == Qt::Key_Down || key == Qt::Key_Up)) {
+            QApplication::sendEvent(m_addList, event);
+            return true;
         }
     }
     return ListTab::eventFilter(watched, event);
 }
 
-void SeatingTab::placeSetup() {
-    const int height = m_setup->sizeHint().height();
-    m_setup->setGeometry(m_tables->x(), m_tables->geometry().bottom() + 4, m_tables->width(),
-                         height);
-}
-
-PalmDatabase *SeatingTab::db(DbId id) const {
-    PlanSet &set = appState().set;
-    return set.isOpen() ? &set.db(id) : nullptr;
-}
-
-Record *SeatingTab::tableRecord(int number) const {
-    PalmDatabase *tables = db(DbId::Tables);
-    if (!tables || number < 1 || number > tables->records().count())
-        return nullptr;
-    return &tables->records().item(number);
-}
-
 // --- Refreshes ---------------------------------------------------------------------------------
 
 void SeatingTab::UpdateTableGrid() {
-    const int remembered = appState().loading ? 0 : m_tables->row();
-    fillTables();
-    if (remembered >= 1 && remembered < m_tables->rows()) {
-        setTableRow(remembered);
-        takeTableOfRow(remembered);
-        UpdateSeatingGrid();
-    } else {
+    m_tableModel->refresh();
+    if (!m_table || m_tableModel->rowOf(m_table) < 0)
         clearSelection();
-    }
-}
-
-void SeatingTab::fillTables() {
-    FlagGuard quiet(m_quiet);
-    GridRebuild rebuild(*m_tables, kTableHeaders);
-    const PalmDatabase *tables = db(DbId::Tables);
-    if (!tables)
-        return;
-    const auto &records = tables->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const Fields &fields = records[i]->fields();
-        rebuild.add(int(i) + 1, {fieldText(fields, "ttag"), fieldText(fields, "tabl"),
-                                 fieldText(fields, "maxs"), fieldText(fields, "coun"),
-                                 fieldText(fields, "avai")});
-    }
 }
 
 void SeatingTab::UpdateSeatingGrid() {
-    GridRebuild rebuild(*m_seating, kSeatingHeaders);
-    const QString &tag = appState().currentTableTag;
-    const PalmDatabase *guests = db(DbId::Guest);
-    if (!guests || tag.isEmpty())
-        return;
-    const auto &records = guests->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (!Seating::isSeatedAt(*records[i], tag))
-            continue;
-        const Fields &fields = records[i]->fields();
-        QStringList cells;
-        cells.reserve(kSeatingHeaders.size());
-        cells << fieldText(fields, "gnam") << fieldText(fields, "gtyp")
-              << (fieldText(fields, "gcon") == kTrue ? QStringLiteral("Confirmed")
-                                                     : QStringLiteral("Unconfirmed"))
-              << fieldText(fields, "rsvp") << fieldText(fields, "gadr") << fieldText(fields, "gcit")
-              << fieldText(fields, "gsta") << fieldText(fields, "gpho")
-              << fieldText(fields, "gcos");
-        rebuild.add(int(i) + 1, cells);
-    }
+    m_seatingModel->refresh();
 }
 
-void SeatingTab::setTableRow(int row) {
-    FlagGuard quiet(m_quiet);
-    m_tables->setRow(row);
-}
-
-void SeatingTab::takeTableOfRow(int row) {
-    AppState &state = appState();
-    m_table = m_tables->rowData(row);
-    state.selectedRecord = m_table;
-    const Record *table = tableRecord(m_table);
-    state.currentTableTag = table ? Seating::tableTag(*table) : QString();
+void SeatingTab::takeTable(Record *table) {
+    m_table = table;
+    m_tag = Seating::tableTag(*table);
     m_seating->setEnabled(true);
     m_addPerson->setEnabled(true);
     m_removePerson->setEnabled(true);
+    m_seatingModel->refresh();
 }
 
 void SeatingTab::clearSelection() {
-    AppState &state = appState();
-    m_table = 0;
-    state.selectedRecord = 0;
-    state.currentTableTag.clear();
-    setTableRow(0);
-    { GridRebuild rebuild(*m_seating, kSeatingHeaders); }
+    m_table = nullptr;
+    m_tag.clear();
+    {
+        QScopedValueRollback quiet(m_quiet, true);
+        m_tables->setRow(0);
+    }
+    m_seatingModel->refresh();
     m_seating->setEnabled(false);
     m_addPerson->setEnabled(false);
     m_removePerson->setEnabled(false);
     hideGuestList();
 }
 
+void SeatingTab::storeSetup(PlanEdit &edit) const {
+    DetailsRecord::store(edit, Details::kTables, m_noTables->text());
+    DetailsRecord::store(edit, Details::kPeoplePerTable, m_peoplePer->text());
+}
+
+void SeatingTab::storeSetupNow() {
+    // The setup boxes are no edit of their own: they go with the save, or with the table.
+    m_forms.plan.applyQuietly([this](PlanEdit &edit) { storeSetup(edit); });
+}
+
 // --- Tables ------------------------------------------------------------------------------------
 
 void SeatingTab::selectTable() {
-    const int row = m_tables->row();
-    if (row < 1 || m_tables->rowData(row) < 1)
+    Record *table = m_tables->currentRecord();
+    if (!table)
         return;
-    takeTableOfRow(row);
-    UpdateSeatingGrid();
+    takeTable(table);
     // A table nobody sits at keeps the numbers it has.
-    if (m_seating->rows() == 1)
-        return;
-    PalmDatabase *tables = db(DbId::Tables);
-    PalmDatabase *guests = db(DbId::Guest);
-    Record *table = tableRecord(m_table);
-    if (!tables || !guests || !table)
-        return;
     std::vector<int> seated;
-    seated.reserve(std::size_t(m_seating->rows() - 1));
-    for (int r = 1; r < m_seating->rows(); ++r)
-        seated.push_back(m_seating->rowData(r));
-    try {
-        Seating::recount(*tables, *table, *guests, seated,
-                         Numbers::numericValue(m_peoplePer->text()));
-    } catch (const StoreError &) {
+    seated.reserve(std::size_t(m_seatingModel->rowCountShown()));
+    for (int r = 0; r < m_seatingModel->rowCountShown(); ++r)
+        seated.push_back(m_seatingModel->recordNumber(r));
+    if (seated.empty())
         return;
-    }
-    // Show the recounted numbers; the rows and the selection stay as they are.
-    fillTables();
+    // A correction, not an edit: the numbers are put right from the guests seated.
+    QScopedValueRollback quiet(m_quiet, true);
+    m_forms.plan.applyQuietly([&](PlanEdit &edit) {
+        Seating::recount(edit, *table, seated, Numbers::numericValue(m_peoplePer->text()));
+    });
 }
 
 void SeatingTab::addTable() {
-    PalmDatabase *tables = db(DbId::Tables);
-    if (!tables)
+    storeSetupNow();
+    std::unique_ptr<Record> record = NewRecords::table(m_peoplePer->text());
+    frmTable editor(m_forms, *record, true, window());
+    if (editor.exec() != QDialog::Accepted)
+        return; // nothing was added
+    const Seating::TableValues values = editor.values();
+    Record *added = addNewRecord(
+        *m_tables, std::move(record), tr("Add Table %1").arg(values.id.trimmed()),
+        [&](PlanEdit &edit, Record &table) { Seating::writeTable(edit, table, values); });
+    if (!added)
         return;
-    AppState &state = appState();
-    emit storeDetailsRequested();
-    int added = 0;
-    try {
-        Record &table = tables->records().add();
-        added = tables->records().count();
-        const QString seats = m_peoplePer->text();
-        tables->write(table, "ttag", QString());
-        tables->write(table, "tabl", QString());
-        tables->write(table, "maxs", seats);
-        tables->write(table, "avai", seats);
-        tables->write(table, "coun", QStringLiteral("0"));
-    } catch (const StoreError &error) {
-        // The database is full (65,535 tables): leave nothing behind.
-        if (added > 0)
-            removeTable(added);
-        state.prompter().tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
-        return;
-    }
-    UpdateTableGrid();
-    setTableRow(m_tables->rows() - 1);
-    m_tables->setCol(1);
-    state.selectedRecord = added;
-    {
-        frmTable editor(window());
-        editor.exec();
-    }
-    if (state.cancelled) {
-        removeTable(added);
-        state.cancelled = false;
-        return;
-    }
-    UpdateTableGrid();
-    if (m_tables->row() >= 1)
-        takeTableOfRow(m_tables->row());
-    UpdateSeatingGrid();
-    const int count = m_tables->rows() - 1;
+    takeTable(added);
+    const int count = m_tableModel->recordCount();
     if (Numbers::numericValue(m_noTables->text()) < count)
         m_noTables->setText(QString::number(count));
-    state.markPlanModified();
-}
-
-void SeatingTab::removeTable(int number) {
-    if (PalmDatabase *tables = db(DbId::Tables)) {
-        try {
-            tables->records().remove(number);
-        } catch (const StoreError &) {
-        }
-    }
-    UpdateTableGrid();
-    UpdateSeatingGrid();
 }
 
 void SeatingTab::deleteTable() {
-    const int row = m_tables->row();
-    const int number = m_tables->rowData(row);
-    if (row < 1 || number < 1)
+    Record *table = m_tables->currentRecord();
+    if (!table)
         return;
-    AppState &state = appState();
-    if (state.cancelled) {
-        removeTable(number);
-        return;
-    }
     const auto answer =
-        state.prompter().message(QStringLiteral("Are you sure you want to "
-                                                "delete table ") +
-                                     m_tables->text(row, 1) + u'?',
+        m_forms.prompter.message(QStringLiteral("Are you sure you want to delete table ") +
+                                     m_tables->text(m_tables->row(), 1) + u'?',
                                  kProgramTitle, Prompter::Icon::None, Prompter::Buttons::YesNo);
     if (answer != Prompter::Answer::Yes)
         return;
-    PalmDatabase *tables = db(DbId::Tables);
-    PalmDatabase *guests = db(DbId::Guest);
-    const Record *table = tableRecord(number);
-    if (!tables || !guests || !table)
-        return;
-    const QString tag = Seating::tableTag(*table);
-    tables->records().remove(number);
-    // Its guests are free again: they show up under "Add Person" instead of sitting at a
-    // table nobody can see. A tag another table still carries keeps its guests.
-    if (Seating::tablesWithTag(*tables, tag) == 0)
-        Seating::unseatAll(*guests, tag);
-    UpdateTableGrid();
-    // Shown in the status bar too, so that the window never claims an unchanged plan.
-    state.markPlanModified();
+    applyStep(tr("Delete Table %1").arg(Seating::tableTag(*table)),
+              [&](PlanEdit &edit) { Seating::deleteTable(edit, *table); });
 }
 
 void SeatingTab::updateTable() {
-    const int row = m_tables->row();
-    const int number = m_tables->rowData(row);
-    if (row < 1 || number < 1)
+    Record *table = m_tables->currentRecord();
+    if (!table)
         return;
-    AppState &state = appState();
-    emit storeDetailsRequested();
-    state.selectedRecord = number;
-    {
-        frmTable editor(window());
-        editor.exec();
+    storeSetupNow();
+    frmTable editor(m_forms, *table, false, window());
+    if (editor.exec() == QDialog::Accepted) {
+        const Seating::TableValues values = editor.values();
+        applyStep(tr("Edit Table %1").arg(values.id.trimmed()),
+                  [&](PlanEdit &edit) { Seating::writeTable(edit, *table, values); });
     }
-    UpdateTableGrid();
+    m_tables->selectRecord(table);
     selectTable();
-    state.cancelled = false;
-    if (state.changed)
-        state.markPlanModified();
 }
 
 // --- Guests ------------------------------------------------------------------------------------
 
 void SeatingTab::offerGuests() {
-    const PalmDatabase *guests = db(DbId::Guest);
-    const Record *table = tableRecord(m_table);
-    if (!guests || !table)
+    if (!m_table)
         return;
-    if (Seating::tableTag(*table).isEmpty()) {
+    if (m_tag.isEmpty()) {
         // A table without an ID cannot hold anyone: guests find their table by its ID.
-        appState().prompter().tell(QStringLiteral("You must enter a unique table ID."),
-                                   kProgramTitle, Prompter::Icon::Exclamation);
+        m_forms.prompter.tell(QStringLiteral("You must enter a unique table ID."), kProgramTitle,
+                              Prompter::Icon::Exclamation);
         return;
     }
-    // One pass over the guests: who waits for a seat, and their names.
-    QStringList names{QStringLiteral("Cancel")};
-    std::vector<int> records{0};
-    const auto &all = guests->records().raw();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (Seating::isSeated(*all[i]))
-            continue;
-        names << fieldText(all[i]->fields(), "gnam");
-        records.push_back(int(i) + 1);
-    }
-    m_addModel->fill(std::move(names), std::move(records));
-
-    m_addList->setGeometry(Twips::toPixels(kListShownLeft), m_seating->y(), Twips::toPixels(3200),
-                           std::max(m_seating->height(), 120));
-    m_addList->show();
-    m_addList->raise();
-    m_addList->setCurrentIndex(m_addModel->index(0));
-    m_addList->setFocus();
+    m_addFind->clear();
+    m_addModel->fill(m_forms.plan.db(DbId::Guest));
+    const QRect over = m_seating->geometry();
+    const QPoint at = m_seating->parentWidget()->mapTo(this, over.topLeft());
+    m_addPanel->setGeometry(at.x(), at.y(), std::min(over.width(), Twips::toPixels(4200)),
+                            std::max(over.height(), 160));
+    m_addPanel->show();
+    m_addPanel->raise();
+    if (m_addModel->rowCount() > 0)
+        m_addList->setCurrentIndex(m_addModel->index(0));
+    m_addFind->setFocus();
 }
 
 void SeatingTab::hideGuestList() {
-    m_addList->hide();
-    m_addList->move(Twips::toPixels(kListHiddenLeft), m_addList->y());
-    if (m_addModel->rowCount() > 0)
-        m_addModel->clear();
+    if (!m_addPanel || !m_addPanel->isVisible())
+        return;
+    m_addPanel->hide();
+    m_addModel->clear();
 }
 
-void SeatingTab::chooseGuest(int entry) {
-    const int number = m_addModel->recordAt(entry);
-    hideGuestList();
-    // The first entry is "Cancel"; it is told apart by its place, so a guest who happens to be
-    // named "Cancel" can still be seated.
-    if (number < 1)
-        return;
-    PalmDatabase *tables = db(DbId::Tables);
-    PalmDatabase *guests = db(DbId::Guest);
-    Record *table = tableRecord(m_table);
-    if (!tables || !guests || !table || number > guests->records().count())
-        return;
-    Record &guest = guests->records().item(number);
-    if (Seating::isSeated(guest))
-        return;
-    AppState &state = appState();
-    auto askToGrow = [&state] {
-        return state.prompter().message(
-                   QStringLiteral("Adding this guest will cause your table to exceed the "
-                                  "number of available seats.  Do you want to adjust the "
-                                  "maximum number of seats for this table and continue?"),
-                   kProgramTitle, Prompter::Icon::Question,
-                   Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
-    };
-    try {
-        if (Seating::seat(*tables, *table, *guests, guest, Seating::tableTag(*table), askToGrow) ==
-            Seating::SeatResult::Seated)
-            state.markPlanModified();
-    } catch (const StoreError &) {
-        // Whatever was written stays; the next recount of the table puts its numbers right.
-        state.markPlanModified();
+void SeatingTab::seatChosenGuests() {
+    std::vector<Record *> chosen;
+    QModelIndexList rows = m_addList->selectionModel()->selectedRows();
+    if (rows.isEmpty() && m_addList->currentIndex().isValid())
+        rows << m_addList->currentIndex();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    for (const QModelIndex &index : std::as_const(rows)) {
+        if (Record *guest = m_addModel->guestAt(index.row()))
+            chosen.push_back(guest);
     }
-    UpdateTableGrid();
-    UpdateSeatingGrid();
+    hideGuestList();
+    Record *table = m_table;
+    if (chosen.empty() || !table)
+        return;
+    const bool several = chosen.size() > 1;
+    auto askToGrow = [&] {
+        const QString question =
+            several ? QStringLiteral("Adding these guests will cause your table to exceed the "
+                                     "number of available seats.  Do you want to adjust the "
+                                     "maximum number of seats for this table and continue?")
+                    : QStringLiteral("Adding this guest will cause your table to exceed the "
+                                     "number of available seats.  Do you want to adjust the "
+                                     "maximum number of seats for this table and continue?");
+        return m_forms.prompter.message(question, kProgramTitle, Prompter::Icon::Question,
+                                        Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
+    };
+    const QString step =
+        several ? tr("Seat %1 Guests at Table %2").arg(chosen.size()).arg(m_tag)
+                : tr("Seat %1 at Table %2").arg(chosen.front()->text(Guest::kName), m_tag);
+    applyStep(step, [&](PlanEdit &edit) { Seating::seatAll(edit, *table, chosen, askToGrow); });
+    m_addPerson->setFocus();
 }
 
 void SeatingTab::removePerson() {
-    const int row = m_seating->row();
-    const int number = m_seating->rowData(row);
-    if (row < 1 || number < 1)
+    Record *guest = m_seating->currentRecord();
+    if (!guest)
         return;
-    AppState &state = appState();
-    const auto answer =
-        state.prompter().message(QStringLiteral("Are you sure you want to remove ") +
-                                     m_seating->text(row, 1) + QStringLiteral(" from this table?"),
-                                 kProgramTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
+    const auto answer = m_forms.prompter.message(
+        QStringLiteral("Are you sure you want to remove ") + m_seating->text(m_seating->row(), 1) +
+            QStringLiteral(" from this table?"),
+        kProgramTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
     if (answer != Prompter::Answer::Yes)
         return;
-    PalmDatabase *tables = db(DbId::Tables);
-    PalmDatabase *guests = db(DbId::Guest);
-    if (!tables || !guests || number > guests->records().count())
-        return;
-    try {
-        Seating::unseat(*tables, tableRecord(m_table), guests->records().item(number));
-    } catch (const StoreError &) {
-    }
-    state.markPlanModified();
-    UpdateTableGrid();
-    UpdateSeatingGrid();
+    Record *table = m_table;
+    applyStep(tr("Remove %1 from Table %2").arg(guest->text(Guest::kName), m_tag),
+              [&](PlanEdit &edit) { Seating::unseat(edit, table, *guest); });
 }
 
 void SeatingTab::openSeatedGuest() {
-    const int number = m_seating->rowData(m_seating->row());
-    if (number < 1)
+    Record *guest = m_seating->currentRecord();
+    if (!guest)
         return;
-    AppState &state = appState();
-    state.editorKind = 4;
-    state.selectedRecord = number;
-    {
-        frmRecordEditor editor(window());
-        editor.exec();
-    }
-    // The editor may have moved the guest or enlarged a table: both grids follow.
-    UpdateTableGrid();
-    UpdateSeatingGrid();
-    m_host.planView().UpdateGuestGrid();
-    state.cancelled = false;
-    if (state.changed)
-        state.markPlanModified();
+    frmRecordEditor editor(m_forms, RecordKind::Guest, *guest, false, window());
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    const std::vector<FieldEntry> entries = editor.entries();
+    applyStep(tr("Edit Guest %1").arg(guest->text(Guest::kName)), [&](PlanEdit &edit) {
+        edit.writeAll(DbId::Guest, *guest, entries);
+        edit.sort(DbId::Guest, Guest::kName);
+    });
 }

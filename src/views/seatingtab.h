@@ -1,9 +1,9 @@
 #pragma once
 
 #include "listtab.h"
-#include "store/schema.h"
 
-class AddPersonModel;
+class GuestChoiceModel;
+class QFrame;
 class QGroupBox;
 class QLineEdit;
 class QListView;
@@ -11,75 +11,68 @@ class QPushButton;
 
 // The "Seating" tab: the reception tables, the guests seated at the chosen one, and the setup
 // boxes the details record keeps. Seating and unseating keep each table's maximum, count and
-// free seats in step (see rules/seating.h); selecting a table recounts it.
+// free seats in step (see rules/seating.h); choosing a table recounts it.
 class SeatingTab : public ListTab {
     Q_OBJECT
 public:
-    explicit SeatingTab(TabHost &host, QWidget *parent = nullptr);
+    SeatingTab(const FormContext &forms, TabHost &host, QWidget *parent = nullptr);
     ListGrid *tableGrid() const { return m_tables; }
     ListGrid *seatingGrid() const { return m_seating; }
     QLineEdit *noTablesBox() const { return m_noTables; }   // txtNoTables
     QLineEdit *peoplePerBox() const { return m_peoplePer; } // txtPeoplePer
     QListView *addPersonList() const { return m_addList; }  // lstAddPerson
-    // The record number of the selected table; 0 for none.
-    int selectedTable() const { return m_table; }
+    QLineEdit *addPersonFind() const { return m_addFind; }
+    QFrame *addPersonPanel() const { return m_addPanel; }
 
     void UpdateTableGrid();
     void UpdateSeatingGrid();
+    // Writes the two setup boxes into the details record (an empty box keeps what is stored).
+    void storeSetup(PlanEdit &edit) const;
 
-    // Click on the table grid: the current row's table becomes the selected one and is
+    // A click on the table grid: the current row's table becomes the chosen one and is
     // recounted from the guests seated at it.
     void selectTable();
-    // "Add Table": a new table opened in the table editor; removed again when it is cancelled.
+    // "Add Table": a new table in the table editor; it joins the plan when confirmed.
     void addTable();
-    // "Delete Table": asks first, unless an Add is being undone (the cancelled flag is set).
+    // "Delete Table": asks first; the table's guests are unseated.
     void deleteTable();
-    // "Update": the selected table in the table editor.
+    // "Update": the chosen table in the table editor.
     void updateTable();
-    // "Add Person": offers the guests at no table in lstAddPerson.
+    // "Add Person": offers the guests at no table, sorted by name, to be chosen (several at once).
     void offerGuests();
-    // A choice in lstAddPerson: the entry's guest is seated at the selected table; the first
-    // entry ("Cancel") only closes the list.
-    void chooseGuest(int entry);
+    // Seats the guests chosen in the list at the chosen table, in order: one step, one question
+    // when the table overflows.
+    void seatChosenGuests();
     // "Remove Person": the current guest of the seating grid leaves the table.
     void removePerson();
     // Double-click on the seating grid: the guest in the record editor.
     void openSeatedGuest();
 
-signals:
-    // The details tab must write itself (and the setup boxes) into the details record.
-    void storeDetailsRequested();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    static constexpr int kTableGridWidth = 5700;
-    static constexpr int kListShownLeft = 8520;
-    static constexpr int kListHiddenLeft = 20000;
-    void placeSetup();
-    // Rebuilds the table grid's rows, keeping its current row, and chooses nothing.
-    void fillTables();
-    void hideGuestList();
-    // Makes `row` of the table grid current without it counting as the user's choice.
-    void setTableRow(int row);
-    // The selected table's record and the row's table as the current one; enables seating.
-    void takeTableOfRow(int row);
+    void takeTable(Record *table);
     void clearSelection();
-    PalmDatabase *db(Schema::DbId id) const;
-    Record *tableRecord(int number) const;
-    void removeTable(int number);
+    void hideGuestList();
+    // Writes the setup boxes, as the spec'd "StoreDetails" before a table is added or edited.
+    void storeSetupNow();
+    QString currentTag() const;
 
-    QGroupBox *m_setup = nullptr;
+    RecordListModel *m_tableModel = nullptr;
+    RecordListModel *m_seatingModel = nullptr;
     ListGrid *m_tables = nullptr;
     ListGrid *m_seating = nullptr;
+    QGroupBox *m_setup = nullptr;
     QLineEdit *m_noTables = nullptr;
     QLineEdit *m_peoplePer = nullptr;
+    QFrame *m_addPanel = nullptr;
+    QLineEdit *m_addFind = nullptr;
     QListView *m_addList = nullptr;
-    AddPersonModel *m_addModel = nullptr;
+    GuestChoiceModel *m_addModel = nullptr;
     QPushButton *m_addPerson = nullptr;
     QPushButton *m_removePerson = nullptr;
-    int m_table = 0;
-    bool m_quiet = false;         // the table grid's row is being set by the program
-    bool m_chosenByPress = false; // the press of the click under way chose the table
+    Record *m_table = nullptr; // the chosen table
+    QString m_tag;             // its trimmed ID
+    bool m_quiet = false;      // the table grid's row is being set by the program
 };

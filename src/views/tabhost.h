@@ -1,9 +1,9 @@
 #pragma once
 
-class PlanView;
+#include "rules/categorylookup.h"
 
-// What a tab may ask of the window that holds it: the plan-wide refreshes, bringing a page to
-// the front, and opening a category editor. Tabs know nothing else of the window.
+// What a tab may ask of the window that holds it: bringing a page to the front, and running the
+// category editor (after which every filter box of the window goes back to "All").
 class TabHost {
 public:
     enum Tab {
@@ -15,13 +15,9 @@ public:
         TasksPage,
         PaymentsPage
     };
-    // The category lists a tab can ask to have edited.
-    enum class CategoryList { Relations, Timeframes, VendorTypes };
 
     virtual ~TabHost() = default;
 
-    virtual PlanView &planView() = 0;
     virtual void showTab(Tab tab) = 0;
-    // Runs the category editor for `list` and refreshes what depends on it.
-    virtual void editCategoryList(CategoryList list) = 0;
+    virtual void editCategoryList(CategoryKind list) = 0;
 };

@@ -1,130 +1,112 @@
 #include "taskstab.h"
 
 #include "editors/categorylists.h"
+#include "plan/plan.h"
+#include "rules/newrecords.h"
 #include "rules/taskorder.h"
-#include "store/appstate.h"
+#include "views/columns.h"
 #include "views/frmtaskeditor.h"
-#include "views/tabhost.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <utility>
+
+using namespace Schema;
 
 namespace {
 
-const QString kAll = QStringLiteral("All");
-const QString kTrue = QStringLiteral("True");
-
-const QStringList kHeaders = {"Timeframe", "Task Details", "Status", "Due Date"};
-
-QString fieldText(const Fields &fields, FieldCode code) {
-    const Field *field = fields.find(code);
-    return field ? field->value().toText() : QString();
+// A task in a step's name: its details, cut short.
+QString taskName(const QString &details) {
+    return details.size() > 40 ? details.left(39) + QChar(0x2026) : details;
 }
 
 } // namespace
 
-TasksTab::TasksTab(TabHost &host, QWidget *parent)
-    : ListTab(host, parent) {
+TasksTab::TasksTab(const FormContext &forms, TabHost &host, QWidget *parent)
+    : ListTab(forms, host, parent)
+    , m_shown(QStringLiteral("All")) {
     m_timeframe = addFilterBox(QStringLiteral("cmbTasks"), tr("&Timeframe:"), true);
     QPushButton *add = addButton(QStringLiteral("cmdAddTask"), tr("&Add Task"));
     QPushButton *remove = addButton(QStringLiteral("cmdDeleteTask"), tr("&Delete Task"));
-    m_grid = new ListGrid(QStringLiteral("TaskGrid"), QStringLiteral("Task"), kHeaders);
-    placeGrid(m_grid);
+    ListColumn status;
+    status.header = tr("Status");
+    status.text = [](const Record &r) {
+        return r.value(Task::kDone).toBool() ? QStringLiteral("Complete")
+                                             : QStringLiteral("Pending");
+    };
+    m_model = new RecordListModel(forms.plan, DbId::Tasks,
+                                  {Columns::field(tr("Timeframe"), Task::kTimeFrame),
+                                   Columns::field(tr("Task Details"), Task::kDetails, true), status,
+                                   Columns::date(tr("Due Date"), Task::kAlarm),
+                                   Columns::extra(tr("Notes"), Task::kNote)},
+                                  this);
+    m_model->setSearchFields({Task::kNote});
+    m_model->setFilter([this](const Record &r) {
+        return m_shown == u"All" || r.text(Task::kTimeFrame) == m_shown;
+    });
+    m_grid = addGrid(QStringLiteral("TaskGrid"), QStringLiteral("Task"), m_model, tr("task list"));
+    addFindBox(m_grid, tr("task list"));
 
-    installTypeAhead(m_timeframe, QStringLiteral("time"));
+    installTypeAhead(m_timeframe, forms.plan, QStringLiteral("time"));
     connect(m_timeframe, &QComboBox::activated, this, &TasksTab::UpdateTasks);
     if (QLineEdit *edit = m_timeframe->lineEdit())
         connect(edit, &QLineEdit::editingFinished, this, &TasksTab::UpdateTasks);
     connect(add, &QPushButton::clicked, this, &TasksTab::addTask);
     connect(remove, &QPushButton::clicked, this, &TasksTab::deleteTask);
     connect(m_grid, &ListGrid::rowDoubleClicked, this, &TasksTab::openCurrentRow);
-}
-
-PalmDatabase *TasksTab::tasks() {
-    PlanSet &set = appState().set;
-    return set.isOpen() ? &set.db(Schema::DbId::Tasks) : nullptr;
-}
-
-void TasksTab::SortTasks() {
-    PalmDatabase *db = tasks();
-    if (!db)
-        return;
-    TaskOrder::renumberTasks(*db, appState().set.db(Schema::DbId::TimeFrames));
-    TaskOrder::sortTasks(*db);
+    connect(m_grid, &ListGrid::deleteRequested, this, &TasksTab::deleteTask);
+    connect(&forms.plan, &Plan::changed, this, [this](const PlanChange &change) {
+        if (change.touches(DbId::TimeFrames))
+            fillFilterBoxes();
+    });
 }
 
 void TasksTab::UpdateTasks() {
-    if (editCategoriesIfAsked(m_timeframe, TabHost::CategoryList::Timeframes))
+    if (editCategoriesIfAsked(m_timeframe, CategoryKind::Timeframes))
         return;
-    const QString timeframe = m_timeframe->currentText();
-    const bool anyTimeframe = timeframe == kAll;
-    GridRebuild rebuild(*m_grid, kHeaders);
-    const PalmDatabase *db = tasks();
-    if (!db)
-        return;
-    const auto &records = db->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const Fields &fields = records[i]->fields();
-        QString time = fieldText(fields, Schema::kTimeFrame);
-        if (!anyTimeframe && time != timeframe)
-            continue;
-        QStringList cells;
-        cells.reserve(kHeaders.size());
-        cells << std::move(time) << fieldText(fields, "evnt")
-              << (fieldText(fields, "done") == kTrue ? QStringLiteral("Complete")
-                                                     : QStringLiteral("Pending"))
-              << fieldText(fields, "alrm");
-        rebuild.add(int(i) + 1, cells);
-    }
+    m_shown = m_timeframe->currentText();
+    m_model->refresh();
+}
+
+void TasksTab::fillFilterBoxes() {
+    fillCategoryBox(m_timeframe, m_forms.plan, CategoryKind::Timeframes);
+    UpdateTasks();
 }
 
 void TasksTab::addTask() {
-    const QString timeframe = categoryForNewRecord(m_timeframe);
-    const int added = appendRecord(*m_grid, [&](PalmDatabase &db, Record &record) {
-        // A new task has no alarm: alarms are set on the handheld.
-        db.write(record, Schema::kTimeFrame, timeframe);
-        db.write(record, "evnt", QString());
-        db.write(record, "done", QString(), FieldKind::Boolean);
-    });
-    if (added == 0)
+    std::unique_ptr<Record> record = NewRecords::task(categoryForNewRecord(m_timeframe));
+    frmTaskEditor editor(m_forms, *record, true, window());
+    if (editor.exec() != QDialog::Accepted)
         return;
-    AppState &state = appState();
-    if (!runTaskEditor(added) || state.cancelled) {
-        removeRecordSilently(added);
-        state.cancelled = false;
-        return;
-    }
-    UpdateTasks();
-    state.markPlanModified();
+    const std::vector<FieldEntry> entries = editor.entries();
+    addNewRecord(*m_grid, std::move(record),
+                 tr("Add Task %1").arg(taskName(entries[1].value->toText())),
+                 [&](PlanEdit &edit, Record &task) {
+                     edit.writeAll(DbId::Tasks, task, entries);
+                     TaskOrder::renumberTask(edit, task);
+                     TaskOrder::sortTasks(edit);
+                 });
 }
 
 void TasksTab::deleteTask() {
     // A task has no name: the question names its row.
-    if (deleteCurrentRecord(*m_grid, [](int row) { return QStringLiteral("TASK %1").arg(row); }))
-        appState().markPlanModified();
+    if (Record *task = m_grid->currentRecord())
+        deleteCurrentRecord(*m_grid, QStringLiteral("TASK %1").arg(m_grid->row()),
+                            tr("Delete Task %1").arg(taskName(task->text(Task::kDetails))));
 }
 
 void TasksTab::openCurrentRow() {
-    const int number = m_grid->rowData(m_grid->row());
-    if (number < 1 || !runTaskEditor(number))
+    Record *task = m_grid->currentRecord();
+    if (!task)
         return;
-    UpdateTasks();
-    AppState &state = appState();
-    state.cancelled = false;
-    if (state.changed)
-        state.markPlanModified();
-}
-
-bool TasksTab::runTaskEditor(int recordNumber) {
-    AppState &state = appState();
-    using Index = decltype(state.selectedRecord);
-    if (!std::in_range<Index>(recordNumber))
-        return false;
-    state.editorKind = 6;
-    state.selectedRecord = Index(recordNumber);
-    frmTaskEditor editor(window());
-    editor.exec();
-    return true;
+    frmTaskEditor editor(m_forms, *task, false, window());
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    const std::vector<FieldEntry> entries = editor.entries();
+    applyStep(tr("Edit Task %1").arg(taskName(entries[1].value->toText())), [&](PlanEdit &edit) {
+        edit.writeAll(DbId::Tasks, *task, entries);
+        TaskOrder::renumberTask(edit, *task);
+        TaskOrder::sortTasks(edit);
+    });
+    m_grid->selectRecord(task);
 }

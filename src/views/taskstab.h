@@ -2,7 +2,6 @@
 
 #include "listtab.h"
 
-class PalmDatabase;
 class QComboBox;
 
 // The "Tasks" tab: the wedding tasks in timeframe order, filtered by timeframe, with adding,
@@ -10,30 +9,23 @@ class QComboBox;
 class TasksTab : public ListTab {
     Q_OBJECT
 public:
-    explicit TasksTab(TabHost &host, QWidget *parent = nullptr);
+    TasksTab(const FormContext &forms, TabHost &host, QWidget *parent = nullptr);
     ListGrid *grid() const { return m_grid; }
     QComboBox *timeframeBox() const { return m_timeframe; } // cmbTasks
 
     void UpdateTasks();
-    // Gives every task the position of its timeframe and sorts the tasks; the grid is the
-    // caller's to refresh.
-    void SortTasks();
-    // "Add Task": a new task in the filter's timeframe, opened in the task editor at once; it
-    // is removed again when the editor is cancelled.
+    void fillFilterBoxes() override;
+    // "Add Task": a new task in the filter's timeframe, opened in the task editor; it joins the
+    // list when the editor is confirmed.
     void addTask();
-    // "Delete Task": asks first, naming the row, unless an Add is being undone.
+    // "Delete Task": asks first, naming the row.
     void deleteTask();
     // Double-click or Enter on a row.
     void openCurrentRow();
 
-    // The open plan's tasks, or null when no plan is open.
-    static PalmDatabase *tasks();
-
 private:
-    bool runTaskEditor(int recordNumber);
-    PalmDatabase *listDatabase() override { return tasks(); }
-    void refreshList() override { UpdateTasks(); }
-
     ListGrid *m_grid = nullptr;
+    RecordListModel *m_model = nullptr;
     QComboBox *m_timeframe = nullptr;
+    QString m_shown; // the timeframe listed; "All" for every task
 };

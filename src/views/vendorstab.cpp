@@ -2,44 +2,62 @@
 
 #include "editors/categorylists.h"
 #include "editors/frmrecordeditor.h"
+#include "plan/plan.h"
 #include "rules/money.h"
-#include "store/appstate.h"
-#include "store/planview.h"
-#include "views/tabhost.h"
+#include "rules/newrecords.h"
+#include "store/prompter.h"
+#include "views/columns.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <utility>
+
+using namespace Schema;
 
 namespace {
 
 const QString kAll = QStringLiteral("All");
-const QString kConfirmed = QStringLiteral("Confirmed");
-const QString kUnconfirmed = QStringLiteral("Unconfirmed");
-const QString kTrue = QStringLiteral("True");
 
-const QStringList kHeaders = {"Name",    "Contact", "Service", "Status", "Price",
-                              "Address", "City",    "State",   "Phone"};
-
-QString fieldText(const Fields &fields, FieldCode code) {
-    const Field *field = fields.find(code);
-    return field ? field->value().toText() : QString();
+QString vendorName(const std::vector<FieldEntry> &entries) {
+    for (const FieldEntry &entry : entries) {
+        if (entry.code == Vendor::kName && entry.value)
+            return entry.value->toText();
+    }
+    return {};
 }
 
 } // namespace
 
-VendorsTab::VendorsTab(TabHost &host, QWidget *parent)
-    : ListTab(host, parent) {
+VendorsTab::VendorsTab(const FormContext &forms, TabHost &host, QWidget *parent)
+    : ListTab(forms, host, parent)
+    , m_shownType(kAll) {
     m_type = addFilterBox(QStringLiteral("cmbVendors"), tr("Ser&vice:"), true);
     m_status = addFilterBox(QStringLiteral("cmbVendorStatus"), tr("&Status:"), false);
     QPushButton *add = addButton(QStringLiteral("cmdAddVendor"), tr("&Add Vendor"));
     QPushButton *remove = addButton(QStringLiteral("cmdDeleteVendor"), tr("&Delete Vendor"));
     QPushButton *cost = addButton(QStringLiteral("cmdVendorCost"), tr("Vendor &Cost"));
-    m_grid = new ListGrid(QStringLiteral("VendorGrid"), QStringLiteral("Vendor"), kHeaders);
-    placeGrid(m_grid);
+    m_model = new RecordListModel(
+        forms.plan, DbId::Vendors,
+        {Columns::field(tr("Name"), Vendor::kName, true),
+         Columns::field(tr("Contact"), Vendor::kContact),
+         Columns::field(tr("Service"), Vendor::kService),
+         Columns::confirmation(tr("Status"), Vendor::kConfirmed),
+         Columns::money(tr("Price"), Vendor::kPrice),
+         Columns::field(tr("Address"), Vendor::kAddress), Columns::field(tr("City"), Vendor::kCity),
+         Columns::field(tr("State"), Vendor::kState), Columns::field(tr("Phone"), Vendor::kPhone),
+         Columns::extra(tr("Zip"), Vendor::kZip), Columns::extra(tr("E-Mail"), Vendor::kEmail),
+         Columns::extra(tr("Notes"), Vendor::kNote)},
+        this);
+    m_model->setSearchFields({Vendor::kNote});
+    m_model->setFilter([this](const Record &r) {
+        return (m_shownType == kAll || r.text(Vendor::kService) == m_shownType) &&
+               Replies::passes(m_shownStatus, Replies::isConfirmed(r, Vendor::kConfirmed));
+    });
+    m_grid =
+        addGrid(QStringLiteral("VendorGrid"), QStringLiteral("Vendor"), m_model, tr("vendor list"));
+    addFindBox(m_grid, tr("vendor list"));
 
-    installTypeAhead(m_type, QStringLiteral("vendor"));
+    installTypeAhead(m_type, forms.plan, QStringLiteral("vendor"));
     connect(m_type, &QComboBox::activated, this, &VendorsTab::UpdateVendorsGrid);
     // Enter and the loss of focus both end an edit of the typed service.
     if (QLineEdit *edit = m_type->lineEdit())
@@ -49,134 +67,87 @@ VendorsTab::VendorsTab(TabHost &host, QWidget *parent)
     connect(remove, &QPushButton::clicked, this, &VendorsTab::deleteVendor);
     connect(cost, &QPushButton::clicked, this, &VendorsTab::showVendorCost);
     connect(m_grid, &ListGrid::rowDoubleClicked, this, &VendorsTab::openCurrentRow);
-}
-
-PalmDatabase *VendorsTab::vendors() {
-    PlanSet &set = appState().set;
-    return set.isOpen() ? &set.db(Schema::DbId::Vendors) : nullptr;
+    connect(m_grid, &ListGrid::deleteRequested, this, &VendorsTab::deleteVendor);
+    connect(&forms.plan, &Plan::changed, this, [this](const PlanChange &change) {
+        if (change.touches(DbId::VenTypes))
+            fillFilterBoxes();
+    });
 }
 
 void VendorsTab::UpdateVendorsGrid() {
-    if (editCategoriesIfAsked(m_type, TabHost::CategoryList::VendorTypes))
+    if (editCategoriesIfAsked(m_type, CategoryKind::VendorTypes))
         return;
-    const QString type = m_type->currentText();
-    const bool anyType = type == kAll;
-    const QString status = statusFilter(m_status);
-    const bool anyStatus = status == kAll;
-
-    GridRebuild rebuild(*m_grid, kHeaders);
-    const PalmDatabase *db = vendors();
-    if (!db)
-        return;
-    const auto &records = db->records().raw();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const Fields &fields = records[i]->fields();
-        QString service = fieldText(fields, "vtyp");
-        if (!anyType && service != type)
-            continue;
-        const QString confirmed = fieldText(fields, "vcon");
-        if (!anyStatus && confirmed != status)
-            continue;
-        QStringList cells;
-        cells.reserve(kHeaders.size());
-        cells << fieldText(fields, "vnam") << fieldText(fields, "vcnt") << std::move(service)
-              << (confirmed == kTrue ? kConfirmed : kUnconfirmed) << fieldText(fields, "vcos")
-              << fieldText(fields, "vadr") << fieldText(fields, "vcit") << fieldText(fields, "vsta")
-              << fieldText(fields, "vpho");
-        rebuild.add(int(i) + 1, cells);
-    }
+    m_shownType = m_type->currentText();
+    m_shownStatus = Replies::statusOf(m_status->currentText());
+    m_model->refresh();
 }
 
-void VendorsTab::writeNewVendor(PalmDatabase &db, Record &record) const {
-    const QString type = categoryForNewRecord(m_type);
-    const QDateTime today = QDate::currentDate().startOfDay();
-    QDateTime wedding;
+void VendorsTab::fillFilterBoxes() {
+    fillCategoryBox(m_type, m_forms.plan, CategoryKind::VendorTypes);
+    fillFixedBox(m_status, {kAll, QStringLiteral("Confirmed"), QStringLiteral("Unconfirmed")});
+    UpdateVendorsGrid();
+}
+
+bool VendorsTab::editVendor(const FormContext &forms, Record &vendor, QWidget *parent) {
+    frmRecordEditor editor(forms, RecordKind::Vendor, vendor, false, parent);
+    if (editor.exec() != QDialog::Accepted)
+        return false;
+    const std::vector<FieldEntry> entries = editor.entries();
     try {
-        wedding = Money::weddingDate(appState().set.db(Schema::DbId::Plan));
-    } catch (const StoreError &) {
+        forms.plan.apply(tr("Edit Vendor %1").arg(vendorName(entries)), [&](PlanEdit &edit) {
+            edit.writeAll(DbId::Vendors, vendor, entries);
+            edit.sort(DbId::Vendors, Vendor::kName);
+        });
+    } catch (const StoreError &error) {
+        forms.prompter.tell(error.description(), kProgramTitle, Prompter::Icon::Exclamation);
+        return false;
     }
-    db.write(record, "vnam", QString());
-    db.write(record, "vtyp", type);
-    for (FieldCode code :
-         {FieldCode("vcnt"), FieldCode("vadr"), FieldCode("vcit"), FieldCode("vsta"),
-          FieldCode("vzip"), FieldCode("vpho"), FieldCode("vema"), FieldCode("vnot")})
-        db.write(record, code, QString());
-    db.write(record, "vcon", m_status->currentText() == kConfirmed, FieldKind::Boolean);
-    db.write(record, "vcos", QString());
-    db.write(record, "dued", wedding.isValid() ? wedding : today, FieldKind::Date);
-    db.write(record, "vdwn", QString());
-    db.write(record, "npay", QString());
-    db.write(record, "ndat", today, FieldKind::Date);
-    db.write(record, "vbal", QString());
-    db.write(record, "paid", false, FieldKind::Boolean);
+    return true;
 }
 
 void VendorsTab::addVendor() {
-    const int added = appendRecord(
-        *m_grid, [this](PalmDatabase &db, Record &record) { writeNewVendor(db, record); });
-    if (added == 0)
+    const QDate wedding = Money::weddingDate(m_forms.plan.db(DbId::Plan)).date();
+    std::unique_ptr<Record> record =
+        NewRecords::vendor(categoryForNewRecord(m_type), m_status->currentText() == u"Confirmed",
+                           wedding, QDate::currentDate());
+    frmRecordEditor editor(m_forms, RecordKind::Vendor, *record, true, window());
+    if (editor.exec() != QDialog::Accepted)
         return;
-    AppState &state = appState();
-    if (!runVendorEditor(this, added) || state.cancelled) {
-        removeRecordSilently(added);
-        state.cancelled = false;
-        return;
-    }
-    UpdateVendorsGrid();
-    m_host.planView().UpdatePayments();
-    state.markPlanModified();
+    const std::vector<FieldEntry> entries = editor.entries();
+    addNewRecord(*m_grid, std::move(record), tr("Add Vendor %1").arg(vendorName(entries)),
+                 [&](PlanEdit &edit, Record &added) {
+                     edit.writeAll(DbId::Vendors, added, entries);
+                     edit.sort(DbId::Vendors, Vendor::kName);
+                 });
 }
 
 void VendorsTab::deleteVendor() {
-    if (deleteCurrentRecord(*m_grid, [this](int row) { return m_grid->text(row, 1); }))
-        appState().markPlanModified();
+    if (Record *vendor = m_grid->currentRecord())
+        deleteCurrentRecord(*m_grid, m_grid->text(m_grid->row(), 1),
+                            tr("Delete Vendor %1").arg(vendor->text(Vendor::kName)));
 }
 
 void VendorsTab::openCurrentRow() {
-    const int number = m_grid->rowData(m_grid->row());
-    if (number < 1 || !runVendorEditor(this, number))
-        return;
-    UpdateVendorsGrid();
-    m_host.planView().UpdatePayments();
-    AppState &state = appState();
-    state.cancelled = false;
-    if (state.changed)
-        state.markPlanModified();
+    if (Record *vendor = m_grid->currentRecord()) {
+        if (editVendor(m_forms, *vendor, window()))
+            m_grid->selectRecord(vendor);
+    }
 }
 
 void VendorsTab::showVendorCost() {
-    const PalmDatabase *db = vendors();
-    const qint64 total = db ? Money::vendorCost(*db) : 0;
-    appState().prompter().tell(QStringLiteral("Total Confirmed Vendor's Cost: $") +
-                                   QString::number(total),
-                               kProgramTitle, Prompter::Icon::None);
+    const qint64 total =
+        m_forms.plan.isOpen() ? Money::vendorCost(m_forms.plan.db(DbId::Vendors)) : 0;
+    m_forms.prompter.tell(QStringLiteral("Total Confirmed Vendor's Cost: $") +
+                              QString::number(total),
+                          kProgramTitle, Prompter::Icon::None);
 }
 
 void VendorsTab::sortByName() {
-    PalmDatabase *db = vendors();
-    if (!db)
+    if (!m_forms.plan.isOpen())
         return;
-    db->sort("vnam", true, QString(), true);
-    UpdateVendorsGrid();
-    // The payment rows must follow the new record numbers too.
-    m_host.planView().UpdatePayments();
-    appState().prompter().tell(QStringLiteral("Wedding Vendors Database has been sorted."),
-                               QStringLiteral("Database Sort"), Prompter::Icon::Information);
-}
-
-void VendorsTab::refreshList() {
-    UpdateVendorsGrid();
-    m_host.planView().UpdatePayments();
-}
-
-bool VendorsTab::runVendorEditor(QWidget *parent, int recordNumber) {
-    AppState &state = appState();
-    using Index = decltype(state.selectedRecord);
-    if (!std::in_range<Index>(recordNumber))
-        return false;
-    state.editorKind = 5;
-    state.selectedRecord = Index(recordNumber);
-    frmRecordEditor editor(parent->window());
-    editor.exec();
-    return true;
+    m_forms.plan.apply(tr("Sort Vendors by Name"),
+                       [](PlanEdit &edit) { edit.sort(DbId::Vendors, Vendor::kName); },
+                       {.marksModified = false, .mergeKey = {}});
+    m_forms.prompter.tell(QStringLiteral("Wedding Vendors Database has been sorted."),
+                          QStringLiteral("Database Sort"), Prompter::Icon::Information);
 }

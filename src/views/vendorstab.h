@@ -1,47 +1,42 @@
 #pragma once
 
 #include "listtab.h"
+#include "rules/replies.h"
 
-class PalmDatabase;
 class QComboBox;
-class Record;
 
 // The "Vendors" tab: the vendor list with its service and status filters, adding, deleting and
 // opening vendors, and the cost of the confirmed vendors.
 class VendorsTab : public ListTab {
     Q_OBJECT
 public:
-    explicit VendorsTab(TabHost &host, QWidget *parent = nullptr);
+    VendorsTab(const FormContext &forms, TabHost &host, QWidget *parent = nullptr);
     ListGrid *grid() const { return m_grid; }
     QComboBox *typeBox() const { return m_type; }     // cmbVendors
     QComboBox *statusBox() const { return m_status; } // cmbVendorStatus
 
     void UpdateVendorsGrid();
-    // "Add Vendor": a new vendor from the filters, opened in the record editor at once; it is
-    // removed again when the editor is cancelled.
+    void fillFilterBoxes() override;
+    // "Add Vendor": a new vendor from the filters, opened in the record editor; it joins the
+    // list when the editor is confirmed.
     void addVendor();
-    // "Delete Vendor": asks first, unless an Add is being undone (the cancelled flag is set).
+    // "Delete Vendor": asks first.
     void deleteVendor();
     // Double-click or Enter on a row.
     void openCurrentRow();
     // "Vendor Cost".
     void showVendorCost();
-    // "Sort Vendors by Name". Sorting is not an edit of the plan.
+    // "Sort Vendors by Name", a step of the history that does not mark the plan modified.
     void sortByName();
 
-    // Opens vendor `recordNumber` in the record editor over `parent`; false when the number
-    // cannot be handed over. The caller refreshes and reads the flags.
-    static bool runVendorEditor(QWidget *parent, int recordNumber);
-    // The open plan's vendors, or null when no plan is open.
-    static PalmDatabase *vendors();
+    // The vendor in the record editor; OK writes it as one step. False when cancelled.
+    static bool editVendor(const FormContext &forms, Record &vendor, QWidget *parent);
 
 private:
-    PalmDatabase *listDatabase() override { return vendors(); }
-    // The payment rows name vendors by number too, and those numbers move with a removal.
-    void refreshList() override;
-    void writeNewVendor(PalmDatabase &db, Record &record) const;
-
     ListGrid *m_grid = nullptr;
+    RecordListModel *m_model = nullptr;
     QComboBox *m_type = nullptr;
     QComboBox *m_status = nullptr;
+    QString m_shownType; // "All" for every service
+    Replies::Status m_shownStatus = Replies::Status::All;
 };

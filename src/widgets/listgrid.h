@@ -1,27 +1,32 @@
 #pragma once
 
-#include <QAbstractTableModel>
-#include <QStringList>
+#include "plan/recordlistmodel.h"
+
 #include <QTableView>
-#include <vector>
 
-class ListGridModel;
+class QSettings;
 
-// The grid of every list of the main window. Row 0 is the header row with the column titles in
-// columns 1 and up; column 0 holds each data row's number. Each data row remembers the
-// 1-based record number it shows (its row data); handlers find records only through it.
-// Rows are plain texts in one model, so refreshing 65,535 rows costs no widget per cell.
+// The grid of every list of the main window, over a RecordListModel. Column 0 holds each row's
+// number; rows count from 1 (row 0 is the header row), and each row's data is the 1-based
+// number of the record it shows: handlers find records only through it.
+//
+// The list's main text column takes the width the others leave; the user may resize any
+// column, fit it to its content by double-clicking its edge, show further columns from the
+// header's menu and go back to the starting widths there. A click on a header sorts the view
+// by that column, a second click reverses, a third goes back to the plan's order. The record
+// that was current stays current whatever the rows do. Delete asks the tab to delete, Enter
+// opens the record, Tab leaves the list.
 class ListGrid : public QTableView {
     Q_OBJECT
 public:
-    // `columns` counts column 0. `settingsKey` names the widths in the settings ("Guest").
-    ListGrid(const QString &objectName, const QString &settingsKey, const QStringList &headers,
+    // `settingsKey` names the list's widths in the settings ("Guest").
+    ListGrid(const QString &objectName, const QString &settingsKey, RecordListModel *model,
              QWidget *parent = nullptr);
 
+    RecordListModel *listModel() const { return m_model; }
     QString settingsKey() const { return m_settingsKey; }
     int cols() const;
     int rows() const; // the header row included
-    void setHeaders(const QStringList &headers);
 
     int row() const; // 0 when no data row is current
     void setRow(int row);
@@ -29,66 +34,46 @@ public:
     void setCol(int col);
     int rowData(int row) const; // 0 for the header row
     QString text(int row, int col) const;
+    // The record of the current row; null for none.
+    Record *currentRecord() const;
+    // Makes the record's row current, wherever the order put it; false when it is not listed.
+    bool selectRecord(const Record *record);
 
     int columnWidthTwips(int col) const;
     void setColumnWidthTwips(int col, int twips);
-
-    // Rebuilding: clear() cuts back to the header row; appendRow() adds rows; finish() shows
-    // them and makes `restoreRow` current when it is still a data row (else the first row).
-    void clearRows();
-    void appendRow(int recordNumber, QStringList cells);
-    void finish(int restoreRow);
+    // Widths, shown columns: written under the list's key, read back with every value checked
+    // (a value from an older layout, or a damaged one, gives the starting width).
+    void saveState(QSettings &settings) const;
+    void restoreState(QSettings &settings);
+    // The starting widths, and only the columns shown at first.
+    void resetColumns();
+    // Shows or hides one of the further columns (model column number).
+    void setColumnShown(int column, bool shown);
 
 signals:
     void rowClicked();
+    // A double-click, or Enter, on a row.
     void rowDoubleClicked();
+    // Delete was pressed on a row.
+    void deleteRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    ListGridModel *m_model;
+    void headerClicked(int section);
+    void headerMenu(const QPoint &at);
+    void fitMainColumn();
+    void fitNumberColumn();
+    void applyColumns();
+    void rememberCurrent();
+    void restoreCurrent();
+    int mainColumn() const;
+
+    RecordListModel *m_model;
     QString m_settingsKey;
-};
-
-// The refresh pattern of every list: remember the current row, rebuild, restore it.
-class GridRebuild {
-public:
-    GridRebuild(ListGrid &grid, QStringList headers);
-    ~GridRebuild();
-    void add(int recordNumber, QStringList cells) {
-        m_grid.appendRow(recordNumber, std::move(cells));
-    }
-    GridRebuild(const GridRebuild &) = delete;
-    GridRebuild &operator=(const GridRebuild &) = delete;
-
-private:
-    ListGrid &m_grid;
-    int m_remembered;
-};
-
-class ListGridModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    explicit ListGridModel(QObject *parent)
-        : QAbstractTableModel(parent) {}
-
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-    void setHeaders(const QStringList &headers);
-    const QStringList &headers() const { return m_headers; }
-    void clear();
-    void append(int recordNumber, QStringList cells);
-    void publish();
-    int recordAt(int row) const { return m_records[std::size_t(row)]; }
-    QString cell(int row, int column) const;
-
-private:
-    QStringList m_headers;
-    std::vector<int> m_records;
-    std::vector<QString> m_cells; // rows × headers, row by row
-    bool m_resetting = false;
+    const Record *m_current = nullptr;
+    bool m_fitting = false;
+    bool m_mainSized = false; // the user gave the main column a width of its own
 };

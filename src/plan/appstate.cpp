@@ -39,44 +39,6 @@ public:
     void setBusy(bool) override {}
 };
 
-} // namespace
-
-AppState::AppState() {
-    if (QCoreApplication::instance())
-        programFolder = QCoreApplication::applicationDirPath();
-}
-
-void AppState::setStatusText(const QString &text) {
-    if (text == m_statusText)
-        return;
-    m_statusText = text;
-    emit statusTextChanged(text);
-}
-
-void AppState::markPlanModified() {
-    changed = true;
-    if (m_statusText == kDefaultDatabase)
-        setStatusText(kDefaultDatabaseModified);
-    if (m_statusText == kUserDatabase)
-        setStatusText(kUserDatabaseModified);
-}
-
-void AppState::markPlanSaved(PlanKind kind) {
-    changed = false;
-    setStatusText(kind == PlanKind::User ? kUserDatabase : kDefaultDatabase);
-}
-
-Prompter &AppState::prompter() {
-    static NoPrompter none;
-    return m_prompter ? *m_prompter : none;
-}
-
-QString AppState::defaultsFolder() const {
-    return programFolder + u'/' + Schema::kDefaultsFolder;
-}
-
-namespace {
-
 // Whether the program folder is meant to take the users' plans. An installed program folder
 // is read-only by its permission bits; root passes every access check, so for root the bits
 // themselves decide.
@@ -93,6 +55,55 @@ bool programFolderWritable(const QFileInfo &folder) {
 }
 
 } // namespace
+
+AppState::AppState()
+    : m_server(std::make_unique<TB4Server>()) {
+    if (QCoreApplication::instance())
+        programFolder = QCoreApplication::applicationDirPath();
+    connect(&plan, &Plan::modifiedChanged, this, [this] { emit statusTextChanged(statusText()); });
+}
+
+AppState::~AppState() = default;
+
+void AppState::setCurrentPalmUser(const QString &user) {
+    if (user == m_palmUser)
+        return;
+    m_palmUser = user;
+    emit currentPalmUserChanged(user);
+}
+
+void AppState::setPlanKind(PlanKind kind) {
+    if (kind == m_kind)
+        return;
+    m_kind = kind;
+    emit statusTextChanged(statusText());
+}
+
+QString AppState::statusText() const {
+    const bool modified = plan.isModified();
+    if (m_kind == PlanKind::User)
+        return modified ? kUserDatabaseModified : kUserDatabase;
+    return modified ? kDefaultDatabaseModified : kDefaultDatabase;
+}
+
+void AppState::markPlanSaved(PlanKind kind) {
+    plan.markSaved();
+    setPlanKind(kind);
+}
+
+Prompter &AppState::prompter() {
+    static NoPrompter none;
+    return m_prompter ? *m_prompter : none;
+}
+
+void AppState::show(const QString &path) const {
+    if (m_viewer)
+        m_viewer(path);
+}
+
+QString AppState::defaultsFolder() const {
+    return programFolder + u'/' + Schema::kDefaultsFolder;
+}
 
 QString AppState::usersFolder() const {
     if (programFolderWritable(QFileInfo(programFolder)))

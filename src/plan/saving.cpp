@@ -1,10 +1,10 @@
 #include "saving.h"
 
 #include "appstate.h"
-#include "pdbcontainer.h"
-#include "planview.h"
-#include "safefile.h"
-#include "setwriter.h"
+#include "rules/details.h"
+#include "store/pdbcontainer.h"
+#include "store/safefile.h"
+#include "store/setwriter.h"
 
 #include <QDate>
 #include <QDir>
@@ -19,13 +19,6 @@ namespace Saving {
 
 namespace {
 
-FileSink *g_sink = nullptr; // a test's stand-in for the disk
-
-FileSink &fileSink() {
-    static FileSink disk;
-    return g_sink ? *g_sink : disk;
-}
-
 const QString kSaveAsFilter = QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb");
 const auto kExclamation = Prompter::Icon::Exclamation;
 
@@ -33,18 +26,9 @@ QString native(const QString &path) {
     return QDir::toNativeSeparators(path);
 }
 
-// The window's caption shows the current Palm user; it is refreshed whenever a save changes
-// that user. A caption that cannot be refreshed does not stop the save.
-void refreshCaption(PlanWindow &window) {
-    try {
-        window.RefreshCaption();
-    } catch (const std::exception &) {
-    }
-}
-
 // Makes sure the plan has a name to show on the handheld. False when the user gave none.
-bool ensurePlanName(PlanWindow &window, Prompter &ask) {
-    if (!window.planName().trimmed().isEmpty())
+bool ensurePlanName(Plan &plan, Prompter &ask) {
+    if (!DetailsRecord::planName(plan.db(DbId::Plan)).trimmed().isEmpty())
         return true;
     ask.tell(QStringLiteral("You must enter a name for this Wedding Plan.  This is the name to be "
                             "displayed on the main Vowline screen on your handheld."),
@@ -54,7 +38,9 @@ bool ensurePlanName(PlanWindow &window, Prompter &ask) {
                                 QStringLiteral("Enter Name"));
     if (!name || name->trimmed().isEmpty())
         return false;
-    window.setPlanName(*name);
+    // Part of the save: written with it, not an edit to undo on its own.
+    plan.applyQuietly(
+        [&](PlanEdit &edit) { DetailsRecord::store(edit, Schema::Details::kOwner, *name); });
     return true;
 }
 
@@ -62,10 +48,9 @@ enum class FolderChoice { Write, Stop, SaveAsInstead };
 
 // Picks the per-user folder of a plan that has no folder yet, asking for the user name when
 // there is no Palm user and before writing over another plan of that user.
-FolderChoice choosePerUserFolder(PlanWindow &window, QString &folder) {
-    AppState &s = appState();
+FolderChoice choosePerUserFolder(AppState &s, SaveHost &host, QString &folder) {
     Prompter &ask = s.prompter();
-    QString user = s.currentPalmUser;
+    QString user = s.currentPalmUser();
     if (user.isEmpty()) {
         user = ask.input(QStringLiteral("Enter Vowline User Name for use with Vowline Desktop"),
                          QStringLiteral("User Name"))
@@ -86,10 +71,7 @@ FolderChoice choosePerUserFolder(PlanWindow &window, QString &folder) {
                  QStringLiteral("User Name"), kExclamation);
         return FolderChoice::Stop;
     }
-    if (user != s.currentPalmUser) {
-        s.currentPalmUser = user;
-        refreshCaption(window);
-    }
+    s.setCurrentPalmUser(user);
 
     folder = s.usersFolder() + u'/' + user;
     if (!QFileInfo::exists(folder))
@@ -101,9 +83,8 @@ FolderChoice choosePerUserFolder(PlanWindow &window, QString &folder) {
                     QStringLiteral("Overwrite Data"), kExclamation, Prompter::Buttons::YesNoCancel);
     if (answer == Prompter::Answer::Yes)
         return FolderChoice::Write;
-    s.currentPalmUser = window.palmUserBoxEnabled() ? window.palmUserBoxText() : QString();
+    s.setCurrentPalmUser(host.palmUserBoxEnabled() ? host.palmUserBoxText() : QString());
     s.currentSetFolder.clear();
-    refreshCaption(window);
     return answer == Prompter::Answer::No ? FolderChoice::SaveAsInstead : FolderChoice::Stop;
 }
 
@@ -115,8 +96,7 @@ QString realFolder(const QString &folder) {
 }
 
 // The program folder and its default lists are the program's own: a plan never goes there.
-void refuseProgramFolder(const QString &folder) {
-    const AppState &s = appState();
+void refuseProgramFolder(const AppState &s, const QString &folder) {
     const QString target = realFolder(folder);
     const QString defaults = realFolder(s.defaultsFolder());
     if (target == realFolder(s.programFolder) || target == defaults ||
@@ -218,9 +198,8 @@ bool protectExisting(const QString &folder,
 
 // Writes the nine files into `folder`. Only a complete set changes the paths, the current
 // folder and the changed flag; on failure the folder keeps its previous files.
-bool writePlan(PlanWindow &window, const QString &folder) {
-    AppState &s = appState();
-    FileSink &sink = fileSink();
+bool writePlan(AppState &s, SaveHost &host, const QString &folder) {
+    FileSink &sink = s.fileSink();
     auto report = [&](const QString &description) {
         s.prompter().tell(QStringLiteral("There was an error writing the files to the folder, ") +
                               native(folder) + u'.' + u'\r' +
@@ -232,20 +211,23 @@ bool writePlan(PlanWindow &window, const QString &folder) {
     };
     QStringList written;
     try {
-        refuseProgramFolder(folder);
+        refuseProgramFolder(s, folder);
         sink.makeFolder(folder);
         recoverInterruptedSave(folder);
         // The files keep the names the folder already gives them, in whatever letter case.
         const auto names = setFileNames(folder);
-        if (!protectExisting(folder, names, s.set, s.prompter(), sink))
+        if (!protectExisting(folder, names, s.plan.set(), s.prompter(), sink))
             return false;
-        stampSet(s.set);
-        window.StoreDetails();
+        stampSet(s.plan.set());
+        s.plan.applyQuietly([&](PlanEdit &edit) {
+            DetailsRecord::complete(edit);
+            host.storeDetails(edit);
+        });
         std::vector<SetFile> files;
         files.reserve(Schema::kDatabases.size());
         for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
             const QString &name = names[std::size_t(info.id)];
-            files.push_back({name, s.set.db(info.id).toBytes()});
+            files.push_back({name, s.plan.db(info.id).toBytes()});
             // What could not be read back is not written.
             if (files.back().bytes.size() > Pdb::kMaxFileBytes) {
                 throw StoreError(QStringLiteral("%1 would take %2 bytes, more than the %3 a file "
@@ -262,33 +244,29 @@ bool writePlan(PlanWindow &window, const QString &folder) {
     } catch (const std::exception &error) {
         return report(QString::fromLocal8Bit(error.what()));
     }
-    s.set.forgetTroubles(written);
-    s.set.pointPathsAt(folder);
+    s.plan.set().forgetTroubles(written);
+    s.plan.set().pointPathsAt(folder);
     s.currentSetFolder = folder;
-    s.changed = false; // the status text keeps its form until the next load
+    s.plan.markSaved();
     s.prompter().tell(QStringLiteral("The Vowline Databases have been saved to ") + native(folder),
                       kProgramTitle, Prompter::Icon::None);
     return true;
 }
 
 // Save to folder; `target` is the folder Save As chose, else the plan's own folder is used.
-bool saveInto(PlanWindow &window, const QString &target) {
-    AppState &s = appState();
+bool saveInto(AppState &s, SaveHost &host, const QString &target) {
     Prompter &ask = s.prompter();
     bool saveAsInstead = false;
     {
         BusyPointer busy(ask);
-        sortListsByName(window);
-        if (!ensurePlanName(window, ask))
+        sortListsByName(s.plan);
+        if (!ensurePlanName(s.plan, ask))
             return false;
-        try {
-            window.StampOwner();
-        } catch (const std::exception &) {
-            // Stamping skips what it cannot write; the save goes on regardless.
-        }
+        const QString owner = DetailsRecord::planName(s.plan.db(DbId::Plan));
+        s.plan.applyQuietly([&](PlanEdit &edit) { DetailsRecord::stampOwner(edit, owner); });
         QString folder = target.isEmpty() ? s.currentSetFolder : target;
         if (folder.isEmpty()) {
-            switch (choosePerUserFolder(window, folder)) {
+            switch (choosePerUserFolder(s, host, folder)) {
             case FolderChoice::Stop:
                 return false;
             case FolderChoice::SaveAsInstead:
@@ -299,10 +277,10 @@ bool saveInto(PlanWindow &window, const QString &target) {
             }
         }
         if (!saveAsInstead)
-            return writePlan(window, folder);
+            return writePlan(s, host, folder);
     }
     // With the normal pointer again: Save As opens its dialog.
-    return saveAs(window);
+    return saveAs(s, host);
 }
 
 // True when `folder` holds any file of a set (a plan would be written over).
@@ -328,12 +306,11 @@ bool usableUserName(const QString &name) {
     return true;
 }
 
-bool saveToFolder(PlanWindow &window) {
-    return saveInto(window, QString());
+bool saveToFolder(AppState &state, SaveHost &host) {
+    return saveInto(state, host, QString());
 }
 
-bool saveAs(PlanWindow &window) {
-    AppState &s = appState();
+bool saveAs(AppState &s, SaveHost &host) {
     Prompter &ask = s.prompter();
     QString folder;
     try {
@@ -357,7 +334,7 @@ bool saveAs(PlanWindow &window) {
             if (answer == Prompter::Answer::Cancel)
                 return false;
         }
-        return saveInto(window, folder);
+        return saveInto(s, host, folder);
     } catch (const std::exception &) {
         ask.tell(QStringLiteral("There was an error writing the file to the directory, ") +
                      native(folder) +
@@ -367,34 +344,32 @@ bool saveAs(PlanWindow &window) {
     }
 }
 
-bool installForHotSync(PlanWindow &window) {
-    AppState &s = appState();
+bool installForHotSync(AppState &s, SaveHost &host) {
     Prompter &ask = s.prompter();
     BusyPointer busy(ask);
     // Queuing the paths of a set that was not written would send the handheld old files.
-    if (!saveToFolder(window))
+    if (!saveToFolder(s, host))
         return false;
     // The nine go into the queue as one unit: a handheld given a mix of new and old
     // databases would hold a plan that never existed.
     try {
         QStringList paths;
         for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            paths << s.set.path(info.id);
-        s.server.PalmInstallFiles(s.currentPalmUser, paths, fileSink());
+            paths << s.plan.set().path(info.id);
+        s.server().PalmInstallFiles(s.currentPalmUser(), paths, s.fileSink());
     } catch (const std::exception &) {
         ask.tell(QStringLiteral("The Databases could not be scheduled for HotSync."),
                  QStringLiteral("Save Error"), kExclamation);
         return false;
     }
-    s.changed = false;
-    ask.tell(QStringLiteral("The Vowline Databases will be installed for ") + s.currentPalmUser +
+    s.plan.markSaved();
+    ask.tell(QStringLiteral("The Vowline Databases will be installed for ") + s.currentPalmUser() +
                  QStringLiteral(" during the next HotSync."),
              kProgramTitle, Prompter::Icon::None);
     return true;
 }
 
-void installHandheldApplication() {
-    AppState &s = appState();
+void installHandheldApplication(AppState &s) {
     Prompter &ask = s.prompter();
     const QString title = QStringLiteral("Palm Install Error");
     const QString folder = s.programFolder + QStringLiteral("/PalmOS");
@@ -414,7 +389,7 @@ void installHandheldApplication() {
         return;
     }
     try {
-        s.server.PalmInstallFiles(s.currentPalmUser, {file}, fileSink());
+        s.server().PalmInstallFiles(s.currentPalmUser(), {file}, s.fileSink());
     } catch (const StoreError &error) {
         ask.tell(QStringLiteral("There was an error while attempting to schedule the Vowline "
                                 "PalmOS application for HotSync.  Try reinstalling Vowline "
@@ -432,28 +407,12 @@ void installHandheldApplication() {
              QStringLiteral("Vowline Install"), Prompter::Icon::Information);
 }
 
-void sortListsByName(PlanView &view) {
-    struct List {
-        DbId id;
-        FieldCode name;
-        void (PlanView::*refresh)();
-    };
-    const List lists[] = {
-        {DbId::Party, "pnam", &PlanView::UpdatePartyGrid},
-        {DbId::Guest, "gnam", &PlanView::UpdateGuestGrid},
-        {DbId::Vendors, "vnam", &PlanView::UpdateVendorsGrid},
-    };
-    PlanSet &set = appState().set;
-    for (const List &list : lists) {
-        try {
-            set.db(list.id).sort(list.name, true, QString(), true);
-        } catch (const StoreError &) {
-        }
-        try {
-            (view.*list.refresh)();
-        } catch (const std::exception &) {
-        }
-    }
+void sortListsByName(Plan &plan) {
+    plan.applyQuietly([](PlanEdit &edit) {
+        edit.sort(DbId::Party, Schema::Party::kName);
+        edit.sort(DbId::Guest, Schema::Guest::kName);
+        edit.sort(DbId::Vendors, Schema::Vendor::kName);
+    });
 }
 
 void stampSet(PlanSet &set) {
@@ -463,15 +422,6 @@ void stampSet(PlanSet &set) {
         db.setType(QString(info.type));
         db.setName(QString(info.name));
     }
-}
-
-ScopedFileSink::ScopedFileSink(FileSink &sink)
-    : m_previous(g_sink) {
-    g_sink = &sink;
-}
-
-ScopedFileSink::~ScopedFileSink() {
-    g_sink = m_previous;
 }
 
 } // namespace Saving

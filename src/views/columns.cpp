@@ -1,0 +1,63 @@
+#include "columns.h"
+
+#include "rules/replies.h"
+#include "store/numbers.h"
+
+#include <cmath>
+
+namespace Columns {
+
+ListColumn field(const QString &header, FieldCode code, bool stretches) {
+    ListColumn column;
+    column.header = header;
+    column.text = [code](const Record &r) {
+        return r.text(code);
+    };
+    column.stretches = stretches;
+    return column;
+}
+
+ListColumn extra(const QString &header, FieldCode code) {
+    ListColumn column = field(header, code);
+    column.extra = true;
+    return column;
+}
+
+ListColumn number(const QString &header, FieldCode code) {
+    ListColumn column = field(header, code);
+    // An empty count has no value and sorts before every number.
+    column.number = [code](const Record &r) {
+        const QString text = r.text(code).trimmed();
+        return text.isEmpty() ? -HUGE_VAL : Numbers::numericValue(text);
+    };
+    return column;
+}
+
+ListColumn money(const QString &header, FieldCode code) {
+    ListColumn column = number(header, code);
+    column.alignment = Qt::AlignRight | Qt::AlignVCenter;
+    return column;
+}
+
+ListColumn date(const QString &header, FieldCode code) {
+    ListColumn column = field(header, code);
+    column.number = [code](const Record &r) {
+        const FieldValue value = r.value(code);
+        if (value.type() != FieldValue::Type::DateTime)
+            return -HUGE_VAL;
+        return double(value.toDate().toJulianDay()) * 86400.0 +
+               value.toTime().msecsSinceStartOfDay() / 1000;
+    };
+    return column;
+}
+
+ListColumn confirmation(const QString &header, FieldCode code) {
+    ListColumn column;
+    column.header = header;
+    column.text = [code](const Record &r) {
+        return Replies::statusText(Replies::isConfirmed(r, code));
+    };
+    return column;
+}
+
+} // namespace Columns

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "plan/recordlistmodel.h"
+
+// The kinds of column the lists are made of.
+namespace Columns {
+
+// A field's text; `stretches` for the list's main column.
+ListColumn field(const QString &header, FieldCode code, bool stretches = false);
+// A further column, shown only when the user asks for it.
+ListColumn extra(const QString &header, FieldCode code);
+// A count, sorted by its value ("10" after "9").
+ListColumn number(const QString &header, FieldCode code);
+// An amount of money: right-aligned, sorted by value.
+ListColumn money(const QString &header, FieldCode code);
+// A date, sorted by the date.
+ListColumn date(const QString &header, FieldCode code);
+// "Confirmed" or "Unconfirmed" by the confirmation field.
+ListColumn confirmation(const QString &header, FieldCode code);
+
+} // namespace Columns
