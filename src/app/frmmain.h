@@ -34,6 +34,8 @@ public:
     ~frmMain() override;
 
     AppState &state() { return m_state; }
+    // True from start-up until the first activation has been handled.
+    bool loading() const { return m_loading; }
 
     // The entry procedure after the window exists: reads the Palm users, builds the default
     // plan and shows the window.

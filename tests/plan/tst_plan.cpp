@@ -1,4 +1,8 @@
 #include "plan/plan.h"
+#include "rules/categorylookup.h"
+#include "rules/details.h"
+#include "rules/seating.h"
+#include "rules/taskorder.h"
 #include "support/testenv.h"
 
 #include <QRandomGenerator>
@@ -56,7 +60,7 @@ void randomChange(Plan &plan, QRandomGenerator &random) {
         Records &records = edit.db(db).records();
         return records.count() == 0 ? nullptr : &records.item(random.bounded(records.count()) + 1);
     };
-    const int kind = random.bounded(9);
+    const int kind = random.bounded(14);
     plan.apply(QStringLiteral("change %1").arg(kind), [&](PlanEdit &edit) {
         switch (kind) {
         case 0:
@@ -94,10 +98,54 @@ void randomChange(Plan &plan, QRandomGenerator &random) {
             for (int i = 0; i < 30; ++i)
                 edit.write(db, edit.appendRecord(db), code, QStringLiteral("bulk%1").arg(i));
             break;
-        default: // a list replaced whole, as the category editor does
-            edit.removeAllRecords(db);
-            for (int i = 0; i < 5; ++i)
-                edit.write(db, edit.appendRecord(db), code, QStringLiteral("line%1").arg(i));
+        case 8: // a list replaced whole, as the category editor does
+            replaceCategoryList(edit, CategoryKind(random.bounded(3)),
+                                {QStringLiteral("Family"), QStringLiteral("line%1").arg(kind)});
+            break;
+        case 9: { // guests seated at a table, some beyond its seats
+            Records &tables = edit.db(DbId::Tables).records();
+            Records &guests = edit.db(DbId::Guest).records();
+            if (tables.count() == 0 || guests.count() == 0)
+                break;
+            Record &table = tables.item(random.bounded(tables.count()) + 1);
+            edit.write(DbId::Tables, table, Schema::Table::kTag,
+                       QStringLiteral("T%1").arg(random.bounded(5)));
+            std::vector<Record *> chosen;
+            for (int i = 0; i < 3; ++i) {
+                Record &guest = guests.item(random.bounded(guests.count()) + 1);
+                edit.write(DbId::Guest, guest, Schema::Guest::kRsvp,
+                           QString::number(random.bounded(4)));
+                chosen.push_back(&guest);
+            }
+            Seating::seatAll(edit, table, chosen, [&] { return random.bounded(2) == 0; });
+            break;
+        }
+        case 10: // a guest leaves its table
+            if (Record *g = pick(edit); g && db == DbId::Guest && Seating::isSeated(*g))
+                Seating::unseat(edit,
+                                Seating::tableWithTag(edit.db(DbId::Tables),
+                                                      g->text(Schema::Guest::kTable)),
+                                *g);
+            break;
+        case 11: // a table renamed, its guests following; or deleted, its guests unseated
+            if (Records &tables = edit.db(DbId::Tables).records(); tables.count() > 0) {
+                Record &table = tables.item(random.bounded(tables.count()) + 1);
+                if (random.bounded(2) == 0)
+                    Seating::writeTable(edit, table,
+                                        {QStringLiteral("T%1").arg(random.bounded(9)),
+                                         QStringLiteral("by the window"), QStringLiteral("8")});
+                else
+                    Seating::deleteTable(edit, table);
+            }
+            break;
+        case 12: // the tasks in timeframe order
+            TaskOrder::renumberTasks(edit);
+            TaskOrder::sortTasks(edit);
+            break;
+        default: // the details tab's fields, and the plan's name stamped on every record
+            DetailsRecord::store(edit, Schema::Details::kBride, QStringLiteral("Ann"));
+            DetailsRecord::store(edit, Schema::Details::kStart, QString());
+            DetailsRecord::stampOwner(edit, QStringLiteral("Plan %1").arg(kind));
             break;
         }
     });

@@ -1,7 +1,7 @@
 #include "guitest.h"
 
 #include "app/frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "widgets/listgrid.h"
 
 #include <QAbstractButton>
@@ -81,9 +81,9 @@ MainWindowFixture::MainWindowFixture(const QStringList &palmUsers, const QString
     appState().setPrompter(&m_prompter);
     if (!palmUsers.isEmpty()) {
         makePalmDesktop(m_palm.path(), palmUsers, lastUser);
-        appState().server.setLocations(HotSyncLocations{m_palm.path(), QString()});
+        appState().server().setLocations(HotSyncLocations{m_palm.path(), QString()});
     } else {
-        appState().server.setLocations(HotSyncLocations{});
+        appState().server().setLocations(HotSyncLocations{});
     }
 }
 
@@ -94,17 +94,16 @@ MainWindowFixture::~MainWindowFixture() {
 }
 
 frmMain &MainWindowFixture::create() {
-    m_window = std::make_unique<frmMain>();
+    m_window = std::make_unique<frmMain>(appState());
     return *m_window;
 }
 
-void MainWindowFixture::startUp(int choice) {
+void MainWindowFixture::startUp(const char *choice) {
     onNextModal(QStringLiteral("frmStartup"), [choice](QDialog *d) {
-        appState().startChoice = choice;
-        d->accept();
+        clickButton(d, QString::fromLatin1(choice));
     });
     m_window->StartUp();
-    QTRY_VERIFY(!appState().loading);
+    QTRY_VERIFY(!m_window->loading());
 }
 
 void MainWindowFixture::expectNoPalmUser() {
@@ -117,9 +116,11 @@ void MainWindowFixture::expectNoPalmUser() {
 }
 
 TabTestWindow::TabTestWindow() {
-    m_fixture.create();
-    AppState &state = appState();
-    refreshPlan(state.set, state.server, state.programFolder, true, window(), prompter());
+    m_fixture.create().NewPlan();
+}
+
+PalmDatabase &TabTestWindow::db(Schema::DbId id) {
+    return appState().plan.db(id);
 }
 
 void TabTestWindow::planSaved() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/scriptedprompter.h"
+#include "store/schema.h"
 #include "support/testenv.h"
 
 #include <QDialog>
@@ -34,8 +35,9 @@ public:
     QString palmRoot() const { return m_palm.path(); }
     // Builds the window (Window load); StartUp() is the test's to call.
     frmMain &create();
-    // Starts the window the way the program does, leaving the start dialog with `choice`.
-    void startUp(int choice = 3);
+    // Starts the window the way the program does, leaving the start dialog by the picture
+    // `choice` ("picNew", "picLast", "picHotSync").
+    void startUp(const char *choice = "picNew");
     // Expects the message of a start without Palm users.
     void expectNoPalmUser();
 
@@ -57,6 +59,7 @@ public:
     ScriptedPrompter &prompter() { return m_fixture.prompter(); }
     MainWindowFixture &fixture() { return m_fixture; }
     void planSaved();
+    static PalmDatabase &db(Schema::DbId id);
     // A mouse click on the push button of that name.
     void click(const char *button);
     // The texts of one column, data rows only.

@@ -1,6 +1,6 @@
 #include "testenv.h"
 
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "store/schema.h"
 
 #include <QCoreApplication>
@@ -73,6 +73,17 @@ void writePlanFile(const QString &folder, const QString &owner) {
     Schema::defineDetailsRecord(plan);
     plan.write(plan.records().item(1), "ownr", owner);
     plan.save(folder + QStringLiteral("/VowlineDB.pdb"));
+}
+
+Record &addRecord(PalmDatabase &db, std::initializer_list<std::pair<FieldCode, FieldValue>> fields) {
+    Record &record = db.records().add();
+    for (const auto &[code, value] : fields) {
+        const FieldKind kind = value.type() == FieldValue::Type::Boolean    ? FieldKind::Boolean
+                               : value.type() == FieldValue::Type::DateTime ? FieldKind::Date
+                                                                            : FieldKind::Text;
+        db.write(record, code, value, kind);
+    }
+    return record;
 }
 
 QByteArray readAll(const QString &path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/palmdatabase.h"
 #include "store/prompter.h"
 
 #include <QObject>
@@ -41,6 +42,10 @@ QString makePalmDesktop(const QString &root, const QStringList &users, const QSt
 
 // Writes a plan file (VowlineDB.pdb) holding just the details record, named `owner`.
 void writePlanFile(const QString &folder, const QString &owner);
+
+// Appends a record holding the given fields, each of the kind its value suggests (a Boolean,
+// a date, else text), and returns it.
+Record &addRecord(PalmDatabase &db, std::initializer_list<std::pair<FieldCode, FieldValue>> fields);
 
 // Reads a whole file, empty when it cannot be read.
 QByteArray readAll(const QString &path);

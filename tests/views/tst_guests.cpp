@@ -1,5 +1,5 @@
 #include "app/frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
 #include "views/guesttab.h"
 #include "views/partytab.h"
@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,7 +38,7 @@ struct Guest {
 class GuestPlan : public TabTestWindow {
 public:
     explicit GuestPlan(const QList<Guest> &guests) {
-        PalmDatabase &party = appState().set.db(Schema::DbId::Party);
+        PalmDatabase &party = TabTestWindow::db(Schema::DbId::Party);
         for (const Guest &g : guests) {
             Record &record = db().records().add();
             db().write(record, "gnam", g.name);
@@ -75,7 +76,7 @@ public:
     ListGrid &grid() { return *tab().grid(); }
     ListGrid &partyGrid() { return *window().party()->grid(); }
     QComboBox *status() { return tab().statusBox(); }
-    PalmDatabase &db() { return appState().set.db(Schema::DbId::Guest); }
+    PalmDatabase &db() { return TabTestWindow::db(Schema::DbId::Guest); }
     Record &record(int n) { return db().records().item(n); }
     QStringList names() { return column(grid(), 1); }
     static QStringList names(ListGrid &grid) { return column(grid, 1); }
@@ -151,7 +152,7 @@ private slots:
             plan.setFilters(relation, status);
         ListGrid &grid = party ? plan.partyGrid() : plan.grid();
         const PalmDatabase &db =
-            appState().set.db(party ? Schema::DbId::Party : Schema::DbId::Guest);
+            TabTestWindow::db(party ? Schema::DbId::Party : Schema::DbId::Guest);
         QCOMPARE(GuestPlan::names(grid), names);
         if (!party && names.size() == 5) {
             // Each column shows its field; Dan lacks gtyp and gcon.
@@ -178,23 +179,24 @@ private slots:
         plan.setFilters("Friend", "All");
         const struct {
             QComboBox *box;
-            int kind;
+            const char *title;
             std::function<void()> update;
             ListGrid *grid;
             Schema::DbId db;
         } boxes[] = {
-            {plan.tab().relationBox(), 0, [&] { plan.tab().UpdateGuestGrid(); }, &plan.grid(),
-             Schema::DbId::Guest},
-            {w.tasks()->timeframeBox(), 1, [&] { w.tasks()->UpdateTasks(); }, w.tasks()->grid(),
-             Schema::DbId::Tasks},
-            {w.vendors()->typeBox(), 2, [&] { w.vendors()->UpdateVendorsGrid(); },
+            {plan.tab().relationBox(), "Edit Relations", [&] { plan.tab().UpdateGuestGrid(); },
+             &plan.grid(), Schema::DbId::Guest},
+            {w.tasks()->timeframeBox(), "Edit Timeframes", [&] { w.tasks()->UpdateTasks(); },
+             w.tasks()->grid(), Schema::DbId::Tasks},
+            {w.vendors()->typeBox(), "Edit Services", [&] { w.vendors()->UpdateVendorsGrid(); },
              w.vendors()->grid(), Schema::DbId::Vendors},
         };
         for (const auto &b : boxes) {
-            int opened = 0, kind = -1;
+            int opened = 0;
+            QString kind;
             onNextModal("frmEditCats", [&](QDialog *dialog) {
                 ++opened;
-                kind = appState().categoryKind;
+                kind = dialog->windowTitle();
                 dialog->reject();
             });
             ModalTrap trap; // a second editor would be closed here instead of hanging
@@ -203,54 +205,55 @@ private slots:
             QVERIFY(modalHandlersDone());
             QCOMPARE(opened, 1);
             QVERIFY(!trap.opened());
-            QCOMPARE(kind, b.kind);
+            QCOMPARE(kind, QString::fromLatin1(b.title));
             QCOMPARE(b.box->currentText(), QStringLiteral("All"));
-            QCOMPARE(b.grid->rows(), appState().set.db(b.db).records().count() + 1);
+            QCOMPARE(b.grid->rows(), TabTestWindow::db(b.db).records().count() + 1);
         }
     }
 
-    // "Add Person" opens the real editor on a new record made from the filters; OK keeps it,
-    // sorted by name, and Cancel removes it without a word.
+    // "Add Person" opens the real editor on a new guest made from the filters. OK adds it, sorted
+    // by name and selected; Cancel adds nothing at all.
     void addPerson_data() {
         QTest::addColumn<QString>("relation");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("row"); // where the new guest is listed while it is edited
         QTest::addColumn<QStringList>("names");
         QTest::newRow("cancelled") << "Family"
                                    << "Confirmed"
-                                   << "cmdRecordCancel" << 2 << QStringList{"Ann"};
+                                   << "cmdRecordCancel" << QStringList{"Ann"};
         QTest::newRow("everything shown")
             << "All"
             << "All"
-            << "cmdRecordOK" << 6 << QStringList{"Aaron", "Ann", "Bob", "Cat", "Dan", "Eve"};
+            << "cmdRecordOK" << QStringList{"Aaron", "Ann", "Bob", "Cat", "Dan", "Eve"};
+        QTest::newRow("filtered") << "Family"
+                                  << "Confirmed"
+                                  << "cmdRecordOK" << QStringList{"Aaron", "Ann"};
     }
     void addPerson() {
         QFETCH(QString, relation);
         QFETCH(QString, status);
         QFETCH(QString, button);
-        QFETCH(int, row);
         QFETCH(QStringList, names);
         GuestPlan plan(kFiveGuests);
         plan.setFilters(relation, status);
-        int kind = -1, record = -1, shownRow = -1;
+        QString caption, type;
+        bool checked = false;
         onNextModal("frmRecordEditor", [&](QDialog *dialog) {
-            kind = appState().editorKind;
-            record = appState().selectedRecord;
-            shownRow = plan.grid().row();
+            type = dialog->findChild<QComboBox *>("cboType")->currentText();
+            checked = dialog->findChild<QCheckBox *>("chkRecord")->isChecked();
             dialog->findChild<QLineEdit *>("txtName")->setText(QStringLiteral("Aaron"));
+            caption = dialog->windowTitle();
             clickButton(dialog, button);
         });
         plan.click("cmdAddGuest");
         QVERIFY(modalHandlersDone());
         VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(kind, 4);
-        QCOMPARE(record, 6);
-        QCOMPARE(shownRow, row);
+        QCOMPARE(caption, QStringLiteral("Record Details - Aaron"));
+        QCOMPARE(type, relation == "All" ? QString() : relation);
+        QCOMPARE(checked, status == "Confirmed");
         QCOMPARE(plan.names(), names);
-        QVERIFY(!appState().cancelled);
         const bool kept = button == QLatin1String("cmdRecordOK");
-        QCOMPARE(appState().changed, kept);
+        QCOMPARE(appState().plan.isModified(), kept);
         QCOMPARE(plan.db().records().count(), kept ? 6 : 5);
         QCOMPARE(appState().statusText(),
                  kept ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
@@ -260,6 +263,8 @@ private slots:
             QCOMPARE(added.value("gtyp"), FieldValue(relation == "All" ? QString() : relation));
             QCOMPARE(added.value("gcon"), FieldValue(status == "Confirmed"));
             QCOMPARE(added.value("tnku"), FieldValue(false));
+            // The new guest is the selected row, wherever the sort put it.
+            QCOMPARE(plan.grid().currentRecord(), &added);
         }
     }
 
@@ -290,7 +295,7 @@ private slots:
         plan.click("cmdDeleteGuest");
         VERIFY_PROMPTS(plan.prompter());
         QCOMPARE(plan.db().listValues("gnam"), left);
-        QCOMPARE(appState().changed, yes);
+        QCOMPARE(appState().plan.isModified(), yes);
     }
 
     void noDataRowDoesNothing() {
@@ -303,7 +308,7 @@ private slots:
         QTest::keyClick(&plan.grid(), Qt::Key_Return);
         QVERIFY(!trap.opened());
         QCOMPARE(plan.db().records().count(), 5);
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
         VERIFY_PROMPTS(plan.prompter());
     }
 
@@ -316,7 +321,7 @@ private slots:
             "Wedding Guest Count", Icon::None, Buttons::Ok);
         plan.click("cmdGuestCount");
         VERIFY_PROMPTS(plan.prompter());
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
 
         // None of them has a gift: the gifts view says so and shows no rows.
         plan.prompter().expectMessage("There are no recorded gifts.  View all your guests and "
@@ -342,16 +347,17 @@ private slots:
         QCOMPARE(plan.grid().text(2, 4), QString());
         QCOMPARE(plan.grid().text(2, 9), QStringLiteral("cat@example.org"));
 
-        // Opening a gift's guest and pressing OK comes back to the gifts view.
+        // Opening a gift's guest and changing it comes back to the gifts view.
         plan.grid().setRow(2);
-        int record = -1;
-        onNextModal("frmRecordEditor", [&record](QDialog *dialog) {
-            record = appState().selectedRecord;
+        QString opened;
+        onNextModal("frmRecordEditor", [&opened](QDialog *dialog) {
+            opened = dialog->findChild<QLineEdit *>("txtName")->text();
+            dialog->findChild<QLineEdit *>("txtCity")->setText(QStringLiteral("Rome"));
             clickButton(dialog, QStringLiteral("cmdRecordOK"));
         });
         emit plan.grid().rowDoubleClicked();
         QVERIFY(modalHandlersDone());
-        QCOMPARE(record, 3);
+        QCOMPARE(opened, QStringLiteral("Cat"));
         QCOMPARE(plan.grid().text(0, 3), QStringLiteral("Gift"));
         QCOMPARE(plan.names(), (QStringList{"Ann", "Cat"}));
         QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
@@ -390,18 +396,17 @@ private slots:
         plan.window().findChild<QAction *>("mnuOptionsSortParty")->trigger();
         VERIFY_PROMPTS(plan.prompter());
         QCOMPARE(GuestPlan::names(plan.partyGrid()), (QStringList{"ann", "Bob", "Cat"}));
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
 
         plan.partyGrid().setRow(3);
-        int record = -1;
-        onNextModal("frmRecordEditor", [&record](QDialog *dialog) {
-            record = appState().selectedRecord;
+        QString opened;
+        onNextModal("frmRecordEditor", [&opened](QDialog *dialog) {
+            opened = dialog->findChild<QLineEdit *>("txtName")->text();
             dialog->reject();
         });
         emit plan.partyGrid().doubleClicked(plan.partyGrid().currentIndex());
         QVERIFY(modalHandlersDone());
-        QCOMPARE(appState().set.db(Schema::DbId::Party).records().item(record).text("pnam"),
-                 QStringLiteral("Cat"));
+        QCOMPARE(opened, QStringLiteral("Cat"));
     }
 };
 
