@@ -2,7 +2,7 @@
 
 #include "app/frmmain.h"
 #include "benchutil.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "store/planset.h"
 
 #include <QApplication>
@@ -33,10 +33,10 @@ struct BenchApp {
 
 struct BenchWindow : BenchApp {
     BenchWindow(int &argc, char **argv)
-        : BenchApp(argc, argv) {
-        AppState &state = appState();
-        state.server.setLocations(HotSyncLocations{});
-        refreshPlan(state.set, state.server, state.programFolder, true, window, prompter);
+        : BenchApp(argc, argv)
+        , window(appState()) {
+        appState().server().setLocations(HotSyncLocations{});
+        window.NewPlan();
         window.show();
     }
 

@@ -1,16 +1,10 @@
 #include "recordlistmodel.h"
 
+#include "rules/textmatch.h"
+
 #include <QCollator>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-bool isAscii(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-} // namespace
 
 RecordListModel::RecordListModel(Plan &plan, Schema::DbId db, std::vector<ListColumn> columns,
                                  QObject *parent)
@@ -53,18 +47,24 @@ int RecordListModel::recordCount() const {
     return all ? int(all->size()) : 0;
 }
 
-QString RecordListModel::folded(QStringView text) {
-    if (isAscii(text))
-        return text.toString().toLower();
-    // Accents are marks of their own once decomposed; dropping them finds "Zoë" by "zoe".
-    QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
-    QString out;
-    out.reserve(decomposed.size());
-    for (const QChar c : std::as_const(decomposed)) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            out.append(c);
+const Field *RecordListModel::fieldOf(const Record &record, FieldCode code, int &hint) const {
+    const Fields &fields = record.fields();
+    if (hint >= 0 && hint < fields.count()) {
+        const Field &tried = fields.begin()[hint];
+        if (tried.code() == code)
+            return &tried;
     }
-    return out.toCaseFolded();
+    const Field *found = fields.find(code);
+    hint = found ? int(found - &*fields.begin()) : -1;
+    return found;
+}
+
+QString RecordListModel::textOf(const Record &record, std::size_t column) const {
+    const ListColumn &c = m_columns[column];
+    if (!c.field)
+        return c.text(record);
+    const Field *f = fieldOf(record, *c.field, m_hints[column]);
+    return f ? f->value().toText() : QString();
 }
 
 bool RecordListModel::listed(const Record &record) const {
@@ -74,27 +74,38 @@ bool RecordListModel::listed(const Record &record) const {
 bool RecordListModel::found(const Record &record) const {
     if (m_foldedSearch.isEmpty())
         return true;
-    const auto holds = [this](const QString &text) {
-        if (text.isEmpty())
+    // Stored texts are read in place; only the few made-up cells ("Confirmed") are built.
+    const auto holds = [this, &record](FieldCode code, int &hint) {
+        const Field *f = fieldOf(record, code, hint);
+        if (!f)
             return false;
-        if (isAscii(text))
-            return text.contains(m_foldedSearch, Qt::CaseInsensitive);
-        return folded(text).contains(m_foldedSearch);
+        const FieldValue &value = f->value();
+        if (value.type() == FieldValue::Type::Text)
+            return TextMatch::contains(value.textView(), m_foldedSearch);
+        return TextMatch::contains(value.toText(), m_foldedSearch);
     };
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
-        if (m_shown[c + 1] && holds(m_columns[c].text(record)))
+        if (!m_shown[c + 1])
+            continue;
+        const ListColumn &column = m_columns[c];
+        if (column.field ? holds(*column.field, m_hints[c])
+                         : TextMatch::contains(column.text(record), m_foldedSearch))
             return true;
     }
-    return std::any_of(m_searchFields.begin(), m_searchFields.end(),
-                       [&](FieldCode code) { return holds(record.text(code)); });
+    for (std::size_t s = 0; s < m_searchFields.size(); ++s) {
+        if (holds(m_searchFields[s], m_hints[m_columns.size() + s]))
+            return true;
+    }
+    return false;
 }
 
 void RecordListModel::setSearchText(const QString &text) {
     if (text == m_searchText)
         return;
+    m_hints.resize(m_columns.size() + m_searchFields.size(), -1);
     const QString previous = m_foldedSearch;
     m_searchText = text;
-    m_foldedSearch = folded(text);
+    m_foldedSearch = TextMatch::folded(text);
     const auto *all = records();
     beginResetModel();
     if (all && !previous.isEmpty() && m_foldedSearch.contains(previous)) {
@@ -135,6 +146,7 @@ void RecordListModel::refresh() {
 }
 
 void RecordListModel::rebuildRows() {
+    m_hints.assign(m_columns.size() + m_searchFields.size(), -1);
     m_rows.clear();
     m_rowOf.clear();
     const auto *all = records();
@@ -180,7 +192,9 @@ void RecordListModel::sortRows() {
     std::vector<std::pair<QCollatorSortKey, int>> keys;
     keys.reserve(m_rows.size());
     for (const int index : m_rows)
-        keys.emplace_back(collator.sortKey(column.text(*(*all)[std::size_t(index)])), index);
+        keys.emplace_back(
+            collator.sortKey(textOf(*(*all)[std::size_t(index)], std::size_t(*m_sortColumn - 1))),
+            index);
     std::stable_sort(keys.begin(), keys.end(), [descending](const auto &a, const auto &b) {
         const int c = a.first.compare(b.first);
         return descending ? c > 0 : c < 0;
@@ -282,7 +296,7 @@ QString RecordListModel::cellText(int row, int column) const {
     const Record *r = record(row);
     if (!r || column < 1 || std::size_t(column) > m_columns.size())
         return {};
-    return m_columns[std::size_t(column - 1)].text(*r);
+    return textOf(*r, std::size_t(column - 1));
 }
 
 QVariant RecordListModel::data(const QModelIndex &index, int role) const {

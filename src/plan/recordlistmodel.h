@@ -12,7 +12,9 @@
 struct ListColumn {
     QString header;
     int startTwips = 1140;
-    std::function<QString(const Record &)> text;
+    // A field shown as it is stored; without one the cell is `text` of the record.
+    std::optional<FieldCode> field = std::nullopt;
+    std::function<QString(const Record &)> text = {};
     // Set for columns that sort by value (numbers, money, dates) rather than by their text.
     std::function<double(const Record &)> number = {};
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
@@ -79,8 +81,6 @@ public:
 
     // The text a cell shows (column 0: the row's number).
     QString cellText(int row, int column) const;
-    // The folded form the find text is compared in: lower case, without accents.
-    static QString folded(QStringView text);
 
 signals:
     // The rows were rebuilt (a view puts its selection back on the record it had).
@@ -95,6 +95,10 @@ private:
     void rebuildRows();
     void sortRows();
     const std::vector<std::unique_ptr<Record>> *records() const;
+    // The field of a column in a record. Records of one database keep their fields in the same
+    // order, so the place found in the last record is tried first.
+    const Field *fieldOf(const Record &record, FieldCode code, int &hint) const;
+    QString textOf(const Record &record, std::size_t column) const;
 
     Plan &m_plan;
     Schema::DbId m_db;
@@ -106,6 +110,7 @@ private:
     QString m_foldedSearch;
     std::optional<int> m_sortColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    mutable std::vector<int> m_hints; // per column, then per search field
     std::vector<int> m_rows;  // the records shown (0-based places in the database), in order
     std::vector<int> m_rowOf; // for each record, its row, or -1
 };

@@ -23,22 +23,20 @@ PaymentsTab::PaymentsTab(const FormContext &forms, TabHost &host, QWidget *paren
     m_view = addFilterBox(QStringLiteral("cboPayment"), tr("S&how:"), false);
     QPushButton *total = addButton(QStringLiteral("cmdPaymentTotal"), tr("&Total"));
     // The amount and its date follow the view: the next payment, or the balance.
-    ListColumn amount = Columns::money(tr("Payment ($)"), Vendor::kNext);
-    const ListColumn balance = Columns::money(tr("Payment ($)"), Vendor::kBalance);
-    amount.text = [this, next = amount.text, balance = balance.text](const Record &r) {
-        return m_final ? balance(r) : next(r);
+    auto switched = [this](ListColumn next, const ListColumn &last) {
+        next.text = [this, code = *next.field, finalCode = *last.field](const Record &r) {
+            return r.text(m_final ? finalCode : code);
+        };
+        next.number = [this, number = next.number, finalNumber = last.number](const Record &r) {
+            return m_final ? finalNumber(r) : number(r);
+        };
+        next.field.reset();
+        return next;
     };
-    amount.number = [this, next = amount.number, balance = balance.number](const Record &r) {
-        return m_final ? balance(r) : next(r);
-    };
-    ListColumn due = Columns::date(tr("Due Date"), Vendor::kNextDue);
-    const ListColumn finalDue = Columns::date(tr("Due Date"), Vendor::kFinalDue);
-    due.text = [this, next = due.text, last = finalDue.text](const Record &r) {
-        return m_final ? last(r) : next(r);
-    };
-    due.number = [this, next = due.number, last = finalDue.number](const Record &r) {
-        return m_final ? last(r) : next(r);
-    };
+    const ListColumn amount = switched(Columns::money(tr("Payment ($)"), Vendor::kNext),
+                                       Columns::money(tr("Payment ($)"), Vendor::kBalance));
+    const ListColumn due = switched(Columns::date(tr("Due Date"), Vendor::kNextDue),
+                                    Columns::date(tr("Due Date"), Vendor::kFinalDue));
     m_model = new RecordListModel(
         forms.plan, DbId::Vendors,
         {Columns::field(tr("Vendor Name"), Vendor::kName, true),

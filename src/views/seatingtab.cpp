@@ -5,6 +5,7 @@
 #include "rules/details.h"
 #include "rules/newrecords.h"
 #include "rules/seating.h"
+#include "rules/textmatch.h"
 #include "store/numbers.h"
 #include "store/prompter.h"
 #include "views/columns.h"
@@ -65,7 +66,7 @@ public:
                                      : QObject::tr("%1 seats").arg(Numbers::numberText(seats));
             sorted.emplace_back(collator.sortKey(name),
                                 Entry{name + QStringLiteral("  (") + need + u')',
-                                      RecordListModel::folded(name), guest.get()});
+                                      TextMatch::folded(name), guest.get()});
         }
         std::stable_sort(sorted.begin(), sorted.end(),
                          [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
@@ -77,7 +78,7 @@ public:
     }
     void narrow(const QString &typed) {
         beginResetModel();
-        narrowTo(RecordListModel::folded(typed), false);
+        narrowTo(TextMatch::folded(typed), false);
         endResetModel();
     }
     void clear() {
@@ -98,7 +99,7 @@ private:
         m_typed = typed;
         m_shown.clear();
         for (std::size_t i = 0; i < m_all.size(); ++i) {
-            if (typed.isEmpty() || m_all[i].folded.contains(typed))
+            if (TextMatch::contains(m_all[i].folded, typed))
                 m_shown.push_back(i);
         }
     }
