@@ -352,6 +352,3 @@ private:
     QDateTime m_created;
     QDateTime m_modified;
 };
-
-// Writes `bytes` over `path` through QSaveFile, or throws StoreError naming the file.
-void writeFileAtomically(const QString &path, const QByteArray &bytes);

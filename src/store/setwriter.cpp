@@ -111,30 +111,7 @@ void FileSink::create(const QString &path, const QByteArray &bytes, const QStrin
 }
 
 void FileSink::fill(QFileDevice &file, const QByteArray &bytes) {
-#ifdef Q_OS_UNIX
-    // Written straight to the descriptor: on a full disk the first write stops short without
-    // an error, and only the next one says why (Qt's own write would report "Unknown error").
-    if (!file.flush())
-        throw StoreError(file.errorString());
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::write(file.handle(), bytes.constData() + done, std::size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw StoreError(
-                reason(std::error_code(n < 0 ? errno : ENOSPC, std::generic_category())));
-        done += n;
-    }
-    // Only bytes that reached the disk may replace the old file. Devices and some file
-    // systems cannot sync (EINVAL); their data went out with the write.
-    if (::fsync(file.handle()) != 0 && errno != EINVAL)
-        throw StoreError(reason(std::error_code(errno, std::generic_category())));
-#else
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw StoreError(file.errorString());
-#endif
+    SafeFile::writeAll(file, bytes);
 }
 
 void FileSink::keep(const QString &path, const QString &backup) {

@@ -572,7 +572,8 @@ private slots:
         // put a plain file in its place.
         const QString pipe = dir.filePath(QStringLiteral("pipe"));
         if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0) {
-            QVERIFY_THROWS_EXCEPTION(StoreError, writeFileAtomically(pipe, QByteArray(100, 'x')));
+            QVERIFY_THROWS_EXCEPTION(StoreError,
+                                     SafeFile::writeAtomically(pipe, QByteArray(100, 'x')));
             QCOMPARE(SafeFile::probe(pipe), SafeFile::Kind::Special);
         }
     }
