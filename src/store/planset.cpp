@@ -55,6 +55,7 @@ FileTrouble::Kind troubleKind(const StoreError &error) {
     case StoreError::Cause::NewerFormat:
         return FileTrouble::Kind::Newer;
     case StoreError::Cause::Other:
+    case StoreError::Cause::Busy:
         break;
     }
     return FileTrouble::Kind::Damaged;
@@ -205,6 +206,11 @@ std::array<QString, Schema::kDatabaseCount> setFileNames(const QString &folder) 
 
 void loadSetFromFolder(PlanSet &set, const TB4Server &server, const QString &folder,
                        const QString &programFolder, Prompter &prompter) {
+    const FolderLock lock(folder,
+                          QStringLiteral("Another copy of Vowline Desktop is saving the plan in "
+                                         "%1 right now.  Open it again once that copy has "
+                                         "finished.")
+                              .arg(QDir::toNativeSeparators(folder)));
     try {
         recoverInterruptedSave(folder);
     } catch (const StoreError &error) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -65,6 +66,24 @@ Kind probe(const QString &path) {
         return Kind::Missing;
     }
     return Kind::Unreachable;
+}
+
+Stamp stamp(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return Stamp{probe(path)};
+    return Stamp{kindOf(st), qint64(st.st_size),
+                 qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, quint64(st.st_dev),
+                 quint64(st.st_ino)};
+}
+
+bool sameFolder(const QString &a, const QString &b) {
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath()))
+        return true;
+    const QString canonical = first.canonicalFilePath();
+    return !canonical.isEmpty() && canonical == second.canonicalFilePath();
 }
 
 QString describe(Kind kind) {

@@ -22,6 +22,22 @@ enum class Kind {
 
 // What stands at `path`, following links.
 Kind probe(const QString &path);
+
+// What a file looked like at one moment, enough to tell that it has been written or replaced
+// since (a program that writes a new file and renames it gives it another inode).
+struct Stamp {
+    Kind kind = Kind::Missing;
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds since 1970
+    quint64 device = 0;
+    quint64 inode = 0;
+    friend bool operator==(const Stamp &, const Stamp &) = default;
+};
+// The stamp of what stands at `path`, following links.
+Stamp stamp(const QString &path);
+
+// True when both paths name the same folder, also through links or another spelling.
+bool sameFolder(const QString &a, const QString &b);
 // "a folder", "a link to a missing file", ... for a message "… is not a file: it is …".
 QString describe(Kind kind);
 
