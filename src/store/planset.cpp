@@ -74,8 +74,12 @@ void loadSet(PlanSet &set, const TB4Server &server, const QString &folder,
              const std::function<void(DbId, const StoreError &, const FileTrouble *)> &report) {
     PlanSet fresh;
     fresh.pointPathsAt(folder);
+    DiskState onDisk{folder, {}};
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         const QString path = fresh.path(info.id);
+        // Taken before the file is read: a change while it is read counts as a change.
+        if (!folder.isEmpty())
+            onDisk.files[std::size_t(info.id)] = SafeFile::stamp(path);
         std::unique_ptr<PalmDatabase> db;
         const std::size_t troublesBefore = fresh.troubles().size();
         try {
@@ -100,6 +104,8 @@ void loadSet(PlanSet &set, const TB4Server &server, const QString &folder,
         }
         fresh.setDatabase(info.id, db ? std::move(db) : server.NewDatabase());
     }
+    if (!folder.isEmpty())
+        fresh.setOnDisk(std::move(onDisk));
     set = std::move(fresh);
 }
 
@@ -150,6 +156,7 @@ void PlanSet::pointPathsAt(const QString &folder) {
 void PlanSet::release() {
     for (auto &db : m_dbs)
         db.reset();
+    m_onDisk.reset();
 }
 
 const FileTrouble *PlanSet::troubleAt(const QString &path) const {
@@ -165,6 +172,14 @@ void PlanSet::forgetTroubles(const QStringList &written) {
     std::erase_if(m_troubles, [&](const FileTrouble &trouble) {
         return written.contains(QDir::cleanPath(trouble.path));
     });
+}
+
+std::array<SafeFile::Stamp, Schema::kDatabaseCount>
+stampsIn(const QString &folder, const std::array<QString, Schema::kDatabaseCount> &names) {
+    std::array<SafeFile::Stamp, Schema::kDatabaseCount> stamps;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        stamps[i] = SafeFile::stamp(folder + u'/' + names[i]);
+    return stamps;
 }
 
 void (*g_beforeLoadRead)(const QString &path) = nullptr;

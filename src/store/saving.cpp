@@ -216,9 +216,49 @@ bool protectExisting(const QString &folder,
     return true;
 }
 
+enum class Outcome { Saved, NotSaved, SaveAsInstead };
+
+// The files of the plan's own folder that are there now and are not as the plan last read or
+// wrote them: another copy of the program or a sync tool wrote them since. Empty when `folder`
+// is not the plan's own folder.
+QStringList changedOnDisk(const PlanSet &set, const QString &folder,
+                          const std::array<QString, Schema::kDatabaseCount> &names,
+                          const std::array<SafeFile::Stamp, Schema::kDatabaseCount> &now) {
+    QStringList changed;
+    const auto &known = set.onDisk();
+    if (!known || !SafeFile::sameFolder(known->folder, folder))
+        return changed;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (now[i].kind != SafeFile::Kind::Missing && now[i] != known->files[i])
+            changed << names[i];
+    }
+    return changed;
+}
+
+// Asks before files changed on disk are overwritten: Yes overwrites them, No saves the plan to
+// another folder, Cancel saves nothing.
+Outcome askAboutChanges(const QString &folder, const QStringList &changed, Prompter &ask) {
+    const auto answer = ask.message(
+        QStringLiteral("Since this Wedding Plan was opened, another program has changed its files "
+                       "in the folder %1: %2.  Do you want to overwrite them?")
+                .arg(native(folder), changed.join(QStringLiteral(", "))) +
+            u'\r' +
+            QStringLiteral("Yes overwrites them with this plan.  No saves this plan to another "
+                           "folder instead.  Cancel saves nothing."),
+        QStringLiteral("Files Changed on Disk"), kExclamation, Prompter::Buttons::YesNoCancel);
+    switch (answer) {
+    case Prompter::Answer::Yes:
+        return Outcome::Saved;
+    case Prompter::Answer::No:
+        return Outcome::SaveAsInstead;
+    default:
+        return Outcome::NotSaved;
+    }
+}
+
 // Writes the nine files into `folder`. Only a complete set changes the paths, the current
 // folder and the changed flag; on failure the folder keeps its previous files.
-bool writePlan(PlanWindow &window, const QString &folder) {
+Outcome writePlan(PlanWindow &window, const QString &folder) {
     AppState &s = appState();
     FileSink &sink = fileSink();
     auto report = [&](const QString &description) {
@@ -228,17 +268,34 @@ bool writePlan(PlanWindow &window, const QString &folder) {
                                              "protected. ") +
                               u'\r' + description,
                           QStringLiteral("Save Error"), kExclamation);
-        return false;
+        return Outcome::NotSaved;
     };
+    // Two copies of the program saving one folder take turns; one that waits too long says why.
+    const QString busy = QStringLiteral("Another copy of Vowline Desktop is saving this plan in "
+                                        "%1 right now.  Nothing was saved; save again once that "
+                                        "copy has finished.")
+                             .arg(native(folder));
     QStringList written;
+    std::array<SafeFile::Stamp, Schema::kDatabaseCount> saved;
     try {
         refuseProgramFolder(folder);
         sink.makeFolder(folder);
-        recoverInterruptedSave(folder);
+        {
+            const FolderLock lock(folder, busy);
+            recoverInterruptedSave(folder);
+        }
         // The files keep the names the folder already gives them, in whatever letter case.
         const auto names = setFileNames(folder);
+        // Asked before anything is locked or written: the question may stay open a while.
+        const auto expected = stampsIn(folder, names);
+        const QStringList changed = changedOnDisk(s.set, folder, names, expected);
+        if (!changed.isEmpty()) {
+            const Outcome answer = askAboutChanges(folder, changed, s.prompter());
+            if (answer != Outcome::Saved)
+                return answer;
+        }
         if (!protectExisting(folder, names, s.set, s.prompter(), sink))
-            return false;
+            return Outcome::NotSaved;
         stampSet(s.set);
         window.StoreDetails();
         std::vector<SetFile> files;
@@ -256,26 +313,45 @@ bool writePlan(PlanWindow &window, const QString &folder) {
             }
             written << QDir::cleanPath(folder + u'/' + name);
         }
+        const FolderLock lock(folder, busy);
+        recoverInterruptedSave(folder);
+        // Whatever was looked at above must still stand: a change since is not overwritten
+        // unasked.
+        const auto now = stampsIn(folder, names);
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            if (now[i].kind != SafeFile::Kind::Missing && now[i] != expected[i]) {
+                throw StoreError(QStringLiteral("%1 was changed by another program while this "
+                                                "plan was being saved; it is left as it is.  "
+                                                "Save again to decide what becomes of it.")
+                                     .arg(native(folder + u'/' + names[i])));
+            }
+        }
         writeSet(folder, files, sink);
+        saved = stampsIn(folder, names);
     } catch (const StoreError &error) {
+        if (error.cause() == StoreError::Cause::Busy) {
+            s.prompter().tell(error.description(), QStringLiteral("Save Error"), kExclamation);
+            return Outcome::NotSaved;
+        }
         return report(error.description());
     } catch (const std::exception &error) {
         return report(QString::fromLocal8Bit(error.what()));
     }
     s.set.forgetTroubles(written);
     s.set.pointPathsAt(folder);
+    s.set.setOnDisk(DiskState{folder, saved});
     s.currentSetFolder = folder;
     s.changed = false; // the status text keeps its form until the next load
     s.prompter().tell(QStringLiteral("The Vowline Databases have been saved to ") + native(folder),
                       kProgramTitle, Prompter::Icon::None);
-    return true;
+    return Outcome::Saved;
 }
 
 // Save to folder; `target` is the folder Save As chose, else the plan's own folder is used.
 bool saveInto(PlanWindow &window, const QString &target) {
     AppState &s = appState();
     Prompter &ask = s.prompter();
-    bool saveAsInstead = false;
+    Outcome outcome = Outcome::NotSaved;
     {
         BusyPointer busy(ask);
         sortListsByName(window);
@@ -292,17 +368,19 @@ bool saveInto(PlanWindow &window, const QString &target) {
             case FolderChoice::Stop:
                 return false;
             case FolderChoice::SaveAsInstead:
-                saveAsInstead = true;
+                outcome = Outcome::SaveAsInstead;
                 break;
             case FolderChoice::Write:
                 break;
             }
         }
-        if (!saveAsInstead)
-            return writePlan(window, folder);
+        if (outcome != Outcome::SaveAsInstead)
+            outcome = writePlan(window, folder);
     }
     // With the normal pointer again: Save As opens its dialog.
-    return saveAs(window);
+    if (outcome == Outcome::SaveAsInstead)
+        return saveAs(window);
+    return outcome == Outcome::Saved;
 }
 
 // True when `folder` holds any file of a set (a plan would be written over).
@@ -381,6 +459,12 @@ bool installForHotSync(PlanWindow &window) {
         for (const Schema::DatabaseInfo &info : Schema::kDatabases)
             paths << s.set.path(info.id);
         s.server.PalmInstallFiles(s.currentPalmUser, paths, fileSink());
+    } catch (const StoreError &error) {
+        // The reason goes with it: a folder J-Pilot cannot list, another copy queuing...
+        ask.tell(QStringLiteral("The Databases could not be scheduled for HotSync.") + u'\r' +
+                     error.description(),
+                 QStringLiteral("Save Error"), kExclamation);
+        return false;
     } catch (const std::exception &) {
         ask.tell(QStringLiteral("The Databases could not be scheduled for HotSync."),
                  QStringLiteral("Save Error"), kExclamation);
