@@ -218,26 +218,30 @@ bool protectExisting(const QString &folder,
 
 enum class Outcome { Saved, NotSaved, SaveAsInstead };
 
-// The files of the plan's own folder that are there now and are not as the plan last read or
-// wrote them: another copy of the program or a sync tool wrote them since. Empty when `folder`
-// is not the plan's own folder.
-QStringList changedOnDisk(const PlanSet &set, const QString &folder,
-                          const std::array<QString, Schema::kDatabaseCount> &names,
-                          const std::array<SafeFile::Stamp, Schema::kDatabaseCount> &now) {
+using Stamps = std::array<SafeFile::Stamp, Schema::kDatabaseCount>;
+
+// The names of the files that are there `now` and are not as they were `before`: another copy
+// of the program or a sync tool wrote them. A file that went away is not among them; saving
+// only writes it again.
+QStringList changedSince(const Stamps &before, const Stamps &now,
+                         const std::array<QString, Schema::kDatabaseCount> &names) {
     QStringList changed;
-    const auto &known = set.onDisk();
-    if (!known || !SafeFile::sameFolder(known->folder, folder))
-        return changed;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (now[i].kind != SafeFile::Kind::Missing && now[i] != known->files[i])
+        if (now[i].kind != SafeFile::Kind::Missing && now[i] != before[i])
             changed << names[i];
     }
     return changed;
 }
 
-// Asks before files changed on disk are overwritten: Yes overwrites them, No saves the plan to
-// another folder, Cancel saves nothing.
-Outcome askAboutChanges(const QString &folder, const QStringList &changed, Prompter &ask) {
+// Before files of the plan's own folder that changed since the plan read or wrote them are
+// overwritten, the user is asked: Yes overwrites them, No saves the plan to another folder,
+// Cancel saves nothing.
+Outcome confirmChanges(const DiskState &known, const QString &folder,
+                       const std::array<QString, Schema::kDatabaseCount> &names, const Stamps &now,
+                       Prompter &ask) {
+    const QStringList changed = changedSince(known.files, now, names);
+    if (changed.isEmpty())
+        return Outcome::Saved;
     const auto answer = ask.message(
         QStringLiteral("Since this Wedding Plan was opened, another program has changed its files "
                        "in the folder %1: %2.  Do you want to overwrite them?")
@@ -276,7 +280,7 @@ Outcome writePlan(PlanWindow &window, const QString &folder) {
                                         "copy has finished.")
                              .arg(native(folder));
     QStringList written;
-    std::array<SafeFile::Stamp, Schema::kDatabaseCount> saved;
+    Stamps saved;
     try {
         refuseProgramFolder(folder);
         sink.makeFolder(folder);
@@ -286,11 +290,14 @@ Outcome writePlan(PlanWindow &window, const QString &folder) {
         }
         // The files keep the names the folder already gives them, in whatever letter case.
         const auto names = setFileNames(folder);
-        // Asked before anything is locked or written: the question may stay open a while.
-        const auto expected = stampsIn(folder, names);
-        const QStringList changed = changedOnDisk(s.set, folder, names, expected);
-        if (!changed.isEmpty()) {
-            const Outcome answer = askAboutChanges(folder, changed, s.prompter());
+        // Only the plan's own folder holds files the plan knows; asked with the folder
+        // unlocked, as the question may stay open a while.
+        const std::optional<DiskState> known =
+            s.set.onDisk() && SafeFile::sameFolder(s.set.onDisk()->folder, folder) ? s.set.onDisk()
+                                                                                   : std::nullopt;
+        Stamps expected = stampsIn(folder, names);
+        if (known) {
+            const Outcome answer = confirmChanges(*known, folder, names, expected, s.prompter());
             if (answer != Outcome::Saved)
                 return answer;
         }
@@ -313,21 +320,27 @@ Outcome writePlan(PlanWindow &window, const QString &folder) {
             }
             written << QDir::cleanPath(folder + u'/' + name);
         }
-        const FolderLock lock(folder, busy);
-        recoverInterruptedSave(folder);
-        // Whatever was looked at above must still stand: a change since is not overwritten
-        // unasked.
-        const auto now = stampsIn(folder, names);
-        for (std::size_t i = 0; i < now.size(); ++i) {
-            if (now[i].kind != SafeFile::Kind::Missing && now[i] != expected[i]) {
-                throw StoreError(QStringLiteral("%1 was changed by another program while this "
-                                                "plan was being saved; it is left as it is.  "
-                                                "Save again to decide what becomes of it.")
-                                     .arg(native(folder + u'/' + names[i])));
+        for (;;) {
+            bool changedMeanwhile = false;
+            {
+                const FolderLock lock(folder, busy);
+                recoverInterruptedSave(folder);
+                const Stamps now = stampsIn(folder, names);
+                if (known && !changedSince(expected, now, names).isEmpty()) {
+                    expected = now;
+                    changedMeanwhile = true;
+                } else {
+                    writeSet(folder, files, sink);
+                    saved = stampsIn(folder, names);
+                }
             }
+            if (!changedMeanwhile)
+                break;
+            // Another copy saved this folder while this one waited for it: asked about too.
+            const Outcome answer = confirmChanges(*known, folder, names, expected, s.prompter());
+            if (answer != Outcome::Saved)
+                return answer;
         }
-        writeSet(folder, files, sink);
-        saved = stampsIn(folder, names);
     } catch (const StoreError &error) {
         if (error.cause() == StoreError::Cause::Busy) {
             s.prompter().tell(error.description(), QStringLiteral("Save Error"), kExclamation);

@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -57,12 +58,28 @@ public:
     QString palmUserBoxText() const override { return {}; }
 };
 
+// Answers from the script, and runs `meanwhile` once, as the first question titled `title` is
+// answered: what another program does while the question is open.
+class ActingPrompter : public ScriptedPrompter {
+public:
+    QString title;
+    std::function<void()> meanwhile;
+
+    Answer message(const QString &text, const QString &caption, Icon icon,
+                   Buttons buttons) override {
+        const Answer answer = ScriptedPrompter::message(text, caption, icon, buttons);
+        if (caption == title && meanwhile)
+            std::exchange(meanwhile, nullptr)();
+        return answer;
+    }
+};
+
 // A fresh program folder holding a modified default plan, with the script installed.
 struct SaveFixture {
     TestProgramFolder program;
     AppState &s = appState();
     FakeWindow window;
-    ScriptedPrompter p;
+    ActingPrompter p;
 
     SaveFixture() {
         newPlan();
@@ -473,11 +490,13 @@ private slots:
 
     // A file of the plan that another program wrote (or made) since the plan was opened is
     // overwritten only when the user says so: No saves the plan elsewhere, Cancel saves
-    // nothing. A file that went away is simply written again.
+    // nothing. A file that went away is simply written again. Written again while the question
+    // is open, it is asked about again.
     void filesChangedOnDisk_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<Answer>("answer"); // Ok: no question
         QTest::newRow("rewritten, overwrite") << "rewritten" << Answer::Yes;
+        QTest::newRow("rewritten again while asked") << "rewritten twice" << Answer::Yes;
         QTest::newRow("rewritten, save elsewhere") << "rewritten" << Answer::No;
         QTest::newRow("rewritten, cancel") << "rewritten" << Answer::Cancel;
         QTest::newRow("appeared, overwrite") << "appeared" << Answer::Yes;
@@ -511,7 +530,16 @@ private slots:
         }
         const QByteArray theirs = readAll(changed);
         t.s.markPlanModified();
-        if (answer != Answer::Ok) {
+        const bool twice = change == u"rewritten twice";
+        if (twice) {
+            t.p.title = QStringLiteral("Files Changed on Disk");
+            t.p.meanwhile = [&] {
+                PalmDatabase db;
+                db.write(db.records().add(), "gnam", QStringLiteral("Added again"));
+                db.save(changed);
+            };
+        }
+        for (int asked = 0; asked < (twice ? 2 : answer == Answer::Ok ? 0 : 1); ++asked) {
             t.p.expectMessage(
                 QStringLiteral("Since this Wedding Plan was opened, another program has changed "
                                "its files in the folder %1: %2.  Do you want to overwrite them?\r"
@@ -532,6 +560,8 @@ private slots:
         VERIFY_PROMPTS(t.p);
         const bool kept = answer == Answer::No || answer == Answer::Cancel;
         QCOMPARE(readAll(changed) == theirs, kept);
+        if (!kept) // this plan's (empty) list, not what the other program wrote
+            QCOMPARE(t.s.server.OpenDatabase(changed)->records().count(), 0);
         QCOMPARE(t.s.changed, answer == Answer::Cancel);
         if (answer == Answer::Cancel)
             return;
