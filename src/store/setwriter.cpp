@@ -198,6 +198,12 @@ std::map<QString, HeldLock> &heldLocks() {
 
 std::chrono::milliseconds g_lockWait{5000};
 
+// True when this copy holds the folder locked.
+bool lockedHere(const QString &folder) {
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return !canonical.isEmpty() && heldLocks().count(canonical) > 0;
+}
+
 // True when the open file is still the one at `path` (the copy that held the lock before may
 // have removed it as it let go).
 bool stillThere(int fd, const QByteArray &path) {
@@ -528,7 +534,8 @@ std::vector<Leftover> leftoversIn(const QString &folder) {
 // the lock file of a copy that ended without removing it are still there.
 bool interrupted(const QString &folder) {
     return SafeFile::probe(journalPath(folder)) != SafeFile::Kind::Missing ||
-           SafeFile::probe(folder + u'/' + kLockFile) != SafeFile::Kind::Missing ||
+           (SafeFile::probe(folder + u'/' + kLockFile) != SafeFile::Kind::Missing &&
+            !lockedHere(folder)) ||
            !leftoversIn(folder).empty();
 }
 
@@ -536,7 +543,9 @@ bool interrupted(const QString &folder) {
 void recoverLocked(const QString &folder) {
     FileSink disk;
     const QString journal = journalPath(folder);
+    QStringList touched; // the folders whose names changed, to be synced
     if (SafeFile::probe(journal) == SafeFile::Kind::Regular) {
+        touched << folder;
         const auto read = readJournal(folder);
         if (read) {
             try {
@@ -554,7 +563,6 @@ void recoverLocked(const QString &folder) {
     }
     // What is left are the hidden files of a save that never reached its journal: the old
     // files are still in place.
-    QStringList folders{folder};
     for (const Leftover &leftover : leftoversIn(folder)) {
         if (leftover.old && !present(leftover.target))
             disk.replace(leftover.path, leftover.target); // never happens in order, but it is
@@ -562,10 +570,10 @@ void recoverLocked(const QString &folder) {
         else
             disk.remove(leftover.path);
         const QString where = QFileInfo(leftover.path).absolutePath();
-        if (!folders.contains(where))
-            folders << where;
+        if (!touched.contains(where))
+            touched << where;
     }
-    for (const QString &where : folders)
+    for (const QString &where : touched)
         disk.syncFolder(where);
 }
 
