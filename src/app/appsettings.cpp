@@ -2,11 +2,15 @@
 
 #include "frmmain.h"
 #include "plan/appstate.h"
+#include "store/safefile.h"
 #include "widgets/listgrid.h"
 #include "widgets/twips.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 
 namespace AppSettings {
 
@@ -22,7 +26,42 @@ int twipsSetting(QSettings &settings, const QString &key, int fallback) {
     return ok ? value : fallback;
 }
 
+// The files the settings store reads for this program: its own, and its organisation's.
+QStringList settingsFiles() {
+    // Where the store keeps its files, learned from a store under names nobody uses: it finds
+    // no file to open, and it knows any other place set for the store (tests set one).
+    const QString unused = QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                     QStringLiteral(".vowline-unused"), QStringLiteral("unused"))
+                               .fileName();
+    const QString base = QFileInfo(QFileInfo(unused).absolutePath()).absolutePath();
+    const QString organization = QCoreApplication::organizationName();
+    const QString extension = QFileInfo(unused).suffix();
+    return {base + u'/' + organization + u'/' + QCoreApplication::applicationName() + u'.' +
+                extension,
+            base + u'/' + organization + u'.' + extension};
+}
+
 } // namespace
+
+bool checkSettingsFile(Prompter &prompter) {
+    for (const QString &file : settingsFiles()) {
+        const SafeFile::Kind kind = SafeFile::probe(file);
+        // A file that cannot be reached is one QSettings cannot open either: it gives up at once.
+        if (kind == SafeFile::Kind::Missing || kind == SafeFile::Kind::Regular ||
+            kind == SafeFile::Kind::Unreachable)
+            continue;
+        static QTemporaryDir aside; // this run's settings, gone when it ends
+        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, aside.path());
+        prompter.tell(QStringLiteral("The settings file %1 is not a file: it is %2.  Vowline "
+                                     "Desktop starts with its default settings and leaves it as "
+                                     "it is; changes to the settings are not kept this time.")
+                          .arg(QDir::toNativeSeparators(file), SafeFile::describe(kind)),
+                      kProgramTitle, Prompter::Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
 
 void loadWindowSettings(frmMain &window) {
     QSettings settings;

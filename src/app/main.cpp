@@ -1,4 +1,5 @@
 // Vowline Desktop: the entry procedure.
+#include "appsettings.h"
 #include "commandline.h"
 #include "frmmain.h"
 #include "plan/appstate.h"
@@ -25,6 +26,8 @@ int main(int argc, char **argv) {
     QApplication::setWindowIcon(CommandLine::programIcon());
 
     QtPrompter prompter;
+    // Before the program-wide state, whose HotSync places are read from the settings.
+    AppSettings::checkSettingsFile(prompter);
     AppState &state = appState();
     state.setPrompter(&prompter);
     frmMain window(state);

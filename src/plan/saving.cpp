@@ -196,9 +196,53 @@ bool protectExisting(const QString &folder,
     return true;
 }
 
+enum class Outcome { Saved, NotSaved, SaveAsInstead };
+
+using Stamps = std::array<SafeFile::Stamp, Schema::kDatabaseCount>;
+
+// The names of the files that are there `now` and are not as they were `before`: another copy
+// of the program or a sync tool wrote them. A file that went away is not among them; saving
+// only writes it again.
+QStringList changedSince(const Stamps &before, const Stamps &now,
+                         const std::array<QString, Schema::kDatabaseCount> &names) {
+    QStringList changed;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (now[i].kind != SafeFile::Kind::Missing && now[i] != before[i])
+            changed << names[i];
+    }
+    return changed;
+}
+
+// Before files of the plan's own folder that changed since the plan read or wrote them are
+// overwritten, the user is asked: Yes overwrites them, No saves the plan to another folder,
+// Cancel saves nothing.
+Outcome confirmChanges(const DiskState &known, const QString &folder,
+                       const std::array<QString, Schema::kDatabaseCount> &names, const Stamps &now,
+                       Prompter &ask) {
+    const QStringList changed = changedSince(known.files, now, names);
+    if (changed.isEmpty())
+        return Outcome::Saved;
+    const auto answer = ask.message(
+        QStringLiteral("Since this Wedding Plan was opened, another program has changed its files "
+                       "in the folder %1: %2.  Do you want to overwrite them?")
+                .arg(native(folder), changed.join(QStringLiteral(", "))) +
+            u'\r' +
+            QStringLiteral("Yes overwrites them with this plan.  No saves this plan to another "
+                           "folder instead.  Cancel saves nothing."),
+        QStringLiteral("Files Changed on Disk"), kExclamation, Prompter::Buttons::YesNoCancel);
+    switch (answer) {
+    case Prompter::Answer::Yes:
+        return Outcome::Saved;
+    case Prompter::Answer::No:
+        return Outcome::SaveAsInstead;
+    default:
+        return Outcome::NotSaved;
+    }
+}
+
 // Writes the nine files into `folder`. Only a complete set changes the paths, the current
 // folder and the changed flag; on failure the folder keeps its previous files.
-bool writePlan(AppState &s, SaveHost &host, const QString &folder) {
+Outcome writePlan(AppState &s, SaveHost &host, const QString &folder) {
     FileSink &sink = s.fileSink();
     auto report = [&](const QString &description) {
         s.prompter().tell(QStringLiteral("There was an error writing the files to the folder, ") +
@@ -207,18 +251,39 @@ bool writePlan(AppState &s, SaveHost &host, const QString &folder) {
                                              "protected. ") +
                               u'\r' + description,
                           QStringLiteral("Save Error"), kExclamation);
-        return false;
+        return Outcome::NotSaved;
     };
+    // Two copies of the program saving one folder take turns; one that waits too long says why.
+    const QString busy = QStringLiteral("Another copy of Vowline Desktop is saving this plan in "
+                                        "%1 right now.  Nothing was saved; save again once that "
+                                        "copy has finished.")
+                             .arg(native(folder));
     QStringList written;
+    Stamps saved;
     try {
         refuseProgramFolder(s, folder);
         sink.makeFolder(folder);
-        recoverInterruptedSave(folder);
+        {
+            const FolderLock lock(folder, busy);
+            recoverInterruptedSave(folder);
+        }
         // The files keep the names the folder already gives them, in whatever letter case.
         const auto names = setFileNames(folder);
-        if (!protectExisting(folder, names, s.plan.set(), s.prompter(), sink))
-            return false;
-        stampSet(s.plan.set());
+        // Only the plan's own folder holds files the plan knows; asked with the folder
+        // unlocked, as the question may stay open a while.
+        PlanSet &set = s.plan.set();
+        const std::optional<DiskState> known =
+            set.onDisk() && SafeFile::sameFolder(set.onDisk()->folder, folder) ? set.onDisk()
+                                                                               : std::nullopt;
+        Stamps expected = stampsIn(folder, names);
+        if (known) {
+            const Outcome answer = confirmChanges(*known, folder, names, expected, s.prompter());
+            if (answer != Outcome::Saved)
+                return answer;
+        }
+        if (!protectExisting(folder, names, set, s.prompter(), sink))
+            return Outcome::NotSaved;
+        stampSet(set);
         s.plan.applyQuietly([&](PlanEdit &edit) {
             DetailsRecord::complete(edit);
             host.storeDetails(edit);
@@ -238,25 +303,50 @@ bool writePlan(AppState &s, SaveHost &host, const QString &folder) {
             }
             written << QDir::cleanPath(folder + u'/' + name);
         }
-        writeSet(folder, files, sink);
+        for (;;) {
+            bool changedMeanwhile = false;
+            {
+                const FolderLock lock(folder, busy);
+                recoverInterruptedSave(folder);
+                const Stamps now = stampsIn(folder, names);
+                if (known && !changedSince(expected, now, names).isEmpty()) {
+                    expected = now;
+                    changedMeanwhile = true;
+                } else {
+                    writeSet(folder, files, sink);
+                    saved = stampsIn(folder, names);
+                }
+            }
+            if (!changedMeanwhile)
+                break;
+            // Another copy saved this folder while this one waited for it: asked about too.
+            const Outcome answer = confirmChanges(*known, folder, names, expected, s.prompter());
+            if (answer != Outcome::Saved)
+                return answer;
+        }
     } catch (const StoreError &error) {
+        if (error.cause() == StoreError::Cause::Busy) {
+            s.prompter().tell(error.description(), QStringLiteral("Save Error"), kExclamation);
+            return Outcome::NotSaved;
+        }
         return report(error.description());
     } catch (const std::exception &error) {
         return report(QString::fromLocal8Bit(error.what()));
     }
     s.plan.set().forgetTroubles(written);
     s.plan.set().pointPathsAt(folder);
+    s.plan.set().setOnDisk(DiskState{folder, saved});
     s.currentSetFolder = folder;
     s.plan.markSaved();
     s.prompter().tell(QStringLiteral("The Vowline Databases have been saved to ") + native(folder),
                       kProgramTitle, Prompter::Icon::None);
-    return true;
+    return Outcome::Saved;
 }
 
 // Save to folder; `target` is the folder Save As chose, else the plan's own folder is used.
 bool saveInto(AppState &s, SaveHost &host, const QString &target) {
     Prompter &ask = s.prompter();
-    bool saveAsInstead = false;
+    Outcome outcome = Outcome::NotSaved;
     {
         BusyPointer busy(ask);
         sortListsByName(s.plan);
@@ -270,17 +360,19 @@ bool saveInto(AppState &s, SaveHost &host, const QString &target) {
             case FolderChoice::Stop:
                 return false;
             case FolderChoice::SaveAsInstead:
-                saveAsInstead = true;
+                outcome = Outcome::SaveAsInstead;
                 break;
             case FolderChoice::Write:
                 break;
             }
         }
-        if (!saveAsInstead)
-            return writePlan(s, host, folder);
+        if (outcome != Outcome::SaveAsInstead)
+            outcome = writePlan(s, host, folder);
     }
     // With the normal pointer again: Save As opens its dialog.
-    return saveAs(s, host);
+    if (outcome == Outcome::SaveAsInstead)
+        return saveAs(s, host);
+    return outcome == Outcome::Saved;
 }
 
 // True when `folder` holds any file of a set (a plan would be written over).
@@ -357,6 +449,12 @@ bool installForHotSync(AppState &s, SaveHost &host) {
         for (const Schema::DatabaseInfo &info : Schema::kDatabases)
             paths << s.plan.set().path(info.id);
         s.server().PalmInstallFiles(s.currentPalmUser(), paths, s.fileSink());
+    } catch (const StoreError &error) {
+        // The reason goes with it: a folder J-Pilot cannot list, another copy queuing...
+        ask.tell(QStringLiteral("The Databases could not be scheduled for HotSync.") + u'\r' +
+                     error.description(),
+                 QStringLiteral("Save Error"), kExclamation);
+        return false;
     } catch (const std::exception &) {
         ask.tell(QStringLiteral("The Databases could not be scheduled for HotSync."),
                  QStringLiteral("Save Error"), kExclamation);

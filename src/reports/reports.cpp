@@ -1,10 +1,10 @@
 #include "reports.h"
 
 #include "store/planset.h"
+#include "store/safefile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <array>
 #include <cstring>
@@ -462,16 +462,7 @@ QByteArray reportText(int kind, const PlanSet &set, const QString &title) {
 }
 
 void writeReportFile(const QString &path, const QByteArray &html) {
-    const QString shown = QDir::toNativeSeparators(path);
-    if (QFileInfo(path).isDir())
-        throw StoreError(QStringLiteral("%1 is a folder, not a file.").arg(shown));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw StoreError(QStringLiteral("%1 cannot be created: %2").arg(shown, file.errorString()));
-    }
-    if (file.write(html) != html.size() || !file.commit()) {
-        throw StoreError(QStringLiteral("%1 cannot be written: %2").arg(shown, file.errorString()));
-    }
+    SafeFile::writeAtomically(path, html);
 }
 
 void WriteDetailsReport(const PlanSet &set, const QString &path, const QString &title) {

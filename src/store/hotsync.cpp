@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QSettings>
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +41,25 @@ QString firstLine(const QString &path) {
     const QByteArray bytes = settingsFile(path);
     const qsizetype end = bytes.indexOf('\n');
     return QString::fromUtf8(end < 0 ? bytes : bytes.left(end)).trimmed();
+}
+
+// A path for a message, in quotes, with its control characters written out (a line feed as
+// \n) so that the message keeps its lines.
+QString shownWithControls(const QString &path) {
+    QString shown;
+    for (const QChar c : path) {
+        if (c == u'\n')
+            shown += QStringLiteral("\\n");
+        else if (c == u'\r')
+            shown += QStringLiteral("\\r");
+        else if (c == u'\t')
+            shown += QStringLiteral("\\t");
+        else if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+        else
+            shown += c;
+    }
+    return u'"' + shown + u'"';
 }
 
 QString jpilotUser(const QString &folder) {
@@ -111,6 +131,20 @@ void PalmDesktopFolder::install(const QString &user, const QStringList &files,
     writeSet(queue, copies, sink);
 }
 
+void PalmDesktopFolder::recoverQueue() const {
+    QStringList names;
+    try {
+        names = users();
+    } catch (const StoreError &) {
+        return;
+    }
+    for (const QString &user : names) {
+        const QString queue = m_root + u'/' + user + QStringLiteral("/Install");
+        if (QFileInfo(queue).isDir())
+            recoverIfIdle(queue);
+    }
+}
+
 // --- J-Pilot ---------------------------------------------------------------------------------
 
 QStringList JPilotFolder::users() const {
@@ -144,6 +178,19 @@ void JPilotFolder::install(const QString &user, const QStringList &files, FileSi
     const qsizetype before = queue.size();
     for (const QString &file : files) {
         const QString entry = QFileInfo(file).absoluteFilePath();
+        if (const QChar *bad =
+                std::find_if(entry.cbegin(), entry.cend(),
+                             [](QChar c) { return c.category() == QChar::Other_Control; });
+            bad != entry.cend()) {
+            // J-Pilot reads one path a line: a line break inside one would queue pieces of it.
+            const QString folder = QFileInfo(entry).absolutePath();
+            throw StoreError(
+                QStringLiteral("The folder %1 cannot be queued for J-Pilot: its name holds a "
+                               "line break or another control character, and J-Pilot's install "
+                               "list holds one file name a line.  Save the plan to a folder "
+                               "whose name has none, then install it from there.")
+                    .arg(shownWithControls(QDir::toNativeSeparators(folder))));
+        }
         if (!QFileInfo(entry).isFile()) {
             throw StoreError(
                 QStringLiteral("The file %1 cannot be queued for HotSync: it does not exist.")
@@ -161,6 +208,11 @@ void JPilotFolder::install(const QString &user, const QStringList &files, FileSi
         return;
     // The whole list is written anew and replaces the old one only once it is complete.
     writeSet(m_folder, {SetFile{QStringLiteral("jpilot.install"), queue}}, sink);
+}
+
+void JPilotFolder::recoverQueue() const {
+    if (QFileInfo(m_folder).isDir())
+        recoverIfIdle(m_folder);
 }
 
 // --- Locations -------------------------------------------------------------------------------

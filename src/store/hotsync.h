@@ -21,8 +21,10 @@ class FileSink;
 //   backup/          the newest full backup
 //   jpilot.install   one absolute path per line, installed at the next HotSync
 //
-// Queuing is all or nothing: the files of one call are staged first and committed together,
-// so a failure part-way leaves the queue exactly as it was (earlier queued copies included).
+// Queuing is all or nothing: the files of one call are staged first and committed together
+// under a journal, as a save is, so a failure part-way leaves the queue exactly as it was
+// (earlier queued copies included), and a queue that a crash left half-written is finished or
+// undone by recoverQueue(), at start-up, and before anything is queued again.
 // LastHotSync.txt and jpilot.rc are read only when they are regular files; anything else in
 // their place reads as "no user".
 class HotSyncSource {
@@ -33,6 +35,9 @@ public:
     // `user` is spelled as users() lists it.
     virtual QString backupPath(const QString &user) const = 0;
     virtual void install(const QString &user, const QStringList &files, FileSink &sink) const = 0;
+    // Finishes or undoes queuing that was interrupted, leaving a queue another copy of the
+    // program is writing to right now alone. Never throws.
+    virtual void recoverQueue() const = 0;
 };
 
 class PalmDesktopFolder : public HotSyncSource {
@@ -43,6 +48,7 @@ public:
     QString lastUser() const override;
     QString backupPath(const QString &user) const override;
     void install(const QString &user, const QStringList &files, FileSink &sink) const override;
+    void recoverQueue() const override;
 
 private:
     QString userFolder(const QString &user) const;
@@ -56,7 +62,10 @@ public:
     QStringList users() const override;
     QString lastUser() const override;
     QString backupPath(const QString &user) const override;
+    // A file whose path holds a line break or another control character is refused: the list
+    // holds one path a line.
     void install(const QString &user, const QStringList &files, FileSink &sink) const override;
+    void recoverQueue() const override;
 
 private:
     QString m_folder;

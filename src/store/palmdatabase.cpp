@@ -9,7 +9,6 @@
 
 #include <QCollator>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <bit>
@@ -934,34 +933,5 @@ std::unique_ptr<PalmDatabase> PalmDatabase::read(Pdb::Source &file, const QStrin
 }
 
 void PalmDatabase::save(const QString &path) const {
-    writeFileAtomically(path, toBytes());
-}
-
-void writeFileAtomically(const QString &path, const QByteArray &bytes) {
-    // QSaveFile renames its new file over whatever is there: over a pipe or a device that
-    // would put a plain file in its place.
-    const SafeFile::Kind there = SafeFile::probe(path);
-    if (there != SafeFile::Kind::Missing && there != SafeFile::Kind::Regular) {
-        throw StoreError(QStringLiteral("The file %1 cannot be written: it is %2.")
-                             .arg(path, SafeFile::describe(there)));
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw StoreError(
-            QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
-    }
-    // Every byte must be on the disk before the file replaces the old one: a full disk may
-    // show only at the flush or the sync, and commit() alone does not always report it.
-    try {
-        FileSink().fill(file, bytes);
-    } catch (const StoreError &error) {
-        file.cancelWriting();
-        throw StoreError(
-            QStringLiteral("The file %1 cannot be written: %2").arg(path, error.description()));
-    }
-    if (file.size() != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2").arg(path, reason));
-    }
+    SafeFile::writeAtomically(path, toBytes());
 }

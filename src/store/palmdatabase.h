@@ -371,6 +371,3 @@ private:
 // The order names sort in, everywhere: the user's language, ignoring case; under the C locale,
 // which has no order for names, the language-neutral Unicode order.
 QCollator nameCollator();
-
-// Writes `bytes` over `path` through QSaveFile, or throws StoreError naming the file.
-void writeFileAtomically(const QString &path, const QByteArray &bytes);

@@ -54,6 +54,7 @@ FileTrouble::Kind troubleKind(const StoreError &error) {
     case StoreError::Cause::NewerFormat:
         return FileTrouble::Kind::Newer;
     case StoreError::Cause::Other:
+    case StoreError::Cause::Busy:
         break;
     }
     return FileTrouble::Kind::Damaged;
@@ -70,8 +71,12 @@ void loadSet(PlanSet &set, const TB4Server &server, const QString &folder,
              const std::function<void(DbId, const StoreError &, const FileTrouble *)> &report) {
     PlanSet fresh;
     fresh.pointPathsAt(folder);
+    DiskState onDisk{folder, {}};
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         const QString path = fresh.path(info.id);
+        // Taken before the file is read: a change while it is read counts as a change.
+        if (!folder.isEmpty())
+            onDisk.files[std::size_t(info.id)] = SafeFile::stamp(path);
         std::unique_ptr<PalmDatabase> db;
         const std::size_t troublesBefore = fresh.troubles().size();
         try {
@@ -96,6 +101,8 @@ void loadSet(PlanSet &set, const TB4Server &server, const QString &folder,
         }
         fresh.setDatabase(info.id, db ? std::move(db) : server.NewDatabase());
     }
+    if (!folder.isEmpty())
+        fresh.setOnDisk(std::move(onDisk));
     set = std::move(fresh);
 }
 
@@ -146,6 +153,7 @@ void PlanSet::pointPathsAt(const QString &folder) {
 void PlanSet::release() {
     for (auto &db : m_dbs)
         db.reset();
+    m_onDisk.reset();
 }
 
 const FileTrouble *PlanSet::troubleAt(const QString &path) const {
@@ -161,6 +169,14 @@ void PlanSet::forgetTroubles(const QStringList &written) {
     std::erase_if(m_troubles, [&](const FileTrouble &trouble) {
         return written.contains(QDir::cleanPath(trouble.path));
     });
+}
+
+std::array<SafeFile::Stamp, Schema::kDatabaseCount>
+stampsIn(const QString &folder, const std::array<QString, Schema::kDatabaseCount> &names) {
+    std::array<SafeFile::Stamp, Schema::kDatabaseCount> stamps;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        stamps[i] = SafeFile::stamp(folder + u'/' + names[i]);
+    return stamps;
 }
 
 bool fileExists(const QString &path) {
@@ -200,6 +216,11 @@ std::array<QString, Schema::kDatabaseCount> setFileNames(const QString &folder) 
 
 void loadSetFromFolder(PlanSet &set, const TB4Server &server, const QString &folder,
                        const QString &programFolder, Prompter &prompter) {
+    const FolderLock lock(folder,
+                          QStringLiteral("Another copy of Vowline Desktop is saving the plan in "
+                                         "%1 right now.  Open it again once that copy has "
+                                         "finished.")
+                              .arg(QDir::toNativeSeparators(folder)));
     try {
         recoverInterruptedSave(folder);
     } catch (const StoreError &error) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "safefile.h"
 #include "schema.h"
 #include "tb4server.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class Prompter;
@@ -21,6 +23,13 @@ struct FileTrouble {
     QString description;
 };
 
+// What the nine files in the plan's own folder looked like when the plan last read or wrote
+// them (a missing file included), so that a save notices what another program changed since.
+struct DiskState {
+    QString folder;
+    std::array<SafeFile::Stamp, Schema::kDatabaseCount> files;
+};
+
 // The open wedding plan: nine database objects, each with the file path it belongs to.
 class PlanSet {
 public:
@@ -33,8 +42,11 @@ public:
     void setDatabase(Schema::DbId id, std::unique_ptr<PalmDatabase> db);
     // Points all nine paths at their files in `folder`.
     void pointPathsAt(const QString &folder);
-    // Drops the nine databases before another set is loaded.
+    // Drops the nine databases (and what is known of their files) before another set is loaded.
     void release();
+
+    const std::optional<DiskState> &onDisk() const { return m_onDisk; }
+    void setOnDisk(std::optional<DiskState> state) { m_onDisk = std::move(state); }
 
     const std::vector<FileTrouble> &troubles() const { return m_troubles; }
     void noteTrouble(FileTrouble trouble) { m_troubles.push_back(std::move(trouble)); }
@@ -47,6 +59,7 @@ private:
     std::array<std::unique_ptr<PalmDatabase>, Schema::kDatabaseCount> m_dbs;
     std::array<QString, Schema::kDatabaseCount> m_paths;
     std::vector<FileTrouble> m_troubles;
+    std::optional<DiskState> m_onDisk;
 };
 
 // True when a regular file is there and can be opened for reading. Never waits, whatever
@@ -58,12 +71,17 @@ bool fileExists(const QString &path);
 // standard name.
 std::array<QString, Schema::kDatabaseCount> setFileNames(const QString &folder);
 
+// The stamps of the nine files of `folder`, by the names setFileNames() gives.
+std::array<SafeFile::Stamp, Schema::kDatabaseCount>
+stampsIn(const QString &folder, const std::array<QString, Schema::kDatabaseCount> &names);
+
 // Opens the set kept in a local folder, completing or undoing a save that was interrupted
-// there first. Missing files start empty, or from the defaults folder for the four category
-// lists. A file that cannot be read is reported (so that nobody mistakes an emptied list for
-// the real one), noted as a trouble of the set, and starts empty; the file itself is left
-// alone. The loads build a new set and replace `set` only when done: a load that throws
-// (out of memory) leaves `set` as it was.
+// there first. The folder is locked while it is read, so that no other copy of the program
+// replaces files halfway (StoreError, cause Busy, when another copy keeps it too long). Missing
+// files start empty, or from the defaults folder for the four category lists. A file that cannot be
+// read is reported (so that nobody mistakes an emptied list for the real one), noted as a trouble
+// of the set, and starts empty; the file itself is left alone. The loads build a new set and
+// replace `set` only when done: a load that throws (out of memory) leaves `set` as it was.
 void loadSetFromFolder(PlanSet &set, const TB4Server &server, const QString &folder,
                        const QString &programFolder, Prompter &prompter);
 

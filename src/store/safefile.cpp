@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -64,6 +66,24 @@ Kind probe(const QString &path) {
         return Kind::Missing;
     }
     return Kind::Unreachable;
+}
+
+Stamp stamp(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return Stamp{probe(path)};
+    return Stamp{kindOf(st), qint64(st.st_size),
+                 qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, quint64(st.st_dev),
+                 quint64(st.st_ino)};
+}
+
+bool sameFolder(const QString &a, const QString &b) {
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath()))
+        return true;
+    const QString canonical = first.canonicalFilePath();
+    return !canonical.isEmpty() && canonical == second.canonicalFilePath();
 }
 
 QString describe(Kind kind) {
@@ -183,6 +203,54 @@ QByteArray readRegularIfPresent(const QString &path, qint64 maxBytes, bool *pres
     if (present)
         *present = true;
     return bytes;
+}
+
+void writeAll(QFileDevice &file, const QByteArray &bytes) {
+#ifdef Q_OS_UNIX
+    // Written straight to the descriptor: on a full disk the first write stops short without
+    // an error, and only the next one says why (Qt's own buffered write would report nothing
+    // until the commit, or "Unknown error").
+    if (!file.flush())
+        throw StoreError(file.errorString());
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::write(file.handle(), bytes.constData() + done, std::size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw StoreError(systemWords(n < 0 ? errno : ENOSPC));
+        done += n;
+    }
+    // Only bytes that reached the disk may replace the old file. Devices and some file
+    // systems cannot sync (EINVAL); their data went out with the write.
+    if (::fsync(file.handle()) != 0 && errno != EINVAL)
+        throw StoreError(systemWords(errno));
+#else
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw StoreError(file.errorString());
+#endif
+}
+
+void writeAtomically(const QString &path, const QByteArray &bytes) {
+    auto failure = [&](const QString &why) {
+        return StoreError(
+            QStringLiteral("The file %1 cannot be written: %2").arg(shown(path), why));
+    };
+    const Kind there = probe(path);
+    if (there != Kind::Missing && there != Kind::Regular)
+        throw failure(QStringLiteral("it is %1.").arg(describe(there)));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw failure(file.errorString());
+    try {
+        writeAll(file, bytes);
+    } catch (const StoreError &error) {
+        file.cancelWriting();
+        throw failure(error.description());
+    }
+    if (!file.commit())
+        throw failure(file.errorString());
 }
 
 QByteArray readRegular(const QString &path, qint64 maxBytes) {

@@ -9,13 +9,18 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <system_error>
+#include <thread>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -48,6 +53,7 @@ struct Step {
     QString target;
     QString temp;
     QString backup;
+    bool local = true;    // in the folder itself, not where a link of it points elsewhere
     bool written = false; // the new file waits under its temporary name
     bool kept = false;    // the old file has its second name
     bool placed = false;  // the new file has replaced the old one
@@ -111,30 +117,7 @@ void FileSink::create(const QString &path, const QByteArray &bytes, const QStrin
 }
 
 void FileSink::fill(QFileDevice &file, const QByteArray &bytes) {
-#ifdef Q_OS_UNIX
-    // Written straight to the descriptor: on a full disk the first write stops short without
-    // an error, and only the next one says why (Qt's own write would report "Unknown error").
-    if (!file.flush())
-        throw StoreError(file.errorString());
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::write(file.handle(), bytes.constData() + done, std::size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw StoreError(
-                reason(std::error_code(n < 0 ? errno : ENOSPC, std::generic_category())));
-        done += n;
-    }
-    // Only bytes that reached the disk may replace the old file. Devices and some file
-    // systems cannot sync (EINVAL); their data went out with the write.
-    if (::fsync(file.handle()) != 0 && errno != EINVAL)
-        throw StoreError(reason(std::error_code(errno, std::generic_category())));
-#else
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw StoreError(file.errorString());
-#endif
+    SafeFile::writeAll(file, bytes);
 }
 
 void FileSink::keep(const QString &path, const QString &backup) {
@@ -197,17 +180,148 @@ void FileSink::syncFolder(const QString &folder) {
 #endif
 }
 
+// --- The folder lock ---------------------------------------------------------------------------
+
+namespace {
+
+const QString kLockFile = QStringLiteral(".VowlineSave.lock");
+
+// The folders this copy holds locked, by canonical path: the descriptor and how often taken.
+struct HeldLock {
+    int fd;
+    int depth;
+};
+std::map<QString, HeldLock> &heldLocks() {
+    static std::map<QString, HeldLock> held;
+    return held;
+}
+
+std::chrono::milliseconds g_lockWait{5000};
+
+// True when this copy holds the folder locked.
+bool lockedHere(const QString &folder) {
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return !canonical.isEmpty() && heldLocks().count(canonical) > 0;
+}
+
+// True when the open file is still the one at `path` (the copy that held the lock before may
+// have removed it as it let go).
+bool stillThere(int fd, const QByteArray &path) {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::lstat(path.constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+} // namespace
+
+FolderLock::FolderLock(const QString &folder, const QString &busy)
+    : FolderLock(folder, busy, g_lockWait) {
+}
+
+FolderLock::FolderLock(const QString &folder, const QString &busy, std::chrono::milliseconds wait) {
+#ifdef Q_OS_UNIX
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty())
+        return;
+    auto &held = heldLocks();
+    if (const auto it = held.find(canonical); it != held.end()) {
+        ++it->second.depth;
+        m_folder = canonical;
+        return;
+    }
+    const QByteArray path = QFile::encodeName(canonical + u'/' + kLockFile);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const int fd =
+            ::open(path.constData(),
+                   O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
+        if (fd < 0)
+            return;
+        struct stat st {};
+        bool locked = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        while (locked && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK) {
+                locked = false; // a file system that keeps no locks
+                break;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                ::close(fd);
+                throw StoreError(busy.isEmpty()
+                                     ? QStringLiteral("Another copy of Vowline Desktop is writing "
+                                                      "files in %1 right now.  Nothing was "
+                                                      "changed; try again once it has finished.")
+                                           .arg(native(folder))
+                                     : busy,
+                                 StoreError::Cause::Busy);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!locked) {
+            ::close(fd);
+            return;
+        }
+        if (stillThere(fd, path)) {
+            held.emplace(canonical, HeldLock{fd, 1});
+            m_folder = canonical;
+            return;
+        }
+        ::close(fd); // locked a file on its way out: take the one there now
+    }
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(busy);
+    Q_UNUSED(wait);
+#endif
+}
+
+FolderLock::~FolderLock() {
+#ifdef Q_OS_UNIX
+    if (m_folder.isEmpty())
+        return;
+    auto &held = heldLocks();
+    const auto it = held.find(m_folder);
+    if (it == held.end() || --it->second.depth > 0)
+        return;
+    // Removed while it is still held, so that the next copy finds it gone and makes a new one
+    // rather than locking this one after it is let go.
+    ::unlink(QFile::encodeName(m_folder + u'/' + kLockFile).constData());
+    ::close(it->second.fd);
+    held.erase(it);
+#endif
+}
+
+std::chrono::milliseconds FolderLock::wait() {
+    return g_lockWait;
+}
+
+void FolderLock::setWait(std::chrono::milliseconds wait) {
+    g_lockWait = wait;
+}
+
+// --- The journal -------------------------------------------------------------------------------
+
 namespace {
 
 /*
- * The save journal. The nine new files are written under hidden temporary names and the old
- * ones get hidden second names (hard links) first; then the journal is written, synced and
- * renamed into place as ".VowlineSave.journal" in the set's folder. From that moment the save
- * counts as done: the renames follow, then the second names and the journal are removed.
+ * The save journal. The new files are written under hidden temporary names and the old ones
+ * get hidden second names (hard links) first; then the journal is written, synced and renamed
+ * into place as ".VowlineSave.journal" in the folder. From that moment the save counts as
+ * done: the renames follow, then the second names and the journal are removed.
  *
- *   line 1       "VowlineSave 1 forward"  (or "back" while a failed save is being undone)
+ *   line 1       "VowlineSave 2 forward"  (or "back" while a failed save is being undone)
  *   then         one line per file: target, temporary file, second name of the old file
- *                (empty when there was none), separated by tabs; absolute paths, UTF-8
+ *                (empty when there was none), separated by tabs, UTF-8. A file in the folder
+ *                is named by its name alone, so the journal holds wherever the folder is moved
+ *                (a renamed folder, a removable disk mounted elsewhere); the file a link points
+ *                to in another folder, and the hidden files beside it, by absolute paths.
+ *
+ * Version 1 named every file by its absolute path. Read now, a name that points into another
+ * folder means the file of that name in this folder when the save's hidden files are found
+ * here, or when that other folder no longer exists (the folder was moved); else it is the
+ * target of a link, as it was written.
  *
  * After a crash, loading or saving that folder finishes the job: with a journal "forward" the
  * waiting temporary files are renamed into place; with "back" the old files are put back.
@@ -215,7 +329,8 @@ namespace {
  * files stand as they were.
  */
 const QString kJournal = QStringLiteral(".VowlineSave.journal");
-const QByteArray kJournalHead = "VowlineSave 1 ";
+const QByteArray kJournalHead = "VowlineSave 2 ";
+const QByteArray kAbsoluteJournalHead = "VowlineSave 1 ";
 
 QString journalPath(const QString &folder) {
     return folder + u'/' + kJournal;
@@ -227,9 +342,14 @@ const QRegularExpression &leftoverName() {
     return re;
 }
 
-bool isSetFileName(const QString &name) {
-    if (name.compare(QStringLiteral("VowlineSave"), Qt::CaseInsensitive) == 0)
-        return true;
+// The files this program writes as a unit: the nine of a set (in any letter case), the
+// journal's own temporary file, and what the HotSync queues hold.
+bool isOurFileName(const QString &name) {
+    for (const QString &ours : {QStringLiteral("VowlineSave"), QStringLiteral("VowlineInstall.prc"),
+                                QStringLiteral("jpilot.install")}) {
+        if (name.compare(ours, Qt::CaseInsensitive) == 0)
+            return true;
+    }
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         if (name.compare(info.fileName, Qt::CaseInsensitive) == 0)
             return true;
@@ -240,8 +360,11 @@ bool isSetFileName(const QString &name) {
 QByteArray journalText(const std::vector<Step> &steps, bool forward) {
     QByteArray text = kJournalHead + (forward ? "forward" : "back") + '\n';
     for (const Step &step : steps) {
-        text += step.target.toUtf8() + '\t' + step.temp.toUtf8() + '\t' +
-                (step.kept ? step.backup.toUtf8() : QByteArray()) + '\n';
+        auto name = [&](const QString &path) {
+            return (step.local ? QFileInfo(path).fileName() : path).toUtf8();
+        };
+        text += name(step.target) + '\t' + name(step.temp) + '\t' +
+                (step.kept ? name(step.backup) : QByteArray()) + '\n';
     }
     return text;
 }
@@ -260,17 +383,56 @@ void writeJournal(const QString &folder, const QString &tag, const std::vector<S
     sink.syncFolder(folder);
 }
 
+// The paths a journal line names, read in `folder`; false when a name is not one a journal
+// holds.
+bool resolveNames(const QString &folder, bool absolute, std::array<QString, 3> &names) {
+    for (QString &name : names) {
+        if (name.isEmpty())
+            continue;
+        if (name == u"." || name == u"..")
+            return false;
+        if (!name.contains(u'/')) {
+            if (absolute)
+                return false;
+            name = folder + u'/' + name;
+        } else if (!QFileInfo(name).isAbsolute()) {
+            return false;
+        }
+    }
+    if (!absolute)
+        return true;
+    // An older journal: a save of this folder made before it was moved names the old place.
+    const QString there = QFileInfo(names[0]).absolutePath();
+    if (SafeFile::sameFolder(there, folder))
+        return true;
+    auto here = [&](const QString &path) {
+        return path.isEmpty() ? QString() : folder + u'/' + QFileInfo(path).fileName();
+    };
+    auto anyPresent = [](const QString &temp, const QString &backup) {
+        return present(temp) || (!backup.isEmpty() && present(backup));
+    };
+    if (anyPresent(here(names[1]), here(names[2])) ||
+        (!anyPresent(names[1], names[2]) && !QFileInfo(there).isDir())) {
+        for (QString &name : names)
+            name = here(name);
+    }
+    return true;
+}
+
 // The steps a journal lists, or nothing when it is not one of ours: every temporary name and
 // second name must sit beside its target and be named after it.
-std::optional<std::pair<bool, std::vector<Step>>> readJournal(const QString &path) {
+std::optional<std::pair<bool, std::vector<Step>>> readJournal(const QString &folder) {
     QByteArray text;
     try {
-        text = SafeFile::readRegular(path, 64 * 1024);
+        text = SafeFile::readRegular(journalPath(folder), 64 * 1024);
     } catch (const StoreError &) {
         return std::nullopt;
     }
     QList<QByteArray> lines = text.split('\n');
-    if (lines.isEmpty() || !lines.front().startsWith(kJournalHead))
+    if (lines.isEmpty())
+        return std::nullopt;
+    const bool absolute = lines.front().startsWith(kAbsoluteJournalHead);
+    if (!absolute && !lines.front().startsWith(kJournalHead))
         return std::nullopt;
     const QByteArray direction = lines.front().mid(kJournalHead.size());
     if (direction != "forward" && direction != "back")
@@ -282,8 +444,11 @@ std::optional<std::pair<bool, std::vector<Step>>> readJournal(const QString &pat
         const QList<QByteArray> parts = lines[i].split('\t');
         if (parts.size() != 3)
             return std::nullopt;
-        Step step{QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]),
-                  QString::fromUtf8(parts[2])};
+        std::array<QString, 3> names{QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]),
+                                     QString::fromUtf8(parts[2])};
+        if (names[0].isEmpty() || !resolveNames(folder, absolute, names))
+            return std::nullopt;
+        Step step{names[0], names[1], names[2]};
         const QFileInfo target(step.target);
         const QString hidden =
             target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.';
@@ -291,7 +456,7 @@ std::optional<std::pair<bool, std::vector<Step>>> readJournal(const QString &pat
             return name.startsWith(hidden) && name.endsWith(suffix) &&
                    leftoverName().match(QFileInfo(name).fileName()).hasMatch();
         };
-        if (!target.isAbsolute() || !besideTarget(step.temp, QStringLiteral(".new")) ||
+        if (!besideTarget(step.temp, QStringLiteral(".new")) ||
             (!step.backup.isEmpty() && !besideTarget(step.backup, QStringLiteral(".old"))))
             return std::nullopt;
         step.kept = !step.backup.isEmpty();
@@ -325,13 +490,63 @@ void rollBackJournal(const std::vector<Step> &steps, FileSink &sink) {
     }
 }
 
-} // namespace
+// A hidden file of a save that never reached its journal, and the file it was made for.
+struct Leftover {
+    QString path;
+    QString target;
+    bool old; // the second name of an old file, not a new file
+};
 
-void recoverInterruptedSave(const QString &folder) {
+// The leftovers of interrupted saves in `folder`, and beside the files its links point to
+// (a save writes through a link, so its hidden files are made beside the link's target).
+std::vector<Leftover> leftoversIn(const QString &folder) {
+    std::vector<Leftover> found;
+    QSet<QString> seen;
+    auto scan = [&](const QString &where, auto belongs) {
+        const QStringList names =
+            QDir(where).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        for (const QString &name : names) {
+            const auto match = leftoverName().match(name);
+            const QString path = where + u'/' + name;
+            if (!match.hasMatch() || !belongs(match.captured(1)) || seen.contains(path))
+                continue;
+            seen.insert(path);
+            found.push_back({path, where + u'/' + match.captured(1), match.captured(2) == u"old"});
+        }
+    };
+    scan(folder, isOurFileName);
+    const QStringList entries = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &name : entries) {
+        const QFileInfo link(folder + u'/' + name);
+        if (!isOurFileName(name) || !link.isSymLink())
+            continue;
+        const QString canonical = link.canonicalFilePath();
+        const QFileInfo target(canonical.isEmpty() ? link.symLinkTarget() : canonical);
+        if (target.fileName().isEmpty())
+            continue;
+        scan(target.absolutePath(), [&](const QString &of) { return of == target.fileName(); });
+    }
+    return found;
+}
+
+// True when a save or a queue was interrupted in `folder`: its journal, its hidden files, or
+// the lock file of a copy that ended without removing it are still there.
+bool interrupted(const QString &folder) {
+    return SafeFile::probe(journalPath(folder)) != SafeFile::Kind::Missing ||
+           (SafeFile::probe(folder + u'/' + kLockFile) != SafeFile::Kind::Missing &&
+            !lockedHere(folder)) ||
+           !leftoversIn(folder).empty();
+}
+
+// recoverInterruptedSave with the folder locked.
+void recoverLocked(const QString &folder) {
     FileSink disk;
     const QString journal = journalPath(folder);
+    QStringList touched; // the folders whose names changed, to be synced
     if (SafeFile::probe(journal) == SafeFile::Kind::Regular) {
-        const auto read = readJournal(journal);
+        touched << folder;
+        const auto read = readJournal(folder);
         if (read) {
             try {
                 if (read->first)
@@ -348,23 +563,42 @@ void recoverInterruptedSave(const QString &folder) {
     }
     // What is left are the hidden files of a save that never reached its journal: the old
     // files are still in place.
-    const QStringList names =
-        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString &name : names) {
-        const auto match = leftoverName().match(name);
-        if (!match.hasMatch() || !isSetFileName(match.captured(1)))
-            continue;
-        const QString path = folder + u'/' + name;
-        const QString target = folder + u'/' + match.captured(1);
-        if (match.captured(2) == u"old" && !present(target))
-            disk.replace(path, target); // never happens in order, but it is the only copy
+    for (const Leftover &leftover : leftoversIn(folder)) {
+        if (leftover.old && !present(leftover.target))
+            disk.replace(leftover.path, leftover.target); // never happens in order, but it is
+                                                          // the only copy
         else
-            disk.remove(path);
+            disk.remove(leftover.path);
+        const QString where = QFileInfo(leftover.path).absolutePath();
+        if (!touched.contains(where))
+            touched << where;
     }
-    disk.syncFolder(folder);
+    for (const QString &where : touched)
+        disk.syncFolder(where);
+}
+
+} // namespace
+
+void recoverInterruptedSave(const QString &folder) {
+    if (!interrupted(folder))
+        return;
+    FolderLock lock(folder);
+    recoverLocked(folder);
+}
+
+void recoverIfIdle(const QString &folder) noexcept {
+    try {
+        if (!interrupted(folder))
+            return;
+        FolderLock lock(folder, QString(), std::chrono::milliseconds(0));
+        recoverLocked(folder);
+    } catch (const std::exception &) {
+        // Busy, or the repair failed: the next write there repairs it or reports why not.
+    }
 }
 
 void writeSet(const QString &folder, const std::vector<SetFile> &files, FileSink &sink) {
+    FolderLock lock(folder);
     recoverInterruptedSave(folder);
     // Hidden names with a random part: they never meet a file of the set or the "*.pdb"
     // filter of the file dialogs. A file that is a link is written through to where it points,
@@ -374,13 +608,17 @@ void writeSet(const QString &folder, const std::vector<SetFile> &files, FileSink
     steps.reserve(files.size());
     for (const SetFile &file : files) {
         QString target = folder + u'/' + file.fileName;
+        bool local = true;
         const QFileInfo info(target);
-        if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        if (info.isSymLink() && !info.canonicalFilePath().isEmpty()) {
             target = info.canonicalFilePath();
+            local = SafeFile::sameFolder(QFileInfo(target).absolutePath(), folder);
+        }
         const QFileInfo real(target);
         const QString hidden =
             real.absolutePath() + QStringLiteral("/.") + real.fileName() + u'.' + tag;
-        steps.push_back({target, hidden + QStringLiteral(".new"), hidden + QStringLiteral(".old")});
+        steps.push_back(
+            {target, hidden + QStringLiteral(".new"), hidden + QStringLiteral(".old"), local});
     }
 
     bool committed = false;

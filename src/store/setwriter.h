@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 #include <vector>
 
 class QFileDevice;
@@ -38,15 +39,45 @@ struct SetFile {
     QByteArray bytes;
 };
 
+// Keeps other copies of the program out of a folder while this one replaces or repairs files
+// in it: an advisory lock on the hidden file ".VowlineSave.lock", which the system lets go of
+// when a copy ends, however it ends, and which is removed when the lock is given up. Taken
+// again by the same copy it is counted, not waited for. A folder where the lock file cannot
+// be made (read-only, missing, a file system without locks) is not locked: nothing can be
+// replaced there by anyone else either.
+class FolderLock {
+public:
+    // Waits up to wait() for another copy to let go, then throws StoreError (cause Busy) with
+    // `busy`, or with a message of its own naming the folder when that is empty.
+    explicit FolderLock(const QString &folder, const QString &busy = {});
+    FolderLock(const QString &folder, const QString &busy, std::chrono::milliseconds wait);
+    ~FolderLock();
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+    // How long a copy waits for another: a save takes well under a second. Tests shorten it.
+    static std::chrono::milliseconds wait();
+    static void setWait(std::chrono::milliseconds wait);
+
+private:
+    QString m_folder; // canonical; empty when not locked
+};
+
 // Writes the files into `folder` (which exists) as one unit: every new file is written under
 // a temporary name first, the old ones are kept aside, a journal records the save, and only
 // then are the new ones moved into place. When any step fails, the files already moved are
 // put back, every temporary file is removed, and StoreError is thrown: the folder then holds
 // exactly the files it held before, byte for byte. A file that is a link is written through
-// to the file it points to.
+// to the file it points to. The folder is locked (FolderLock) throughout.
 void writeSet(const QString &folder, const std::vector<SetFile> &files, FileSink &sink);
 
 // Finishes a save into `folder` that was interrupted (the program killed, the power gone):
 // with its journal written the new set is completed, else the old set stays; either way the
-// hidden leftovers of the save are removed. Throws StoreError when that cannot be done.
+// hidden leftovers of the save are removed, beside the files the folder's links point to as
+// well. Works wherever the folder has been moved since. Waits for another copy of the program
+// that is writing there (FolderLock). Throws StoreError when that cannot be done.
 void recoverInterruptedSave(const QString &folder);
+
+// The same at start-up, for the HotSync queues: a folder another copy is writing to right now
+// is left to it, and a failure is left for the next write there to report.
+void recoverIfIdle(const QString &folder) noexcept;

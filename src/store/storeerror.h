@@ -8,9 +8,10 @@
 // it, carrying a description written for the user, not for a debugger.
 class StoreError : public std::exception {
 public:
-    // Where a caller must tell failures apart: a file that could not be read at all, and one
-    // written by a newer version of the program (readable again once the program is updated).
-    enum class Cause { Other, Unreadable, NewerFormat };
+    // Where a caller must tell failures apart: a file that could not be read at all, one
+    // written by a newer version of the program (readable again once the program is updated),
+    // and a folder another copy of the program is writing to (free again in a moment).
+    enum class Cause { Other, Unreadable, NewerFormat, Busy };
 
     explicit StoreError(QString description, Cause cause = Cause::Other)
         : m_description(std::move(description))

@@ -15,6 +15,10 @@ TB4Server::~TB4Server() = default;
 void TB4Server::setLocations(HotSyncLocations where) {
     m_where = std::move(where);
     m_sources = m_where.sources();
+    // A queue that a crash left half-written would hand the handheld a mix of old and new
+    // databases at the next HotSync: it is finished (or undone) before anything else.
+    for (const auto &source : m_sources)
+        source->recoverQueue();
 }
 
 QStringList TB4Server::PalmUserList() const {

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 
@@ -298,19 +297,7 @@ Table readFile(const QString &path) {
 }
 
 void writeFile(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    }
-    // commit() does not look at a failure of its own final flush, so a full disk could leave a
-    // cut-off file in place of the old one: the bytes are flushed, and checked, before it.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
-                             .arg(QDir::toNativeSeparators(path), reason));
-    }
+    SafeFile::writeAtomically(path, bytes);
 }
 
 void appendField(QString &out, const QString &value, QChar separator) {

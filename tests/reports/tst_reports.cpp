@@ -195,9 +195,10 @@ private slots:
         QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());
         appState().currentSetFolder = m_program->path() + u"/missing"_qs;
         prompter
-            .expectMessage(u"There was an error completing the Upcoming Payments Report.\r"_qs +
-                               QDir::toNativeSeparators(appState().currentSetFolder),
-                           u"Report Error"_qs, Prompter::Icon::Exclamation)
+            .expectMessage(
+                u"There was an error completing the Upcoming Payments Report.\rThe file "_qs +
+                    QDir::toNativeSeparators(appState().currentSetFolder),
+                u"Report Error"_qs, Prompter::Icon::Exclamation)
             .prefixOnly();
         appState().editorKind = 7;
         QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());

@@ -1,15 +1,19 @@
-// A save killed at any step of writing the set leaves a folder that the next load turns into
-// the whole old set or the whole new set, with nothing of the save left behind.
+// A save or a HotSync queue killed at any step leaves a folder that the next load (or the next
+// start) turns into the whole old set or the whole new set, with nothing of it left behind,
+// also when the folder has been moved since; two copies writing one folder never break it.
 #include "store/appstate.h"
 #include "store/setwriter.h"
+#include "store/tb4server.h"
 #include "support/failingsink.h"
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,64 +72,134 @@ std::vector<SetFile> setMarked(const QString &mark, int count) {
     return files;
 }
 
+// A folder in memory where possible: the syncs of some forty saves then cost nothing.
+QString fastTempTemplate() {
+    return QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+               ? QStringLiteral("/dev/shm/vowline-XXXXXX")
+               : QDir::tempPath() + QStringLiteral("/vowline-XXXXXX");
+}
+
+// Rewrites a journal the way the previous version wrote it: absolute names throughout.
+void makeJournalAbsolute(const QString &folder) {
+    const QString path = folder + QStringLiteral("/.VowlineSave.journal");
+    QByteArray text = readAll(path);
+    if (text.isEmpty())
+        return;
+    QList<QByteArray> lines = text.split('\n');
+    lines[0].replace("VowlineSave 2 ", "VowlineSave 1 ");
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        QList<QByteArray> parts = lines[i].split('\t');
+        for (QByteArray &part : parts) {
+            if (!part.isEmpty() && !part.startsWith('/'))
+                part = QFile::encodeName(folder) + '/' + part;
+        }
+        lines[i] = parts.join('\t');
+    }
+    writeAll(path, lines.join('\n'));
+}
+
+// Runs `work` in a child process that dies at its n-th file operation; the exit code.
+int killedAt(int n, const std::function<void(FileSink &)> &work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        try {
+            DyingSink dying(n);
+            work(dying);
+        } catch (...) {
+            ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 } // namespace
 
 class TestCrashRecovery : public QObject {
     Q_OBJECT
 private slots:
+    // Killed at every step, then opened where it was or from where it has been moved to (the
+    // journal names its files relative to its folder; one of the previous version, with
+    // absolute names, is read the same way), and with one file a link to a file elsewhere,
+    // beside which the save works.
     void killedAtEveryStep_data() {
         QTest::addColumn<int>("oldFiles");
-        QTest::newRow("over a whole set") << 9;
-        QTest::newRow("over a set of four files") << 4;
+        QTest::addColumn<bool>("moved");
+        QTest::addColumn<bool>("absoluteJournal");
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("over a whole set") << 9 << false << false << false;
+        QTest::newRow("over a set of four files") << 4 << false << false << false;
+        QTest::newRow("folder moved") << 9 << true << false << false;
+        QTest::newRow("folder moved, older journal") << 9 << true << true << false;
+        QTest::newRow("one file linked from elsewhere") << 9 << false << false << true;
+        QTest::newRow("linked, folder moved") << 9 << true << false << true;
     }
     void killedAtEveryStep() {
         QFETCH(int, oldFiles);
+        QFETCH(bool, moved);
+        QFETCH(bool, absoluteJournal);
+        QFETCH(bool, linked);
         TestProgramFolder program;
-        // In memory where possible: the syncs of some forty saves then cost nothing.
-        QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                              ? QStringLiteral("/dev/shm/vowline-XXXXXX")
-                              : QDir::tempPath() + QStringLiteral("/vowline-XXXXXX"));
-        const QString folder = dir.path();
+        QTemporaryDir dir(fastTempTemplate());
+        const QString folder = dir.filePath(QStringLiteral("plan"));
+        const QString movedTo = dir.filePath(QStringLiteral("moved plan"));
+        const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
         const auto oldSet = setMarked(QStringLiteral("old"), oldFiles);
         const auto newSet = setMarked(QStringLiteral("new"), 9);
         FileSink disk;
+        // The folder as the old set left it, and what the new set makes of it.
+        auto prepare = [&] {
+            QDir(folder).removeRecursively();
+            QDir(movedTo).removeRecursively();
+            QDir(elsewhere).removeRecursively();
+            QDir().mkpath(folder);
+            QDir().mkpath(elsewhere);
+            if (linked) {
+                writeAll(elsewhere + QStringLiteral("/guests.pdb"), oldSet[1].bytes);
+                QFile::link(elsewhere + QStringLiteral("/guests.pdb"),
+                            folder + QStringLiteral("/VowlGuestDB.pdb"));
+            }
+            writeSet(folder, oldSet, disk);
+        };
+        prepare();
         writeSet(folder, newSet, disk);
         const auto newFolder = snapshot(folder);
+        const auto newElsewhere = snapshot(elsewhere);
 
         int steps = 0;
         for (int n = 1;; ++n) {
-            QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
-            writeSet(folder, oldSet, disk);
+            prepare();
             const auto oldFolder = snapshot(folder);
-
-            const pid_t child = ::fork();
-            QVERIFY(child >= 0);
-            if (child == 0) {
-                try {
-                    DyingSink dying(n);
-                    writeSet(folder, newSet, dying);
-                } catch (...) {
-                    ::_exit(3);
-                }
-                ::_exit(0);
-            }
-            int status = 0;
-            QCOMPARE(::waitpid(child, &status, 0), child);
-            QVERIFY(WIFEXITED(status));
-            const int code = WEXITSTATUS(status);
+            const auto oldElsewhere = snapshot(elsewhere);
+            const int code = killedAt(n, [&](FileSink &dying) { writeSet(folder, newSet, dying); });
             QVERIFY2(code == 7 || code == 0, qPrintable(QString::number(code)));
+            if (absoluteJournal)
+                makeJournalAbsolute(folder);
+            QString opened = folder;
+            if (moved) {
+                QVERIFY(QDir().rename(folder, movedTo));
+                opened = movedTo;
+            }
 
             ScriptedPrompter prompter;
             AppState &s = appState();
-            loadSetFromFolder(s.set, s.server, folder, program.path(), prompter);
+            loadSetFromFolder(s.set, s.server, opened, program.path(), prompter);
             VERIFY_PROMPTS(prompter);
-            const auto after = snapshot(folder);
-            QVERIFY2(after == oldFolder || after == newFolder,
-                     qPrintable(QStringLiteral("killed at step %1: %2")
+            const auto after = snapshot(opened);
+            const bool isNew = after == newFolder && snapshot(elsewhere) == newElsewhere;
+            const bool isOld = after == oldFolder && snapshot(elsewhere) == oldElsewhere;
+            QVERIFY2(isNew || isOld,
+                     qPrintable(QStringLiteral("killed at step %1: %2 | %3")
                                     .arg(n)
-                                    .arg(after.keys().join(QStringLiteral(", ")))));
-            const QString mark = after == newFolder ? QStringLiteral("new") : QStringLiteral("old");
+                                    .arg(after.keys().join(QStringLiteral(", ")),
+                                         snapshot(elsewhere).keys().join(QStringLiteral(", ")))));
+            const QString mark = isNew ? QStringLiteral("new") : QStringLiteral("old");
             QCOMPARE(s.set.db(Schema::DbId::Party).records().item(1).text("ownr"), mark);
+            if (linked)
+                QCOMPARE(s.set.db(Schema::DbId::Guest).records().item(1).text("ownr"), mark);
             if (code == 0) {
                 steps = n - 1;
                 break;
@@ -133,6 +207,125 @@ private slots:
         }
         // Nine files written, old ones kept, the journal, nine renames, the clean-up.
         QVERIFY2(steps > 9 * 2 + 9, qPrintable(QString::number(steps)));
+    }
+
+    // "Save & Install" killed at every step of queuing: when the program starts again the
+    // queue holds the whole new set or exactly what it held before, and nothing else.
+    void queueKilledAtEveryStep_data() {
+        QTest::addColumn<bool>("jpilot");
+        QTest::newRow("Palm Desktop") << false;
+        QTest::newRow("J-Pilot") << true;
+    }
+    void queueKilledAtEveryStep() {
+        QFETCH(bool, jpilot);
+        TestProgramFolder program;
+        QTemporaryDir dir(fastTempTemplate());
+        const QString plan = dir.filePath(QStringLiteral("plan"));
+        QDir().mkpath(plan);
+        FileSink disk;
+        writeSet(plan, setMarked(QStringLiteral("new"), 9), disk);
+        QStringList paths;
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            paths << plan + u'/' + info.fileName;
+
+        HotSyncLocations where;
+        QString queue;
+        auto prepare = [&] {
+            QDir(dir.filePath(QStringLiteral("palm"))).removeRecursively();
+            if (jpilot) {
+                queue = dir.filePath(QStringLiteral("palm/.jpilot"));
+                QDir().mkpath(queue + QStringLiteral("/backup"));
+                writeAll(queue + QStringLiteral("/jpilot.rc"), "user Ann\n");
+                writeAll(queue + QStringLiteral("/jpilot.install"), "/queued/earlier.prc\n");
+                where = HotSyncLocations{QString(), queue};
+            } else {
+                const QString root = makePalmDesktop(dir.filePath(QStringLiteral("palm")), {"Ann"},
+                                                     QStringLiteral("Ann"));
+                queue = root + QStringLiteral("/Ann/Install");
+                QDir().mkpath(queue);
+                writeAll(queue + QStringLiteral("/VowlGuestDB.pdb"), "earlier guests");
+                writeAll(queue + QStringLiteral("/Other.prc"), "another program");
+                where = HotSyncLocations{root, QString()};
+            }
+        };
+        prepare();
+        TB4Server(where).PalmInstallFiles(QStringLiteral("Ann"), paths, disk);
+        const auto newQueue = snapshot(queue);
+
+        int steps = 0;
+        for (int n = 1;; ++n) {
+            prepare();
+            const auto oldQueue = snapshot(queue);
+            const int code = killedAt(n, [&](FileSink &dying) {
+                TB4Server(where).PalmInstallFiles(QStringLiteral("Ann"), paths, dying);
+            });
+            QVERIFY2(code == 7 || code == 0, qPrintable(QString::number(code)));
+            TB4Server restarted(where);
+            const auto after = snapshot(queue);
+            QVERIFY2(after == oldQueue || after == newQueue,
+                     qPrintable(QStringLiteral("killed at step %1: %2")
+                                    .arg(n)
+                                    .arg(after.keys().join(QStringLiteral(", ")))));
+            if (code == 0) {
+                steps = n - 1;
+                break;
+            }
+        }
+        QVERIFY2(steps > (jpilot ? 4 : 9 * 2 + 9), qPrintable(QString::number(steps)));
+    }
+
+    // Two copies of the program writing one folder at the same time: each waits for the other,
+    // neither fails, and the folder always holds one whole set.
+    void twoCopiesWriteOneFolder() {
+        QTemporaryDir dir(fastTempTemplate());
+        const QString folder = dir.path();
+        const auto mine = setMarked(QStringLiteral("mine"), 9);
+        const auto theirs = setMarked(QStringLiteral("theirs"), 9);
+        constexpr int kRounds = 100;
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            char go = 0;
+            if (::read(ready[0], &go, 1) != 1)
+                ::_exit(2);
+            int failures = 0;
+            FileSink disk;
+            for (int i = 0; i < kRounds; ++i) {
+                try {
+                    writeSet(folder, theirs, disk);
+                } catch (const StoreError &) {
+                    ++failures;
+                }
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        QStringList failures;
+        FileSink disk;
+        QCOMPARE(::write(ready[1], "g", 1), 1); // both start together
+        for (int i = 0; i < kRounds; ++i) {
+            try {
+                writeSet(folder, mine, disk);
+            } catch (const StoreError &error) {
+                failures << error.description();
+            }
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        const auto after = snapshot(folder);
+        QCOMPARE(after.size(), 9);
+        QMap<QString, QByteArray> expectMine, expectTheirs;
+        for (int i = 0; i < 9; ++i) {
+            expectMine.insert(mine[i].fileName, mine[i].bytes);
+            expectTheirs.insert(theirs[i].fileName, theirs[i].bytes);
+        }
+        QVERIFY(after == expectMine || after == expectTheirs);
     }
 };
 

@@ -75,6 +75,44 @@ private slots:
                  QByteArray("/old/file.prc\n") + file.toUtf8() + '\n');
     }
 
+    // J-Pilot's install list holds one path a line: a folder whose name holds a line break
+    // (or another control character) is refused, by name, before anything is written.
+    void jpilotRefusesPathsThatBreakItsLines_data() {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("line feed") << QStringLiteral("\n");
+        QTest::newRow("carriage return") << QStringLiteral("\r");
+        QTest::newRow("tab") << QStringLiteral("\t");
+        QTest::newRow("escape") << QStringLiteral("\x1b");
+    }
+    void jpilotRefusesPathsThatBreakItsLines() {
+        QFETCH(QString, control);
+        QTemporaryDir dir;
+        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
+        QDir().mkpath(jp);
+        writeAll(jp + QStringLiteral("/jpilot.rc"), "user Jane\n");
+        writeAll(jp + QStringLiteral("/jpilot.install"), "/old/file.prc\n");
+        const QString plain = dir.filePath(QStringLiteral("VowlineDB.pdb"));
+        const QString folder =
+            dir.filePath(QStringLiteral("Plans") + control + QStringLiteral("Smith"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString broken = folder + QStringLiteral("/VowlGuestDB.pdb");
+        writeAll(plain, "x");
+        writeAll(broken, "x");
+        TB4Server server(HotSyncLocations{QString(), jp});
+        try {
+            server.PalmInstallFiles(QStringLiteral("Jane"), {plain, broken});
+            QFAIL("a path that breaks the list was queued");
+        } catch (const StoreError &e) {
+            QVERIFY2(e.description().startsWith(QStringLiteral("The folder \"") + dir.path() +
+                                                QStringLiteral("/Plans")),
+                     qPrintable(e.description()));
+            QVERIFY(e.description().contains(QStringLiteral("line break")));
+        }
+        QCOMPARE(readAll(jp + QStringLiteral("/jpilot.install")), QByteArray("/old/file.prc\n"));
+        QCOMPARE(QDir(jp).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"jpilot.install", "jpilot.rc"}));
+    }
+
     void bothSourcesTogether() {
         QTemporaryDir dir;
         const QString root =

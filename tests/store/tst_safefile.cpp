@@ -1,13 +1,39 @@
+#include "reports/reports.h"
+#include "store/palmdatabase.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
+#include "support/failingsink.h"
 #include "support/testenv.h"
+#include "transfer/csv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <functional>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Fills the file system holding `folder` to the last byte.
+void fillUp(const QString &folder) {
+    QFile filler(folder + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(512, 'f');
+    while (::write(filler.handle(), block.constData(), std::size_t(block.size())) > 0) {
+    }
+    while (::write(filler.handle(), block.constData(), 1) > 0) {
+    }
+}
+
+} // namespace
 
 // Whatever stands in a file's place, reading ends at once: with the bytes of a regular file,
 // with "missing" for nothing, or with an error naming the file and what was found.
@@ -63,6 +89,77 @@ private slots:
             QVERIFY2(e.description().contains(error), qPrintable(e.description()));
             QVERIFY(e.description().contains(QStringLiteral("VowlGuestDB.pdb")));
         }
+    }
+
+    // Every file the program writes whole (a report, a guest export, a database) fails with
+    // the file's name and the system's reason when the disk fills up, even when it is smaller
+    // than Qt's write buffer, and the older file of that name stays as it was.
+    void fullDiskIsNoticed_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("disk");
+        for (const char *writer : {"report", "export", "database"}) {
+            for (const char *disk : {"small file system", "file size limit"})
+                QTest::addRow("%s, %s", writer, disk) << writer << disk;
+        }
+    }
+    void fullDiskIsNoticed() {
+        QFETCH(QString, writer);
+        QFETCH(QString, disk);
+        QTemporaryDir dir;
+        const QByteArray at = QFile::encodeName(dir.path());
+        struct Restore {
+            std::function<void()> undo;
+            ~Restore() {
+                if (undo)
+                    undo();
+            }
+        } unmount, limit;
+        const QString path = dir.filePath(QStringLiteral("Guest_List.htm"));
+        if (disk == u"small file system") {
+            if (::mount("tmpfs", at.constData(), "tmpfs", 0, "size=64k") != 0)
+                QSKIP("a small file system cannot be mounted here");
+            unmount.undo = [at] {
+                ::umount2(at.constData(), MNT_DETACH);
+            };
+            writeAll(path, "old contents");
+            fillUp(dir.path());
+        } else {
+            writeAll(path, "old contents");
+            // Writes past 4 KiB fail as on a full disk (EFBIG instead of ENOSPC).
+            struct rlimit old {};
+            ::getrlimit(RLIMIT_FSIZE, &old);
+            const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit small = old;
+            small.rlim_cur = 4096;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+            limit.undo = [old, oldSignal] {
+                ::setrlimit(RLIMIT_FSIZE, &old);
+                std::signal(SIGXFSZ, oldSignal);
+            };
+        }
+        const auto before = snapshot(dir.path());
+        const QByteArray bytes(8 * 1024, 'x'); // less than Qt buffers before it writes
+        try {
+            if (writer == u"report") {
+                Reports::writeReportFile(path, bytes);
+            } else if (writer == u"export") {
+                Csv::writeFile(path, bytes);
+            } else {
+                PalmDatabase db;
+                db.setName(QStringLiteral("VowlGuestDB"));
+                for (int i = 0; i < 200; ++i)
+                    db.write(db.records().add(), "gnam", QStringLiteral("Guest %1").arg(i));
+                db.save(path);
+            }
+            QFAIL("the write succeeded");
+        } catch (const StoreError &e) {
+            QVERIFY2(e.description().contains(QDir::toNativeSeparators(path) +
+                                              QStringLiteral(" cannot be written: ")),
+                     qPrintable(e.description()));
+        }
+        if (limit.undo)
+            std::exchange(limit.undo, nullptr)();
+        QCOMPARE(snapshot(dir.path()), before);
     }
 };
 

@@ -17,8 +17,13 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using Schema::DbId;
@@ -53,12 +58,28 @@ public:
     QString palmUserBoxText() const override { return {}; }
 };
 
+// Answers from the script, and runs `meanwhile` once, as the first question titled `title` is
+// answered: what another program does while the question is open.
+class ActingPrompter : public ScriptedPrompter {
+public:
+    QString title;
+    std::function<void()> meanwhile;
+
+    Answer message(const QString &text, const QString &caption, Icon icon,
+                   Buttons buttons) override {
+        const Answer answer = ScriptedPrompter::message(text, caption, icon, buttons);
+        if (caption == title && meanwhile)
+            std::exchange(meanwhile, nullptr)();
+        return answer;
+    }
+};
+
 // A fresh program folder holding a modified default plan, with the script installed.
 struct SaveFixture {
     TestProgramFolder program;
     AppState &s = appState();
     FakeWindow window;
-    ScriptedPrompter p;
+    ActingPrompter p;
 
     SaveFixture() {
         newPlan();
@@ -221,7 +242,8 @@ private slots:
         t.window.name = QStringLiteral("Ann & Bob");
         t.s.currentPalmUser = QStringLiteral("Nobody");
         expectSavedMessage(t.p, dir.path());
-        t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync."),
+        t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync.\r"
+                                         "\"Nobody\" is not a Palm user of this computer."),
                           QStringLiteral("Save Error"), kExclamation);
         QVERIFY(!Saving::installForHotSync(t.window));
         VERIFY_PROMPTS(t.p);
@@ -271,8 +293,9 @@ private slots:
             FailingSink sink(op, call, queue); // only the queue's own writes count
             Saving::ScopedFileSink useSink(sink);
             expectSavedMessage(t.p, dir.path());
-            t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync."),
-                              QStringLiteral("Save Error"), kExclamation);
+            t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync.\r"),
+                              QStringLiteral("Save Error"), kExclamation)
+                .prefixOnly();
             QVERIFY(!Saving::installForHotSync(t.window));
             VERIFY_PROMPTS(t.p);
             QCOMPARE(snapshot(queue), before);
@@ -465,6 +488,140 @@ private slots:
         }
     }
 
+    // A file of the plan that another program wrote (or made) since the plan was opened is
+    // overwritten only when the user says so: No saves the plan elsewhere, Cancel saves
+    // nothing. A file that went away is simply written again. Written again while the question
+    // is open, it is asked about again.
+    void filesChangedOnDisk_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<Answer>("answer"); // Ok: no question
+        QTest::newRow("rewritten, overwrite") << "rewritten" << Answer::Yes;
+        QTest::newRow("rewritten again while asked") << "rewritten twice" << Answer::Yes;
+        QTest::newRow("rewritten, save elsewhere") << "rewritten" << Answer::No;
+        QTest::newRow("rewritten, cancel") << "rewritten" << Answer::Cancel;
+        QTest::newRow("appeared, overwrite") << "appeared" << Answer::Yes;
+        QTest::newRow("appeared, cancel") << "appeared" << Answer::Cancel;
+        QTest::newRow("removed") << "removed" << Answer::Ok;
+    }
+    void filesChangedOnDisk() {
+        QFETCH(QString, change);
+        QFETCH(Answer, answer);
+        SaveFixture t;
+        QTemporaryDir dir, other;
+        t.s.currentSetFolder = dir.path();
+        expectSavedMessage(t.p, dir.path());
+        QVERIFY(Saving::saveToFolder(t.window));
+        const QString tables = dir.filePath(QStringLiteral("Vowl_tables.pdb"));
+        if (change == u"appeared")
+            QVERIFY(QFile::remove(tables));
+        ScriptedPrompter quiet;
+        loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), quiet);
+        VERIFY_PROMPTS(quiet);
+
+        // Another copy of the program adds a guest, or the first table.
+        const QString changed =
+            change == u"appeared" ? tables : dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
+        if (change == u"removed") {
+            QVERIFY(QFile::remove(changed));
+        } else {
+            PalmDatabase db;
+            db.write(db.records().add(), "gnam", QStringLiteral("Added elsewhere"));
+            db.save(changed);
+        }
+        const QByteArray theirs = readAll(changed);
+        t.s.markPlanModified();
+        const bool twice = change == u"rewritten twice";
+        if (twice) {
+            t.p.title = QStringLiteral("Files Changed on Disk");
+            t.p.meanwhile = [&] {
+                PalmDatabase db;
+                db.write(db.records().add(), "gnam", QStringLiteral("Added again"));
+                db.save(changed);
+            };
+        }
+        for (int asked = 0; asked < (twice ? 2 : answer == Answer::Ok ? 0 : 1); ++asked) {
+            t.p.expectMessage(
+                QStringLiteral("Since this Wedding Plan was opened, another program has changed "
+                               "its files in the folder %1: %2.  Do you want to overwrite them?\r"
+                               "Yes overwrites them with this plan.  No saves this plan to another "
+                               "folder instead.  Cancel saves nothing.")
+                    .arg(dir.path(), QFileInfo(changed).fileName()),
+                QStringLiteral("Files Changed on Disk"), kExclamation, Buttons::YesNoCancel,
+                answer);
+        }
+        if (answer == Answer::No) {
+            t.p.expectSaveFile(QStringLiteral("Save As"),
+                               other.filePath(QStringLiteral("VowlineDB.pdb")));
+            expectSavedMessage(t.p, other.path());
+        } else if (answer != Answer::Cancel) {
+            expectSavedMessage(t.p, dir.path());
+        }
+        QCOMPARE(Saving::saveToFolder(t.window), answer != Answer::Cancel);
+        VERIFY_PROMPTS(t.p);
+        const bool kept = answer == Answer::No || answer == Answer::Cancel;
+        QCOMPARE(readAll(changed) == theirs, kept);
+        if (!kept) // this plan's (empty) list, not what the other program wrote
+            QCOMPARE(t.s.server.OpenDatabase(changed)->records().count(), 0);
+        QCOMPARE(t.s.changed, answer == Answer::Cancel);
+        if (answer == Answer::Cancel)
+            return;
+        QCOMPARE(t.s.currentSetFolder, answer == Answer::No ? other.path() : dir.path());
+        QCOMPARE(QDir(t.s.currentSetFolder).entryList(QDir::Files).size(), 9);
+        // What was written is what the plan knows now: the next save asks nothing.
+        t.s.markPlanModified();
+        expectSavedMessage(t.p, t.s.currentSetFolder);
+        QVERIFY(Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
+    }
+
+    // Another copy of the program is saving the folder (its lock is taken here through a
+    // second descriptor): a save waits a moment, then says so and writes nothing, and opening
+    // the folder waits as well; once the other copy lets go, the save goes through.
+    void anotherCopyIsSaving() {
+        SaveFixture t;
+        QTemporaryDir dir;
+        t.s.currentSetFolder = dir.path();
+        expectSavedMessage(t.p, dir.path());
+        QVERIFY(Saving::saveToFolder(t.window));
+        t.s.markPlanModified();
+        const int other =
+            ::open(QFile::encodeName(dir.filePath(QStringLiteral(".VowlineSave.lock"))).constData(),
+                   O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(other >= 0);
+        QCOMPARE(::flock(other, LOCK_EX), 0);
+        const auto before = snapshot(dir.path());
+        const auto wait = FolderLock::wait();
+        FolderLock::setWait(std::chrono::milliseconds(100));
+        t.p.expectMessage(QStringLiteral("Another copy of Vowline Desktop is saving this plan in "
+                                         "%1 right now.  Nothing was saved; save again once that "
+                                         "copy has finished.")
+                              .arg(dir.path()),
+                          QStringLiteral("Save Error"), kExclamation);
+        QVERIFY(!Saving::saveToFolder(t.window));
+        VERIFY_PROMPTS(t.p);
+        QCOMPARE(snapshot(dir.path()), before);
+        QVERIFY(t.s.changed);
+        try {
+            loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), t.p);
+            QFAIL("opened while another copy was saving");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.cause(), StoreError::Cause::Busy);
+        }
+        FolderLock::setWait(wait);
+
+        std::thread done([other] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ::close(other);
+        });
+        expectSavedMessage(t.p, dir.path());
+        const bool saved = Saving::saveToFolder(t.window);
+        done.join();
+        QVERIFY(saved);
+        VERIFY_PROMPTS(t.p);
+        QVERIFY(!t.s.changed);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral(".VowlineSave.lock"))));
+    }
+
     // Where the files go, the user's choices stand: a read-only file stays, a link stays a
     // link, and the program's own folders are never written.
     void targetsThatAreNotPlainFiles_data() {
@@ -572,7 +729,8 @@ private slots:
         // put a plain file in its place.
         const QString pipe = dir.filePath(QStringLiteral("pipe"));
         if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0) {
-            QVERIFY_THROWS_EXCEPTION(StoreError, writeFileAtomically(pipe, QByteArray(100, 'x')));
+            QVERIFY_THROWS_EXCEPTION(StoreError,
+                                     SafeFile::writeAtomically(pipe, QByteArray(100, 'x')));
             QCOMPARE(SafeFile::probe(pipe), SafeFile::Kind::Special);
         }
     }
