@@ -443,6 +443,14 @@ QString timeOfDay(const FieldValue &value, const QLocale &locale) {
     return text;
 }
 
+QDate day(const FieldValue &value, const QLocale &locale) {
+    if (value.type() == FieldValue::Type::DateTime)
+        return value.toDate();
+    if (value.type() == FieldValue::Type::Text)
+        return readDate(value.toText(), locale);
+    return {};
+}
+
 QDate readDate(const QString &text, const QLocale &locale) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())

@@ -92,6 +92,10 @@ QString date(const FieldValue &value, const QLocale &locale, DateKind kind);
 // the locale's short time; a text that is no time is shown as it is.
 QString timeOfDay(const FieldValue &value, const QLocale &locale);
 
+// The calendar day of a stored date: a date value, or a date kept as text (read as below);
+// null for anything else.
+QDate day(const FieldValue &value, const QLocale &locale);
+
 // A date typed or stored as text: the locale's short form (a four-digit year, or two digits
 // for a year from 2000 to 2099) or ISO 8601.
 QDate readDate(const QString &text, const QLocale &locale);

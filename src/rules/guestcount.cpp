@@ -11,9 +11,11 @@ namespace {
 constexpr FieldCode kRsvp = "rsvp";
 constexpr FieldCode kConfirmed = "gcon";
 
-// One RSVP as people. Each is held within 32 bits, so the 64-bit totals of the largest
-// possible database cannot overflow whatever was typed.
-qint64 people(const FieldValue &rsvp) {
+} // namespace
+
+// Each RSVP is held within 32 bits, so the 64-bit totals of the largest possible database
+// cannot overflow whatever was typed.
+qint64 guestPeople(const FieldValue &rsvp) {
     if (rsvp.toText().isEmpty())
         return 1;
     const double value = rsvp.toNumber();
@@ -24,8 +26,6 @@ qint64 people(const FieldValue &rsvp) {
                              double(std::numeric_limits<qint32>::max())));
 }
 
-} // namespace
-
 GuestCount countGuests(PalmDatabase &guests) {
     GuestCount count;
     for (const auto &record : guests.records().raw()) {
@@ -34,7 +34,7 @@ GuestCount countGuests(PalmDatabase &guests) {
             guests.fieldList().add(kRsvp, FieldKind::Text);
             rsvp = &record->fields().add(kRsvp, FieldKind::Text);
         }
-        const qint64 n = people(rsvp->value());
+        const qint64 n = guestPeople(rsvp->value());
         const Field *confirmed = record->fields().find(kConfirmed);
         if (confirmed && confirmed->value().toBool())
             count.confirmed += n;

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+class FieldValue;
 class PalmDatabase;
 
 // The guest count: how many people have confirmed, out of how many invited. A guest stands for
@@ -17,3 +18,7 @@ struct GuestCount {
 // An RSVP counts as the whole number nearest its numeric value (halves to the even neighbour),
 // so "abc" counts 0; an empty RSVP counts 1, for the confirmed total as for the invited one.
 GuestCount countGuests(PalmDatabase &guests);
+
+// The people one guest stands for, by the rule above: its RSVP as the nearest whole number
+// (within 32 bits), one when the RSVP is empty or missing.
+qint64 guestPeople(const FieldValue &rsvp);

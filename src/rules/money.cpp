@@ -98,15 +98,7 @@ qint64 paymentTotal(const QStringList &amounts) {
 }
 
 QDate dateOf(const Record &record, FieldCode code) {
-    const Field *field = record.fields().find(code);
-    if (!field)
-        return {};
-    const FieldValue &value = field->value();
-    if (value.type() == FieldValue::Type::DateTime)
-        return value.toDate();
-    if (value.type() != FieldValue::Type::Text)
-        return {};
-    return Display::readDate(value.toText(), QLocale::system());
+    return Display::day(record.value(code), QLocale::system());
 }
 
 QDateTime weddingDate(const PalmDatabase &plan) {
