@@ -112,11 +112,11 @@ namespace {
 const char *const kPrintStyle =
     "@page { margin: 12mm; @bottom-right { content: \"Page \" counter(page) \" of \" "
     "counter(pages); font: 8pt Arial, Helvetica, sans-serif; } }\r\n"
-    "body { font-family: Arial, Helvetica, \"Liberation Sans\", sans-serif; font-size: 10pt; }\r\n"
+    "body { font-family: Arial, Helvetica, \"Liberation Sans\", sans-serif; font-size: 9pt; }\r\n"
     "h1 { font-size: 16pt; margin: 0 0 1mm; }\r\n"
     "p.printed { margin: 0 0 4mm; font-size: 9pt; }\r\n"
     "table { border-collapse: collapse; }\r\n"
-    "td, th { padding: 1pt 3pt; vertical-align: top; overflow-wrap: anywhere; }\r\n"
+    "td, th { padding: 1pt 3pt; vertical-align: top; overflow-wrap: break-word; }\r\n"
     "td p { margin: 0; }\r\n"
     "thead { display: table-header-group; }\r\n"
     "tr { break-inside: avoid; page-break-inside: avoid; }\r\n"
