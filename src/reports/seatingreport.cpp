@@ -44,6 +44,26 @@ struct Plan {
     qint64 unseatedPeople = 0;
 };
 
+// A name as it prints: a run of invisible format characters (zero-width spaces and joiners,
+// direction marks) as its first one. They show nothing, one still joins what it joins, and a
+// name pasted from a web page can carry thousands of them.
+QString printedName(const QString &name) {
+    auto invisible = [](QChar c) {
+        return c.category() == QChar::Other_Format;
+    };
+    qsizetype i = 1;
+    while (i < name.size() && !(invisible(name[i]) && invisible(name[i - 1])))
+        ++i;
+    if (i >= name.size())
+        return name; // nothing to drop: the stored text itself, no copy
+    QString out = name.left(i);
+    for (; i < name.size(); ++i) {
+        if (!(invisible(name[i]) && invisible(name[i - 1])))
+            out += name[i];
+    }
+    return out;
+}
+
 Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLocale &locale) {
     Plan plan;
     QHash<QString, int> byTag;
@@ -66,7 +86,7 @@ Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLoca
         plan.guests.reserve(guests->records().raw().size());
         for (const auto &record : guests->records().raw()) {
             Guest g;
-            g.name = record->text("gnam");
+            g.name = printedName(record->text("gnam"));
             // Seats as the guest count counts people, so the chart and the count agree.
             g.people = guestPeople(record->value(Seating::kRsvp));
             const QString tag = record->text(Seating::kGuestTag).trimmed();
