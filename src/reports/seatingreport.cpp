@@ -48,8 +48,9 @@ struct Plan {
 // direction marks) as its first one. They show nothing, one still joins what it joins, and a
 // name pasted from a web page can carry thousands of them.
 QString printedName(const QString &name) {
+    // Every format character lies at or above the soft hyphen: most letters need no lookup.
     auto invisible = [](QChar c) {
-        return c.category() == QChar::Other_Format;
+        return c.unicode() >= 0xAD && c.category() == QChar::Other_Format;
     };
     qsizetype i = 1;
     while (i < name.size() && !(invisible(name[i]) && invisible(name[i - 1])))
