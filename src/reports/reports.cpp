@@ -154,16 +154,16 @@ struct Lines {
     QString text;
 };
 // A money field: the amount in the user's writing, or a blank.
-struct Money {
+struct Amount {
     const Record *record;
     FieldCode code;
 };
 
 // Collects the lines of one report as UTF-8. Parts are markup (literals, QStrings the writer
-// built) or values (Text, Cell, Lines, Money), which are escaped.
+// built) or values (Text, Cell, Lines, Amount), which are escaped.
 class Html {
 public:
-    Html(const Context &context, qsizetype expectedRecords = 0)
+    explicit Html(const Context &context, qsizetype expectedRecords = 0)
         : m_context(context) {
         m_out.reserve(2048 + expectedRecords * 400);
     }
@@ -198,7 +198,7 @@ private:
                       ? Display::date(value, m_context.locale, Display::DateKind::DayAndTime)
                       : value.toText()});
     }
-    void put(const Money &cell) {
+    void put(const Amount &cell) {
         put(Lines{cell.record ? Display::money(cell.record->text(cell.code), m_context.locale)
                               : QString()});
     }
@@ -483,7 +483,7 @@ QByteArray vendorReport(const PalmDatabase *vendors, const QString &title, const
         cell(html, r, "vpho", w12);
         html.line(confirmed ? QLatin1StringView("<td width=\"12%\">CONFIRMED</td>")
                             : QLatin1StringView("<td width=\"12%\">UNCONFIRMED</td>"));
-        html.line(price, Money{&r, "vcos"}, QLatin1StringView("</td>"));
+        html.line(price, Amount{&r, "vcos"}, QLatin1StringView("</td>"));
         cell(html, r, "vnot", QLatin1StringView("<td width=\"14%\">"));
         html.line(QLatin1StringView("</tr>"));
     }
@@ -560,7 +560,7 @@ QByteArray paymentReport(const PalmDatabase *vendors, const QString &title,
             html.line(QLatin1StringView("<td width=\"15%\">"),
                       Lines{Display::date(r.value(due), context.locale, Display::DateKind::Day)},
                       QLatin1StringView("</td>"));
-            html.line(amountOpening, Money{&r, amount}, QLatin1StringView("</td>"));
+            html.line(amountOpening, Amount{&r, amount}, QLatin1StringView("</td>"));
             cell(html, r, "vnam", w20);
             cell(html, r, "vcnt", w20);
             addressCell(html, r, {"vadr", "vcit", "vsta", "vzip"}, w20, QLatin1StringView("<br>"));
