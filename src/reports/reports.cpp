@@ -34,11 +34,10 @@ const std::array<Info, 7> kReports{{
      QStringLiteral("Seating Chart Report")},
 }};
 
-} // namespace
-
 // Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
 // report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
-void appendEscaped(QByteArray &out, QStringView text) {
+// With `lineBreaks`, each line break (CR LF counted once) becomes "<br>".
+template <bool lineBreaks> void escape(QByteArray &out, QStringView text) {
     const qsizetype start = out.size();
     out.resize(start + text.size() * 6); // "&quot;" is the longest a character gets
     char *w = out.data() + start;
@@ -64,6 +63,15 @@ void appendEscaped(QByteArray &out, QStringView text) {
             case u'"':
                 put("&quot;", 6);
                 break;
+            case u'\r':
+            case u'\n':
+                if constexpr (lineBreaks) {
+                    put("<br>", 4);
+                    if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n')
+                        ++i;
+                    break;
+                }
+                [[fallthrough]];
             default:
                 *w++ = char(c);
             }
@@ -90,19 +98,14 @@ void appendEscaped(QByteArray &out, QStringView text) {
     out.truncate(w - out.constData());
 }
 
+} // namespace
+
+void appendEscaped(QByteArray &out, QStringView text) {
+    escape<false>(out, text);
+}
+
 void appendEscapedLines(QByteArray &out, QStringView text) {
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\n' && c != u'\r')
-            continue;
-        appendEscaped(out, text.mid(from, i - from));
-        out.append("<br>", 4);
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i; // CR LF is one break
-        from = i + 1;
-    }
-    appendEscaped(out, text.mid(from));
+    escape<true>(out, text);
 }
 
 namespace {
@@ -192,7 +195,12 @@ private:
             m_out.append("&nbsp;", 6);
             return;
         }
-        const FieldValue value = cell.record->value(cell.code);
+        const Field *field = cell.record->fields().find(cell.code);
+        if (!field) {
+            m_out.append("&nbsp;", 6);
+            return;
+        }
+        const FieldValue &value = field->value();
         // A date where text belongs is shown as dates are, never with seconds or a zone.
         put(Lines{value.type() == FieldValue::Type::DateTime
                       ? Display::date(value, m_context.locale, Display::DateKind::DayAndTime)
