@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++ make qt6-base-dev libgl-dev clang libclang-rt-14-dev libpalm-perl adwaita-icon-theme
-          desktop-file-utils appstream-util chromium"
+          desktop-file-utils appstream-util chromium poppler-utils"
 
 missing=""
 for p in $packages; do

@@ -1,11 +1,13 @@
 #include "reports.h"
 
+#include "rules/displayforms.h"
 #include "store/planset.h"
 #include "store/safefile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -32,21 +34,10 @@ const std::array<Info, 7> kReports{{
      QStringLiteral("Seating Chart Report")},
 }};
 
-// A value to print as text: escaped and encoded on output.
-struct Text {
-    QString text;
-};
-// A field of a record: its text, or a blank when the record lacks it or it is empty.
-struct Cell {
-    const Record *record;
-    FieldCode code;
-};
-
-} // namespace
-
 // Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
 // report of 65,535 guests never holds a second copy of itself. A lone surrogate becomes U+FFFD.
-void appendEscaped(QByteArray &out, QStringView text) {
+// With `lineBreaks`, each line break (CR LF counted once) becomes "<br>".
+template <bool lineBreaks> void escape(QByteArray &out, QStringView text) {
     const qsizetype start = out.size();
     out.resize(start + text.size() * 6); // "&quot;" is the longest a character gets
     char *w = out.data() + start;
@@ -72,6 +63,15 @@ void appendEscaped(QByteArray &out, QStringView text) {
             case u'"':
                 put("&quot;", 6);
                 break;
+            case u'\r':
+            case u'\n':
+                if constexpr (lineBreaks) {
+                    put("<br>", 4);
+                    if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n')
+                        ++i;
+                    break;
+                }
+                [[fallthrough]];
             default:
                 *w++ = char(c);
             }
@@ -98,24 +98,85 @@ void appendEscaped(QByteArray &out, QStringView text) {
     out.truncate(w - out.constData());
 }
 
+} // namespace
+
+void appendEscaped(QByteArray &out, QStringView text) {
+    escape<false>(out, text);
+}
+
+void appendEscapedLines(QByteArray &out, QStringView text) {
+    escape<true>(out, text);
+}
+
 namespace {
 
+// Print styles of every report: the page margins and numbers, a heading row that repeats on
+// every page (the thead) and rows that never split, money right-aligned.
+const char *const kPrintStyle =
+    "@page { margin: 12mm; @bottom-right { content: \"Page \" counter(page) \" of \" "
+    "counter(pages); font: 8pt Arial, Helvetica, sans-serif; } }\r\n"
+    "body { font-family: Arial, Helvetica, \"Liberation Sans\", sans-serif; font-size: 9pt; }\r\n"
+    "h1 { font-size: 16pt; margin: 0 0 1mm; }\r\n"
+    "p.printed { margin: 0 0 4mm; font-size: 9pt; }\r\n"
+    "table { border-collapse: collapse; }\r\n"
+    "td, th { padding: 1pt 3pt; vertical-align: top; overflow-wrap: break-word; }\r\n"
+    "td p { margin: 0; }\r\n"
+    "thead { display: table-header-group; }\r\n"
+    "tr { break-inside: avoid; page-break-inside: avoid; }\r\n"
+    ".money { text-align: right; white-space: nowrap; }\r\n"
+    "tr.total td { font-weight: bold; border-top: 2px solid #000; }\r\n";
+
+} // namespace
+
+void appendHead(QByteArray &out, const QString &title, const Context &context, const char *style) {
+    out.append("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>");
+    appendEscaped(out, title);
+    out.append("</title>\r\n<style>\r\n");
+    out.append(kPrintStyle);
+    out.append(style);
+    out.append("</style>\r\n</head><body>\r\n<h1>");
+    appendEscaped(out, title);
+    out.append("</h1>\r\n<p class=\"printed\">Printed ");
+    appendEscaped(out, Display::date(context.printed, context.locale));
+    out.append("</p>\r\n");
+}
+
+namespace {
+
+// A value to print as text: escaped and encoded on output.
+struct Text {
+    QString text;
+};
+// A field of a record: its text, or a blank when the record lacks it or it is empty.
+struct Cell {
+    const Record *record;
+    FieldCode code;
+};
+// A text that may be blank: the text with its line breaks, or a blank.
+struct Lines {
+    QString text;
+};
+// A money field: the amount in the user's writing, or a blank.
+struct Amount {
+    const Record *record;
+    FieldCode code;
+};
+
 // Collects the lines of one report as UTF-8. Parts are markup (literals, QStrings the writer
-// built) or values (Text, Cell), which are escaped.
+// built) or values (Text, Cell, Lines, Amount), which are escaped.
 class Html {
 public:
-    explicit Html(qsizetype expectedRecords = 0) { m_out.reserve(1024 + expectedRecords * 400); }
+    explicit Html(const Context &context, qsizetype expectedRecords = 0)
+        : m_context(context) {
+        m_out.reserve(2048 + expectedRecords * 400);
+    }
 
     template <class... Parts> void line(const Parts &...parts) {
         (put(parts), ...);
         m_out.append("\r\n", 2);
     }
-    // The two lines every report begins with. The character set is declared so a browser
-    // reads the UTF-8 the file is written in.
-    void begin(const QString &title) {
-        line("<html><head><meta charset=\"utf-8\"><title>", Text{title}, "</title></head><body>");
-        line("<h1>", Text{title}, "</h1>");
-    }
+    void begin(const QString &title) { appendHead(m_out, title, m_context); }
+    const QLocale &locale() const { return m_context.locale; }
     QByteArray take() { return std::move(m_out); }
 
 private:
@@ -123,14 +184,34 @@ private:
     void put(QLatin1StringView markup) { m_out.append(markup.data(), markup.size()); }
     void put(const QString &markup) { m_out.append(markup.toUtf8()); }
     void put(const Text &value) { appendEscaped(m_out, value.text); }
-    void put(const Cell &cell) {
-        const QString text = cell.record ? cell.record->text(cell.code) : QString();
-        if (text.isEmpty())
+    void put(const Lines &value) {
+        if (value.text.isEmpty())
             m_out.append("&nbsp;", 6);
         else
-            appendEscaped(m_out, text);
+            appendEscapedLines(m_out, value.text);
+    }
+    void put(const Cell &cell) {
+        if (!cell.record) {
+            m_out.append("&nbsp;", 6);
+            return;
+        }
+        const Field *field = cell.record->fields().find(cell.code);
+        if (!field) {
+            m_out.append("&nbsp;", 6);
+            return;
+        }
+        const FieldValue &value = field->value();
+        // A date where text belongs is shown as dates are, never with seconds or a zone.
+        put(Lines{value.type() == FieldValue::Type::DateTime
+                      ? Display::date(value, m_context.locale, Display::DateKind::DayAndTime)
+                      : value.toText()});
+    }
+    void put(const Amount &cell) {
+        put(Lines{cell.record ? Display::money(cell.record->text(cell.code), m_context.locale)
+                              : QString()});
     }
 
+    const Context &m_context;
     QByteArray m_out;
 };
 
@@ -148,12 +229,27 @@ int countOf(const PalmDatabase *db) {
     return db ? db->records().count() : 0;
 }
 
-// Address, city, state and zip of a list row, each blank part a "&nbsp;".
+// "a" + separator + "b", or whichever of them is not blank.
+QString joined(const QString &a, const QString &separator, const QString &b) {
+    if (a.isEmpty())
+        return b;
+    if (b.isEmpty())
+        return a;
+    return a + separator + b;
+}
+
+// Street, then "City, ST 12345": blank parts are left out with their separators, and an
+// address without any part is a blank cell.
 void addressCell(Html &html, const Record &r, const std::array<FieldCode, 4> &codes,
                  QLatin1StringView opening, QLatin1StringView separator) {
-    html.line(opening, valueOrSpace(&r, codes[0]), separator, valueOrSpace(&r, codes[1]),
-              QLatin1StringView(", "), valueOrSpace(&r, codes[2]), QLatin1StringView(" "),
-              valueOrSpace(&r, codes[3]), QLatin1StringView("</td>"));
+    const QString street = r.text(codes[0]).trimmed();
+    const QString town =
+        joined(joined(r.text(codes[1]).trimmed(), QStringLiteral(", "), r.text(codes[2]).trimmed()),
+               QStringLiteral(" "), r.text(codes[3]).trimmed());
+    if (!street.isEmpty() && !town.isEmpty())
+        html.line(opening, Lines{street}, separator, Text{town}, QLatin1StringView("</td>"));
+    else
+        html.line(opening, Lines{street.isEmpty() ? town : street}, QLatin1StringView("</td>"));
 }
 
 struct Heading {
@@ -161,9 +257,10 @@ struct Heading {
     const char *title;
 };
 
-// A list table's opening and its row of headings.
+// A list table's opening and its row of headings, which repeats on every printed page.
 void listTableStart(Html &html, std::initializer_list<Heading> headings) {
     html.line(QLatin1StringView("<table border=\"1\" width=\"100%\" cellspacing = \"1\">"));
+    html.line(QLatin1StringView("<thead>"));
     html.line(QLatin1StringView("<tr>"));
     for (const Heading &h : headings) {
         html.line(QLatin1StringView("<td width=\""), QLatin1StringView(h.width),
@@ -171,6 +268,30 @@ void listTableStart(Html &html, std::initializer_list<Heading> headings) {
                   QLatin1StringView("</strong></u></td>"));
     }
     html.line(QLatin1StringView("</tr>"));
+    html.line(QLatin1StringView("</thead>"));
+    html.line(QLatin1StringView("<tbody>"));
+}
+
+// The last row of a list: the label across the columns before the amount, the total under
+// the amounts, blanks after.
+void totalRow(Html &html, const char *label, int columnsBefore, QLatin1StringView amountOpening,
+              qint64 cents, int columnsAfter) {
+    auto span = [](int columns) {
+        return columns == 1 ? QStringLiteral("<td>")
+                            : QStringLiteral("<td colspan=\"%1\">").arg(columns);
+    };
+    html.line(QLatin1StringView("<tr class=\"total\">"));
+    html.line(span(columnsBefore), label, QLatin1StringView("</td>"));
+    html.line(amountOpening, Text{Display::moneyFromCents(cents, html.locale())},
+              QLatin1StringView("</td>"));
+    if (columnsAfter > 0)
+        html.line(span(columnsAfter), QLatin1StringView("&nbsp;</td>"));
+    html.line(QLatin1StringView("</tr>"));
+}
+
+// The amount of a money field in cents; 0 when it is blank, not a number or beyond 64 bits.
+qint64 centsOf(const Record &r, FieldCode code) {
+    return Display::cents(r.text(code)).value_or(0);
 }
 
 const PalmDatabase *dbOf(const PlanSet &set, DbId id) {
@@ -195,18 +316,18 @@ const Info *info(int kind) {
     return nullptr;
 }
 
-QByteArray detailsReport(const PalmDatabase *plan, const QString &title) {
-    Html html;
+QByteArray detailsReport(const PalmDatabase *plan, const QString &title, const Context &context) {
+    Html html(context);
     html.begin(title);
     const Record *r = countOf(plan) > 0 ? &plan->records().item(1) : nullptr;
 
     html.line(QLatin1StringView("<table border=\"1\" width=\"92%\" height = \"67\">"));
     html.line(QLatin1StringView("<tr><td width=\"14%\" height=\"30\"><b>Wedding Date:</b></td>"));
     html.line(QLatin1StringView("<td width=\"86%\" height=\"30\">"));
-    if (r && r->has("date"))
-        html.line(Text{r->text("date")}, QLatin1StringView("</td></tr>"));
-    else
-        html.line(QLatin1StringView("&nbsp;</td></tr>"));
+    // The wedding date is a day: no time was ever chosen for it.
+    html.line(Lines{r ? Display::date(r->value("date"), context.locale, Display::DateKind::Day)
+                      : QString()},
+              QLatin1StringView("</td></tr>"));
     html.line(QLatin1StringView("<tr><td width=\"14%\" height=\"33\"><b>Notes:</b></td>"
                                 "<td width=\"86%\" height=\"33\">"));
     html.line(valueOrSpace(r, "note"), QLatin1StringView("</td></tr></table>"));
@@ -229,24 +350,30 @@ QByteArray detailsReport(const PalmDatabase *plan, const QString &title) {
     }
     html.line(QLatin1StringView("</table><p>&nbsp;</p>"));
 
-    // Church and reception: a "Status:" row shows the confirmation in words.
+    // Church and reception: a "Status:" row shows the confirmation in words, the reception
+    // times read as the user's short time.
     auto place = [&](QLatin1StringView width, std::initializer_list<Row> rows) {
         html.line(QLatin1StringView("<table border=\"1\" cellpadding=\"1\" cellspacing=\"1\" "
                                     "width=\""),
                   width, QLatin1StringView("\">"));
         for (const Row &row : rows) {
             const QLatin1StringView label(row.label);
+            const QLatin1StringView opening("<tr><td width=\"23%\"><b>");
+            const QLatin1StringView middle("</b></td><td width=\"77%\">");
+            const QLatin1StringView closing("</td></tr>");
             if (label == QLatin1StringView("Status:")) {
                 const bool confirmed = r && r->value(row.code).toBool();
-                html.line(QLatin1StringView("<tr><td width=\"23%\"><b>"), label,
-                          QLatin1StringView("</b></td><td width=\"77%\">"),
+                html.line(opening, label, middle,
                           confirmed ? QLatin1StringView("<b>CONFIRMED</b>")
                                     : QLatin1StringView("<b>UNCONFIRMED</b>"),
-                          QLatin1StringView("</td></tr>"));
+                          closing);
+            } else if (row.code == FieldCode("star") || row.code == FieldCode("stop")) {
+                html.line(
+                    opening, label, middle,
+                    Lines{r ? Display::timeOfDay(r->value(row.code), context.locale) : QString()},
+                    closing);
             } else {
-                html.line(QLatin1StringView("<tr><td width=\"23%\"><b>"), label,
-                          QLatin1StringView("</b></td><td width=\"77%\">"),
-                          valueOrSpace(r, row.code), QLatin1StringView("</td></tr>"));
+                html.line(opening, label, middle, valueOrSpace(r, row.code), closing);
             }
         }
     };
@@ -276,9 +403,9 @@ QByteArray detailsReport(const PalmDatabase *plan, const QString &title) {
     return html.take();
 }
 
-QByteArray partyReport(const PalmDatabase *party, const QString &title) {
+QByteArray partyReport(const PalmDatabase *party, const QString &title, const Context &context) {
     const int n = countOf(party);
-    Html html(n);
+    Html html(context, n);
     html.begin(title);
     listTableStart(html, {{"14%", "Name"},
                           {"14%", "Relation"},
@@ -298,13 +425,14 @@ QByteArray partyReport(const PalmDatabase *party, const QString &title) {
         cell(html, r, "pnot", QLatin1StringView("<td width=\"15%\">"));
         html.line(QLatin1StringView("</tr>"));
     }
+    html.line(QLatin1StringView("</tbody>"));
     html.line(QLatin1StringView("</table></body></html>"));
     return html.take();
 }
 
-QByteArray guestReport(const PalmDatabase *guests, const QString &title) {
+QByteArray guestReport(const PalmDatabase *guests, const QString &title, const Context &context) {
     const int n = countOf(guests);
-    Html html(n);
+    Html html(context, n);
     html.begin(title);
     listTableStart(html, {{"14%", "Name"},
                           {"14%", "Relation"},
@@ -329,13 +457,14 @@ QByteArray guestReport(const PalmDatabase *guests, const QString &title) {
         cell(html, r, "gnot", QLatin1StringView("<td width=\"14%\">"));
         html.line(QLatin1StringView("</tr>"));
     }
+    html.line(QLatin1StringView("</tbody>"));
     html.line(QLatin1StringView("</table></body></html>"));
     return html.take();
 }
 
-QByteArray vendorReport(const PalmDatabase *vendors, const QString &title) {
+QByteArray vendorReport(const PalmDatabase *vendors, const QString &title, const Context &context) {
     const int n = countOf(vendors);
-    Html html(n);
+    Html html(context, n);
     html.begin(title);
     listTableStart(html, {{"12%", "Name"},
                           {"12%", "Service"},
@@ -346,8 +475,13 @@ QByteArray vendorReport(const PalmDatabase *vendors, const QString &title) {
                           {"12%", "Price"},
                           {"14%", "Notes"}});
     const QLatin1StringView w12("<td width=\"12%\">");
+    const QLatin1StringView price("<td width=\"12%\" class=\"money\">");
+    qint64 confirmedCents = 0;
     for (int i = 1; i <= n; ++i) {
         const Record &r = vendors->records().item(i);
+        const bool confirmed = r.value("vcon").toBool();
+        if (confirmed)
+            confirmedCents = Display::addCents(confirmedCents, centsOf(r, "vcos"));
         html.line(QLatin1StringView("<tr>"));
         cell(html, r, "vnam", w12);
         cell(html, r, "vtyp", w12);
@@ -355,20 +489,21 @@ QByteArray vendorReport(const PalmDatabase *vendors, const QString &title) {
         addressCell(html, r, {"vadr", "vcit", "vsta", "vzip"},
                     QLatin1StringView("<td width=\"14%\">"), QLatin1StringView("<p>"));
         cell(html, r, "vpho", w12);
-        html.line(r.value("vcon").toBool()
-                      ? QLatin1StringView("<td width=\"12%\">CONFIRMED</td>")
-                      : QLatin1StringView("<td width=\"12%\">UNCONFIRMED</td>"));
-        cell(html, r, "vcos", w12);
+        html.line(confirmed ? QLatin1StringView("<td width=\"12%\">CONFIRMED</td>")
+                            : QLatin1StringView("<td width=\"12%\">UNCONFIRMED</td>"));
+        html.line(price, Amount{&r, "vcos"}, QLatin1StringView("</td>"));
         cell(html, r, "vnot", QLatin1StringView("<td width=\"14%\">"));
         html.line(QLatin1StringView("</tr>"));
     }
+    totalRow(html, "Total confirmed cost", 6, price, confirmedCents, 1);
+    html.line(QLatin1StringView("</tbody>"));
     html.line(QLatin1StringView("</table></body></html>"));
     return html.take();
 }
 
-QByteArray taskReport(const PalmDatabase *tasks, const QString &title) {
+QByteArray taskReport(const PalmDatabase *tasks, const QString &title, const Context &context) {
     const int n = countOf(tasks);
-    Html html(n);
+    Html html(context, n);
     html.begin(title);
     listTableStart(html, {{"3%", "Number"},
                           {"11%", "TimeFrame"},
@@ -387,13 +522,15 @@ QByteArray taskReport(const PalmDatabase *tasks, const QString &title) {
         cell(html, r, "note", QLatin1StringView("<td width=\"15%\">"));
         html.line(QLatin1StringView("</tr>"));
     }
+    html.line(QLatin1StringView("</tbody>"));
     html.line(QLatin1StringView("</table></body></html>"));
     return html.take();
 }
 
-QByteArray paymentReport(const PalmDatabase *vendors, const QString &title) {
+QByteArray paymentReport(const PalmDatabase *vendors, const QString &title,
+                         const Context &context) {
     const int n = countOf(vendors);
-    Html html(n);
+    Html html(context, n);
     html.begin(title);
     auto tableStart = [&] {
         listTableStart(html, {{"15%", "Due Date"},
@@ -404,58 +541,76 @@ QByteArray paymentReport(const PalmDatabase *vendors, const QString &title) {
                               {"15%", "Phone No."}});
     };
     const QLatin1StringView w20("<td width=\"20%\">");
-    auto row = [&](const Record &r, FieldCode due, FieldCode amount) {
-        html.line(QLatin1StringView("<tr>"));
-        cell(html, r, due, QLatin1StringView("<td width=\"15%\">"));
-        cell(html, r, amount, QLatin1StringView("<td width=\"10%\">"));
-        cell(html, r, "vnam", w20);
-        cell(html, r, "vcnt", w20);
-        // Blank parts are left out here rather than shown as spaces.
-        const QString city = r.text("vcit");
-        html.line(w20, Text{r.text("vadr")}, QLatin1StringView("<br>"),
-                  Text{city.isEmpty() ? QString() : city + QStringLiteral(", ")},
-                  Text{r.has("vsta") ? r.text("vsta") + u' ' : QString()}, Text{r.text("vzip")},
-                  QLatin1StringView("</td>"));
-        cell(html, r, "vpho", QLatin1StringView("<td width=\"15%\">"));
-        html.line(QLatin1StringView("</tr>"));
+    const QLatin1StringView amountOpening("<td width=\"10%\" class=\"money\">");
+    // The listed vendors in order of the payment's due date, those without a date last, each
+    // date in record order; then the rows and their total.
+    auto section = [&](auto listed, FieldCode due, FieldCode amount) {
+        struct Payment {
+            const Record *record;
+            qint64 day; // Julian day; after every real date when there is none
+        };
+        std::vector<Payment> payments;
+        for (int i = 1; i <= n; ++i) {
+            const Record &r = vendors->records().item(i);
+            if (!listed(r))
+                continue;
+            const QDate date = Display::day(r.value(due), context.locale);
+            payments.push_back(
+                {&r, date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::max()});
+        }
+        std::stable_sort(payments.begin(), payments.end(),
+                         [](const Payment &a, const Payment &b) { return a.day < b.day; });
+        qint64 total = 0;
+        for (const Payment &p : payments) {
+            const Record &r = *p.record;
+            total = Display::addCents(total, centsOf(r, amount));
+            html.line(QLatin1StringView("<tr>"));
+            html.line(QLatin1StringView("<td width=\"15%\">"),
+                      Lines{Display::date(r.value(due), context.locale, Display::DateKind::Day)},
+                      QLatin1StringView("</td>"));
+            html.line(amountOpening, Amount{&r, amount}, QLatin1StringView("</td>"));
+            cell(html, r, "vnam", w20);
+            cell(html, r, "vcnt", w20);
+            addressCell(html, r, {"vadr", "vcit", "vsta", "vzip"}, w20, QLatin1StringView("<br>"));
+            cell(html, r, "vpho", QLatin1StringView("<td width=\"15%\">"));
+            html.line(QLatin1StringView("</tr>"));
+        }
+        totalRow(html, "Total due", 1, amountOpening, total, 4);
+        html.line(QLatin1StringView("</tbody>"));
     };
 
     html.line(QLatin1StringView("<h2>Pending Payments</h2>"));
     tableStart();
-    for (int i = 1; i <= n; ++i) {
-        const Record &r = vendors->records().item(i);
-        // A next payment of "0" is still a payment to list.
-        if (r.value("vcon").toBool() && r.has("npay") && !r.text("npay").isEmpty())
-            row(r, "ndat", "npay");
-    }
+    // A next payment of "0" is still a payment to list.
+    section(
+        [](const Record &r) {
+            return r.value("vcon").toBool() && r.has("npay") && !r.text("npay").isEmpty();
+        },
+        "ndat", "npay");
     html.line(QLatin1StringView("</table></p>"));
     html.line(QLatin1StringView("<p><h2>Final Payments</h2>"));
     tableStart();
-    for (int i = 1; i <= n; ++i) {
-        const Record &r = vendors->records().item(i);
-        if (r.value("vcon").toBool())
-            row(r, "dued", "vbal");
-    }
+    section([](const Record &r) { return r.value("vcon").toBool(); }, "dued", "vbal");
     html.line(QLatin1StringView("</table></body></html>"));
     return html.take();
 }
 
-QByteArray reportText(int kind, const PlanSet &set, const QString &title) {
+QByteArray reportText(int kind, const PlanSet &set, const QString &title, const Context &context) {
     switch (kind) {
     case Details:
-        return detailsReport(dbOf(set, DbId::Plan), title);
+        return detailsReport(dbOf(set, DbId::Plan), title, context);
     case Party:
-        return partyReport(dbOf(set, DbId::Party), title);
+        return partyReport(dbOf(set, DbId::Party), title, context);
     case Guests:
-        return guestReport(dbOf(set, DbId::Guest), title);
+        return guestReport(dbOf(set, DbId::Guest), title, context);
     case Vendors:
-        return vendorReport(dbOf(set, DbId::Vendors), title);
+        return vendorReport(dbOf(set, DbId::Vendors), title, context);
     case Tasks:
-        return taskReport(dbOf(set, DbId::Tasks), title);
+        return taskReport(dbOf(set, DbId::Tasks), title, context);
     case Payments:
-        return paymentReport(dbOf(set, DbId::Vendors), title);
+        return paymentReport(dbOf(set, DbId::Vendors), title, context);
     case Seating:
-        return seatingReport(dbOf(set, DbId::Tables), dbOf(set, DbId::Guest), title);
+        return seatingReport(dbOf(set, DbId::Tables), dbOf(set, DbId::Guest), title, context);
     default:
         return {};
     }

@@ -1,10 +1,11 @@
-// The seating report: an escort list (every guest and their table, alphabetically), one printed
-// page per table with its guests and seat count, and a chart of the tables drawn as circles
-// with the seated names around them. One file, so the whole seating prints as one job; CSS
-// page breaks put every table and the chart on pages of their own.
+// The seating report: an escort list (every guest and their table, alphabetically), the guests
+// of each table with its seat count (in two columns, as many tables to a page as fit), and a
+// chart of the tables drawn as circles with the seated names around them. One file, so the
+// whole seating prints as one job; the three parts start on pages of their own.
 
 #include "reports.h"
 
+#include "rules/guestcount.h"
 #include "rules/seating.h"
 #include "store/numbers.h"
 
@@ -21,15 +22,15 @@ namespace {
 
 struct Guest {
     QString name;
-    double people = 0; // seats taken: the rsvp as a whole number
+    qint64 people = 0; // seats taken: the people of the guest count (one for an empty RSVP)
     int table = -1;    // index into the tables; -1 when not seated
 };
 
 struct Table {
     QString tag; // trimmed ID
     QString description;
-    double maxSeats = 0; // 0: no maximum set
-    double people = 0;
+    qint64 maxSeats = 0; // 0: no maximum set
+    qint64 people = 0;
     bool listed = true;      // false: guests hold this ID but the table list lacks it
     bool duplicate = false;  // an earlier table has the same ID and gets its guests
     std::vector<int> guests; // in name order
@@ -40,10 +41,28 @@ struct Plan {
     std::vector<int> byName; // guest indexes in the locale's alphabetical order
     std::vector<Table> tables;
     std::vector<int> unseated; // in name order
+    qint64 unseatedPeople = 0;
 };
 
-double whole(double value) {
-    return Numbers::clampedInteger(value);
+// A name as it prints: a run of invisible format characters (zero-width spaces and joiners,
+// direction marks) as its first one. They show nothing, one still joins what it joins, and a
+// name pasted from a web page can carry thousands of them.
+QString printedName(const QString &name) {
+    // Every format character lies at or above the soft hyphen: most letters need no lookup.
+    auto invisible = [](QChar c) {
+        return c.unicode() >= 0xAD && c.category() == QChar::Other_Format;
+    };
+    qsizetype i = 1;
+    while (i < name.size() && !(invisible(name[i]) && invisible(name[i - 1])))
+        ++i;
+    if (i >= name.size())
+        return name; // nothing to drop: the stored text itself, no copy
+    QString out = name.left(i);
+    for (; i < name.size(); ++i) {
+        if (!(invisible(name[i]) && invisible(name[i - 1])))
+            out += name[i];
+    }
+    return out;
 }
 
 Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLocale &locale) {
@@ -54,7 +73,8 @@ Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLoca
             Table t;
             t.tag = Seating::tableTag(*record);
             t.description = record->text("tabl");
-            t.maxSeats = std::max(0.0, whole(Seating::storedNumber(*record, Seating::kMaxSeats)));
+            t.maxSeats = std::max<qint64>(
+                0, Numbers::clampedInteger(Seating::storedNumber(*record, Seating::kMaxSeats)));
             // An ID of blanks alone seats nobody; a repeated ID seats its guests at the first.
             if (byTag.contains(t.tag))
                 t.duplicate = true;
@@ -67,8 +87,9 @@ Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLoca
         plan.guests.reserve(guests->records().raw().size());
         for (const auto &record : guests->records().raw()) {
             Guest g;
-            g.name = record->text("gnam");
-            g.people = whole(Seating::storedNumber(*record, Seating::kRsvp));
+            g.name = printedName(record->text("gnam"));
+            // Seats as the guest count counts people, so the chart and the count agree.
+            g.people = guestPeople(record->value(Seating::kRsvp));
             const QString tag = record->text(Seating::kGuestTag).trimmed();
             if (!tag.isEmpty()) {
                 auto it = byTag.constFind(tag);
@@ -106,11 +127,12 @@ Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLoca
         const Guest &g = plan.guests[std::size_t(i)];
         if (g.table < 0) {
             plan.unseated.push_back(i);
+            plan.unseatedPeople += g.people;
             continue;
         }
         Table &t = plan.tables[std::size_t(g.table)];
         t.guests.push_back(i);
-        t.people = whole(t.people + g.people);
+        t.people += g.people;
     }
     return plan;
 }
@@ -130,13 +152,8 @@ public:
         appendEscaped(m_out, value);
         return *this;
     }
-    // Seat numbers are whole numbers in 16 bits; formatted as integers, which is much cheaper
-    // than the general number text for a list of 65,535 guests.
-    Out &number(double value) {
-        if (value == std::trunc(value) && std::abs(value) < 1e15)
-            m_out.append(QByteArray::number(qint64(value)));
-        else
-            m_out.append(Numbers::numberText(value).toLatin1());
+    Out &number(qint64 value) {
+        m_out.append(QByteArray::number(value));
         return *this;
     }
     // A coordinate in the chart, in hundredths: fixed decimals, whatever the locale.
@@ -154,6 +171,7 @@ public:
         return *this;
     }
     void reserve(qsizetype n) { m_out.reserve(n); }
+    QByteArray &bytes() { return m_out; }
     QByteArray take() { return std::move(m_out); }
 
 private:
@@ -168,40 +186,51 @@ QString tableHeading(const Table &t) {
     return QStringLiteral("Table ") + t.tag;
 }
 
+QString guestsText(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 guest") : QStringLiteral("%1 guests").arg(count);
+}
+
+QString seatsText(qint64 count) {
+    return count == 1 ? QStringLiteral("1 seat") : QStringLiteral("%1 seats").arg(count);
+}
+
 QString seatSummary(const Table &t) {
-    const QString guests = t.guests.size() == 1 ? QStringLiteral("1 guest")
-                                                : QStringLiteral("%1 guests").arg(t.guests.size());
-    const QString taken = Numbers::numberText(t.people);
+    const QString guests = guestsText(t.guests.size());
     if (t.maxSeats <= 0)
-        return QStringLiteral("%1, %2 seats taken; no maximum set").arg(guests, taken);
-    const double free = t.maxSeats - t.people;
+        return QStringLiteral("%1, %2 seats taken; no maximum set").arg(guests).arg(t.people);
+    const qint64 free = t.maxSeats - t.people;
     return QStringLiteral("%1, %2 of %3 seats taken, %4")
-        .arg(guests, taken, Numbers::numberText(t.maxSeats),
-             free >= 0 ? Numbers::numberText(free) + QStringLiteral(" free")
-                       : Numbers::numberText(-free) + QStringLiteral(" over"));
+        .arg(guests)
+        .arg(t.people)
+        .arg(t.maxSeats)
+        .arg(free >= 0 ? QStringLiteral("%1 free").arg(free)
+                       : QStringLiteral("%1 over").arg(-free));
+}
+
+// "12 guests need 15 seats": what the guests not yet seated will take.
+QString unseatedSummary(const Plan &plan) {
+    const std::size_t n = plan.unseated.size();
+    return QStringLiteral("%1 %2 %3")
+        .arg(guestsText(n), n == 1 ? QStringLiteral("needs") : QStringLiteral("need"),
+             seatsText(plan.unseatedPeople));
 }
 
 const char *const kStyle =
-    "<style>\r\n"
-    "@page { margin: 12mm; }\r\n"
-    "body { font-family: Arial, Helvetica, \"Liberation Sans\", sans-serif; font-size: 11pt; }\r\n"
-    "@media print { body { margin: 0; } }\r\n"
-    "h1 { font-size: 18pt; margin: 0 0 4mm; }\r\n"
-    "h2 { font-size: 15pt; margin: 0 0 3mm; }\r\n"
-    "p { margin: 0 0 3mm; }\r\n"
-    "table.list { border-collapse: collapse; width: 100%; }\r\n"
-    "table.list th, table.list td { border: 1px solid #999; padding: 1mm 2mm; text-align: left;"
-    " vertical-align: top; overflow-wrap: anywhere; }\r\n"
-    "table.list thead { display: table-header-group; }\r\n"
-    "table.list tr { break-inside: avoid; }\r\n"
+    "h2 { font-size: 14pt; margin: 0 0 3mm; }\r\n"
+    "h3 { font-size: 12pt; margin: 0 0 1mm; break-after: avoid; }\r\n"
+    "p { margin: 0 0 2mm; }\r\n"
+    "table.list { width: 100%; }\r\n"
+    "table.list th, table.list td { border: 1px solid #999; text-align: left; }\r\n"
     "table.list .seats, table.list .no { text-align: right; width: 12%; }\r\n"
     "td.unseated { font-style: italic; }\r\n"
     ".note { font-style: italic; }\r\n"
-    ".table-page, #chart, .sheet + .sheet { break-before: page; }\r\n"
+    "#tables, #chart, .sheet + .sheet { break-before: page; }\r\n"
+    "#tables { columns: 2; column-gap: 8mm; }\r\n"
+    "#tables h2 { column-span: all; }\r\n"
+    ".table-block { break-inside: avoid; margin: 0 0 5mm; }\r\n"
     ".sheet { break-inside: avoid; }\r\n"
     ".sheet svg { display: block; width: 100%; height: auto; }\r\n"
-    "svg text { font-family: Arial, Helvetica, \"Liberation Sans\", sans-serif; }\r\n"
-    "</style>\r\n";
+    "svg text { font-family: Arial, Helvetica, \"Liberation Sans\", sans-serif; }\r\n";
 
 void escortList(Out &out, const Plan &plan) {
     out << "<section id=\"escort\">\r\n<h2>Escort List</h2>\r\n";
@@ -222,13 +251,30 @@ void escortList(Out &out, const Plan &plan) {
     out << "</tbody></table>\r\n</section>\r\n";
 }
 
-void tablePages(Out &out, const Plan &plan) {
+// Numbered guests with their seats.
+void guestList(Out &out, const Plan &plan, const std::vector<int> &guests) {
+    out << "<table class=\"list\">\r\n<thead><tr><th class=\"no\">No.</th><th>Guest</th>"
+           "<th class=\"seats\">Seats</th></tr></thead>\r\n<tbody>\r\n";
+    int row = 0;
+    for (int i : guests) {
+        const Guest &g = plan.guests[std::size_t(i)];
+        out << "<tr><td class=\"no\">" << QByteArray::number(++row) << "</td><td class=\"guest\">";
+        out.text(g.name) << "</td><td class=\"seats\">";
+        out.number(g.people) << "</td></tr>\r\n";
+    }
+    out << "</tbody></table>\r\n";
+}
+
+// Each table with its guests, then the guests not yet seated: every guest once.
+void tableBlocks(Out &out, const Plan &plan) {
+    out << "<section id=\"tables\">\r\n<h2>Guests by Table</h2>\r\n";
     for (const Table &t : plan.tables) {
-        out << "<section class=\"table-page\">\r\n<h2>";
-        out.text(tableHeading(t)) << "</h2>\r\n";
+        out << "<div class=\"table-block\">\r\n<h3>";
+        out.text(tableHeading(t)) << "</h3>\r\n";
         if (!t.description.isEmpty()) {
             out << "<p class=\"description\">";
-            out.text(t.description) << "</p>\r\n";
+            appendEscapedLines(out.bytes(), t.description);
+            out << "</p>\r\n";
         }
         if (!t.listed)
             out << "<p class=\"note\">Guests are seated at this ID, but the table list has no "
@@ -238,22 +284,18 @@ void tablePages(Out &out, const Plan &plan) {
                    "it are listed there.</p>\r\n";
         out << "<p class=\"count\">";
         out.text(seatSummary(t)) << "</p>\r\n";
-        if (t.guests.empty()) {
-            out << "</section>\r\n";
-            continue;
-        }
-        out << "<table class=\"list\">\r\n<thead><tr><th class=\"no\">No.</th><th>Guest</th>"
-               "<th class=\"seats\">Seats</th></tr></thead>\r\n<tbody>\r\n";
-        int row = 0;
-        for (int i : t.guests) {
-            const Guest &g = plan.guests[std::size_t(i)];
-            out << "<tr><td class=\"no\">" << QByteArray::number(++row)
-                << "</td><td class=\"guest\">";
-            out.text(g.name) << "</td><td class=\"seats\">";
-            out.number(g.people) << "</td></tr>\r\n";
-        }
-        out << "</tbody></table>\r\n</section>\r\n";
+        if (!t.guests.empty())
+            guestList(out, plan, t.guests);
+        out << "</div>\r\n";
     }
+    if (!plan.unseated.empty()) {
+        out << "<div class=\"table-block\" id=\"unseated\">\r\n<h3>Not seated</h3>\r\n"
+               "<p class=\"count\">";
+        out.text(unseatedSummary(plan)) << "</p>\r\n";
+        guestList(out, plan, plan.unseated);
+        out << "</div>\r\n";
+    }
+    out << "</section>\r\n";
 }
 
 // --- The chart -----------------------------------------------------------------------------
@@ -327,10 +369,14 @@ QString fitted(const QString &text, double width, double size, bool *cut = nullp
     if (cut)
         *cut = true;
     const double room = width / size - 1.0; // the ellipsis is about one em
+    // One character as the reader sees it at a time, each measured once: linear in the
+    // name's length, however many zero-width characters pad it.
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, simple);
     qsizetype end = 0;
+    double ems = 0;
     for (qsizetype next = graphemes.toNextBoundary(); next > 0; next = graphemes.toNextBoundary()) {
-        if (estimatedEms(QStringView(simple).left(next)) > room)
+        ems += estimatedEms(QStringView(simple).mid(end, next - end));
+        if (ems > room)
             break;
         end = next;
     }
@@ -377,9 +423,8 @@ void drawTable(Out &out, const Plan &plan, const Table &t, double x0, double y0)
     const QString id = t.tag.isEmpty() ? QStringLiteral("?") : t.tag;
     const double idSize = estimatedEms(id) * kIdSize * 1.15 <= inside ? kIdSize : kSmallSize;
     label(out, cx, cy - 1.2, "middle", idSize, id, inside / 1.15, " font-weight=\"bold\"");
-    const QString seats =
-        t.maxSeats > 0 ? Numbers::numberText(t.people) + u'/' + Numbers::numberText(t.maxSeats)
-                       : Numbers::numberText(t.people);
+    const QString seats = t.maxSeats > 0 ? QStringLiteral("%1/%2").arg(t.people).arg(t.maxSeats)
+                                         : QString::number(t.people);
     label(out, cx, cy + 4, "middle", kSmallSize, seats, inside);
     // Below the table: the whole ID when the circle could not hold it, and the description.
     QStringList caption;
@@ -435,7 +480,7 @@ constexpr int kListPerCell = 2 * kListRows;
 void drawUnseated(Out &out, const Plan &plan, int from, double x0, double y0) {
     cellFrame(out, x0, y0);
     const int total = int(plan.unseated.size());
-    const QString heading = from == 0 ? QStringLiteral("Not seated (%1)").arg(total)
+    const QString heading = from == 0 ? QStringLiteral("Not seated: ") + unseatedSummary(plan)
                                       : QStringLiteral("Not seated, continued");
     label(out, x0 + 3, y0 + 6, "start", 3.6, heading, kCellWidth - 6, " font-weight=\"bold\"");
     const double column = (kCellWidth - 6) / 2;
@@ -487,15 +532,13 @@ void chart(Out &out, const Plan &plan) {
 } // namespace
 
 QByteArray seatingReport(const PalmDatabase *tables, const PalmDatabase *guests,
-                         const QString &title, const QLocale &locale) {
-    const Plan plan = collect(tables, guests, locale);
+                         const QString &title, const Context &context) {
+    const Plan plan = collect(tables, guests, context.locale);
     Out out;
     out.reserve(4096 + qsizetype(plan.guests.size()) * 400 + qsizetype(plan.tables.size()) * 600);
-    out << "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>";
-    out.text(title) << "</title>\r\n" << kStyle << "</head><body>\r\n<h1>";
-    out.text(title) << "</h1>\r\n";
+    appendHead(out.bytes(), title, context, kStyle);
     escortList(out, plan);
-    tablePages(out, plan);
+    tableBlocks(out, plan);
     chart(out, plan);
     out << "</body></html>\r\n";
     return out.take();

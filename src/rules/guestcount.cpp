@@ -11,9 +11,11 @@ namespace {
 
 constexpr FieldCode kRsvp = Schema::Guest::kRsvp;
 
-// One RSVP as people. Each is held within 32 bits, so the 64-bit totals of the largest
-// possible database cannot overflow whatever was typed.
-qint64 people(const FieldValue &rsvp) {
+} // namespace
+
+// Each RSVP is held within 32 bits, so the 64-bit totals of the largest possible database
+// cannot overflow whatever was typed.
+qint64 guestPeople(const FieldValue &rsvp) {
     if (rsvp.toText().isEmpty())
         return 1;
     const double value = rsvp.toNumber();
@@ -24,11 +26,9 @@ qint64 people(const FieldValue &rsvp) {
                              double(std::numeric_limits<qint32>::max())));
 }
 
-} // namespace
-
 qint64 peopleOf(const Record &guest) {
     const Field *rsvp = guest.fields().find(kRsvp);
-    return rsvp ? people(rsvp->value()) : 1;
+    return rsvp ? guestPeople(rsvp->value()) : 1;
 }
 
 GuestCount countGuests(const PalmDatabase &guests) {

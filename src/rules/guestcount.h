@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+class FieldValue;
 class PalmDatabase;
 class PlanEdit;
 class Record;
@@ -18,7 +19,9 @@ struct GuestCount {
 // (halves to the even neighbour), so "abc" counts 0; an empty or missing RSVP counts 1, for the
 // confirmed total as for the invited one.
 GuestCount countGuests(const PalmDatabase &guests);
-// The people one guest stands for, by the same rule.
+// The people one guest stands for, by the rule above: its RSVP as the nearest whole number
+// (within 32 bits), one when the RSVP is empty or missing.
+qint64 guestPeople(const FieldValue &rsvp);
 qint64 peopleOf(const Record &guest);
 // Gives every guest without an rsvp field an empty one, as every guest is expected to carry it.
 void addMissingRsvp(PlanEdit &edit);

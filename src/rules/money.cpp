@@ -1,5 +1,6 @@
 #include "money.h"
 
+#include "displayforms.h"
 #include "store/numbers.h"
 
 #include <cmath>
@@ -17,20 +18,6 @@ constexpr FieldCode kBalance = "vbal";
 // Far beyond any sum of 65,535 real prices, and still exact in a double.
 constexpr double kTotalLimit = 9007199254740992.0; // 2^53
 
-bool takePrefix(QString &text, const QString &prefix) {
-    if (prefix.isEmpty() || !text.startsWith(prefix))
-        return false;
-    text = text.mid(prefix.size()).trimmed();
-    return true;
-}
-
-bool takeSuffix(QString &text, const QString &suffix) {
-    if (suffix.isEmpty() || !text.endsWith(suffix))
-        return false;
-    text = text.left(text.size() - suffix.size()).trimmed();
-    return true;
-}
-
 // The number a box holds read as plain digits when that reads what the user meant, else the
 // user's number written plainly.
 QString plainForm(const QString &text, double value) {
@@ -46,35 +33,10 @@ QString notANumberMessage() {
 }
 
 std::optional<double> localeNumber(const QString &text, const QLocale &locale) {
-    QString s = text.trimmed();
-    bool negative = false;
-    bool signed_ = false;
-    auto takeSign = [&] {
-        if (signed_)
-            return;
-        if (takePrefix(s, locale.negativeSign()) || takePrefix(s, QStringLiteral("-"))) {
-            negative = signed_ = true;
-        } else if (takePrefix(s, locale.positiveSign()) || takePrefix(s, QStringLiteral("+"))) {
-            signed_ = true;
-        }
-    };
-    // "-$5" and "$-5" are both written; the currency sign may also follow the number.
-    takeSign();
-    const QString currency = locale.currencySymbol();
-    if (!takePrefix(s, currency))
-        takeSuffix(s, currency);
-    takeSign();
-    if (s.isEmpty())
+    const Display::MoneyReading read = Display::readMoney(text, locale, Display::Negative::Allowed);
+    if (!read.ok())
         return std::nullopt;
-    // The rest is digits and separators only: no second sign, no "inf".
-    const QChar first = s.front();
-    if (!first.isDigit() && !locale.decimalPoint().startsWith(first))
-        return std::nullopt;
-    bool ok = false;
-    const double value = locale.toDouble(s, &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return negative ? -value : value;
+    return Numbers::numericValue(read.stored);
 }
 
 CheckedPrice validatePrice(const QString &text, const QLocale &locale) {
@@ -143,26 +105,7 @@ qint64 paymentTotal(const std::vector<const Record *> &vendors, bool final) {
 }
 
 QDate dateOf(const Record &record, FieldCode code) {
-    const Field *field = record.fields().find(code);
-    if (!field)
-        return {};
-    const FieldValue &value = field->value();
-    if (value.type() == FieldValue::Type::DateTime)
-        return value.toDateTime().date();
-    if (value.type() != FieldValue::Type::Text)
-        return {};
-    const QString text = value.toText().trimmed();
-    const QLocale locale = QLocale::system();
-    // Two-digit years of the short format would land in the 1900s: try four digits first.
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    for (const QDate date : {locale.toDate(text, format), locale.toDate(text, QLocale::ShortFormat),
-                             QDate::fromString(text, Qt::ISODate)}) {
-        if (date.isValid())
-            return date;
-    }
-    return {};
+    return Display::day(record.value(code), QLocale::system());
 }
 
 QDateTime weddingDate(const PalmDatabase &plan) {

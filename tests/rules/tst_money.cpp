@@ -42,6 +42,7 @@ private slots:
             {"grouping read as the user meant", "1,500", false, "1500", false},
             {"german grouping", "1.500", true, "1500", false},
             {"german decimal comma", "12,5", true, "12.5", false},
+            {"stored amount under german", "1500.5", true, "1500.5", false},
             {"plain number kept as typed", "1500.50", false, "1500.50", false},
             {"blanks kept as typed", " 250 ", false, " 250 ", false},
             {"negative with currency", "-$20", false, "-20", false},
