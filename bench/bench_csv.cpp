@@ -2,6 +2,7 @@
 // read, previewed and added to an empty plan, the preview against 65,535 guests already in a
 // plan (every row a likely duplicate), and the export. Prints medians.
 #include "benchutil.h"
+#include "store/planedit.h"
 #include "transfer/guestcsv.h"
 
 #include <QCoreApplication>
@@ -110,22 +111,28 @@ int main(int argc, char **argv) {
     const Times previewed =
         measure(kRuns, [&] { preview = GuestCsv::analyse(table, mapping, empty, {}); });
 
-    std::unique_ptr<PalmDatabase> target, relations;
+    // The import adds to a plan through an edit, as the program does.
+    PlanSet set;
     auto fresh = [&] {
-        target = std::make_unique<PalmDatabase>();
-        relations = std::make_unique<PalmDatabase>();
+        set = PlanSet();
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
     };
-    const Times applied = measure(
-        kRuns, [&] { GuestCsv::apply(preview, {}, *target, *relations); }, fresh);
+    auto apply = [&](const GuestCsv::Plan &plan) {
+        PlanEdit edit(set);
+        return GuestCsv::apply(plan, {}, edit);
+    };
+    const Times applied = measure(kRuns, [&] { apply(preview); }, fresh);
 
     int added = 0;
     const Times imported = measure(
         kRuns,
         [&] {
             const Csv::Table t = Csv::readFile(path);
-            const auto p = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), *target,
-                                             relations->listValues("type"));
-            added = GuestCsv::apply(p, {}, *target, *relations);
+            const auto p =
+                GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), set.db(Schema::DbId::Guest),
+                                  set.db(Schema::DbId::RelTypes).listValues(Schema::kCategoryType));
+            added = apply(p);
         },
         fresh);
     if (added != GuestCsv::kMaxGuests)

@@ -5,7 +5,7 @@
 #include "contacts/frmoutlook.h"
 #include "contacts/vcard.h"
 #include "reports/reports.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 
 #include <QApplication>
 #include <QFile>
@@ -131,14 +131,12 @@ int main(int argc, char **argv) {
         return 1;
     file.close();
     FileSource source(book);
-    setContactSource(&source);
     const double read = medianMs(runs, [&] { source.sortedContacts(); });
     report("read and sort 5,000 contacts", read);
-    frmOutlook picker;
+    frmOutlook picker(source, bench.prompter);
     const double fill = medianMs(runs, [&] { picker.FillList(); });
     if (picker.list()->count() != 5000)
         return 1;
     report("picker Fill List, 5,000 contacts", fill, 200);
-    setContactSource(nullptr);
     return 0;
 }

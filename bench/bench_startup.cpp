@@ -3,7 +3,7 @@
 // process each time. Prints the median of the runs.
 #include "app/frmmain.h"
 #include "benchutil.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,7 +32,7 @@ int child(int argc, char **argv) {
     QApplication::setApplicationName(QStringLiteral("Vowline Desktop"));
     QuietPrompter prompter;
     appState().setPrompter(&prompter);
-    frmMain window;
+    frmMain window(appState());
     FirstPaint watcher;
     window.installEventFilter(&watcher);
     window.StartUp();

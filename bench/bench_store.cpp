@@ -2,7 +2,7 @@
 // Measures saving and loading the whole nine-file set, reading the same bytes raw, and
 // sorting the guests by name. Prints medians.
 #include "benchutil.h"
-#include "store/appstate.h"
+#include "store/planset.h"
 #include "store/prompter.h"
 #include "store/setwriter.h"
 

@@ -2,7 +2,8 @@
 // every refresh of the three grids and the task sort. Prints medians.
 #include "app/frmmain.h"
 #include "benchwindow.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
+#include "rules/taskorder.h"
 #include "views/paymentstab.h"
 #include "views/taskstab.h"
 #include "views/vendorstab.h"
@@ -60,30 +61,36 @@ int main(int argc, char **argv) {
     const int runs = bench.runs;
     frmMain &window = bench.window;
     AppState &state = appState();
-    fillVendors(state.set.db(Schema::DbId::Vendors), 5000);
-    fillTasks(state.set.db(Schema::DbId::Tasks),
-              state.set.db(Schema::DbId::TimeFrames).listValues(Schema::kTimeFrame), 5000);
+    fillVendors(state.plan.db(Schema::DbId::Vendors), 5000);
+    fillTasks(state.plan.db(Schema::DbId::Tasks),
+              state.plan.db(Schema::DbId::TimeFrames).listValues(Schema::kTimeFrame), 5000);
     std::printf("5,000 vendors and 5,000 tasks; %d runs each, medians\n\n", runs);
 
-    report("UpdateVendorsGrid, all vendors", medianMs(runs, [&] { window.UpdateVendorsGrid(); }),
+    report("UpdateVendorsGrid, all vendors", medianMs(runs, [&] { window.vendors()->UpdateVendorsGrid(); }),
            50);
     QComboBox *status = window.vendors()->statusBox();
     status->setCurrentIndex(status->findText(QStringLiteral("Confirmed")));
-    report("UpdateVendorsGrid, confirmed only", medianMs(runs, [&] { window.UpdateVendorsGrid(); }),
+    report("UpdateVendorsGrid, confirmed only", medianMs(runs, [&] { window.vendors()->UpdateVendorsGrid(); }),
            50);
-    report("UpdatePayments, pending", medianMs(runs, [&] { window.UpdatePayments(); }), 50);
+    report("UpdatePayments, pending", medianMs(runs, [&] { window.payments()->UpdatePayments(); }), 50);
     QComboBox *view = window.payments()->viewBox();
     view->setCurrentIndex(view->findText(QStringLiteral("Final Payments")));
-    report("UpdatePayments, final", medianMs(runs, [&] { window.UpdatePayments(); }), 50);
+    report("UpdatePayments, final", medianMs(runs, [&] { window.payments()->UpdatePayments(); }), 50);
     // Each sort starts from the same shuffled order.
     const QStringList timeframes =
-        state.set.db(Schema::DbId::TimeFrames).listValues(Schema::kTimeFrame);
+        state.plan.db(Schema::DbId::TimeFrames).listValues(Schema::kTimeFrame);
     report("SortTasks, 5,000 tasks",
            medianMs(
-               runs, [&] { window.SortTasks(); },
-               [&] { fillTasks(state.set.db(Schema::DbId::Tasks), timeframes, 5000); }),
+               runs,
+               [&] {
+                   state.plan.applyQuietly([](PlanEdit &edit) {
+                       TaskOrder::renumberTasks(edit);
+                       TaskOrder::sortTasks(edit);
+                   });
+               },
+               [&] { fillTasks(state.plan.db(Schema::DbId::Tasks), timeframes, 5000); }),
            50);
-    report("UpdateTasks, all tasks", medianMs(runs, [&] { window.UpdateTasks(); }), 50);
+    report("UpdateTasks, all tasks", medianMs(runs, [&] { window.tasks()->UpdateTasks(); }), 50);
     state.setPrompter(nullptr);
     return 0;
 }
