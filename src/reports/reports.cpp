@@ -137,7 +137,7 @@ void appendHead(QByteArray &out, const QString &title, const Context &context, c
     out.append("</style>\r\n</head><body>\r\n<h1>");
     appendEscaped(out, title);
     out.append("</h1>\r\n<p class=\"printed\">Printed ");
-    appendEscaped(out, Display::date(context.printed, context.locale));
+    appendEscaped(out, TextForms::date(context.printed, context.locale));
     out.append("</p>\r\n");
 }
 
@@ -203,11 +203,11 @@ private:
         const FieldValue &value = field->value();
         // A date where text belongs is shown as dates are, never with seconds or a zone.
         put(Lines{value.type() == FieldValue::Type::DateTime
-                      ? Display::date(value, m_context.locale, Display::DateKind::DayAndTime)
+                      ? TextForms::date(value, m_context.locale, TextForms::DateKind::DayAndTime)
                       : value.toText()});
     }
     void put(const Amount &cell) {
-        put(Lines{cell.record ? Display::money(cell.record->text(cell.code), m_context.locale)
+        put(Lines{cell.record ? TextForms::money(cell.record->text(cell.code), m_context.locale)
                               : QString()});
     }
 
@@ -282,7 +282,7 @@ void totalRow(Html &html, const char *label, int columnsBefore, QLatin1StringVie
     };
     html.line(QLatin1StringView("<tr class=\"total\">"));
     html.line(span(columnsBefore), label, QLatin1StringView("</td>"));
-    html.line(amountOpening, Text{Display::moneyFromCents(cents, html.locale())},
+    html.line(amountOpening, Text{TextForms::moneyFromCents(cents, html.locale())},
               QLatin1StringView("</td>"));
     if (columnsAfter > 0)
         html.line(span(columnsAfter), QLatin1StringView("&nbsp;</td>"));
@@ -291,7 +291,7 @@ void totalRow(Html &html, const char *label, int columnsBefore, QLatin1StringVie
 
 // The amount of a money field in cents; 0 when it is blank, not a number or beyond 64 bits.
 qint64 centsOf(const Record &r, FieldCode code) {
-    return Display::cents(r.text(code)).value_or(0);
+    return TextForms::cents(r.text(code)).value_or(0);
 }
 
 const PalmDatabase *dbOf(const PlanSet &set, DbId id) {
@@ -325,7 +325,7 @@ QByteArray detailsReport(const PalmDatabase *plan, const QString &title, const C
     html.line(QLatin1StringView("<tr><td width=\"14%\" height=\"30\"><b>Wedding Date:</b></td>"));
     html.line(QLatin1StringView("<td width=\"86%\" height=\"30\">"));
     // The wedding date is a day: no time was ever chosen for it.
-    html.line(Lines{r ? Display::date(r->value("date"), context.locale, Display::DateKind::Day)
+    html.line(Lines{r ? TextForms::date(r->value("date"), context.locale, TextForms::DateKind::Day)
                       : QString()},
               QLatin1StringView("</td></tr>"));
     html.line(QLatin1StringView("<tr><td width=\"14%\" height=\"33\"><b>Notes:</b></td>"
@@ -370,7 +370,7 @@ QByteArray detailsReport(const PalmDatabase *plan, const QString &title, const C
             } else if (row.code == FieldCode("star") || row.code == FieldCode("stop")) {
                 html.line(
                     opening, label, middle,
-                    Lines{r ? Display::timeOfDay(r->value(row.code), context.locale) : QString()},
+                    Lines{r ? TextForms::timeOfDay(r->value(row.code), context.locale) : QString()},
                     closing);
             } else {
                 html.line(opening, label, middle, valueOrSpace(r, row.code), closing);
@@ -481,7 +481,7 @@ QByteArray vendorReport(const PalmDatabase *vendors, const QString &title, const
         const Record &r = vendors->records().item(i);
         const bool confirmed = r.value("vcon").toBool();
         if (confirmed)
-            confirmedCents = Display::addCents(confirmedCents, centsOf(r, "vcos"));
+            confirmedCents = TextForms::addCents(confirmedCents, centsOf(r, "vcos"));
         html.line(QLatin1StringView("<tr>"));
         cell(html, r, "vnam", w12);
         cell(html, r, "vtyp", w12);
@@ -554,7 +554,7 @@ QByteArray paymentReport(const PalmDatabase *vendors, const QString &title,
             const Record &r = vendors->records().item(i);
             if (!listed(r))
                 continue;
-            const QDate date = Display::day(r.value(due), context.locale);
+            const QDate date = TextForms::day(r.value(due), context.locale);
             payments.push_back(
                 {&r, date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::max()});
         }
@@ -563,10 +563,10 @@ QByteArray paymentReport(const PalmDatabase *vendors, const QString &title,
         qint64 total = 0;
         for (const Payment &p : payments) {
             const Record &r = *p.record;
-            total = Display::addCents(total, centsOf(r, amount));
+            total = TextForms::addCents(total, centsOf(r, amount));
             html.line(QLatin1StringView("<tr>"));
             html.line(QLatin1StringView("<td width=\"15%\">"),
-                      Lines{Display::date(r.value(due), context.locale, Display::DateKind::Day)},
+                      Lines{TextForms::date(r.value(due), context.locale, TextForms::DateKind::Day)},
                       QLatin1StringView("</td>"));
             html.line(amountOpening, Amount{&r, amount}, QLatin1StringView("</td>"));
             cell(html, r, "vnam", w20);

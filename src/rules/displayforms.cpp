@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-namespace Display {
+namespace TextForms {
 
 namespace {
 
@@ -464,4 +464,4 @@ QDate readDate(const QString &text, const QLocale &locale) {
     return QDate::fromString(trimmed, Qt::ISODate);
 }
 
-} // namespace Display
+} // namespace TextForms

@@ -15,7 +15,7 @@ class FieldValue;
 // Stored amounts are plain digits with "." as the decimal point ("1500.5"), as the program and
 // the handheld keep them; stored dates are a calendar date and a wall-clock time, the same in
 // every time zone, so nothing here converts between zones.
-namespace Display {
+namespace TextForms {
 
 // --- Money shown ----------------------------------------------------------------------------
 
@@ -100,4 +100,4 @@ QDate day(const FieldValue &value, const QLocale &locale);
 // for a year from 2000 to 2099) or ISO 8601.
 QDate readDate(const QString &text, const QLocale &locale);
 
-} // namespace Display
+} // namespace TextForms

@@ -33,7 +33,7 @@ QString notANumberMessage() {
 }
 
 std::optional<double> localeNumber(const QString &text, const QLocale &locale) {
-    const Display::MoneyReading read = Display::readMoney(text, locale, Display::Negative::Allowed);
+    const TextForms::MoneyReading read = TextForms::readMoney(text, locale, TextForms::Negative::Allowed);
     if (!read.ok())
         return std::nullopt;
     return Numbers::numericValue(read.stored);
@@ -105,7 +105,7 @@ qint64 paymentTotal(const std::vector<const Record *> &vendors, bool final) {
 }
 
 QDate dateOf(const Record &record, FieldCode code) {
-    return Display::day(record.value(code), QLocale::system());
+    return TextForms::day(record.value(code), QLocale::system());
 }
 
 QDateTime weddingDate(const PalmDatabase &plan) {

@@ -1,6 +1,6 @@
 // The Reports menu through the real main window: the save question, the folder and the viewer.
 #include "app/frmmain.h"
-#include "reports/printmod.h"
+#include "plan/printmod.h"
 #include "store/appstate.h"
 #include "support/guitest.h"
 

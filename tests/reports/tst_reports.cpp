@@ -1,7 +1,7 @@
 #include "browser.h"
-#include "reports/printmod.h"
+#include "plan/printmod.h"
 #include "reports/reports.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
 

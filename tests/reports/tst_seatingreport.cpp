@@ -1,9 +1,9 @@
 // The seating report: escort list, table pages and chart, checked in the text the writer makes
 // and in what a real browser reads from it.
 #include "browser.h"
-#include "reports/printmod.h"
+#include "plan/printmod.h"
 #include "reports/reports.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/testenv.h"
 
 #include <QCollator>

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <ctime>
 
-Q_DECLARE_METATYPE(Display::MoneyError)
+Q_DECLARE_METATYPE(TextForms::MoneyError)
 
 namespace {
 
@@ -83,36 +83,36 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QString, stored);
         QFETCH(QString, shown);
-        QCOMPARE(Display::money(stored, localeNamed(locale)), shown);
+        QCOMPARE(TextForms::money(stored, localeNamed(locale)), shown);
     }
 
     // Totals in 64 bits, whole units and cents, up to the limits.
     void totalsShown() {
         const QLocale us(QLocale::English, QLocale::UnitedStates);
         const QLocale german(QLocale::German, QLocale::Germany);
-        QCOMPARE(Display::moneyFromWhole(33300, us), u"33,300"_qs);
-        QCOMPARE(Display::moneyFromWhole(33300, QLocale::c()), u"33,300"_qs);
-        QCOMPARE(Display::moneyFromWhole(33300, german), u"33.300"_qs);
-        QCOMPARE(Display::moneyFromWhole(std::numeric_limits<qint64>::min(), us),
+        QCOMPARE(TextForms::moneyFromWhole(33300, us), u"33,300"_qs);
+        QCOMPARE(TextForms::moneyFromWhole(33300, QLocale::c()), u"33,300"_qs);
+        QCOMPARE(TextForms::moneyFromWhole(33300, german), u"33.300"_qs);
+        QCOMPARE(TextForms::moneyFromWhole(std::numeric_limits<qint64>::min(), us),
                  u"-9,223,372,036,854,775,808"_qs);
-        QCOMPARE(Display::moneyFromCents(125050, us), u"1,250.50"_qs);
-        QCOMPARE(Display::moneyFromCents(125050, german), u"1.250,50"_qs);
-        QCOMPARE(Display::moneyFromCents(-5, us), u"-0.05"_qs);
-        QCOMPARE(Display::moneyFromCents(3330000, us), u"33,300"_qs);
-        QCOMPARE(Display::moneyFromCents(std::numeric_limits<qint64>::min(), us),
+        QCOMPARE(TextForms::moneyFromCents(125050, us), u"1,250.50"_qs);
+        QCOMPARE(TextForms::moneyFromCents(125050, german), u"1.250,50"_qs);
+        QCOMPARE(TextForms::moneyFromCents(-5, us), u"-0.05"_qs);
+        QCOMPARE(TextForms::moneyFromCents(3330000, us), u"33,300"_qs);
+        QCOMPARE(TextForms::moneyFromCents(std::numeric_limits<qint64>::min(), us),
                  u"-92,233,720,368,547,758.08"_qs);
 
-        QCOMPARE(Display::cents(u"1500.5"_qs), std::optional<qint64>(150050));
-        QCOMPARE(Display::cents(u"0.015"_qs), std::optional<qint64>(2)); // halves to even
-        QCOMPARE(Display::cents(u"0.025"_qs), std::optional<qint64>(2));
-        QCOMPARE(Display::cents(u"12abc"_qs), std::optional<qint64>(1200));
-        QCOMPARE(Display::cents(u"92233720368547758.07"_qs),
+        QCOMPARE(TextForms::cents(u"1500.5"_qs), std::optional<qint64>(150050));
+        QCOMPARE(TextForms::cents(u"0.015"_qs), std::optional<qint64>(2)); // halves to even
+        QCOMPARE(TextForms::cents(u"0.025"_qs), std::optional<qint64>(2));
+        QCOMPARE(TextForms::cents(u"12abc"_qs), std::optional<qint64>(1200));
+        QCOMPARE(TextForms::cents(u"92233720368547758.07"_qs),
                  std::optional<qint64>(std::numeric_limits<qint64>::max()));
-        QCOMPARE(Display::cents(u"92233720368547758.08"_qs), std::nullopt);
-        QCOMPARE(Display::cents(u"1e300"_qs), std::nullopt);
+        QCOMPARE(TextForms::cents(u"92233720368547758.08"_qs), std::nullopt);
+        QCOMPARE(TextForms::cents(u"1e300"_qs), std::nullopt);
         const qint64 max = std::numeric_limits<qint64>::max();
-        QCOMPARE(Display::addCents(max, 1), max);
-        QCOMPARE(Display::addCents(-max, -5), std::numeric_limits<qint64>::min());
+        QCOMPARE(TextForms::addCents(max, 1), max);
+        QCOMPARE(TextForms::addCents(-max, -5), std::numeric_limits<qint64>::min());
     }
 
     // What users type in their own writing becomes the stored form; the stored form passes
@@ -122,8 +122,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("negativeAllowed");
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<Display::MoneyError>("error");
-        using E = Display::MoneyError;
+        QTest::addColumn<TextForms::MoneyError>("error");
+        using E = TextForms::MoneyError;
         // The program's own stored amounts, in every locale.
         for (const char *locale : kLocales) {
             for (const char *amount : {"1500.5", "18750", "0.05", "-100", "749.45", ".5"}) {
@@ -188,18 +188,18 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, negativeAllowed);
         QFETCH(QString, stored);
-        QFETCH(Display::MoneyError, error);
-        const Display::MoneyReading read = Display::readMoney(
+        QFETCH(TextForms::MoneyError, error);
+        const TextForms::MoneyReading read = TextForms::readMoney(
             typed, localeNamed(locale),
-            negativeAllowed ? Display::Negative::Allowed : Display::Negative::Refused);
+            negativeAllowed ? TextForms::Negative::Allowed : TextForms::Negative::Refused);
         QCOMPARE(read.error, error);
         QCOMPARE(read.stored, stored);
-        QCOMPARE(Display::moneyErrorMessage(error).isEmpty(), error == Display::MoneyError::None);
+        QCOMPARE(TextForms::moneyErrorMessage(error).isEmpty(), error == TextForms::MoneyError::None);
         // What is shown reads back as the same amount, in the same locale.
         if (read.ok()) {
-            const QString shown = Display::money(read.stored, localeNamed(locale));
+            const QString shown = TextForms::money(read.stored, localeNamed(locale));
             QCOMPARE(
-                Display::readMoney(shown, localeNamed(locale), Display::Negative::Allowed).stored,
+                TextForms::readMoney(shown, localeNamed(locale), TextForms::Negative::Allowed).stored,
                 stored);
         }
     }
@@ -261,14 +261,14 @@ private slots:
         QFETCH(QString, shown);
         const ZoneGuard guard(zone);
         const QLocale l = localeNamed(locale);
-        QCOMPARE(Display::date(value, l,
-                               withTime ? Display::DateKind::DayAndTime : Display::DateKind::Day),
+        QCOMPARE(TextForms::date(value, l,
+                               withTime ? TextForms::DateKind::DayAndTime : TextForms::DateKind::Day),
                  shown);
         // A date kept as text in the user's short form reads as the same day.
         if (value.type() == FieldValue::Type::DateTime) {
             const FieldValue typed(l.toString(value.toDate(), QLocale::ShortFormat));
-            QCOMPARE(Display::date(typed, l, Display::DateKind::Day),
-                     Display::date(value, l, Display::DateKind::Day));
+            QCOMPARE(TextForms::date(typed, l, TextForms::DateKind::Day),
+                     TextForms::date(value, l, TextForms::DateKind::Day));
         }
     }
 
@@ -288,8 +288,8 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, us);
         QFETCH(QString, german);
-        QCOMPARE(Display::timeOfDay(FieldValue(stored), QLocale(u"en_US"_qs)), us);
-        QCOMPARE(Display::timeOfDay(FieldValue(stored), QLocale(u"de_DE"_qs)), german);
+        QCOMPARE(TextForms::timeOfDay(FieldValue(stored), QLocale(u"en_US"_qs)), us);
+        QCOMPARE(TextForms::timeOfDay(FieldValue(stored), QLocale(u"de_DE"_qs)), german);
     }
 };
 

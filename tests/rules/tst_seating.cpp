@@ -12,9 +12,16 @@ void put(PalmDatabase &db, Record &r, FieldCode code, const QString &value) {
         db.write(r, code, value);
 }
 
+// A plan of tables and guests, changed through an edit as the program changes it.
 struct Plan {
-    PalmDatabase tables;
-    PalmDatabase guests;
+    Plan() {
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    }
+    PlanSet set;
+    PalmDatabase &tables = set.db(Schema::DbId::Tables);
+    PalmDatabase &guests = set.db(Schema::DbId::Guest);
+    PlanEdit edit{set};
     Record &table(const QString &tag, const QString &maxs, const QString &avai,
                   const QString &coun) {
         Record &t = tables.records().add();
@@ -71,11 +78,10 @@ private slots:
         Record &table = plan.table(QStringLiteral(" T1 "), n[0], n[1], n[2]);
         Record &guest = plan.guest(rsvp);
         int asked = 0;
-        const auto result =
-            Seating::seat(plan.tables, table, plan.guests, guest, Seating::tableTag(table), [&] {
-                ++asked;
-                return answer == 1;
-            });
+        const auto result = Seating::seat(plan.edit, table, guest, [&] {
+            ++asked;
+            return answer == 1;
+        });
         QCOMPARE(asked, answer < 0 ? 0 : 1);
         QCOMPARE(result == Seating::SeatResult::Seated, seated);
         QCOMPARE(numbers(table), after);
@@ -85,7 +91,7 @@ private slots:
 
         // Unseating gives back exactly what seating took.
         if (seated && answer < 0) {
-            Seating::unseat(plan.tables, &table, guest);
+            Seating::unseat(plan.edit, &table, guest);
             QCOMPARE(numbers(table), n[2] == "-" ? QString(n[0] + '/' + n[1] + "/0") : before);
             QVERIFY(!guest.has("gtag"));
         }
@@ -109,9 +115,9 @@ private slots:
         QCOMPARE(Seating::guestsAt(plan.guests, "T1"), (std::vector<int>{4, 5}));
         QCOMPARE(Seating::seatedPeople(plan.guests, "T1"), qint16(5));
         QCOMPARE(Seating::guestsAt(plan.guests, ""), std::vector<int>{});
-        QCOMPARE(Seating::moveGuests(plan.guests, "T1", "T2"), 2);
+        QCOMPARE(Seating::moveGuests(plan.edit, "T1", "T2"), 2);
         QCOMPARE(plan.guests.records().item(4).text("gtag"), QStringLiteral("T2"));
-        QCOMPARE(Seating::unseatAll(plan.guests, "T2"), 2);
+        QCOMPARE(Seating::unseatAll(plan.edit, "T2"), 2);
         QCOMPARE(unseated(), 5);
         QCOMPARE(plan.guests.records().item(6).text("gtag"), QStringLiteral("t1"));
     }
@@ -141,9 +147,70 @@ private slots:
             plan.guest(rsvp, "T1");
             seated.push_back(plan.guests.records().count());
         }
-        QCOMPARE(Seating::recount(plan.tables, table, plan.guests, seated, defaultSeats),
-                 !rsvps.isEmpty());
+        QCOMPARE(Seating::recount(plan.edit, table, seated, defaultSeats), !rsvps.isEmpty());
         QCOMPARE(numbers(table), after);
+    }
+
+    // Several guests seated at once: in order, each with the seat check, and one question at
+    // the first that does not fit, whose answer holds for the rest.
+    void seatAll_data() {
+        QTest::addColumn<bool>("grow");
+        QTest::addColumn<QString>("after"); // maxs/avai/coun
+        QTest::addColumn<int>("seated");
+        QTest::newRow("yes: all seated") << true << "9/0/9" << 3;
+        QTest::newRow("no: those that fit") << false << "6/1/5" << 2;
+    }
+    void seatAll() {
+        QFETCH(bool, grow);
+        QFETCH(QString, after);
+        QFETCH(int, seated);
+        Plan plan;
+        Record &table = plan.table("T1", "6", "6", "0");
+        std::vector<Record *> guests{&plan.guest("4"), &plan.guest("4"), &plan.guest("1")};
+        int asked = 0;
+        QCOMPARE(Seating::seatAll(plan.edit, table, guests,
+                                  [&] {
+                                      ++asked;
+                                      return grow;
+                                  }),
+                 seated);
+        QCOMPARE(asked, 1);
+        QCOMPARE(numbers(table), after);
+        QCOMPARE(guests[1]->has("gtag"), grow);
+    }
+
+    // The table editor's rules: a unique, non-blank ID; a whole number of seats; a new ID takes
+    // the table's guests along (unless another table keeps the old one); the free seats are
+    // the maximum less the people seated. Deleting a table unseats its guests.
+    void tableRules() {
+        Plan plan;
+        Record &t1 = plan.table("T1", "10", "10", "0");
+        Record &t2 = plan.table(" T2 ", "8", "8", "0");
+        using Seating::IdProblem;
+        QCOMPARE(Seating::checkTableId(plan.tables, &t1, "  "), IdProblem::Empty);
+        QCOMPARE(Seating::checkTableId(plan.tables, &t1, "T2"), IdProblem::Taken);
+        QCOMPARE(Seating::checkTableId(plan.tables, &t1, " T1 "), IdProblem::None);
+        QCOMPARE(Seating::checkTableId(plan.tables, nullptr, "T1"), IdProblem::Taken);
+        QCOMPARE(Seating::checkTableId(plan.tables, nullptr, "t1"), IdProblem::None);
+        using Seating::SeatsProblem;
+        const std::pair<const char *, SeatsProblem> seats[] = {
+            {"", SeatsProblem::None},         {"12", SeatsProblem::None},
+            {"8.5", SeatsProblem::NotWhole},  {"-3", SeatsProblem::OutOfRange},
+            {"40000", SeatsProblem::OutOfRange}, {"twelve", SeatsProblem::NotANumber}};
+        for (const auto &[text, problem] : seats)
+            QCOMPARE(Seating::checkSeatCount(text), problem);
+
+        Record &a = plan.guest("2", "T1");
+        Record &b = plan.guest("3", " T1");
+        Seating::writeTable(plan.edit, t1, {"Head", "By the window", "12"});
+        QCOMPARE(a.text("gtag"), QStringLiteral("Head"));
+        QCOMPARE(b.text("gtag"), QStringLiteral("Head"));
+        QCOMPARE(numbers(t1), QStringLiteral("12/7/0"));
+        QCOMPARE(t1.text("tabl"), QStringLiteral("By the window"));
+        Seating::deleteTable(plan.edit, t1);
+        QVERIFY(!a.has("gtag") && !b.has("gtag"));
+        QCOMPARE(plan.tables.records().count(), 1);
+        QCOMPARE(Seating::tableWithTag(plan.tables, "T2 "), &t2);
     }
 };
 

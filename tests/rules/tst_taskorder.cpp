@@ -1,4 +1,5 @@
 #include "rules/taskorder.h"
+#include "store/planset.h"
 #include "support/testenv.h"
 
 #include <QTest>
@@ -43,6 +44,16 @@ PalmDatabase tasks(const QList<Task> &list) {
 
 QStringList labels(const PalmDatabase &db) {
     return db.listValues("evnt");
+}
+
+// The tasks and the timeframes as a plan, for the edit the rules work through.
+PlanSet planOf(PalmDatabase tasks, PalmDatabase frames) {
+    PlanSet set;
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    set.setDatabase(Schema::DbId::Tasks, std::make_unique<PalmDatabase>(std::move(tasks)));
+    set.setDatabase(Schema::DbId::TimeFrames, std::make_unique<PalmDatabase>(std::move(frames)));
+    return set;
 }
 
 } // namespace
@@ -101,10 +112,12 @@ private slots:
              {"one", "renamed", "three"}},
         };
         for (const auto &c : cases) {
-            PalmDatabase db = tasks(c.tasks);
+            PlanSet set = planOf(tasks(c.tasks), timeframes(12));
+            PlanEdit edit(set);
             if (c.renumber)
-                TaskOrder::renumberTasks(db, timeframes(12));
-            TaskOrder::sortTasks(db);
+                TaskOrder::renumberTasks(edit);
+            TaskOrder::sortTasks(edit);
+            const PalmDatabase &db = set.db(Schema::DbId::Tasks);
             QVERIFY2(labels(db) == c.expected, qPrintable(QStringLiteral("%1: %2").arg(
                                                    QLatin1String(c.name), labels(db).join(u','))));
         }
@@ -113,8 +126,12 @@ private slots:
     void renumbering() {
         PalmDatabase frames = timeframes(3);
         frames.write(frames.records().add(), "time", QStringLiteral("T2")); // a later duplicate
-        PalmDatabase db = tasks({{"a", "T2", {}, {}}, {"b", QString(), {}, {}}, {"c", {}, {}, {}}});
-        TaskOrder::renumberTasks(db, frames);
+        PlanSet set = planOf(
+            tasks({{"a", "T2", {}, {}}, {"b", QString(), {}, {}}, {"c", {}, {}, {}}}),
+            std::move(frames));
+        PalmDatabase &db = set.db(Schema::DbId::Tasks);
+        PlanEdit edit(set);
+        TaskOrder::renumberTasks(edit);
         QCOMPARE(db.fieldList().item("ordr").kind(), FieldKind::Text);
         QCOMPARE(db.records().item(1).value("ordr"), FieldValue(qint16(2)));
         // Every task gains the field; one without a known timeframe has it empty.
@@ -124,7 +141,7 @@ private slots:
         // One task at a time, as the task editor does.
         Record &c = db.records().item(3);
         db.write(c, "time", QStringLiteral("T3"));
-        TaskOrder::renumberTask(db, c, frames);
+        TaskOrder::renumberTask(edit, c);
         QCOMPARE(c.value("ordr"), FieldValue(qint16(3)));
     }
 };

@@ -1,7 +1,7 @@
 // A save or a HotSync queue killed at any step leaves a folder that the next load (or the next
 // start) turns into the whole old set or the whole new set, with nothing of it left behind,
 // also when the folder has been moved since; two copies writing one folder never break it.
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "store/setwriter.h"
 #include "store/tb4server.h"
 #include "support/failingsink.h"

@@ -1,10 +1,9 @@
 // Saving's refusals and failures, through a stand-in window. The successful saves, Save As and
 // the HotSync queue are tested through the real window (tests/app/tst_planflows.cpp).
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "store/pdbcontainer.h"
-#include "store/planview.h"
 #include "store/safefile.h"
-#include "store/saving.h"
+#include "plan/saving.h"
 #include "store/setwriter.h"
 #include "support/failingsink.h"
 #include "support/scriptedprompter.h"

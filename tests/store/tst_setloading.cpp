@@ -1,5 +1,4 @@
-#include "store/appstate.h"
-#include "store/planview.h"
+#include "plan/appstate.h"
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
 
