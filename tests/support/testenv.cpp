@@ -75,7 +75,7 @@ void writePlanFile(const QString &folder, const QString &owner) {
     plan.save(folder + QStringLiteral("/VowlineDB.pdb"));
 }
 
-Record &addRecord(PalmDatabase &db, std::initializer_list<std::pair<FieldCode, FieldValue>> fields) {
+Record &addRecord(PalmDatabase &db, std::initializer_list<FieldInit> fields) {
     Record &record = db.records().add();
     for (const auto &[code, value] : fields) {
         const FieldKind kind = value.type() == FieldValue::Type::Boolean    ? FieldKind::Boolean

@@ -43,9 +43,17 @@ QString makePalmDesktop(const QString &root, const QStringList &users, const QSt
 // Writes a plan file (VowlineDB.pdb) holding just the details record, named `owner`.
 void writePlanFile(const QString &folder, const QString &owner);
 
+// One field of addRecord. An aggregate rather than a std::pair: the pair's forwarding
+// constructor would hand the code's literal on as a reference, which FieldCode's consteval
+// constructor refuses.
+struct FieldInit {
+    FieldCode code;
+    FieldValue value;
+};
+
 // Appends a record holding the given fields, each of the kind its value suggests (a Boolean,
 // a date, else text), and returns it.
-Record &addRecord(PalmDatabase &db, std::initializer_list<std::pair<FieldCode, FieldValue>> fields);
+Record &addRecord(PalmDatabase &db, std::initializer_list<FieldInit> fields);
 
 // Reads a whole file, empty when it cannot be read.
 QByteArray readAll(const QString &path);

@@ -1,10 +1,10 @@
 #include "app/frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
-#include "views/frmtable.h"
 #include "views/seatingtab.h"
 #include "widgets/listgrid.h"
 
+#include <QFrame>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -22,6 +22,9 @@ const QString kTitle = QStringLiteral("Vowline Desktop");
 const QString kTooBig = QStringLiteral(
     "Adding this guest will cause your table to exceed the number of available seats.  Do you "
     "want to adjust the maximum number of seats for this table and continue?");
+const QString kTooBigSeveral = QStringLiteral(
+    "Adding these guests will cause your table to exceed the number of available seats.  Do "
+    "you want to adjust the maximum number of seats for this table and continue?");
 
 struct Table {
     QString tag, maxs, avai, coun;
@@ -31,22 +34,23 @@ struct Guest {
     std::optional<QString> tag; // none: no gtag field
 };
 
+// Numbers read as in the United States while it lives.
+struct UsLocale {
+    QLocale saved;
+    UsLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    ~UsLocale() { QLocale::setDefault(saved); }
+};
+
 // A main window over a fresh plan with these tables and guests, on the "Seating" tab, not
 // modified.
-class SeatingPlan : public TabTestWindow {
+class SeatingPlan : private UsLocale, public TabTestWindow {
 public:
     SeatingPlan(const QList<Table> &tables, const QList<Guest> &guests) {
-        for (const Table &t : tables) {
-            Record &r = db(DbId::Tables).records().add();
-            db(DbId::Tables).write(r, "ttag", t.tag);
-            db(DbId::Tables).write(r, "maxs", t.maxs);
-            db(DbId::Tables).write(r, "avai", t.avai);
-            db(DbId::Tables).write(r, "coun", t.coun);
-        }
+        for (const Table &t : tables)
+            addRecord(db(DbId::Tables),
+                      {{"ttag", t.tag}, {"maxs", t.maxs}, {"avai", t.avai}, {"coun", t.coun}});
         for (const Guest &g : guests) {
-            Record &r = db(DbId::Guest).records().add();
-            db(DbId::Guest).write(r, "gnam", g.name);
-            db(DbId::Guest).write(r, "rsvp", g.rsvp);
+            Record &r = addRecord(db(DbId::Guest), {{"gnam", g.name}, {"rsvp", g.rsvp}});
             if (g.tag)
                 db(DbId::Guest).write(r, "gtag", *g.tag);
         }
@@ -61,7 +65,7 @@ public:
     ListGrid &tables() { return *tab().tableGrid(); }
     ListGrid &seating() { return *tab().seatingGrid(); }
     QListView &list() { return *tab().addPersonList(); }
-    PalmDatabase &db(DbId id) { return appState().set.db(id); }
+    bool panelShown() { return tab().addPersonPanel()->isVisible(); }
     Record &table(int n) { return db(DbId::Tables).records().item(n); }
     Record &guest(const QString &name) {
         for (auto &r : db(DbId::Guest).records().raw())
@@ -87,14 +91,22 @@ public:
             names << list().model()->index(r, 0).data().toString();
         return names;
     }
-    void choose(const QString &entry) {
-        const int row = int(offered().indexOf(entry));
-        QVERIFY2(row >= 0, qPrintable(entry));
-        const QModelIndex index = list().model()->index(row, 0);
-        list().scrollTo(index);
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, list().visualRect(index).center());
+    // Chooses the guests named in the open panel: a click, then Ctrl+clicks.
+    void choose(const QStringList &names) {
+        const QStringList entries = offered();
+        Qt::KeyboardModifiers modifiers;
+        for (int row = 0; row < entries.size(); ++row) {
+            if (!names.contains(entries[row].section(QStringLiteral("  ("), 0, 0)))
+                continue;
+            const QRect at = list().visualRect(list().model()->index(row, 0));
+            QTest::mouseClick(list().viewport(), Qt::LeftButton, modifiers, at.center());
+            modifiers = Qt::ControlModifier;
+        }
     }
     QStringList seated() { return column(seating(), 1); }
+
+private:
+    static PalmDatabase &db(DbId id) { return TabTestWindow::db(id); }
 };
 
 } // namespace
@@ -102,25 +114,51 @@ public:
 class TestSeatingTab : public QObject {
     Q_OBJECT
 private slots:
+    // "Add Person" offers the guests at no table, by name, with the seats each needs; one or
+    // several are seated in one step, with one question when the table overflows (on No, those
+    // that do not fit stay unseated).
     void seatFromTheList_data() {
         QTest::addColumn<QString>("before"); // maxs/avai/coun, Pat already seated for coun
-        QTest::addColumn<QString>("rsvp");
-        QTest::addColumn<int>("answer"); // -1: no question
+        QTest::addColumn<QString>("rsvp");   // Ann's; Eve needs one seat
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<bool>("enter");     // Enter in the list rather than "Seat"
+        QTest::addColumn<QString>("answer"); // to the question, when there is one
         QTest::addColumn<QString>("after");
-        const int yes = int(Answer::Yes), no = int(Answer::No);
-        QTest::newRow("fits") << QStringLiteral("8/6/2") << "3" << -1 << "8/3/5";
-        QTest::newRow("too big, grow") << QStringLiteral("8/1/7") << "4" << yes << "11/0/11";
-        QTest::newRow("too big, declined") << QStringLiteral("8/1/7") << "4" << no << "8/1/7";
+        QTest::addColumn<QStringList>("seated");
+        const QStringList ann{"Ann"}, both{"Ann", "Eve"};
+        const struct {
+            const char *name, *before, *rsvp;
+            QStringList chosen;
+            bool enter;
+            const char *answer, *after;
+            QStringList seated;
+        } rows[] = {
+            {"fits", "8/6/2", "3", ann, true, "", "8/3/5", {"Ann", "Pat"}},
+            {"too big, grow", "8/1/7", "4", ann, false, "Yes", "11/0/11", {"Ann", "Pat"}},
+            {"too big, declined", "8/1/7", "4", ann, false, "No", "8/1/7", {"Pat"}},
+            {"several fit", "8/6/2", "3", both, true, "", "8/2/6", {"Ann", "Eve", "Pat"}},
+            {"several, grow", "8/1/7", "4", both, false, "Yes", "12/0/12", {"Ann", "Eve", "Pat"}},
+            // On No, those that fit are seated all the same.
+            {"several, declined", "8/1/7", "4", both, true, "No", "8/0/8", {"Eve", "Pat"}},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.name) << r.before << r.rsvp << r.chosen << r.enter << r.answer
+                                  << r.after << r.seated;
     }
     void seatFromTheList() {
         QFETCH(QString, before);
         QFETCH(QString, rsvp);
-        QFETCH(int, answer);
+        QFETCH(QStringList, chosen);
+        QFETCH(bool, enter);
+        QFETCH(QString, answer);
         QFETCH(QString, after);
+        QFETCH(QStringList, seated);
         const QStringList n = before.split(u'/');
         SeatingPlan plan(
             {{" T1 ", n[0], n[1], n[2]}, {"T2", "8", "7", "3"}},
             {{"Ann", rsvp, {}}, {"Bob", "2", "T3"}, {"Eve", "1", ""}, {"Pat", n[2], "T1"}});
+        QCOMPARE(plan.window().findChild<QPushButton *>("cmdRemovePerson")->text(),
+                 QStringLiteral("Re&move Person"));
         QVERIFY(!plan.seating().isEnabled());
         // A table nobody sits at keeps its numbers; the keyboard chooses as the mouse does.
         SeatingPlan::clickRow(plan.tables(), 2);
@@ -131,26 +169,32 @@ private slots:
         QCOMPARE(plan.numbers(1), before); // the recount agrees
 
         plan.click("cmdAddPerson");
-        QVERIFY(plan.list().isVisible());
+        QVERIFY(plan.panelShown());
         // An empty tag seats nobody: Eve is offered too.
-        QCOMPARE(plan.offered(), (QStringList{"Cancel", "Ann", "Eve"}));
-        if (answer >= 0)
-            plan.prompter().expectMessage(kTooBig, kTitle, Icon::Question, Buttons::YesNo,
-                                          Answer(answer));
-        plan.choose("Ann");
+        QCOMPARE(plan.offered(),
+                 (QStringList{"Ann  (" + rsvp + " seats)", QStringLiteral("Eve  (1 seat)")}));
+        if (!answer.isEmpty())
+            plan.prompter().expectMessage(chosen.size() > 1 ? kTooBigSeveral : kTooBig, kTitle,
+                                          Icon::Question, Buttons::YesNo,
+                                          answer == "Yes" ? Answer::Yes : Answer::No);
+        plan.choose(chosen);
+        if (enter)
+            QTest::keyClick(&plan.list(), Qt::Key_Return);
+        else
+            plan.click("cmdSeatChosen");
         VERIFY_PROMPTS(plan.prompter());
-        QVERIFY(!plan.list().isVisible());
-        QCOMPARE(plan.list().model()->rowCount(), 0);
+        QVERIFY(!plan.panelShown());
         QCOMPARE(plan.numbers(1), after);
-        const bool seated = answer != int(Answer::No);
-        QCOMPARE(plan.guest("Ann").has("gtag"), seated);
-        QCOMPARE(plan.seated(), seated ? QStringList({"Ann", "Pat"}) : QStringList{"Pat"});
+        QCOMPARE(plan.seated(), seated);
         QCOMPARE(plan.tables().text(1, 5), plan.table(1).text("avai"));
-        // Seating is an edit of the plan: closing now asks to save it.
-        QCOMPARE(appState().changed, seated);
+        const bool annSeated = seated.contains("Ann");
+        QCOMPARE(plan.guest("Ann").has("gtag"), annSeated);
+        // Seating is one step of the plan: closing now asks to save it.
+        const bool changed = seated.size() > 1;
+        QCOMPARE(appState().plan.history().count(), changed ? 1 : 0);
         QCOMPARE(appState().statusText(),
-                 seated ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
-        if (!seated)
+                 changed ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
+        if (!annSeated)
             return;
         QCOMPARE(plan.guest("Ann").text("gtag"), QStringLiteral("T1"));
 
@@ -162,16 +206,19 @@ private slots:
         plan.click("cmdRemovePerson");
         VERIFY_PROMPTS(plan.prompter());
         QVERIFY(!plan.guest("Ann").has("gtag"));
-        if (answer < 0)
+        if (answer.isEmpty() && chosen.size() == 1)
             QCOMPARE(plan.numbers(1), before);
         QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
         plan.click("cmdAddPerson");
-        QCOMPARE(plan.offered(), (QStringList{"Cancel", "Ann", "Eve"}));
-        plan.choose("Cancel");
-        QVERIFY(!plan.list().isVisible());
-        QCOMPARE(plan.seated(), QStringList{"Pat"});
+        QVERIFY(plan.offered().contains("Ann  (" + rsvp + " seats)"));
+        // Escape closes the panel and seats nobody.
+        QTest::keyClick(&plan.list(), Qt::Key_Escape);
+        QVERIFY(!plan.panelShown());
+        QCOMPARE(plan.seated(), QStringList(seated.mid(1)));
     }
 
+    // "Add Table" opens the editor on a table made apart: the list shows no new row meanwhile.
+    // Cancel leaves the plan untouched; OK adds it as one step and chooses it.
     void addTable_data() {
         QTest::addColumn<QString>("noTables");
         QTest::addColumn<bool>("ok");
@@ -189,7 +236,9 @@ private slots:
         plan.tab().noTablesBox()->setText(noTables);
         plan.tab().peoplePerBox()->setText(QStringLiteral("6"));
         QString shownSeats;
+        int rowsWhileOpen = -1;
         onNextModal("frmTable", [&](QDialog *dialog) {
+            rowsWhileOpen = plan.tables().rows();
             shownSeats = dialog->findChild<QLineEdit *>("txtMaxSeats")->text();
             dialog->findChild<QLineEdit *>("txtTableID")->setText(QStringLiteral("T5"));
             clickButton(dialog, ok ? "cmdOK" : "cmdCancel");
@@ -197,17 +246,22 @@ private slots:
         plan.click("cmdAddTable");
         QVERIFY(modalHandlersDone());
         VERIFY_PROMPTS(plan.prompter()); // no question on the way out
+        QCOMPARE(rowsWhileOpen, 5);
         QCOMPARE(shownSeats, QStringLiteral("6"));
         QCOMPARE(plan.tables().rows(), ok ? 6 : 5);
         QCOMPARE(plan.tab().noTablesBox()->text(), noTablesAfter);
-        QVERIFY(!appState().cancelled);
+        QCOMPARE(appState().plan.history().count(), ok ? 1 : 0);
         QCOMPARE(appState().statusText(),
                  ok ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
         // The details record keeps the setup boxes.
-        QCOMPARE(plan.db(DbId::Plan).records().item(1).text("ptab"), QStringLiteral("6"));
+        QCOMPARE(TabTestWindow::db(DbId::Plan).records().item(1).text("ptab"), QStringLiteral("6"));
         if (ok) {
             QCOMPARE(plan.tables().row(), 5);
+            QCOMPARE(plan.tables().currentRecord(), &plan.table(5));
+            QVERIFY(plan.seating().isEnabled());
             QCOMPARE(plan.numbers(5), QStringLiteral("6/6/0"));
+        } else {
+            QCOMPARE(plan.tables().currentRecord(), nullptr);
         }
     }
 
@@ -227,6 +281,7 @@ private slots:
                                "number.  Do you want to clear this entry and continue?";
         const QString badAvail = "The entered value for the available number of seat is not a "
                                  "valid number.  Do you want to clear this entry and continue?";
+        const QString seats = "A table has a whole number of seats, from 0 to 32,767.";
         const int ok = int(Answer::Ok), yes = int(Answer::Yes), no = int(Answer::No);
         const struct {
             const char *name, *id, *maxs, *avail;
@@ -242,7 +297,10 @@ private slots:
             {"empty max. seats", "T1", "", "", {}, 0, true, "5/0/5"},
             {"letters in max. seats, cleared", "T1", "ten", "", badMax, yes, true, "5/0/5"},
             {"letters in max. seats, kept", "T1", "ten", "", badMax, no, false, "8/3/5"},
-            {"absurd max. seats", "T1", "1e9", "", badMax, no, false, "8/3/5"},
+            // A number, but no number of seats: said so, and the dialog stays.
+            {"max. seats too big", "T1", "1e9", "", seats, ok, false, "8/3/5"},
+            {"max. seats not whole", "T1", "8.5", "", seats, ok, false, "8/3/5"},
+            {"max. seats below zero", "T1", "-1", "", seats, ok, false, "8/3/5"},
         };
         for (const auto &r : rows)
             QTest::newRow(r.name) << r.id << r.maxs << r.avail << r.message << r.answer << r.closes
@@ -285,17 +343,6 @@ private slots:
                  closes ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
     }
 
-    // The editor alone: an empty maximum leaves minus the seated people free.
-    void emptyMaximum() {
-        SeatingPlan plan({{"T1", "8", "3", "5"}}, {{"Ann", "2", "T1"}, {"Bob", "3", "T1 "}});
-        appState().selectedRecord = 1;
-        frmTable dialog;
-        dialog.findChild<QLineEdit *>("txtMaxSeats")->clear();
-        clickButton(&dialog, "cmdOK");
-        QVERIFY(!appState().cancelled && appState().changed);
-        QCOMPARE(plan.numbers(1), QStringLiteral("/-5/5"));
-    }
-
     // A new ID takes the table's guests along; deleting the table unseats them.
     void guestsFollowTheirTable() {
         SeatingPlan plan({{"T1", "10", "5", "5"}, {"T2", "8", "8", "0"}},
@@ -312,18 +359,19 @@ private slots:
         QCOMPARE(plan.numbers(1), QStringLiteral("10/5/5"));
 
         // A seated guest opens in the record editor; afterwards the tab still seats at the
-        // table it shows, whatever record the editor worked on.
+        // table it shows.
         plan.seating().setRow(2);
-        int opened = 0;
+        QString opened;
         onNextModal("frmRecordEditor", [&opened](QDialog *dialog) {
-            opened = appState().selectedRecord;
+            opened = dialog->findChild<QLineEdit *>("txtName")->text();
             clickButton(dialog, "cmdRecordCancel");
         });
         SeatingPlan::clickRow(plan.seating(), 2, true);
         QVERIFY(modalHandlersDone());
-        QCOMPARE(opened, 2);
+        QCOMPARE(opened, QStringLiteral("Bob"));
         plan.click("cmdAddPerson");
-        plan.choose("Cat");
+        plan.choose({"Cat"});
+        plan.click("cmdSeatChosen");
         QCOMPARE(plan.numbers(1), QStringLiteral("10/4/6"));
         QCOMPARE(plan.numbers(2), QStringLiteral("8/8/0"));
 
@@ -332,7 +380,7 @@ private slots:
                                       Icon::None, Buttons::YesNo, Answer::Yes);
         plan.click("cmdDeleteTable");
         VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(plan.db(DbId::Tables).records().count(), 1);
+        QCOMPARE(TabTestWindow::db(DbId::Tables).records().count(), 1);
         for (const char *name : {"Ann", "Bob", "Cat"})
             QVERIFY(!plan.guest(QString::fromLatin1(name)).has("gtag"));
         QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);

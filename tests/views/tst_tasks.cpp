@@ -1,6 +1,6 @@
 #include "app/frmmain.h"
-#include "store/appstate.h"
-#include "store/planset.h"
+#include "plan/appstate.h"
+#include "rules/taskorder.h"
 #include "support/guitest.h"
 #include "views/taskstab.h"
 #include "widgets/listgrid.h"
@@ -28,25 +28,26 @@ struct Task {
 };
 
 // A main window over a fresh plan whose timeframes are Early, Middle and Late, holding these
-// tasks in this order (not yet sorted), the filter on "All" and the plan not modified.
+// tasks in timeframe order (as a load leaves them), the filter on "All" and the plan not
+// modified.
 class TaskPlan : public TabTestWindow {
 public:
     explicit TaskPlan(const QList<Task> &tasks) {
-        PalmDatabase &frames = appState().set.db(DbId::TimeFrames);
+        PalmDatabase &frames = TabTestWindow::db(DbId::TimeFrames);
         frames.records().removeAll();
         for (const char *name : {"Early", "Middle", "Late"})
-            frames.write(frames.records().add(), "time", QString::fromLatin1(name));
+            addRecord(frames, {{"time", QString::fromLatin1(name)}});
         db().records().removeAll();
         for (const Task &t : tasks) {
-            Record &r = db().records().add();
-            db().write(r, "time", t.time);
-            db().write(r, "evnt", t.details);
-            db().write(r, "done", t.done, FieldKind::Boolean);
+            Record &r = addRecord(db(), {{"time", t.time}, {"evnt", t.details}, {"done", t.done}});
             if (t.alarm.isValid())
                 db().write(r, "alrm", t.alarm, FieldKind::Date);
         }
-        window().FillFilterBoxes();
-        tab().UpdateTasks();
+        appState().plan.applyQuietly([](PlanEdit &edit) {
+            TaskOrder::renumberTasks(edit);
+            TaskOrder::sortTasks(edit);
+        });
+        tab().fillFilterBoxes();
         planSaved();
     }
 
@@ -56,10 +57,12 @@ public:
     }
     TasksTab &tab() { return *window().tasks(); }
     ListGrid &grid() { return *tab().grid(); }
-    PalmDatabase &db() { return appState().set.db(DbId::Tasks); }
+    PalmDatabase &db() { return TabTestWindow::db(DbId::Tasks); }
     QStringList details() { return column(grid(), 2); }
 };
 
+// Sorted: "middle" is no timeframe of the list, so it has no position and comes first; the
+// Early tasks by date.
 const QList<Task> kTasks = {
     {"Late", "cake", false, QDate(2027, 5, 1).startOfDay()},
     {"Early", "venue", true, QDate(2026, 9, 1).startOfDay()},
@@ -74,9 +77,6 @@ class TestTasks : public QObject {
 private slots:
     void sortAndFilter() {
         TaskPlan plan(kTasks);
-        plan.tab().SortTasks();
-        plan.tab().UpdateTasks();
-        // "middle" is no timeframe of the list: no position, first.
         QCOMPARE(plan.details(), (QStringList{"dress", "budget", "venue", "cake"}));
         QCOMPARE(plan.grid().text(3, 3), QStringLiteral("Complete"));
         QCOMPARE(plan.grid().text(2, 3), QStringLiteral("Pending"));
@@ -86,31 +86,33 @@ private slots:
         QCOMPARE(plan.details(), (QStringList{"budget", "venue"}));
         plan.setFilter("Middle"); // exact: "middle" is another timeframe
         QCOMPARE(plan.details(), QStringList{});
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
     }
 
+    // "Add Task" opens the editor on a task made apart, in the filter's timeframe: the list
+    // shows no new row meanwhile. Cancel and Escape leave the plan untouched; OK adds it as one
+    // step, sorted at once and selected.
     void addTask_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("how"); // OK, Cancel or Escape
-        QTest::newRow("in the filter's timeframe") << "Middle"
-                                                   << "OK";
-        QTest::newRow("under All") << "All"
-                                   << "OK";
-        QTest::newRow("cancelled") << "Middle"
-                                   << "Cancel";
-        QTest::newRow("escaped") << "All"
-                                 << "Escape";
+        const char *rows[][3] = {{"in the filter's timeframe", "Middle", "OK"},
+                                 {"under All", "All", "OK"},
+                                 {"cancelled", "Middle", "Cancel"},
+                                 {"escaped", "All", "Escape"}};
+        for (const auto &r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2];
     }
     void addTask() {
         QFETCH(QString, filter);
         QFETCH(QString, how);
         TaskPlan plan(kTasks);
-        plan.tab().SortTasks();
         plan.setFilter(filter);
+        const int rowsBefore = plan.grid().rows();
         QString shownTime, caption;
-        int kind = -1;
+        int rowsWhileOpen = -1, recordsWhileOpen = -1;
         onNextModal("frmTaskEditor", [&](QDialog *dialog) {
-            kind = appState().editorKind;
+            rowsWhileOpen = plan.grid().rows();
+            recordsWhileOpen = plan.db().records().count();
             caption = dialog->windowTitle();
             shownTime = dialog->findChild<QComboBox *>("cboTaskTimes")->currentText();
             QTest::keyClicks(dialog->findChild<QLineEdit *>("txtEventDetails"), "rings");
@@ -122,66 +124,74 @@ private slots:
         plan.click("cmdAddTask");
         QVERIFY(modalHandlersDone());
         VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(kind, 6);
         QCOMPARE(caption, QStringLiteral("Wedding Task Editor"));
+        QCOMPARE(rowsWhileOpen, rowsBefore);
+        QCOMPARE(recordsWhileOpen, 4);
         const QString time = filter == "All" ? QString() : filter;
         QCOMPARE(shownTime, time);
-        QVERIFY(!appState().cancelled);
         const bool kept = how == "OK";
         QCOMPARE(plan.db().records().count(), kept ? 5 : 4);
+        QCOMPARE(appState().plan.history().count(), kept ? 1 : 0);
         QCOMPARE(appState().statusText(),
                  kept ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
-        if (!kept)
+        if (!kept) {
+            QCOMPARE(plan.grid().rows(), rowsBefore);
             return;
+        }
         const QStringList all = plan.db().listValues("evnt");
         const Record &added = plan.db().records().item(int(all.indexOf("rings")) + 1);
         QCOMPARE(added.text("time"), time);
         QVERIFY(!added.value("alrm").toDateTime().isValid());
-        // Sorted at once: a Middle task after the Early ones; one without a timeframe among the
-        // tasks without a position, at the front.
+        // A Middle task after the Early ones; one without a timeframe among the tasks without a
+        // position, at the front.
         QCOMPARE(added.value("ordr"), time.isEmpty() ? FieldValue() : FieldValue(qint16(2)));
         QCOMPARE(all.indexOf("rings"), time.isEmpty() ? 1 : 3);
+        QCOMPARE(plan.grid().currentRecord(), &added);
     }
 
-    // The question names the row; the row's record goes.
+    // The question names the row; the row's record goes. The Delete key asks as the button does.
     void deleteTask_data() {
+        QTest::addColumn<bool>("key");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::newRow("button, yes") << false << true;
+        QTest::newRow("button, no") << false << false;
+        QTest::newRow("Delete key, yes") << true << true;
     }
     void deleteTask() {
+        QFETCH(bool, key);
         QFETCH(bool, yes);
         TaskPlan plan(kTasks);
-        plan.setFilter("Early"); // rows: venue, budget
+        plan.setFilter("Early"); // rows: budget, venue
         plan.grid().setRow(2);
         plan.prompter().expectMessage("Are you sure you want to delete TASK 2?", "Vowline Desktop",
                                       Icon::None, Buttons::YesNo, yes ? Answer::Yes : Answer::No);
-        plan.click("cmdDeleteTask");
+        if (key)
+            QTest::keyClick(&plan.grid(), Qt::Key_Delete);
+        else
+            plan.click("cmdDeleteTask");
         plan.setFilter("All");
         plan.grid().setRow(3);
         plan.prompter().expectMessage("Are you sure you want to delete TASK 3?", "Vowline Desktop",
                                       Icon::None, Buttons::YesNo, Answer::No);
         plan.click("cmdDeleteTask");
         VERIFY_PROMPTS(plan.prompter());
-        const QStringList left = yes ? QStringList{"cake", "venue", "dress"}
-                                     : QStringList{"cake", "venue", "dress", "budget"};
+        const QStringList left = yes ? QStringList{"dress", "budget", "cake"}
+                                     : QStringList{"dress", "budget", "venue", "cake"};
         QCOMPARE(plan.db().listValues("evnt"), left);
-        QCOMPARE(appState().changed, yes);
+        QCOMPARE(appState().plan.isModified(), yes);
     }
 
     // Opening a task shows it; OK writes it, renumbers and sorts, and an edit marks the plan
-    // modified. The Notes button edits the task's note.
+    // modified. OK without an edit is no step. The Notes button edits the task's note.
     void editTask() {
         TaskPlan plan(kTasks);
-        plan.db().records().item(3).fields().remove("done"); // written before done existed
-        plan.tab().SortTasks();
-        plan.tab().UpdateTasks();
-        // OK without an edit is no change.
+        Record &dress = plan.db().records().item(1);
+        dress.fields().remove("done"); // written before done existed
         plan.grid().setRow(2);
         onNextModal("frmTaskEditor", [](QDialog *dialog) { clickButton(dialog, "cmdTaskOK"); });
-        emit plan.grid().rowDoubleClicked();
+        QTest::keyClick(&plan.grid(), Qt::Key_Return);
         QVERIFY(modalHandlersDone());
-        QVERIFY(!appState().changed);
+        QCOMPARE(appState().plan.history().count(), 0);
         QCOMPARE(appState().statusText(), AppState::kUserDatabase);
 
         plan.grid().setRow(1); // "dress", in no listed timeframe
@@ -210,12 +220,14 @@ private slots:
         QVERIFY(!done);
         QCOMPARE(due, QString());
         QVERIFY(plan.db().fieldList().exists("done"));
-        // Undated, so after the dated Early task; before the Late one.
+        // Undated, so after the dated Early tasks; before the Late one.
         QCOMPARE(plan.db().listValues("evnt"), (QStringList{"budget", "venue", "dress", "cake"}));
-        const Record &dress = plan.db().records().item(3);
         QCOMPARE(dress.value("done"), FieldValue(true));
         QCOMPARE(dress.text("note"), QStringLiteral("call Mum"));
         QCOMPARE(plan.details(), (QStringList{"budget", "venue", "dress", "cake"}));
+        QCOMPARE(plan.grid().currentRecord(), &dress);
+        // The note and the task: a step each.
+        QCOMPARE(appState().plan.history().count(), 2);
         QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
     }
 };
