@@ -4,6 +4,7 @@
 #include "store/pdbcontainer.h"
 #include "store/safefile.h"
 #include "plan/saving.h"
+#include "rules/details.h"
 #include "store/setwriter.h"
 #include "support/failingsink.h"
 #include "support/scriptedprompter.h"
@@ -33,28 +34,11 @@ namespace {
 
 const auto kExclamation = Prompter::Icon::Exclamation;
 
-class FakeWindow : public PlanWindow {
+class FakeWindow : public SaveHost {
 public:
-    QString name = QStringLiteral("Plan");
-    bool stamped = false;
-
-    void FillFilterBoxes() override {}
-    void RefreshCaption() override {}
-    void UpdateDetails() override {}
-    void UpdatePartyGrid() override {}
-    void UpdateGuestGrid() override {}
-    void UpdateTableGrid() override {}
-    void UpdateSeatingGrid() override {}
-    void UpdateVendorsGrid() override {}
-    void UpdateTasks() override {}
-    void UpdatePayments() override {}
-    void SortTasks() override {}
-    QString planName() const override { return name; }
-    void setPlanName(const QString &text) override { name = text; }
-    void StoreDetails() override {}
-    void StampOwner() override { stamped = true; }
     bool palmUserBoxEnabled() const override { return false; }
     QString palmUserBoxText() const override { return {}; }
+    void storeDetails(PlanEdit &) override {}
 };
 
 // Answers from the script, and runs `meanwhile` once, as the first question titled `title` is
@@ -84,12 +68,37 @@ struct SaveFixture {
         newPlan();
         s.setPrompter(&p);
     }
-    ~SaveFixture() { s.setPrompter(nullptr); }
+    ~SaveFixture() {
+        s.setPrompter(nullptr);
+        s.setFileSink(nullptr);
+    }
     void newPlan() {
         ScriptedPrompter quiet;
-        buildDefaultSet(s.set, s.server, s.programFolder, quiet);
-        s.markPlanModified();
+        PlanSet fresh;
+        buildDefaultSet(fresh, s.server(), s.programFolder, quiet);
+        s.plan.replace(std::move(fresh));
+        setName(QStringLiteral("Plan"));
+        s.plan.markModified();
     }
+    void setName(const QString &name) {
+        s.plan.applyQuietly(
+            [&](PlanEdit &edit) { DetailsRecord::store(edit, Schema::Details::kOwner, name); });
+    }
+    void load(const QString &folder, Prompter &prompter) {
+        PlanSet fresh;
+        loadSetFromFolder(fresh, s.server(), folder, program.path(), prompter);
+        s.plan.replace(std::move(fresh));
+    }
+};
+
+// Puts a sink under the saves of the state for its lifetime.
+struct UseSink {
+    UseSink(AppState &state, FileSink &sink)
+        : s(state) {
+        s.setFileSink(&sink);
+    }
+    ~UseSink() { s.setFileSink(nullptr); }
+    AppState &s;
 };
 
 void expectSaveError(ScriptedPrompter &p, const QString &folder) {
@@ -154,12 +163,11 @@ private slots:
         SaveFixture t;
         QTemporaryDir dir;
         t.s.currentSetFolder = dir.path();
-        t.window.name.clear();
+        t.setName(QString());
         expectPlanNamePrompt(t.p, answer);
-        QVERIFY(!Saving::saveToFolder(t.window));
+        QVERIFY(!Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
-        QVERIFY(!t.window.stamped);
-        QVERIFY(t.s.changed);
+        QVERIFY(t.s.plan.isModified());
         QVERIFY(QDir(dir.path()).isEmpty());
     }
 
@@ -183,12 +191,12 @@ private slots:
                           answer);
         if (yes)
             expectSavedMessage(t.p, smith);
-        QCOMPARE(Saving::saveToFolder(t.window), yes);
+        QCOMPARE(Saving::saveToFolder(t.s, t.window), yes);
         VERIFY_PROMPTS(t.p);
-        QCOMPARE(t.s.currentPalmUser, yes ? QStringLiteral("Smith") : QString());
+        QCOMPARE(t.s.currentPalmUser(), yes ? QStringLiteral("Smith") : QString());
         QCOMPARE(t.s.currentSetFolder, yes ? smith : QString());
         QCOMPARE(readAll(smith + QStringLiteral("/VowlineDB.pdb")) == "older plan", !yes);
-        QCOMPARE(t.s.changed, !yes);
+        QCOMPARE(t.s.plan.isModified(), !yes);
     }
 
     void badUserNames_data() {
@@ -213,11 +221,11 @@ private slots:
             t.p.expectMessage(QStringLiteral("The User Name becomes the name of a folder"),
                               QStringLiteral("User Name"), kExclamation)
                 .prefixOnly();
-        QVERIFY(!Saving::saveToFolder(t.window));
+        QVERIFY(!Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
-        QVERIFY(t.s.currentPalmUser.isEmpty());
+        QVERIFY(t.s.currentPalmUser().isEmpty());
         QVERIFY(t.s.currentSetFolder.isEmpty());
-        QVERIFY(t.s.changed);
+        QVERIFY(t.s.plan.isModified());
         QVERIFY(!QFileInfo::exists(t.program.path() + QStringLiteral("/Users")));
         QVERIFY(!QFileInfo::exists(t.program.path() + QStringLiteral("/a")));
     }
@@ -226,25 +234,25 @@ private slots:
         SaveFixture t;
         QTemporaryDir palm, dir;
         const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
-        t.s.server.setLocations(HotSyncLocations{root, QString()});
-        t.s.currentPalmUser = QStringLiteral("Ann");
+        t.s.server().setLocations(HotSyncLocations{root, QString()});
+        t.s.setCurrentPalmUser(QStringLiteral("Ann"));
         t.s.currentSetFolder = dir.path();
 
         // A save that ends early queues nothing.
-        t.window.name.clear();
+        t.setName(QString());
         expectPlanNamePrompt(t.p, std::nullopt);
-        QVERIFY(!Saving::installForHotSync(t.window));
+        QVERIFY(!Saving::installForHotSync(t.s, t.window));
         VERIFY_PROMPTS(t.p);
         QVERIFY(QDir(root + QStringLiteral("/Ann/Install")).isEmpty());
 
         // A user the HotSync folders do not know cannot be scheduled.
-        t.window.name = QStringLiteral("Ann & Bob");
-        t.s.currentPalmUser = QStringLiteral("Nobody");
+        t.setName(QStringLiteral("Ann & Bob"));
+        t.s.setCurrentPalmUser(QStringLiteral("Nobody"));
         expectSavedMessage(t.p, dir.path());
         t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync.\r"
                                          "\"Nobody\" is not a Palm user of this computer."),
                           QStringLiteral("Save Error"), kExclamation);
-        QVERIFY(!Saving::installForHotSync(t.window));
+        QVERIFY(!Saving::installForHotSync(t.s, t.window));
         VERIFY_PROMPTS(t.p);
     }
 
@@ -274,11 +282,11 @@ private slots:
             for (int i = 0; i < 150; ++i)
                 list += "/queued/earlier/file" + QByteArray::number(i) + ".pdb\n";
             writeAll(palm.path() + QStringLiteral("/jpilot.install"), list);
-            t.s.server.setLocations(HotSyncLocations{QString(), palm.path()});
+            t.s.server().setLocations(HotSyncLocations{QString(), palm.path()});
             queue = palm.path();
         } else {
             const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
-            t.s.server.setLocations(HotSyncLocations{root, QString()});
+            t.s.server().setLocations(HotSyncLocations{root, QString()});
             queue = root + QStringLiteral("/Ann/Install");
             QDir().mkpath(queue);
             writeAll(queue + QStringLiteral("/VowlGuestDB.pdb"), "earlier guests");
@@ -286,27 +294,27 @@ private slots:
             writeAll(queue + QStringLiteral("/Other.prc"), "another program");
         }
         const auto before = snapshot(queue);
-        t.s.currentPalmUser = QStringLiteral("Ann");
+        t.s.setCurrentPalmUser(QStringLiteral("Ann"));
         t.s.currentSetFolder = dir.path();
         {
             FailingSink sink(op, call, queue); // only the queue's own writes count
-            Saving::ScopedFileSink useSink(sink);
+            UseSink useSink(t.s, sink);
             expectSavedMessage(t.p, dir.path());
             t.p.expectMessage(QStringLiteral("The Databases could not be scheduled for HotSync.\r"),
                               QStringLiteral("Save Error"), kExclamation)
                 .prefixOnly();
-            QVERIFY(!Saving::installForHotSync(t.window));
+            QVERIFY(!Saving::installForHotSync(t.s, t.window));
             VERIFY_PROMPTS(t.p);
             QCOMPARE(snapshot(queue), before);
         }
 
         for (int round = 0; round < 2; ++round) { // the second queues nothing twice
-            t.s.markPlanModified();
+            t.s.plan.markModified();
             expectSavedMessage(t.p, dir.path());
             t.p.expectMessage(QStringLiteral("The Vowline Databases will be installed for Ann "
                                              "during the next HotSync."),
                               kProgramTitle, Prompter::Icon::None);
-            QVERIFY(Saving::installForHotSync(t.window));
+            QVERIFY(Saving::installForHotSync(t.s, t.window));
             VERIFY_PROMPTS(t.p);
         }
         for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
@@ -361,8 +369,8 @@ private slots:
         SaveFixture t;
         QTemporaryDir palm;
         const QString root = makePalmDesktop(palm.path(), {"Ann"}, QStringLiteral("Ann"));
-        t.s.server.setLocations(HotSyncLocations{root, QString()});
-        t.s.currentPalmUser = user;
+        t.s.server().setLocations(HotSyncLocations{root, QString()});
+        t.s.setCurrentPalmUser(user);
         const QString os = t.program.path() + QStringLiteral("/PalmOS");
         if (!folder)
             QVERIFY(QDir(os).removeRecursively());
@@ -370,7 +378,7 @@ private slots:
             writeAll(os + QStringLiteral("/VowlineInstall.prc"), "prc");
         t.p.expectMessage(message, title,
                           title == u"Vowline Install" ? Prompter::Icon::Information : kExclamation);
-        Saving::installHandheldApplication();
+        Saving::installHandheldApplication(t.s);
         VERIFY_PROMPTS(t.p);
         QCOMPARE(readAll(root + QStringLiteral("/Ann/Install/VowlineInstall.prc")),
                  QByteArray(file && user == u"Ann" ? "prc" : ""));
@@ -392,7 +400,7 @@ private slots:
         QTemporaryDir dir;
         t.s.currentSetFolder = dir.path();
         expectSavedMessage(t.p, dir.path());
-        QVERIFY(Saving::saveToFolder(t.window));
+        QVERIFY(Saving::saveToFolder(t.s, t.window));
         writeAll(dir.path() + QStringLiteral("/Details.htm"), "report"); // not part of the set
         const auto before = snapshot(dir.path());
 
@@ -400,15 +408,15 @@ private slots:
         t.newPlan();
         QStringList paths;
         for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
-            PalmDatabase &db = t.s.set.db(info.id);
+            PalmDatabase &db = t.s.plan.db(info.id);
             db.write(db.records().add(), "ownr", QStringLiteral("After"));
-            paths << t.s.set.path(info.id);
+            paths << t.s.plan.set().path(info.id);
         }
         QVERIFY(paths.contains(t.program.defaults() + QStringLiteral("/VowlEventsM.pdb")));
         FailingSink sink(op, call);
-        Saving::ScopedFileSink useSink(sink);
+        UseSink useSink(t.s, sink);
         expectSaveError(t.p, dir.path());
-        QVERIFY(!Saving::saveToFolder(t.window));
+        QVERIFY(!Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
         if (op == FailingSink::Op::FullDisk) {
             QVERIFY(t.p.seen().last().endsWith(
@@ -416,9 +424,9 @@ private slots:
                                             "left on device")));
         }
         QCOMPARE(snapshot(dir.path()), before);
-        QVERIFY(t.s.changed);
+        QVERIFY(t.s.plan.isModified());
         for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            QCOMPARE(t.s.set.path(info.id), paths.at(int(info.id)));
+            QCOMPARE(t.s.plan.set().path(info.id), paths.at(int(info.id)));
     }
 
     // A guest file the plan could not use is reported at load, and no save destroys it: what
@@ -450,7 +458,7 @@ private slots:
         t.p.expectMessage(QStringLiteral("Error loading Guest Database\r"),
                           QStringLiteral("Database Error"), Prompter::Icon::Information)
             .prefixOnly();
-        loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), t.p);
+        t.load(dir.path(), t.p);
         VERIFY_PROMPTS(t.p);
         QVERIFY(t.p.seen().constLast().contains(QDir::toNativeSeparators(guests)));
         t.s.currentSetFolder = dir.path();
@@ -474,7 +482,7 @@ private slots:
                               QStringLiteral("Vowline Desktop"), Prompter::Icon::Information);
         if (!kept.isEmpty())
             expectSavedMessage(t.p, dir.path());
-        QCOMPARE(Saving::saveToFolder(t.window), !kept.isEmpty());
+        QCOMPARE(Saving::saveToFolder(t.s, t.window), !kept.isEmpty());
         VERIFY_PROMPTS(t.p);
         if (kept.isEmpty()) {
             QCOMPARE(SafeFile::probe(guests), kind);
@@ -483,7 +491,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(copy));
         } else {
             QCOMPARE(readAll(copy), bytes);
-            QCOMPARE(t.s.server.OpenDatabase(guests)->records().count(), 0);
+            QCOMPARE(t.s.server().OpenDatabase(guests)->records().count(), 0);
         }
     }
 
@@ -509,12 +517,12 @@ private slots:
         QTemporaryDir dir, other;
         t.s.currentSetFolder = dir.path();
         expectSavedMessage(t.p, dir.path());
-        QVERIFY(Saving::saveToFolder(t.window));
+        QVERIFY(Saving::saveToFolder(t.s, t.window));
         const QString tables = dir.filePath(QStringLiteral("Vowl_tables.pdb"));
         if (change == u"appeared")
             QVERIFY(QFile::remove(tables));
         ScriptedPrompter quiet;
-        loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), quiet);
+        t.load(dir.path(), quiet);
         VERIFY_PROMPTS(quiet);
 
         // Another copy of the program adds a guest, or the first table.
@@ -528,7 +536,7 @@ private slots:
             db.save(changed);
         }
         const QByteArray theirs = readAll(changed);
-        t.s.markPlanModified();
+        t.s.plan.markModified();
         const bool twice = change == u"rewritten twice";
         if (twice) {
             t.p.title = QStringLiteral("Files Changed on Disk");
@@ -555,21 +563,21 @@ private slots:
         } else if (answer != Answer::Cancel) {
             expectSavedMessage(t.p, dir.path());
         }
-        QCOMPARE(Saving::saveToFolder(t.window), answer != Answer::Cancel);
+        QCOMPARE(Saving::saveToFolder(t.s, t.window), answer != Answer::Cancel);
         VERIFY_PROMPTS(t.p);
         const bool kept = answer == Answer::No || answer == Answer::Cancel;
         QCOMPARE(readAll(changed) == theirs, kept);
         if (!kept) // this plan's (empty) list, not what the other program wrote
-            QCOMPARE(t.s.server.OpenDatabase(changed)->records().count(), 0);
-        QCOMPARE(t.s.changed, answer == Answer::Cancel);
+            QCOMPARE(t.s.server().OpenDatabase(changed)->records().count(), 0);
+        QCOMPARE(t.s.plan.isModified(), answer == Answer::Cancel);
         if (answer == Answer::Cancel)
             return;
         QCOMPARE(t.s.currentSetFolder, answer == Answer::No ? other.path() : dir.path());
         QCOMPARE(QDir(t.s.currentSetFolder).entryList(QDir::Files).size(), 9);
         // What was written is what the plan knows now: the next save asks nothing.
-        t.s.markPlanModified();
+        t.s.plan.markModified();
         expectSavedMessage(t.p, t.s.currentSetFolder);
-        QVERIFY(Saving::saveToFolder(t.window));
+        QVERIFY(Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
     }
 
@@ -581,8 +589,8 @@ private slots:
         QTemporaryDir dir;
         t.s.currentSetFolder = dir.path();
         expectSavedMessage(t.p, dir.path());
-        QVERIFY(Saving::saveToFolder(t.window));
-        t.s.markPlanModified();
+        QVERIFY(Saving::saveToFolder(t.s, t.window));
+        t.s.plan.markModified();
         const int other =
             ::open(QFile::encodeName(dir.filePath(QStringLiteral(".VowlineSave.lock"))).constData(),
                    O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -596,12 +604,12 @@ private slots:
                                          "copy has finished.")
                               .arg(dir.path()),
                           QStringLiteral("Save Error"), kExclamation);
-        QVERIFY(!Saving::saveToFolder(t.window));
+        QVERIFY(!Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
         QCOMPARE(snapshot(dir.path()), before);
-        QVERIFY(t.s.changed);
+        QVERIFY(t.s.plan.isModified());
         try {
-            loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), t.p);
+            t.load(dir.path(), t.p);
             QFAIL("opened while another copy was saving");
         } catch (const StoreError &e) {
             QCOMPARE(e.cause(), StoreError::Cause::Busy);
@@ -613,11 +621,11 @@ private slots:
             ::close(other);
         });
         expectSavedMessage(t.p, dir.path());
-        const bool saved = Saving::saveToFolder(t.window);
+        const bool saved = Saving::saveToFolder(t.s, t.window);
         done.join();
         QVERIFY(saved);
         VERIFY_PROMPTS(t.p);
-        QVERIFY(!t.s.changed);
+        QVERIFY(!t.s.plan.isModified());
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral(".VowlineSave.lock"))));
     }
 
@@ -652,11 +660,11 @@ private slots:
             expectSavedMessage(t.p, folder);
         else
             expectSaveError(t.p, folder);
-        QCOMPARE(Saving::saveToFolder(t.window), target == u"link");
+        QCOMPARE(Saving::saveToFolder(t.s, t.window), target == u"link");
         VERIFY_PROMPTS(t.p);
         if (target == u"link") {
             QVERIFY(QFileInfo(guests).isSymLink());
-            QCOMPARE(t.s.server.OpenDatabase(real)->name(), QStringLiteral("VowlGuestDB"));
+            QCOMPARE(t.s.server().OpenDatabase(real)->name(), QStringLiteral("VowlGuestDB"));
             QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden),
                      QStringList{QStringLiteral("guests.pdb")});
         } else {
@@ -676,10 +684,10 @@ private slots:
         SaveFixture t;
         QTemporaryDir dir;
         t.s.currentSetFolder = dir.path();
-        t.s.set.db(DbId::Guest)
-            .write(t.s.set.db(DbId::Guest).records().add(), "gnam", QStringLiteral("Ann"));
+        t.s.plan.db(DbId::Guest)
+            .write(t.s.plan.db(DbId::Guest).records().add(), "gnam", QStringLiteral("Ann"));
         expectSavedMessage(t.p, dir.path());
-        QVERIFY(Saving::saveToFolder(t.window));
+        QVERIFY(Saving::saveToFolder(t.s, t.window));
         QStringList names;
         for (const QString &name : QDir(dir.path()).entryList(QDir::Files)) {
             names << (upper ? name.toUpper() : name.toLower());
@@ -689,18 +697,18 @@ private slots:
 
         t.newPlan();
         ScriptedPrompter quiet;
-        loadSetFromFolder(t.s.set, t.s.server, dir.path(), t.program.path(), quiet);
+        t.load(dir.path(), quiet);
         VERIFY_PROMPTS(quiet);
-        QCOMPARE(t.s.set.db(DbId::Guest).records().item(1).text("gnam"), QStringLiteral("Ann"));
-        QCOMPARE(t.s.set.db(DbId::Plan).records().count(), 1);
-        t.s.set.db(DbId::Guest)
-            .write(t.s.set.db(DbId::Guest).records().add(), "gnam", QStringLiteral("Bob"));
+        QCOMPARE(t.s.plan.db(DbId::Guest).records().item(1).text("gnam"), QStringLiteral("Ann"));
+        QCOMPARE(t.s.plan.db(DbId::Plan).records().count(), 1);
+        t.s.plan.db(DbId::Guest)
+            .write(t.s.plan.db(DbId::Guest).records().add(), "gnam", QStringLiteral("Bob"));
         expectSavedMessage(t.p, dir.path());
-        QVERIFY(Saving::saveToFolder(t.window));
+        QVERIFY(Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
         QCOMPARE(
-            t.s.server.OpenDatabase(dir.filePath(upper ? "VOWLGUESTDB.PDB" : "vowlguestdb.pdb"))
+            t.s.server().OpenDatabase(dir.filePath(upper ? "VOWLGUESTDB.PDB" : "vowlguestdb.pdb"))
                 ->records()
                 .count(),
             2);
@@ -713,10 +721,10 @@ private slots:
         writeAll(file, "x");
         t.s.currentSetFolder = file + QStringLiteral("/plan");
         expectSaveError(t.p, t.s.currentSetFolder);
-        QVERIFY(!Saving::saveToFolder(t.window));
+        QVERIFY(!Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
         QCOMPARE(readAll(file), QByteArray("x"));
-        QVERIFY(t.s.changed);
+        QVERIFY(t.s.plan.isModified());
 
         // A real full disk is noticed, even when it only shows at the flush.
         QFile full(QStringLiteral("/dev/full"));
@@ -747,11 +755,11 @@ private slots:
         } unmount{mountPoint};
         SaveFixture t;
         t.s.currentSetFolder = dir.path();
-        PalmDatabase &guests = t.s.set.db(DbId::Guest);
+        PalmDatabase &guests = t.s.plan.db(DbId::Guest);
         for (int i = 0; i < 2000; ++i)
             guests.write(guests.records().add(), "gnam", QStringLiteral("Guest number %1").arg(i));
         expectSaveError(t.p, dir.path());
-        QVERIFY(!Saving::saveToFolder(t.window));
+        QVERIFY(!Saving::saveToFolder(t.s, t.window));
         VERIFY_PROMPTS(t.p);
         QVERIFY2(t.p.seen().constLast().endsWith(QStringLiteral("No space left on device")),
                  qPrintable(t.p.seen().constLast()));
