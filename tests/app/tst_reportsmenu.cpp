@@ -1,7 +1,6 @@
 // The Reports menu through the real main window: the save question, the folder and the viewer.
 #include "app/frmmain.h"
-#include "reports/printmod.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
 
 #include <QAction>
@@ -16,7 +15,7 @@ private slots:
         f.create();
         f.startUp();
         QStringList shown;
-        PrintMod::setViewer([&](const QString &path) { shown << path; });
+        appState().setViewer([&](const QString &path) { shown << path; });
         auto trigger = [&](const char *name) {
             f.find<QAction>(QString::fromLatin1(name))->trigger();
         };
@@ -57,7 +56,7 @@ private slots:
                     .contains(QStringLiteral(
                         "<h1>Seating Chart for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
         VERIFY_PROMPTS(f.prompter());
-        PrintMod::setViewer({});
+        appState().setViewer({});
     }
 };
 
