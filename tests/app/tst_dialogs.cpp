@@ -34,27 +34,6 @@ private slots:
 
     // Start dialog
 
-    void entriesChoose_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<Choice>("choice");
-        QTest::newRow("picture new") << "picNew" << Choice::NewPlan;
-        QTest::newRow("caption last") << "lblLast" << Choice::LastFile;
-        QTest::newRow("picture hotsync") << "picHotSync" << Choice::HotSync;
-    }
-
-    void entriesChoose() {
-        QFETCH(QString, name);
-        QFETCH(Choice, choice);
-        frmStartup dialog(QStringLiteral("/plans/smith"), false, QStringLiteral("Ann"));
-        dialog.show();
-        auto *entry = dialog.findChild<QWidget *>(name);
-        QVERIFY(entry && entry->isEnabled());
-        QTest::mouseClick(entry, Qt::LeftButton);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.choice(), choice);
-    }
-
     void unavailableEntriesAreDisabled_data() {
         QTest::addColumn<QString>("lastFolder");
         QTest::addColumn<bool>("noUsers");
@@ -100,20 +79,27 @@ private slots:
         QCOMPARE(dialog.choice(), Choice::NewPlan);
     }
 
-    void keyboardChooses_data() {
+    // A click on a picture or its caption, or the keyboard, chooses; anything else leaves New.
+    void choosing_data() {
+        QTest::addColumn<QString>("click"); // a picture or caption; empty: the keys below
         QTest::addColumn<int>("tabs");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<Choice>("choice");
         const int keypad = int(Qt::KeypadModifier), alt = int(Qt::AltModifier);
-        QTest::newRow("tab, enter") << 1 << int(Qt::Key_Return) << 0 << Choice::LastFile;
-        QTest::newRow("tab, tab, space") << 2 << int(Qt::Key_Space) << 0 << Choice::HotSync;
-        QTest::newRow("keypad enter") << 2 << int(Qt::Key_Enter) << keypad << Choice::HotSync;
-        QTest::newRow("access key hotsync") << 0 << int(Qt::Key_H) << alt << Choice::HotSync;
-        QTest::newRow("escape leaves New") << 1 << int(Qt::Key_Escape) << 0 << Choice::NewPlan;
+        const int enter = int(Qt::Key_Return), space = int(Qt::Key_Space);
+        QTest::newRow("picture new") << "picNew" << 0 << 0 << 0 << Choice::NewPlan;
+        QTest::newRow("caption last") << "lblLast" << 0 << 0 << 0 << Choice::LastFile;
+        QTest::newRow("picture hotsync") << "picHotSync" << 0 << 0 << 0 << Choice::HotSync;
+        QTest::newRow("tab, enter") << "" << 1 << enter << 0 << Choice::LastFile;
+        QTest::newRow("tab, tab, space") << "" << 2 << space << 0 << Choice::HotSync;
+        QTest::newRow("keypad enter") << "" << 2 << int(Qt::Key_Enter) << keypad << Choice::HotSync;
+        QTest::newRow("access key hotsync") << "" << 0 << int(Qt::Key_H) << alt << Choice::HotSync;
+        QTest::newRow("escape leaves New")
+            << "" << 1 << int(Qt::Key_Escape) << 0 << Choice::NewPlan;
     }
-
-    void keyboardChooses() {
+    void choosing() {
+        QFETCH(QString, click);
         QFETCH(int, tabs);
         QFETCH(int, key);
         QFETCH(int, modifiers);
@@ -124,10 +110,14 @@ private slots:
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("picNew"));
-        for (int i = 0; i < tabs; ++i)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
-                        Qt::KeyboardModifiers(modifiers));
+        if (!click.isEmpty()) {
+            QTest::mouseClick(dialog.findChild<QWidget *>(click), Qt::LeftButton);
+        } else {
+            for (int i = 0; i < tabs; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
+                            Qt::KeyboardModifiers(modifiers));
+        }
         QTRY_VERIFY(!dialog.isVisible());
         QCOMPARE(dialog.choice(), choice);
     }

@@ -1,5 +1,5 @@
 // Whole commands through the real main window: a guest's way from "Add Person" to the
-// HotSync queue, and the save commands with their questions.
+// HotSync queue, the save commands with their questions, and the Reports menu.
 #include "app/frmmain.h"
 #include "plan/appstate.h"
 #include "support/guitest.h"
@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -290,6 +291,57 @@ private slots:
         QCOMPARE(QDir(other.path()).entryList(QDir::Files).size(), 9);
         QCOMPARE(reopen(other.path(), DbId::Plan)->records().item(1).text("ownr"), name);
         QCOMPARE(appState().currentSetFolder, other.path());
+    }
+
+    // The Reports menu: the save question, the folder and the viewer.
+    void reportsMenu() {
+        MainWindowFixture f;
+        f.expectNoPalmUser();
+        f.create();
+        f.startUp();
+        QStringList shown;
+        appState().setViewer([&](const QString &path) { shown << path; });
+        auto trigger = [&](const char *name) {
+            f.find<QAction>(QString::fromLatin1(name))->trigger();
+        };
+
+        // A new plan has no folder yet: the report goes into the program folder.
+        trigger("mnuReportsGuests");
+        QCOMPARE(shown, QStringList{f.programFolder() + QStringLiteral("/Guest_List.htm")});
+
+        const QString question = QStringLiteral(
+            "Before you can print, you must save the changes to the current Wedding Plan.  Do "
+            "you want to save the changes now?");
+        QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("TXTbnam")), QStringLiteral("Juliet"));
+        f.prompter().expectMessage(question, QStringLiteral("Save Changes?"),
+                                   Prompter::Icon::Question, Prompter::Buttons::YesNo,
+                                   Prompter::Answer::No);
+        trigger("mnuReportsDetails");
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!QFile::exists(f.programFolder() + QStringLiteral("/Details.htm")));
+
+        // Yes saves first; the report then goes beside the saved plan, titled by its name.
+        const QString folder = f.programFolder() + QStringLiteral("/Users/Smith");
+        f.prompter().expectMessage(question, QStringLiteral("Save Changes?"),
+                                   Prompter::Icon::Question, Prompter::Buttons::YesNo,
+                                   Prompter::Answer::Yes);
+        expectPlanNamePrompt(f.prompter(), QStringLiteral("Zoë & <b>Ann</b>"));
+        expectUserNamePrompt(f.prompter(), QStringLiteral("Smith"));
+        expectSavedMessage(f.prompter(), folder);
+        trigger("mnuReportsDetails");
+        QCOMPARE(shown.last(), folder + QStringLiteral("/Details.htm"));
+        const QString html = QString::fromUtf8(readAll(shown.last()));
+        QVERIFY(html.contains(
+            QStringLiteral("<h1>Wedding Details for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
+        QVERIFY(html.contains(QStringLiteral("<td width=\"82%\">Juliet</td>")));
+        // The seating chart goes the same way, beside the plan.
+        trigger("mnuReportsSeating");
+        QCOMPARE(shown.last(), folder + QStringLiteral("/Seating.htm"));
+        QVERIFY(QString::fromUtf8(readAll(shown.last()))
+                    .contains(QStringLiteral(
+                        "<h1>Seating Chart for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
+        VERIFY_PROMPTS(f.prompter());
+        appState().setViewer({});
     }
 };
 

@@ -98,11 +98,9 @@ private slots:
         QVERIFY(details().has("cnot") && plan.db(DbId::Plan).fieldList().exists("cnot"));
         QCOMPARE(details().text("cnot"), before);
         if (lacking && changed)
-            QFAIL("Open question: OK unchanged on a note field the editor has just added "
-                  "without a value writes an empty text, a step that marks the plan modified "
-                  "though the user changed nothing. Does a field without a value count as the "
-                  "same as an empty one here (no step)? The record editor does the same with "
-                  "the fields it adds on opening.");
+            QFAIL("Open question: OK on a note field the editor added without a value writes "
+                  "an empty text into it, a step that marks the plan modified. Is that a change, "
+                  "or the same as no value (no step)?");
         QVERIFY(!changed);
         QCOMPARE(plan.steps(), 0);
         QVERIFY(!plan.modified());

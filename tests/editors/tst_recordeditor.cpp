@@ -109,8 +109,16 @@ private slots:
         QFETCH(QString, list);
         EditorPlan plan;
         const DbId db = databaseOf(kind);
+        const QStringList fields = list.split(u' ');
+        // The check boxes' fields: Confirmed first.
+        const QStringList flags = kind == RecordKind::Guest    ? QStringList{"gcon", "tnku"}
+                                  : kind == RecordKind::Vendor ? QStringList{"vcon"}
+                                                               : QStringList();
         {
-            frmRecordEditor dlg(plan.forms(), kind, plan.add(db, {}), false);
+            // A record without fields gets each of them on opening, empty and of its kind
+            // (but no date); that is no change.
+            Record &bare = plan.add(db, {});
+            frmRecordEditor dlg(plan.forms(), kind, bare, false);
             QCOMPARE(dlg.tabs()->isTabVisible(dlg.tabs()->indexOf(dlg.pricingPage())),
                      kind == RecordKind::Vendor);
             QCOMPARE(child<QLabel>(&dlg, "lblType")->text().remove(u'&'), typeLabel);
@@ -123,8 +131,17 @@ private slots:
             auto *type = child<QComboBox>(&dlg, "cboType");
             QCOMPARE(type->count(), plan.db(categories).records().count());
             QCOMPARE(type->currentText(), QString()); // a missing field shows empty, not entry 1
+            for (const QString &f : fields)
+                QVERIFY(bare.has(FieldCode(f.left(4))) &&
+                        plan.db(db).fieldList().exists(FieldCode(f.left(4))));
+            for (const QString &code : flags) {
+                QCOMPARE(bare.fields().item(FieldCode(code)).kind(), FieldKind::Boolean);
+                QCOMPARE(plan.db(db).fieldList().item(FieldCode(code)).kind(), FieldKind::Boolean);
+            }
+            QVERIFY(!bare.has("dued") && !bare.has("ndat"));
+            QCOMPARE(plan.steps(), 0);
+            QVERIFY(!plan.modified());
         }
-        const QStringList fields = list.split(u' ');
         Values stored;
         for (const QString &f : fields)
             stored.append({f.left(4), QStringLiteral(" %1 ").arg(f.left(4))});
@@ -142,13 +159,9 @@ private slots:
         confirm(dlg, kind, r);
         for (const QString &f : fields)
             QCOMPARE(r.text(f.left(4)), QStringLiteral("new ") + f.mid(5));
-        if (kind != RecordKind::Party) {
-            const FieldCode confirmed =
-                kind == RecordKind::Guest ? FieldCode("gcon") : FieldCode("vcon");
-            QCOMPARE(r.value(confirmed), FieldValue(true));
-            QCOMPARE(plan.db(db).fieldList().item(confirmed).kind(), FieldKind::Boolean);
-        }
-        // Dates are never added by a load or by the contact fields' save.
+        if (!flags.isEmpty())
+            QCOMPARE(r.value(FieldCode(flags.first())), FieldValue(true));
+        // Dates are never added by the contact fields' save.
         QVERIFY(!r.has("dued") && !r.has("ndat"));
         QVERIFY(plan.modified());
         VERIFY_PROMPTS(plan.prompter);
@@ -212,28 +225,6 @@ private slots:
             QCOMPARE(guest.text("gtag"), written);
         }
         VERIFY_PROMPTS(plan.prompter);
-    }
-
-    // Fields an older record lacks are added on opening, empty, without counting as a change.
-    void missingFieldsAreRepairedOnLoad() {
-        EditorPlan plan;
-        // A guest written before country, gift and thank-you existed.
-        Record &r = plan.add(DbId::Guest, {{"gnam", "Ann"}, {"rsvp", "2"}, {"gcon", false}});
-        frmRecordEditor dlg(plan.forms(), RecordKind::Guest, r, false);
-        QCOMPARE(textOf(&dlg, "txtCountry"), QString());
-        QCOMPARE(textOf(&dlg, "txtGift"), QString());
-        QVERIFY(!child<QCheckBox>(&dlg, "chkThankYou")->isChecked());
-        const Fields &list = plan.db(DbId::Guest).fieldList();
-        for (FieldCode code : {FieldCode("gctr"), FieldCode("gift"), FieldCode("tnku")})
-            QVERIFY(list.exists(code) && r.has(code));
-        QCOMPARE(r.fields().item("tnku").kind(), FieldKind::Boolean);
-        QCOMPARE(plan.steps(), 0);
-        QVERIFY(!plan.modified());
-
-        confirm(dlg, RecordKind::Guest, r);
-        QCOMPARE(r.value("gift"), FieldValue(QString()));
-        QCOMPARE(r.value("tnku"), FieldValue(false));
-        QCOMPARE(r.text("rsvp"), QStringLiteral("2"));
     }
 
     // The Confirmed box gives a guest without a count one person, on load or by a click.
@@ -331,7 +322,6 @@ private slots:
         EditorPlan plan;
         std::unique_ptr<Record> made = NewRecords::guest(QString(), false);
         Record &guest = isNew ? *made : plan.add(DbId::Guest, {{"gnam", "Ann"}});
-        const int guests = plan.db(DbId::Guest).records().count();
         frmRecordEditor dlg(plan.forms(), RecordKind::Guest, guest, isNew);
         dlg.show();
         onNextModal(QStringLiteral("NoteEditor"), [](QDialog *notes) {
@@ -349,7 +339,6 @@ private slots:
         QCOMPARE(note != nullptr, isNew);
         if (note)
             QCOMPARE(note->value, std::optional<FieldValue>(QStringLiteral("Vegetarian")));
-        QCOMPARE(plan.db(DbId::Guest).records().count(), guests);
         VERIFY_PROMPTS(plan.prompter);
     }
 
@@ -396,11 +385,9 @@ private slots:
         QVERIFY(modalHandlersDone());
         VERIFY_PROMPTS(w.prompter());
         if (addButton.isEmpty() && EditorPlan::steps() != steps)
-            QFAIL("Open question: OK on a record the editor has just repaired writes an empty "
-                  "text (or False) over each field it added without a value, so it makes a step "
-                  "that marks the plan modified though the user changed nothing. Does a field "
-                  "without a value count as the same as an empty one here (no step)? The note "
-                  "editor does the same with a note field it adds.");
+            QFAIL("Open question: OK on a record whose missing fields the editor added without "
+                  "a value writes empty values into them, a step that marks the plan modified. "
+                  "Is that a change, or the same as no value (no step)?");
         QCOMPARE(EditorPlan::steps(), steps);
         QVERIFY(!EditorPlan::modified());
         QCOMPARE(grid->currentRecord(), opened);
