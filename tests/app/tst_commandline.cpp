@@ -1,7 +1,7 @@
 // The program as the command line starts it: a plan named there, and the installed tree.
 #include "app/commandline.h"
 #include "app/frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
 
 #include <QAction>
@@ -68,10 +68,10 @@ private slots:
         frmMain &w = f.create();
         w.openAtStart(path);
         w.StartUp();
-        QTRY_VERIFY(!appState().loading); // no start dialog: it would block here
+        QTRY_VERIFY(!w.loading()); // no start dialog: it would block here
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(appState().currentSetFolder, good ? plans.path() : QString());
-        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+        QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().item(1).text("ownr"),
                  good ? QStringLiteral("From the command line") : QString());
         QCOMPARE(w.statusText(), good ? QStringLiteral("Vowline - User Database")
                                       : QStringLiteral("Vowline - Default Database"));
@@ -88,11 +88,12 @@ private slots:
         f.expectNoPalmUser();
         f.create();
         f.startUp();
-        QVERIFY(appState().set.db(Schema::DbId::RelTypes).records().count() > 0);
+        QVERIFY(appState().plan.db(Schema::DbId::RelTypes).records().count() > 0);
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
                                QStringLiteral("/Users/Smith");
         QCOMPARE(appState().usersFolder() + QStringLiteral("/Smith"), folder);
-        f.find<QLineEdit>(QStringLiteral("TXTownr"))->setText(QStringLiteral("Smith wedding"));
+        QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("TXTownr")),
+                         QStringLiteral("Smith wedding"));
         expectUserNamePrompt(f.prompter(), QStringLiteral("Smith"));
         expectSavedMessage(f.prompter(), folder);
         f.find<QAction>(QStringLiteral("mnuFileSave"))->trigger();

@@ -1,16 +1,15 @@
 #include "app/frmabout.h"
 #include "app/frmstartup.h"
 #include "app/qtprompter.h"
-#include "store/appstate.h"
 #include "support/guitest.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QSettings>
 #include <QToolButton>
-#include <memory>
+
+using Choice = frmStartup::Choice;
 
 namespace {
 
@@ -28,48 +27,15 @@ class TestDialogs : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        m_program = std::make_unique<TestProgramFolder>(false);
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        appState().setPrompter(m_prompter.get());
+        m_prompter = ScriptedPrompter();
         m_path = qgetenv("PATH");
-        QSettings().remove(QStringLiteral("Files/File1"));
     }
-
-    void cleanup() {
-        qputenv("PATH", m_path);
-        QSettings().remove(QStringLiteral("Files/File1"));
-        appState().setPrompter(nullptr);
-        m_prompter.reset();
-        m_program.reset();
-    }
+    void cleanup() { qputenv("PATH", m_path); }
 
     // Start dialog
 
-    void entriesChoose_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("choice");
-        QTest::newRow("picture new") << "picNew" << 3;
-        QTest::newRow("caption last") << "lblLast" << 1;
-        QTest::newRow("picture hotsync") << "picHotSync" << 2;
-    }
-
-    void entriesChoose() {
-        QFETCH(QString, name);
-        QFETCH(int, choice);
-        QSettings().setValue(QStringLiteral("Files/File1"), QStringLiteral("/plans/smith"));
-        appState().currentPalmUser = QStringLiteral("Ann");
-        frmStartup dialog;
-        dialog.show();
-        auto *entry = dialog.findChild<QWidget *>(name);
-        QVERIFY(entry && entry->isEnabled());
-        QTest::mouseClick(entry, Qt::LeftButton);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(appState().startChoice, choice);
-    }
-
     void unavailableEntriesAreDisabled_data() {
-        QTest::addColumn<QString>("file1");
+        QTest::addColumn<QString>("lastFolder");
         QTest::addColumn<bool>("noUsers");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("disabled");
@@ -77,9 +43,6 @@ private slots:
         QTest::newRow("no last folder") << "" << false << "Ann"
                                         << "Last"
                                         << "HotSync";
-        QTest::newRow("blank last folder") << "  " << false << "Ann"
-                                           << "Last"
-                                           << "HotSync";
         QTest::newRow("no Palm users") << "/plans/smith" << true << ""
                                        << "HotSync"
                                        << "Last";
@@ -89,15 +52,12 @@ private slots:
     }
 
     void unavailableEntriesAreDisabled() {
-        QFETCH(QString, file1);
+        QFETCH(QString, lastFolder);
         QFETCH(bool, noUsers);
         QFETCH(QString, user);
         QFETCH(QString, disabled);
         QFETCH(QString, enabled);
-        QSettings().setValue(QStringLiteral("Files/File1"), file1);
-        appState().noUsers = noUsers;
-        appState().currentPalmUser = user;
-        frmStartup dialog;
+        frmStartup dialog(lastFolder, noUsers, user);
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -116,41 +76,50 @@ private slots:
                         Qt::AltModifier);
         QTest::qWait(150); // an access key presses its picture after a short animation
         QVERIFY(dialog.isVisible());
-        QCOMPARE(appState().startChoice, 3);
+        QCOMPARE(dialog.choice(), Choice::NewPlan);
     }
 
-    void keyboardChooses_data() {
+    // A click on a picture or its caption, or the keyboard, chooses; anything else leaves New.
+    void choosing_data() {
+        QTest::addColumn<QString>("click"); // a picture or caption; empty: the keys below
         QTest::addColumn<int>("tabs");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("choice");
-        QTest::newRow("tab, enter") << 1 << int(Qt::Key_Return) << 0 << 1;
-        QTest::newRow("tab, tab, space") << 2 << int(Qt::Key_Space) << 0 << 2;
-        QTest::newRow("keypad enter") << 2 << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << 2;
-        QTest::newRow("access key hotsync") << 0 << int(Qt::Key_H) << int(Qt::AltModifier) << 2;
-        QTest::newRow("escape leaves New") << 1 << int(Qt::Key_Escape) << 0 << 3;
+        QTest::addColumn<Choice>("choice");
+        const int keypad = int(Qt::KeypadModifier), alt = int(Qt::AltModifier);
+        const int enter = int(Qt::Key_Return), space = int(Qt::Key_Space);
+        QTest::newRow("picture new") << "picNew" << 0 << 0 << 0 << Choice::NewPlan;
+        QTest::newRow("caption last") << "lblLast" << 0 << 0 << 0 << Choice::LastFile;
+        QTest::newRow("picture hotsync") << "picHotSync" << 0 << 0 << 0 << Choice::HotSync;
+        QTest::newRow("tab, enter") << "" << 1 << enter << 0 << Choice::LastFile;
+        QTest::newRow("tab, tab, space") << "" << 2 << space << 0 << Choice::HotSync;
+        QTest::newRow("keypad enter") << "" << 2 << int(Qt::Key_Enter) << keypad << Choice::HotSync;
+        QTest::newRow("access key hotsync") << "" << 0 << int(Qt::Key_H) << alt << Choice::HotSync;
+        QTest::newRow("escape leaves New")
+            << "" << 1 << int(Qt::Key_Escape) << 0 << Choice::NewPlan;
     }
-
-    void keyboardChooses() {
+    void choosing() {
+        QFETCH(QString, click);
         QFETCH(int, tabs);
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        QFETCH(int, choice);
-        QSettings().setValue(QStringLiteral("Files/File1"), QStringLiteral("/plans/smith"));
-        appState().currentPalmUser = QStringLiteral("Ann");
-        appState().startChoice = 1;
-        frmStartup dialog;
-        QCOMPARE(appState().startChoice, 3); // New until something else is chosen
+        QFETCH(Choice, choice);
+        frmStartup dialog(QStringLiteral("/plans/smith"), false, QStringLiteral("Ann"));
+        QCOMPARE(dialog.choice(), Choice::NewPlan); // until something else is chosen
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("picNew"));
-        for (int i = 0; i < tabs; ++i)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
-                        Qt::KeyboardModifiers(modifiers));
+        if (!click.isEmpty()) {
+            QTest::mouseClick(dialog.findChild<QWidget *>(click), Qt::LeftButton);
+        } else {
+            for (int i = 0; i < tabs; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
+                            Qt::KeyboardModifiers(modifiers));
+        }
         QTRY_VERIFY(!dialog.isVisible());
-        QCOMPARE(appState().startChoice, choice);
+        QCOMPARE(dialog.choice(), choice);
     }
 
     // The Open dialog shows one pattern, the one that filters.
@@ -188,14 +157,14 @@ private slots:
             writeTool(bin.path(), tool, QString());
         qputenv("PATH", bin.path().toUtf8());
         if (started.isEmpty())
-            m_prompter->expectMessage(QStringLiteral("System Information Is Unavailable At This "
-                                                     "Time"),
-                                      QStringLiteral("Vowline Desktop"), Prompter::Icon::None,
-                                      Prompter::Buttons::Ok);
-        frmAbout about;
+            m_prompter.expectMessage(QStringLiteral("System Information Is Unavailable At This "
+                                                    "Time"),
+                                     QStringLiteral("Vowline Desktop"), Prompter::Icon::None,
+                                     Prompter::Buttons::Ok);
+        frmAbout about(m_prompter);
         about.show();
         clickButton(&about, QStringLiteral("cmdSysInfo"));
-        VERIFY_PROMPTS(*m_prompter);
+        VERIFY_PROMPTS(m_prompter);
         QVERIFY(about.isVisible());
         if (!started.isEmpty()) {
             QTRY_VERIFY(QFile::exists(markers.filePath(started)));
@@ -205,8 +174,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestProgramFolder> m_program;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
+    ScriptedPrompter m_prompter;
     QByteArray m_path;
 };
 

@@ -1,6 +1,6 @@
 #include "app/appsettings.h"
 #include "app/frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
 #include "views/guesttab.h"
 #include "widgets/listgrid.h"
@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -24,9 +25,13 @@ const auto kExclamation = Prompter::Icon::Exclamation;
 const QString kNoHotSync = QStringLiteral(
     "You have not done a HotSync on this computer. Please select the Palm User manually.");
 
-int heightTwips(QWidget *w) {
-    return Twips::fromPixels(w->height());
-}
+// A Palm database component whose every read runs out of memory.
+class OutOfMemoryServer : public TB4Server {
+public:
+    std::unique_ptr<PalmDatabase> OpenDatabase(const QString &) const override {
+        throw std::bad_alloc();
+    }
+};
 
 // Collects the pages the program asks the desktop to open.
 class UrlCatcher : public QObject {
@@ -71,8 +76,19 @@ private slots:
         else if (lastUser.isEmpty())
             f.prompter().expectMessage(kNoHotSync, QStringLiteral("Palm Desktop Information"),
                                        kInfo);
+        // The start dialog: a blank last folder is none; the HotSync files need a Palm user.
+        QSettings().setValue(QStringLiteral("Files/File1"), QStringLiteral("  "));
+        bool lastOffered = true, hotSyncOffered = true;
+        onNextModal(QStringLiteral("frmStartup"), [&](QDialog *d) {
+            lastOffered = d->findChild<QWidget *>(QStringLiteral("picLast"))->isEnabled();
+            hotSyncOffered = d->findChild<QWidget *>(QStringLiteral("picHotSync"))->isEnabled();
+            clickButton(d, QStringLiteral("picNew"));
+        });
         frmMain &w = f.create();
-        f.startUp();
+        w.StartUp();
+        QTRY_VERIFY(!w.loading());
+        QVERIFY(!lastOffered);
+        QCOMPARE(hotSyncOffered, !current.isEmpty());
         VERIFY_PROMPTS(f.prompter()); // each shown once; no question for a known last user
         QVERIFY(w.isVisible());
         QCOMPARE(w.palmUserBox()->isEnabled(), any);
@@ -81,12 +97,12 @@ private slots:
         QCOMPARE(w.toolbarButton(4)->isEnabled(), any);
         QCOMPARE(w.palmUserBox()->count(), users.size());
         QCOMPARE(w.palmUserBox()->currentText(), current);
-        QCOMPARE(appState().currentPalmUser, current);
+        QCOMPARE(appState().currentPalmUser(), current);
         QCOMPARE(w.statusText(), any ? QStringLiteral("Vowline - User Database")
                                      : QStringLiteral("Vowline - Default Database"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [%1]").arg(current));
-        QVERIFY(appState().set.db(Schema::DbId::RelTypes).records().count() > 0);
-        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().count(), 1);
+        QVERIFY(appState().plan.db(Schema::DbId::RelTypes).records().count() > 0);
+        QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().count(), 1);
     }
 
     void switchingUsers() {
@@ -114,11 +130,11 @@ private slots:
         emit w.palmUserBox()->activated(1);
         QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Bea]"));
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database (modified)"));
-        QVERIFY(appState().changed);
-        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"), QString());
+        QVERIFY(appState().plan.isModified());
+        QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().item(1).text("ownr"), QString());
 
         // Yes with changes, not saving them: Bea's own plan is loaded.
-        appState().currentPalmUser = QStringLiteral("Ann");
+        appState().setCurrentPalmUser(QStringLiteral("Ann"));
         expectOpenQuestion(Prompter::Answer::Yes);
         f.prompter().expectMessage(
             QStringLiteral("The Current Wedding Plan has been modified.  Do you want to save and "
@@ -129,13 +145,15 @@ private slots:
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Bea]"));
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
-        QVERIFY(!appState().changed);
-        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+        QVERIFY(!appState().plan.isModified());
+        QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().item(1).text("ownr"),
                  QStringLiteral("Bea's plan"));
-        QCOMPARE(appState().set.path(Schema::DbId::Plan),
+        QCOMPARE(appState().plan.set().path(Schema::DbId::Plan),
                  f.palmRoot() + QStringLiteral("/Bea/Backup/VowlineDB.pdb"));
     }
 
+    // Hiding the toolbar and the status bar gives their room to every list; the Palm-user box
+    // stays within reach without the toolbar.
     void hidingBarsLengthensTheLists() {
         MainWindowFixture f;
         frmMain &w = f.create();
@@ -146,45 +164,38 @@ private slots:
                 lists << grid;
         }
         QCOMPARE(lists.size(), 5);
-        QList<int> before;
-        for (QWidget *list : lists)
-            before << heightTwips(list);
+        // Each list's height with its page shown.
+        auto heights = [&] {
+            QList<int> result;
+            for (QWidget *list : lists) {
+                w.mainTab()->setCurrentWidget(list->parentWidget());
+                QApplication::processEvents();
+                result << list->height();
+            }
+            return result;
+        };
+        const QList<int> before = heights();
         const int tabTop = w.mainTab()->y();
+        const int menu = w.menuBar()->height();
+        const int bars = w.toolBar()->height() + w.statusBar()->height();
         f.find<QAction>(QStringLiteral("mnuViewToolbar"))->trigger();
         f.find<QAction>(QStringLiteral("mnuViewStatusBar"))->trigger();
         QVERIFY(!w.toolBar()->isVisible());
         QVERIFY(!w.statusBar()->isVisible());
-        QCOMPARE(w.mainTab()->y(), 0);
-        // The Palm-user box stays within reach without the toolbar.
+        const QList<int> hidden = heights();
+        QCOMPARE(w.mainTab()->y(), w.menuBar()->height());
+        // The menu bar may grow to hold the Palm-user box; the lists get the rest.
+        for (int i = 0; i < lists.size(); ++i)
+            QCOMPARE(hidden[i] - before[i], bars - (w.menuBar()->height() - menu));
         QVERIFY(w.palmUserBox()->isVisible());
         QVERIFY(w.rect().contains(
             QRect(w.palmUserBox()->mapTo(&w, QPoint()), w.palmUserBox()->size())));
-        for (int i = 0; i < lists.size(); ++i)
-            QCOMPARE(heightTwips(lists[i]) - before[i], 750);
         QVERIFY(!f.find<QAction>(QStringLiteral("mnuViewToolbar"))->isChecked());
         f.find<QAction>(QStringLiteral("mnuViewToolbar"))->trigger();
+        QCOMPARE(heights()[0] - before[0], w.statusBar()->height());
         QCOMPARE(w.mainTab()->y(), tabTop);
-        QCOMPARE(heightTwips(lists[0]) - before[0], 270);
         QVERIFY(w.palmUserBox()->isVisible());
-        QCOMPARE(w.palmUserBox()->parentWidget(), w.centralWidget());
-    }
-
-    // First run: the default place and size; smaller snaps back, larger lays out the frame.
-    void windowSizes() {
-        QCOMPARE(Twips::dpi(), 96.0); // the offscreen screen; the twips below assume it
-        MainWindowFixture f;
-        frmMain &w = f.create();
-        QCOMPARE(Twips::fromPixels(w.x()), 105);
-        QCOMPARE(Twips::fromPixels(w.height()), 7470);
-        QCOMPARE(w.guests()->grid()->columnWidthTwips(3), 1140);
-        w.show();
-        w.resize(200, 150);
-        QCOMPARE(Twips::fromPixels(w.width()), 11895);
-        QCOMPARE(Twips::fromPixels(w.height()), 7470);
-        w.resize(Twips::toPixels(15000), Twips::toPixels(9000));
-        QCOMPARE(Twips::fromPixels(w.mainTab()->width()), 15000 - 120);
-        QCOMPARE(Twips::fromPixels(w.guests()->grid()->width()), 15000 - 360);
-        QCOMPARE(Twips::fromPixels(w.palmUserBox()->x()), 15000 - 4200);
+        QVERIFY(w.toolBar()->isAncestorOf(w.palmUserBox()));
     }
 
     // What one session leaves in the settings, the next starts from; start choice 1 opens the
@@ -217,10 +228,10 @@ private slots:
             QCOMPARE(Twips::fromPixels(w.height()), 8010);
             QCOMPARE(w.guests()->grid()->columnWidthTwips(2), 2400);
             f.expectNoPalmUser();
-            f.startUp(1);
+            f.startUp("picLast");
             VERIFY_PROMPTS(f.prompter());
             QCOMPARE(appState().currentSetFolder, plans.path());
-            QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+            QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().item(1).text("ownr"),
                      QStringLiteral("Last time"));
             QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
             w.move(Twips::toPixels(900), Twips::toPixels(900));
@@ -254,7 +265,7 @@ private slots:
         QCOMPARE(f.prompter().lastStep()->filter,
                  QStringLiteral("Vowline Database Files (*.pdb)|VowlineDB.pdb"));
         QCOMPARE(appState().currentSetFolder, plans.path());
-        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+        QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().item(1).text("ownr"),
                  QStringLiteral("Smith wedding"));
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
 
@@ -262,14 +273,7 @@ private slots:
         w.OpenPlan();
         QCOMPARE(appState().currentSetFolder, plans.path());
 
-        struct Hook {
-            Hook() {
-                g_beforeLoadRead = [](const QString &) {
-                    throw std::bad_alloc();
-                };
-            }
-            ~Hook() { g_beforeLoadRead = nullptr; }
-        } hook;
+        appState().setServer(std::make_unique<OutOfMemoryServer>());
         f.prompter().expectOpenFile(QStringLiteral("Open"),
                                     second.filePath(QStringLiteral("VowlineDB.pdb")));
         f.prompter().expectMessage(QStringLiteral("There is not enough memory to finish this "
@@ -278,9 +282,9 @@ private slots:
         f.find<QAction>(QStringLiteral("mnuFileOpen"))->trigger();
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(appState().currentSetFolder, plans.path());
-        QCOMPARE(appState().set.db(Schema::DbId::Plan).records().item(1).text("ownr"),
+        QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().item(1).text("ownr"),
                  QStringLiteral("Smith wedding"));
-        QVERIFY(appState().set.isOpen());
+        QVERIFY(appState().plan.isOpen());
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
     }
 
@@ -289,7 +293,7 @@ private slots:
         frmMain &w = f.create();
         f.expectNoPalmUser();
         f.startUp();
-        appState().markPlanModified();
+        appState().plan.markModified();
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database (modified)"));
         auto expectSaveQuestion = [&f](Prompter::Answer answer) {
             f.prompter().expectMessage(QStringLiteral("The current Wedding Plan has been "
@@ -298,15 +302,15 @@ private slots:
                                        QStringLiteral("Save Changes?"), kExclamation,
                                        Prompter::Buttons::YesNoCancel, answer);
         };
-        PalmDatabase &tasks = appState().set.db(Schema::DbId::Tasks);
+        PalmDatabase &tasks = appState().plan.db(Schema::DbId::Tasks);
         const int taskCount = tasks.records().count();
         QVERIFY(taskCount > 0);
 
         // Close, answered with Cancel, keeps the plan and its tasks whole.
         expectSaveQuestion(Prompter::Answer::Cancel);
         f.find<QAction>(QStringLiteral("mnuFileClose"))->trigger();
-        QCOMPARE(appState().set.db(Schema::DbId::Tasks).records().count(), taskCount);
-        QVERIFY(appState().changed);
+        QCOMPARE(appState().plan.db(Schema::DbId::Tasks).records().count(), taskCount);
+        QVERIFY(appState().plan.isModified());
 
         // Exit, answered with Cancel, keeps the window open.
         expectSaveQuestion(Prompter::Answer::Cancel);
@@ -317,9 +321,9 @@ private slots:
         expectSaveQuestion(Prompter::Answer::No);
         f.find<QAction>(QStringLiteral("mnuFileClose"))->trigger();
         VERIFY_PROMPTS(f.prompter());
-        QCOMPARE(appState().set.db(Schema::DbId::Tasks).records().count(), 0);
+        QCOMPARE(appState().plan.db(Schema::DbId::Tasks).records().count(), 0);
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database"));
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
     }
 
     void editCommandsWorkOnTheFocusedBox() {
@@ -356,7 +360,7 @@ private slots:
             QStringLiteral("The help page VowlineManual.htm is missing from the program "
                            "folder.  Please reinstall Vowline Desktop."),
             QStringLiteral("Vowline Desktop"), kExclamation);
-        f.find<QAction>(QStringLiteral("mnuHelpPalm"))->trigger();
+        f.find<QAction>(QStringLiteral("mnuHelpPalmOS"))->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(catcher.opened.size(), 2);

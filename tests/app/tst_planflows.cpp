@@ -1,7 +1,7 @@
 // Whole commands through the real main window: a guest's way from "Add Person" to the
-// HotSync queue, and the save commands with their questions.
+// HotSync queue, the save commands with their questions, and the Reports menu.
 #include "app/frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
 #include "views/guesttab.h"
 #include "widgets/listgrid.h"
@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,7 +24,7 @@ namespace {
 const auto kExclamation = Prompter::Icon::Exclamation;
 
 std::unique_ptr<PalmDatabase> reopen(const QString &folder, DbId id) {
-    return appState().server.OpenDatabase(folder + u'/' + Schema::info(id).fileName);
+    return appState().server().OpenDatabase(folder + u'/' + Schema::info(id).fileName);
 }
 
 // Empty when both databases hold the same field list and records, value for value.
@@ -66,9 +67,15 @@ void choose(QComboBox *box, const QString &text) {
     emit box->activated(index);
 }
 
-void add(DbId id, FieldCode code, const QString &value) {
-    PalmDatabase &db = appState().set.db(id);
-    db.write(db.records().add(), code, value);
+// A record the plan holds as loaded: not an edit of the user's.
+Record &add(DbId id, std::initializer_list<std::pair<QString, QString>> fields) {
+    Record *added = nullptr;
+    appState().plan.applyQuietly([&](PlanEdit &edit) {
+        added = &edit.appendRecord(id);
+        for (const auto &[code, value] : fields)
+            edit.write(id, *added, FieldCode(code), value);
+    });
+    return *added;
 }
 
 } // namespace
@@ -81,13 +88,11 @@ private slots:
         frmMain &w = f.create();
         f.startUp();
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - User Database"));
-        PalmDatabase &tables = appState().set.db(DbId::Tables);
-        Record &table = tables.records().add();
-        tables.write(table, "ttag", QStringLiteral("T1"));
-        tables.write(table, "tabl", QStringLiteral("Near the dance floor"));
-        tables.write(table, "maxs", QStringLiteral("4"));
-        tables.write(table, "coun", QStringLiteral("2"));
-        tables.write(table, "avai", QStringLiteral("2"));
+        Record &table = add(DbId::Tables, {{"ttag", "T1"},
+                                           {"tabl", "Near the dance floor"},
+                                           {"maxs", "4"},
+                                           {"coun", "2"},
+                                           {"avai", "2"}});
 
         // On "Guests": a relation and "Confirmed" in the filters, then "Add Person".
         w.showTab(frmMain::GuestsPage);
@@ -103,36 +108,40 @@ private slots:
                 "seats.  Do you want to adjust the number of seats for this table and continue?"),
             QStringLiteral("Increase Table Size?"), Prompter::Icon::Question,
             Prompter::Buttons::YesNo, Prompter::Answer::Yes);
-        int editedRecord = 0;
+        ListGrid *grid = guests->grid();
+        // Read while the editor is open: rows, Confirmed, RSVP, caption; the table and the
+        // history after the seat check.
+        QStringList seen;
         onNextModal(QStringLiteral("frmRecordEditor"), [&](QDialog *editor) {
-            editedRecord = appState().selectedRecord;
-            QCOMPARE(appState().editorKind, 4);
-            auto *confirmed = editor->findChild<QCheckBox *>(QStringLiteral("chkRecord"));
-            QVERIFY(confirmed->isChecked());
             auto *rsvp = editor->findChild<QComboBox *>(QStringLiteral("cmbRSVP"));
-            QCOMPARE(rsvp->currentText(), QStringLiteral("1")); // a confirmed guest counts one
+            seen << QString::number(grid->rows())
+                 << QVariant(
+                        editor->findChild<QCheckBox *>(QStringLiteral("chkRecord"))->isChecked())
+                        .toString()
+                 << rsvp->currentText();
             type(editor->findChild<QLineEdit *>(QStringLiteral("txtName")),
                  QStringLiteral("Zoë Wang"));
-            QCOMPARE(editor->windowTitle(), QStringLiteral("Record Details - Zoë Wang"));
+            seen << editor->windowTitle();
             rsvp->lineEdit()->selectAll();
             QTest::keyClicks(rsvp->lineEdit(), QStringLiteral("4"));
             QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtCity")),
                              QStringLiteral("Verona"));
             choose(editor->findChild<QComboBox *>(QStringLiteral("cboTable")),
                    QStringLiteral("T1"));
-            // The seat check enlarged the table at once.
-            QCOMPARE(tables.records().item(1).value("maxs").toNumber(), 6.0);
-            QCOMPARE(tables.records().item(1).text("avai"), QStringLiteral("0"));
+            seen << table.text("maxs") << table.text("avai")
+                 << QString::number(appState().plan.history().count());
             QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdRecordOK")),
                               Qt::LeftButton);
         });
         QTest::mouseClick(f.find<QPushButton>(QStringLiteral("cmdAddGuest")), Qt::LeftButton);
         QVERIFY(modalHandlersDone());
         VERIFY_PROMPTS(f.prompter());
-        QVERIFY(editedRecord >= 1);
-
-        ListGrid *grid = guests->grid();
+        // The new guest joins the list on OK only; a confirmed guest counts one; the seat
+        // check enlarged the table at once, as a step of its own.
+        QCOMPARE(seen, (QStringList{"1", "true", "1", "Record Details - Zoë Wang", "6", "0", "1"}));
+        QCOMPARE(appState().plan.history().count(), 2);
         QCOMPARE(grid->rows(), 2);
+        QCOMPARE(grid->row(), 1);
         QCOMPARE(grid->text(1, 1), QStringLiteral("Zoë Wang"));
         QCOMPARE(grid->text(1, 3), QStringLiteral("Confirmed"));
         QCOMPARE(grid->text(1, 4), QStringLiteral("4"));
@@ -150,7 +159,7 @@ private slots:
             QStringLiteral("Vowline Desktop"), Prompter::Icon::None);
         saveAndInstall->trigger();
         VERIFY_PROMPTS(f.prompter());
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
         const QStringList queued =
             QDir(f.palmRoot() + QStringLiteral("/Ann/Install")).entryList(QDir::Files);
         QCOMPARE(queued.size(), 9);
@@ -178,9 +187,9 @@ private slots:
         frmMain &w = f.create();
         f.startUp();
         for (const char *name : {"Tybalt", "benvolio", "Mercutio"})
-            add(DbId::Party, "pnam", QString::fromLatin1(name));
-        add(DbId::Guest, "gnam", QStringLiteral("Zoë 王 ✓"));
-        add(DbId::Vendors, "vnam", QStringLiteral("Florist"));
+            add(DbId::Party, {{"pnam", QString::fromLatin1(name)}});
+        add(DbId::Guest, {{"gnam", QStringLiteral("Zoë 王 ✓")}});
+        add(DbId::Vendors, {{"vnam", QStringLiteral("Florist")}});
 
         // Typing marks the plan modified.
         QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("TXTbnam")),
@@ -193,14 +202,14 @@ private slots:
         expectSavedMessage(f.prompter(), folder);
         f.find<QAction>(QStringLiteral("mnuFileSave"))->trigger();
         VERIFY_PROMPTS(f.prompter());
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
         QCOMPARE(appState().currentSetFolder, folder);
         QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Smith]"));
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("TXTownr"))->text(),
                  QStringLiteral("Romeo & Juliet"));
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 9);
         // Each file reopens with its identity and every value the plan holds.
-        PlanSet &set = appState().set;
+        PlanSet &set = appState().plan.set();
         for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
             QCOMPARE(set.path(info.id), folder + u'/' + info.fileName);
             const auto saved = reopen(folder, info.id);
@@ -252,7 +261,10 @@ private slots:
         writeAll(chosen, "an older plan");
         // Any character may stand in a plan name; a NUL must not cut it or what follows.
         const QString name = QStringLiteral("Ann's plan ") + QChar(0) + QStringLiteral(" ♥");
-        f.find<QLineEdit>(QStringLiteral("TXTownr"))->setText(name);
+        appState().plan.apply(QStringLiteral("Name the plan"), [&](PlanEdit &edit) {
+            edit.write(DbId::Plan, edit.db(DbId::Plan).records().item(1), "ownr", name);
+        });
+        QCOMPARE(f.find<QLineEdit>(QStringLiteral("TXTownr"))->text(), name);
         auto expectOverwrite = [&f](Prompter::Answer answer) {
             f.prompter().expectMessage(
                 QStringLiteral("That location already contains a Vowline database set.  Do you "
@@ -279,6 +291,57 @@ private slots:
         QCOMPARE(QDir(other.path()).entryList(QDir::Files).size(), 9);
         QCOMPARE(reopen(other.path(), DbId::Plan)->records().item(1).text("ownr"), name);
         QCOMPARE(appState().currentSetFolder, other.path());
+    }
+
+    // The Reports menu: the save question, the folder and the viewer.
+    void reportsMenu() {
+        MainWindowFixture f;
+        f.expectNoPalmUser();
+        f.create();
+        f.startUp();
+        QStringList shown;
+        appState().setViewer([&](const QString &path) { shown << path; });
+        auto trigger = [&](const char *name) {
+            f.find<QAction>(QString::fromLatin1(name))->trigger();
+        };
+
+        // A new plan has no folder yet: the report goes into the program folder.
+        trigger("mnuReportsGuests");
+        QCOMPARE(shown, QStringList{f.programFolder() + QStringLiteral("/Guest_List.htm")});
+
+        const QString question = QStringLiteral(
+            "Before you can print, you must save the changes to the current Wedding Plan.  Do "
+            "you want to save the changes now?");
+        QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("TXTbnam")), QStringLiteral("Juliet"));
+        f.prompter().expectMessage(question, QStringLiteral("Save Changes?"),
+                                   Prompter::Icon::Question, Prompter::Buttons::YesNo,
+                                   Prompter::Answer::No);
+        trigger("mnuReportsDetails");
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!QFile::exists(f.programFolder() + QStringLiteral("/Details.htm")));
+
+        // Yes saves first; the report then goes beside the saved plan, titled by its name.
+        const QString folder = f.programFolder() + QStringLiteral("/Users/Smith");
+        f.prompter().expectMessage(question, QStringLiteral("Save Changes?"),
+                                   Prompter::Icon::Question, Prompter::Buttons::YesNo,
+                                   Prompter::Answer::Yes);
+        expectPlanNamePrompt(f.prompter(), QStringLiteral("Zoë & <b>Ann</b>"));
+        expectUserNamePrompt(f.prompter(), QStringLiteral("Smith"));
+        expectSavedMessage(f.prompter(), folder);
+        trigger("mnuReportsDetails");
+        QCOMPARE(shown.last(), folder + QStringLiteral("/Details.htm"));
+        const QString html = QString::fromUtf8(readAll(shown.last()));
+        QVERIFY(html.contains(
+            QStringLiteral("<h1>Wedding Details for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
+        QVERIFY(html.contains(QStringLiteral("<td width=\"82%\">Juliet</td>")));
+        // The seating chart goes the same way, beside the plan.
+        trigger("mnuReportsSeating");
+        QCOMPARE(shown.last(), folder + QStringLiteral("/Seating.htm"));
+        QVERIFY(QString::fromUtf8(readAll(shown.last()))
+                    .contains(QStringLiteral(
+                        "<h1>Seating Chart for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
+        VERIFY_PROMPTS(f.prompter());
+        appState().setViewer({});
     }
 };
 

@@ -1,14 +1,16 @@
 #include "app/frmmain.h"
+#include "editorplan.h"
 #include "editors/categorylists.h"
 #include "editors/frmeditcats.h"
-#include "store/appstate.h"
-#include "support/guitest.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+
+using Schema::DbId;
 
 namespace {
 
@@ -16,22 +18,18 @@ const QStringList kRelations{"Friend", "Family", "Coworker"};
 const QStringList kTimeframes{"12 Months Before", "Day Before"};
 const QStringList kVendorTypes{"Caterer", "Florist", "Photographer"};
 
-PalmDatabase &db(Schema::DbId id) {
-    return appState().set.db(id);
-}
-
-void setNames(Schema::DbId id, FieldCode code, const QStringList &names) {
-    db(id).records().removeAll();
+void setNames(PlanSet &set, DbId id, FieldCode code, const QStringList &names) {
+    PalmDatabase &db = set.db(id);
+    db.records().removeAll();
     for (const QString &name : names)
-        db(id).write(db(id).records().add(), code, name);
+        db.write(db.records().add(), code, name);
 }
 
-void openPlan() {
-    for (int i = 0; i < Schema::kDatabaseCount; ++i)
-        appState().set.setDatabase(Schema::DbId(i), std::make_unique<PalmDatabase>());
-    setNames(Schema::DbId::RelTypes, "type", kRelations);
-    setNames(Schema::DbId::TimeFrames, "time", kTimeframes);
-    setNames(Schema::DbId::VenTypes, "type", kVendorTypes);
+// The default plan with the three lists above.
+void shortLists(PlanSet &set) {
+    setNames(set, DbId::RelTypes, "type", kRelations);
+    setNames(set, DbId::TimeFrames, "time", kTimeframes);
+    setNames(set, DbId::VenTypes, "type", kVendorTypes);
 }
 
 QStringList entries(const QComboBox *box) {
@@ -45,20 +43,6 @@ QStringList wrapped(const QStringList &names) {
     return QStringList{"All"} + names + QStringList{"Edit..."};
 }
 
-// A stand-in for the main window holding filter boxes by name.
-struct FilterHost {
-    explicit FilterHost(const QStringList &names) {
-        for (const QString &name : names) {
-            auto *box = new QComboBox(&window);
-            box->setObjectName(name);
-            box->setEditable(true);
-            box->addItem(QStringLiteral("stale"));
-        }
-    }
-    QComboBox *box(const QString &name) { return window.findChild<QComboBox *>(name); }
-    QWidget window;
-};
-
 int selectedRow(const frmEditCats &editor) {
     const auto chosen = editor.lstCats()->selectedItems();
     return chosen.isEmpty() ? -1 : editor.lstCats()->row(chosen.first());
@@ -69,12 +53,11 @@ int selectedRow(const frmEditCats &editor) {
 class TestCategories : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramFolder> m_program;
     ScriptedPrompter m_prompter;
 
-    std::unique_ptr<frmEditCats> openEditor(int kind, int selected = -1) {
-        appState().categoryKind = kind;
-        auto editor = std::make_unique<frmEditCats>();
+    std::unique_ptr<frmEditCats> openEditor(CategoryKind kind, const QStringList &names,
+                                            int selected = -1) {
+        auto editor = std::make_unique<frmEditCats>(kind, names, m_prompter);
         editor->show();
         if (selected >= 0)
             editor->lstCats()->setCurrentRow(selected);
@@ -82,51 +65,43 @@ class TestCategories : public QObject {
     }
 
 private slots:
-    void init() {
-        m_program = std::make_unique<TestProgramFolder>();
-        m_prompter = ScriptedPrompter();
-        appState().setPrompter(&m_prompter);
-        openPlan();
-    }
-    void cleanup() {
-        VERIFY_PROMPTS(m_prompter);
-        appState().setPrompter(nullptr);
-        m_program.reset();
-    }
+    void init() { m_prompter = ScriptedPrompter(); }
+    void cleanup() { VERIFY_PROMPTS(m_prompter); }
 
-    void fillsEveryBoxQuietly() {
-        FilterHost host({"cmbPartyRelation", "cmbGuests", "cmbGuestStatus", "cmbVendors",
-                         "cmbVendorStatus", "cmbTasks", "cboPayment"});
+    // A filter box is filled without a signal and ends on its first entry; without a plan it
+    // still offers "All" and the editor.
+    void fillingIsQuiet() {
+        EditorPlan plan([](PlanSet &set) {
+            shortLists(set);
+            setNames(set, DbId::VenTypes, "type", {}); // an emptied list
+        });
+        QComboBox box;
+        box.setEditable(true);
+        box.addItem(QStringLiteral("stale"));
         int signalsSent = 0;
-        for (QComboBox *box : host.window.findChildren<QComboBox *>())
-            connect(box, &QComboBox::currentIndexChanged, box, [&] { ++signalsSent; });
-        setNames(Schema::DbId::VenTypes, "type", {}); // an emptied list
-        fillFilterBoxes(host.window);
-        const QStringList status{"All", "Confirmed", "Unconfirmed"};
-        QCOMPARE(entries(host.box("cmbPartyRelation")), wrapped(kRelations));
-        QCOMPARE(entries(host.box("cmbGuests")), wrapped(kRelations));
-        QCOMPARE(entries(host.box("cmbGuestStatus")), status);
-        QCOMPARE(entries(host.box("cmbVendors")), QStringList({"All", "Edit..."}));
-        QCOMPARE(entries(host.box("cmbVendorStatus")), status);
-        QCOMPARE(entries(host.box("cmbTasks")), wrapped(kTimeframes));
-        QCOMPARE(entries(host.box("cboPayment")),
-                 QStringList({"Pending Payments", "Final Payments"}));
-        for (QComboBox *box : host.window.findChildren<QComboBox *>())
-            QCOMPARE(box->currentText(), box->itemText(0));
+        connect(&box, &QComboBox::currentIndexChanged, &box, [&] { ++signalsSent; });
+        connect(&box, &QComboBox::currentTextChanged, &box, [&] { ++signalsSent; });
+        fillCategoryBox(&box, appState().plan, CategoryKind::Relations);
+        QCOMPARE(entries(&box), wrapped(kRelations));
+        QCOMPARE(box.currentText(), QStringLiteral("All"));
+        fillCategoryBox(&box, appState().plan, CategoryKind::VendorTypes);
+        QCOMPARE(entries(&box), QStringList({"All", "Edit..."}));
+        fillFixedBox(&box, {"Pending Payments", "Final Payments"});
+        QCOMPARE(box.currentText(), QStringLiteral("Pending Payments"));
         QCOMPARE(signalsSent, 0);
-        // Without a plan the boxes still offer "All" and the editor.
-        appState().set.release();
-        fillFilterBoxes(host.window);
-        QCOMPARE(entries(host.box("cmbTasks")), QStringList({"All", "Edit..."}));
+        appState().plan.release();
+        fillCategoryBox(&box, appState().plan, CategoryKind::Timeframes);
+        QCOMPARE(entries(&box), QStringList({"All", "Edit..."}));
     }
 
     void typeAheadCompletesAndSelects() {
-        FilterHost host({"cmbVendors"});
-        QComboBox *box = host.box("cmbVendors");
-        installTypeAhead(box, QStringLiteral("vendor"));
+        EditorPlan plan(shortLists);
+        QWidget window;
+        auto *box = new QComboBox(&window);
+        box->setEditable(true);
+        installTypeAhead(box, appState().plan, QStringLiteral("vendor"));
         QVERIFY(!box->completer());
-        host.window.show();
-        box->lineEdit()->clear();
+        window.show();
         QTest::keyClicks(box, QStringLiteral("ph"));
         QCOMPARE(box->currentText(), QStringLiteral("Photographer"));
         QCOMPARE(box->lineEdit()->selectionStart(), 2);
@@ -144,47 +119,42 @@ private slots:
     }
 
     void commandsEditTheLines_data() {
+        QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("selected");
         QTest::addColumn<int>("command");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("selectedAfter");
         using E = frmEditCats;
+        const QStringList r = kRelations;
         QTest::newRow("delete middle")
-            << 1 << int(E::Delete) << QStringList({"Friend", "Coworker"}) << 1;
+            << r << 1 << int(E::Delete) << QStringList({"Friend", "Coworker"}) << 1;
         QTest::newRow("delete last")
-            << 2 << int(E::Delete) << QStringList({"Friend", "Family"}) << 1;
-        QTest::newRow("delete, none selected") << -1 << int(E::Delete) << kRelations << -1;
-        QTest::newRow("move up first") << 0 << int(E::MoveUp) << kRelations << 0;
-        QTest::newRow("move up") << 2 << int(E::MoveUp)
+            << r << 2 << int(E::Delete) << QStringList({"Friend", "Family"}) << 1;
+        QTest::newRow("delete, none selected") << r << -1 << int(E::Delete) << r << -1;
+        QTest::newRow("move up first") << r << 0 << int(E::MoveUp) << r << 0;
+        QTest::newRow("move up") << r << 2 << int(E::MoveUp)
                                  << QStringList({"Friend", "Coworker", "Family"}) << 1;
-        QTest::newRow("move down last") << 2 << int(E::MoveDown) << kRelations << 2;
+        QTest::newRow("move down last") << r << 2 << int(E::MoveDown) << r << 2;
         QTest::newRow("move down")
-            << 0 << int(E::MoveDown) << QStringList({"Family", "Friend", "Coworker"}) << 1;
-        QTest::newRow("sort") << 1 << int(E::Sort) << QStringList({"Coworker", "Family", "Friend"})
-                              << 1;
+            << r << 0 << int(E::MoveDown) << QStringList({"Family", "Friend", "Coworker"}) << 1;
+        // Sorting ignores letter case and keeps the selected place.
+        QTest::newRow("sort") << QStringList({"b", "A", "c"}) << 2 << int(E::Sort)
+                              << QStringList({"A", "b", "c"}) << 2;
     }
     void commandsEditTheLines() {
+        QFETCH(QStringList, names);
         QFETCH(int, selected);
         QFETCH(int, command);
         QFETCH(QStringList, lines);
         QFETCH(int, selectedAfter);
-        auto editor = openEditor(0, selected);
+        auto editor = openEditor(CategoryKind::Relations, names, selected);
         clickButton(editor.get(), QStringLiteral("cmdCmd(%1)").arg(command));
         QCOMPARE(editor->lines(), lines);
         QCOMPARE(selectedRow(*editor), selectedAfter);
-        QCOMPARE(db(Schema::DbId::RelTypes).listValues("type"), kRelations); // not before OK
-    }
-
-    void sortIgnoresCase() {
-        setNames(Schema::DbId::RelTypes, "type", {"b", "A", "c"});
-        auto editor = openEditor(0, 2);
-        editor->cmdCmd_Click(frmEditCats::Sort);
-        QCOMPARE(editor->lines(), QStringList({"A", "b", "c"}));
-        QCOMPARE(selectedRow(*editor), 2);
     }
 
     void addEditAndKeys() {
-        auto editor = openEditor(2);
+        auto editor = openEditor(CategoryKind::VendorTypes, kVendorTypes);
         m_prompter.expectInput(QStringLiteral("Add new item:"), QStringLiteral("New"), QString())
             .expectInput(QStringLiteral("Add new item:"), QStringLiteral("New"), std::nullopt)
             .expectInput(QStringLiteral("Add new item:"), QStringLiteral("New"), "Baker")
@@ -207,54 +177,89 @@ private slots:
         QCOMPARE(editor->lines(), QStringList({"Caterer", "Photographer", "Baker"}));
     }
 
-    void okRewritesTheList() {
-        auto editor = openEditor(1);
-        editor->cmdOK_Click(); // unchanged: still rewritten and marked changed
-        QCOMPARE(db(Schema::DbId::TimeFrames).listValues("time"), kTimeframes);
-        QVERIFY(appState().changed);
-
-        editor = openEditor(0, 0);
-        for (int i = 0; i < 3; ++i)
-            editor->cmdCmd_Click(frmEditCats::Delete);
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
-        QCOMPARE(editor->result(), int(QDialog::Accepted));
-        QCOMPARE(db(Schema::DbId::RelTypes).records().count(), 0);
+    // OK writes the list back as one step when it changed; an unchanged OK (also after moves
+    // that cancel out) and Cancel leave the plan as it was.
+    void okWritesOnlyAChange_data() {
+        QTest::addColumn<QStringList>("clicks"); // buttons, then cmdOK or cmdCancel
+        QTest::addColumn<QStringList>("after");
+        const QString down = QStringLiteral("cmdCmd(%1)").arg(int(frmEditCats::MoveDown));
+        const QString up = QStringLiteral("cmdCmd(%1)").arg(int(frmEditCats::MoveUp));
+        const QString del = QStringLiteral("cmdCmd(%1)").arg(int(frmEditCats::Delete));
+        QTest::newRow("OK unchanged") << QStringList{"cmdOK"} << kTimeframes;
+        QTest::newRow("OK, moved back") << QStringList{down, up, "cmdOK"} << kTimeframes;
+        QTest::newRow("Cancel after deleting") << QStringList{del, "cmdCancel"} << kTimeframes;
+        QTest::newRow("OK after deleting all") << QStringList{del, del, "cmdOK"} << QStringList();
+    }
+    void okWritesOnlyAChange() {
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, after);
+        EditorPlan plan(shortLists);
+        onNextModal(QStringLiteral("frmEditCats"), [&](QDialog *dialog) {
+            static_cast<frmEditCats *>(dialog)->lstCats()->setCurrentRow(0);
+            for (const QString &button : clicks)
+                clickButton(dialog, button);
+        });
+        const bool changed = editCategoryList(plan.forms(), CategoryKind::Timeframes, nullptr);
+        QVERIFY(modalHandlersDone());
+        const bool written = after != kTimeframes;
+        QCOMPARE(changed, written);
+        QCOMPARE(plan.db(DbId::TimeFrames).listValues("time"), after);
+        QCOMPARE(plan.db(DbId::TimeFrames).records().count(), int(after.size()));
+        QCOMPARE(plan.steps(), written ? 1 : 0);
+        QCOMPARE(plan.modified(), written);
     }
 
-    void cancelWritesNothing() {
-        auto editor = openEditor(0, 0);
-        editor->cmdCmd_Click(frmEditCats::Delete);
-        editor->cmdCmd_Click(frmEditCats::Sort);
-        QTest::keyClick(editor.get(), Qt::Key_Escape);
-        QCOMPARE(editor->result(), int(QDialog::Rejected));
-        QCOMPARE(db(Schema::DbId::RelTypes).listValues("type"), kRelations);
-        QVERIFY(!appState().changed);
-        // Without a plan the editor opens empty and OK has nothing to write into.
-        appState().set.release();
-        editor = openEditor(0);
-        QCOMPARE(editor->lines(), QStringList());
-        editor->cmdOK_Click();
-        QVERIFY(!appState().changed);
+    // The Options menu's editors, each titled by its list; OK refills the window's filter boxes.
+    void menuCommandRefillsTheBoxes_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("relations")
+            << "mnuOptionsRelations"
+            << "Edit Relations" << QStringList{"cmbPartyRelation", "cmbGuests"} << kRelations;
+        QTest::newRow("services") << "mnuOptionsVendors"
+                                  << "Edit Services" << QStringList{"cmbVendors"} << kVendorTypes;
+        QTest::newRow("timeframes") << "mnuOptionsTimeframes"
+                                    << "Edit Timeframes" << QStringList{"cmbTasks"} << kTimeframes;
     }
-
     void menuCommandRefillsTheBoxes() {
+        QFETCH(QString, command);
+        QFETCH(QString, title);
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, names);
         MainWindowFixture fixture;
-        openPlan();
+        fixture.create();
+        appState().plan.replace(EditorPlan::defaultSet(shortLists));
         appState().markPlanSaved(AppState::PlanKind::User);
-        frmMain &window = fixture.create();
-        auto *vendors = fixture.find<QComboBox>(QStringLiteral("cmbVendors"));
-        QVERIFY(vendors);
+        // Every filter box is filled from the plan and shows its first entry.
+        const QStringList status{"All", "Confirmed", "Unconfirmed"};
+        QCOMPARE(entries(fixture.find<QComboBox>("cmbGuestStatus")), status);
+        QCOMPARE(entries(fixture.find<QComboBox>("cmbVendorStatus")), status);
+        QCOMPARE(entries(fixture.find<QComboBox>("cboPayment")),
+                 QStringList({"Pending Payments", "Final Payments"}));
+        for (const QString &name : boxes) {
+            QComboBox *box = fixture.find<QComboBox>(name);
+            QCOMPARE(entries(box), wrapped(names));
+            box->setCurrentIndex(1);
+        }
         fixture.prompter().expectInput(QStringLiteral("Add new item:"), QStringLiteral("New"),
                                        "Baker");
-        onNextModal(QStringLiteral("frmEditCats"), [](QDialog *dialog) {
+        QString shownTitle;
+        onNextModal(QStringLiteral("frmEditCats"), [&](QDialog *dialog) {
+            shownTitle = dialog->windowTitle();
             clickButton(dialog, QStringLiteral("cmdCmd(0)"));
             clickButton(dialog, QStringLiteral("cmdOK"));
         });
-        window.mnuOptionsVendors_Click();
+        fixture.find<QAction>(command)->trigger();
         QVERIFY(modalHandlersDone());
         VERIFY_PROMPTS(fixture.prompter());
-        QCOMPARE(entries(vendors), wrapped(kVendorTypes + QStringList{"Baker"}));
-        QCOMPARE(vendors->currentIndex(), 0);
+        QCOMPARE(shownTitle, title);
+        for (const QString &name : boxes) {
+            QComboBox *box = fixture.find<QComboBox>(name);
+            QCOMPARE(entries(box), wrapped(names + QStringList{"Baker"}));
+            QCOMPARE(box->currentIndex(), 0);
+        }
         QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
     }
 };

@@ -1,6 +1,5 @@
+#include "editorplan.h"
 #include "editors/noteeditor.h"
-#include "store/appstate.h"
-#include "support/guitest.h"
 #include "widgets/twips.h"
 
 #include <QApplication>
@@ -9,160 +8,146 @@
 #include <QTest>
 #include <QTextBlock>
 
+using Schema::DbId;
+
 namespace {
 
-PalmDatabase &db(Schema::DbId id) {
-    return appState().set.db(id);
+Record &details() {
+    return EditorPlan::db(DbId::Plan).records().item(1);
 }
 
-// A details record without note fields, the guests Bob and Ann, and one task.
-void openPlan() {
-    for (int i = 0; i < Schema::kDatabaseCount; ++i)
-        appState().set.setDatabase(Schema::DbId(i), std::make_unique<PalmDatabase>());
-    Schema::defineDetailsRecord(db(Schema::DbId::Plan));
-    db(Schema::DbId::Plan).records().item(1).fields().remove("note");
-    PalmDatabase &guests = db(Schema::DbId::Guest);
-    guests.write(guests.records().add(), "gnam", QStringLiteral("Bob"));
-    guests.write(guests.records().add(), "gnam", QStringLiteral("Ann"));
-    db(Schema::DbId::Tasks)
-        .write(db(Schema::DbId::Tasks).records().add(), "evnt", QStringLiteral("Book the band"));
+// Runs the note editor on `record`, handing the dialog to `handle` once it is shown.
+bool runNote(NoteKind kind, Record &record, std::function<void(QDialog *)> handle) {
+    onNextModal(QStringLiteral("NoteEditor"), std::move(handle));
+    const bool changed = editNote(appState().plan, kind, record, nullptr);
+    if (!modalHandlersDone())
+        qFatal("the note editor never opened");
+    return changed;
 }
 
-std::unique_ptr<NoteEditor> openNote(int kind, qint16 record) {
-    appState().editorKind = kind;
-    appState().selectedRecord = record;
-    auto editor = std::make_unique<NoteEditor>();
-    editor->show();
-    return editor;
+QPlainTextEdit *textOf(QDialog *dialog) {
+    return dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtNoteEd"));
 }
 
 } // namespace
 
 class TestNoteEditor : public QObject {
     Q_OBJECT
-
-    std::unique_ptr<TestProgramFolder> m_program;
-
 private slots:
-    void init() {
-        m_program = std::make_unique<TestProgramFolder>();
-        openPlan();
-    }
-    void cleanup() { m_program.reset(); }
-
-    void captionsAndFields_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("record");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("database");
+    // Each note goes into its own field of its own record, as one step.
+    void eachNoteItsField_data() {
+        QTest::addColumn<NoteKind>("kind");
+        QTest::addColumn<DbId>("database");
         QTest::addColumn<QString>("field");
-        const int plan = int(Schema::DbId::Plan);
-        QTest::newRow("general") << 0 << 1 << "General Wedding Notes" << plan << "note";
-        QTest::newRow("reception") << 2 << 1 << "Reception Notes Editor" << plan << "hnot";
-        QTest::newRow("guest Ann")
-            << 4 << 2 << "Note Editor - Ann" << int(Schema::DbId::Guest) << "gnot";
-        QTest::newRow("task") << 6 << 1 << "Note Editor" << int(Schema::DbId::Tasks) << "note";
+        QTest::newRow("general") << NoteKind::General << DbId::Plan << "note";
+        QTest::newRow("guest") << NoteKind::Guest << DbId::Guest << "gnot";
+        QTest::newRow("vendor") << NoteKind::Vendor << DbId::Vendors << "vnot";
+        QTest::newRow("task") << NoteKind::Task << DbId::Tasks << "note";
     }
-    void captionsAndFields() {
-        QFETCH(int, kind);
-        QFETCH(int, record);
-        QFETCH(QString, caption);
-        QFETCH(int, database);
+    void eachNoteItsField() {
+        QFETCH(NoteKind, kind);
+        QFETCH(DbId, database);
         QFETCH(QString, field);
-        auto editor = openNote(kind, qint16(record));
-        QCOMPARE(editor->windowTitle(), caption);
-        editor->txtNoteEd()->setPlainText(QStringLiteral("Written"));
-        clickButton(editor.get(), QStringLiteral("cmdNoteOK"));
-        QCOMPARE(editor->result(), int(QDialog::Accepted));
-        QCOMPARE(db(Schema::DbId(database)).records().item(record).text(FieldCode(field)),
-                 QStringLiteral("Written"));
+        EditorPlan plan;
+        Record &record = database == DbId::Plan ? details() : plan.add(database, {});
+        QVERIFY(runNote(kind, record, [](QDialog *dialog) {
+            textOf(dialog)->setPlainText(QStringLiteral("Written"));
+            clickButton(dialog, QStringLiteral("cmdNoteOK"));
+        }));
+        QCOMPARE(record.text(FieldCode(field)), QStringLiteral("Written"));
+        QCOMPARE(plan.steps(), 1);
+        QVERIFY(plan.modified());
     }
 
-    // Church notes on a details record without the field: opening adds it empty (no change);
-    // an edit marks the plan changed even when the editor is then cancelled, writing nothing.
-    void churchNotesWithoutTheField() {
-        auto editor = openNote(1, 1);
-        QCOMPARE(editor->windowTitle(), QStringLiteral("Church Notes Editor"));
-        QCOMPARE(editor->txtNoteEd()->toPlainText(), QString());
-        const Record &details = db(Schema::DbId::Plan).records().item(1);
-        QVERIFY(details.has("cnot") && db(Schema::DbId::Plan).fieldList().exists("cnot"));
-        QVERIFY(!appState().changed);
-        QTest::keyClick(editor->txtNoteEd(), Qt::Key_X);
-        QVERIFY(appState().changed);
-        QTest::keyClick(editor.get(), Qt::Key_Escape);
-        QCOMPARE(editor->result(), int(QDialog::Rejected));
-        QCOMPARE(details.text("cnot"), QString());
+    // Neither an unchanged OK (also after typing taken back) nor a Cancel after typing is a
+    // change. On a details record without the church notes, opening adds the field, empty.
+    void noChangeNoStep_data() {
+        QTest::addColumn<bool>("lacking"); // the details record lacks cnot
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("OK unchanged") << false << "" << false;
+        QTest::newRow("OK, typing taken back") << false << "x\b" << false;
+        QTest::newRow("Cancel after typing") << false << "x" << true;
+        QTest::newRow("no field, Cancel after typing") << true << "x" << true;
+        QTest::newRow("no field, OK unchanged") << true << "" << false;
+    }
+    void noChangeNoStep() {
+        QFETCH(bool, lacking);
+        QFETCH(QString, typed);
+        QFETCH(bool, cancel);
+        const QString before = lacking ? QString() : QStringLiteral("Rings");
+        EditorPlan plan([&](PlanSet &set) {
+            PalmDatabase &db = set.db(DbId::Plan);
+            if (lacking)
+                db.records().item(1).fields().remove("cnot");
+            else
+                db.write(db.records().item(1), "cnot", before);
+        });
+        QCOMPARE(details().has("cnot"), !lacking);
+        QString shown = QStringLiteral("?");
+        const bool changed = runNote(NoteKind::Church, details(), [&](QDialog *dialog) {
+            shown = textOf(dialog)->toPlainText();
+            for (const QChar c : typed)
+                QTest::keyClick(textOf(dialog), c == u'\b' ? Qt::Key_Backspace : Qt::Key_X);
+            if (cancel)
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                QTest::keyClick(textOf(dialog), Qt::Key_Return, Qt::ControlModifier);
+        });
+        QCOMPARE(shown, before);
+        QVERIFY(details().has("cnot") && plan.db(DbId::Plan).fieldList().exists("cnot"));
+        QCOMPARE(details().text("cnot"), before);
+        if (lacking && changed)
+            QFAIL("Open question: OK on a note field the editor added without a value writes "
+                  "an empty text into it, a step that marks the plan modified. Is that a change, "
+                  "or the same as no value (no step)?");
+        QVERIFY(!changed);
+        QCOMPARE(plan.steps(), 0);
+        QVERIFY(!plan.modified());
     }
 
     void linesAreStoredWithLineFeeds() {
-        auto editor = openNote(4, 1);
-        QTest::keyClicks(editor->txtNoteEd(), QStringLiteral("First"));
-        QTest::keyClick(editor->txtNoteEd(), Qt::Key_Return);
-        QTest::keyClicks(editor->txtNoteEd(), QStringLiteral("Second\u00a0line"));
-        QVERIFY(editor->isVisible()); // Enter starts a line, it does not close
+        NoteEditor editor(QStringLiteral("Note Editor"), QString());
+        editor.show();
+        QTest::keyClicks(editor.txtNoteEd(), QStringLiteral("First"));
+        QTest::keyClick(editor.txtNoteEd(), Qt::Key_Return);
+        QTest::keyClicks(editor.txtNoteEd(), QStringLiteral("Second\u00a0line"));
+        QVERIFY(editor.isVisible()); // Enter starts a line, it does not close
         QApplication::clipboard()->setText(QStringLiteral("\r\nCall\r\n"));
-        editor->txtNoteEd()->paste();
-        editor->cmdNoteOK_Click();
+        editor.txtNoteEd()->paste();
         // Single line feeds, and the non-breaking space kept as typed.
-        const QString stored = db(Schema::DbId::Guest).records().item(1).text("gnot");
+        const QString stored = editor.noteText();
         QCOMPARE(stored, QStringLiteral("First\nSecond\u00a0line\nCall\n"));
 
-        auto again = openNote(4, 1);
-        QCOMPARE(again->txtNoteEd()->document()->blockCount(), 4);
-        QCOMPARE(again->txtNoteEd()->document()->findBlockByNumber(1).text(),
+        NoteEditor again(QStringLiteral("Note Editor"), stored);
+        QCOMPARE(again.txtNoteEd()->document()->blockCount(), 4);
+        QCOMPARE(again.txtNoteEd()->document()->findBlockByNumber(1).text(),
                  QStringLiteral("Second\u00a0line"));
         QCOMPARE(NoteEditor::StripCarriageReturns(QStringLiteral("\ra\r\nb\r")),
                  QStringLiteral("a\nb"));
     }
 
-    void missingRecordsOpenEmptyAndWriteNothing_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("record");
-        QTest::addColumn<int>("database");
-        QTest::newRow("no such guest") << 4 << 9 << int(Schema::DbId::Guest);
-        QTest::newRow("no record chosen") << 5 << 0 << int(Schema::DbId::Vendors);
-        QTest::newRow("unknown kind") << 7 << 1 << int(Schema::DbId::Guest);
-        QTest::newRow("no details record") << 0 << 1 << int(Schema::DbId::Plan);
-        QTest::newRow("no plan open") << 1 << 1 << -1;
-    }
-    void missingRecordsOpenEmptyAndWriteNothing() {
-        QFETCH(int, kind);
-        QFETCH(int, record);
-        QFETCH(int, database);
-        if (database == int(Schema::DbId::Plan))
-            db(Schema::DbId::Plan).records().removeAll();
-        if (database < 0)
-            appState().set.release();
-        const int before = database < 0 ? 0 : db(Schema::DbId(database)).records().count();
-        auto editor = openNote(kind, qint16(record));
-        QCOMPARE(editor->txtNoteEd()->toPlainText(), QString());
-        editor->txtNoteEd()->setPlainText(QStringLiteral("Lost"));
-        editor->cmdNoteOK_Click();
-        if (database >= 0)
-            QCOMPARE(db(Schema::DbId(database)).records().count(), before);
-    }
-
     // Run modally: the text has the focus, the text area fills the dialog with the buttons
     // just below it at the bottom edge, and Ctrl+Return confirms.
     void runsModally() {
-        appState().editorKind = 2;
-        onNextModal(QStringLiteral("NoteEditor"), [](QDialog *dialog) {
-            auto *text = dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtNoteEd"));
+        EditorPlan plan;
+        QVERIFY(runNote(NoteKind::Reception, details(), [](QDialog *dialog) {
+            QPlainTextEdit *text = textOf(dialog);
             auto *ok = dialog->findChild<QWidget *>(QStringLiteral("cmdNoteOK"));
             dialog->resize(Twips::toPixels(8000), Twips::toPixels(6000));
+            // The layout's margins only, the same on both sides; the buttons at the bottom.
+            const QRect box = text->geometry();
+            const int right = Twips::fromPixels(dialog->width() - box.right() - 1);
             const int below = Twips::fromPixels(dialog->height() - ok->geometry().bottom() - 1);
-            const bool follows = qAbs(text->width() - Twips::toPixels(8000 - 135)) <= 2 &&
-                                 ok->y() > text->geometry().bottom() && below > 0 && below <= 200;
+            const bool follows = box.x() == dialog->width() - box.right() - 1 && right <= 200 &&
+                                 ok->y() > box.bottom() && below > 0 && below <= 200;
             QVERIFY(follows || (dialog->reject(), false));
             QVERIFY(dialog->focusWidget() == text || (dialog->reject(), false));
             QTest::keyClicks(text, QStringLiteral("Band at 8"));
             QTest::keyClick(text, Qt::Key_Return, Qt::ControlModifier);
             QVERIFY(!dialog->isVisible() || (dialog->reject(), false));
-        });
-        NoteEditor editor;
-        QCOMPARE(editor.exec(), int(QDialog::Accepted));
-        QCOMPARE(db(Schema::DbId::Plan).records().item(1).text("hnot"),
-                 QStringLiteral("Band at 8"));
+        }));
+        QCOMPARE(details().text("hnot"), QStringLiteral("Band at 8"));
     }
 };
 
