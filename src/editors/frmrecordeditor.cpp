@@ -368,11 +368,11 @@ void frmRecordEditor::loadRecord() {
         // An older record lacks fields: it gets them now, empty, so that OK can write them.
         m_forms.plan.applyQuietly([&](PlanEdit &edit) {
             for (const Binding &b : order)
-                edit.ensureField(db, m_record, b.code, kindOf(b.control));
+                edit.addEmptyField(db, m_record, b.code, kindOf(b.control));
             if (m_kind == RecordKind::Vendor) {
                 for (FieldCode code : kPricingTexts)
-                    edit.ensureField(db, m_record, code);
-                edit.ensureField(db, m_record, Vendor::kPaid, FieldKind::Boolean);
+                    edit.addEmptyField(db, m_record, code);
+                edit.addEmptyField(db, m_record, Vendor::kPaid, FieldKind::Boolean);
             }
         });
     }

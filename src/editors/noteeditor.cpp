@@ -113,7 +113,7 @@ bool NoteEditor::eventFilter(QObject *watched, QEvent *event) {
 bool editNote(Plan &plan, NoteKind kind, Record &record, QWidget *parent) {
     const NoteTarget target = noteTarget(kind);
     // The record gets its note field now, so it is there even when nothing is saved.
-    plan.applyQuietly([&](PlanEdit &edit) { edit.ensureField(target.db, record, target.note); });
+    plan.applyQuietly([&](PlanEdit &edit) { edit.addEmptyField(target.db, record, target.note); });
     QString caption = target.caption;
     if (target.name && record.has(*target.name))
         caption = kDesignCaption + QStringLiteral(" - ") + record.text(*target.name);

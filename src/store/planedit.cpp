@@ -67,6 +67,25 @@ void PlanEdit::ensureField(DbId id, Record &record, FieldCode code, FieldKind ki
     write(id, record, code, FieldValue(), kind);
 }
 
+void PlanEdit::addEmptyField(DbId id, Record &record, FieldCode code, FieldKind kind) {
+    if (record.has(code)) {
+        addToFieldList(id, code, kind);
+        return;
+    }
+    switch (kind) {
+    case FieldKind::Text:
+        write(id, record, code, QString(), kind);
+        break;
+    case FieldKind::Boolean:
+        write(id, record, code, false, kind);
+        break;
+    case FieldKind::Date:
+    case FieldKind::Time:
+        write(id, record, code, FieldValue(), kind);
+        break;
+    }
+}
+
 void PlanEdit::removeField(DbId id, Record &record, FieldCode code) {
     const int index = record.fields().indexOf(code);
     if (index < 0)

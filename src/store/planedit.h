@@ -65,6 +65,10 @@ public:
     // Adds the field without a value when the record lacks it.
     void ensureField(Schema::DbId id, Record &record, FieldCode code,
                      FieldKind kind = FieldKind::Text);
+    // Adds the field, empty (an empty text, or false), when the record lacks it: as a form
+    // shows a missing field and would write it back.
+    void addEmptyField(Schema::DbId id, Record &record, FieldCode code,
+                       FieldKind kind = FieldKind::Text);
     void removeField(Schema::DbId id, Record &record, FieldCode code);
     // Writes (or removes) the fields in order.
     void writeAll(Schema::DbId id, Record &record, const std::vector<FieldEntry> &entries);

@@ -97,7 +97,7 @@ void frmTable::load() {
         // An older table lacks fields: repair it now so OK can write them.
         m_forms.plan.applyQuietly([&](PlanEdit &edit) {
             for (const auto &f : fields)
-                edit.ensureField(DbId::Tables, m_table, f.code);
+                edit.addEmptyField(DbId::Tables, m_table, f.code);
         });
     }
 }

@@ -90,9 +90,9 @@ void frmTaskEditor::load() {
     if (!m_isNew) {
         // A missing time, details or done shows empty and is added now, so OK can write it.
         m_forms.plan.applyQuietly([this](PlanEdit &edit) {
-            edit.ensureField(DbId::Tasks, m_task, Task::kTimeFrame);
-            edit.ensureField(DbId::Tasks, m_task, Task::kDetails);
-            edit.ensureField(DbId::Tasks, m_task, Task::kDone, FieldKind::Boolean);
+            edit.addEmptyField(DbId::Tasks, m_task, Task::kTimeFrame);
+            edit.addEmptyField(DbId::Tasks, m_task, Task::kDetails);
+            edit.addEmptyField(DbId::Tasks, m_task, Task::kDone, FieldKind::Boolean);
         });
     }
 }

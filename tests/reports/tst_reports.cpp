@@ -126,11 +126,11 @@ class TestReports : public QObject {
 private slots:
     void init() {
         m_program = std::make_unique<TestProgramFolder>(false);
-        buildPlan(appState().set);
+        buildPlan(appState().plan.set());
     }
     void cleanup() {
-        PrintMod::setViewer({});
-        appState().setPrompter(nullptr);
+        appState().setViewer({});
+        appState().plan.set()Prompter(nullptr);
         m_program.reset();
     }
 
@@ -143,27 +143,13 @@ private slots:
         QFETCH(int, kind);
         const Reports::Info *info = Reports::info(kind);
         const QString html = QString::fromUtf8(
-            Reports::reportText(kind, appState().set, info->titlePrefix + kOwner, kContext));
+            Reports::reportText(kind, appState().plan.set(), info->titlePrefix + kOwner, kContext));
         const QString golden = goldenPath(info->fileName);
         if (qEnvironmentVariableIsSet("VOWLINE_UPDATE_GOLDEN"))
             writeAll(golden, html.toUtf8());
         const QString expected = QString::fromUtf8(readAll(golden));
         QVERIFY2(!expected.isEmpty(), qPrintable(golden));
         QCOMPARE(html.split(u'\n'), expected.split(u'\n'));
-    }
-
-    void emptyPlanNameAndNoPlan() {
-        appState().set.release();
-        const QString html = QString::fromUtf8(
-            Reports::reportText(4, appState().set, QStringLiteral("Guest List for "), kContext));
-        QVERIFY(html.startsWith(QStringLiteral(
-            "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Guest List for "
-            "</title>")));
-        QVERIFY(html.contains(QStringLiteral(
-            "</head><body>\r\n<h1>Guest List for </h1>\r\n<p class=\"printed\">Printed "
-            "1/15/2027</p>\r\n")));
-        QVERIFY(html.endsWith(QStringLiteral("</tbody>\r\n</table></body></html>\r\n")));
-        QVERIFY(Reports::reportText(1, appState().set, {}).isEmpty());
     }
 
     // The folder follows the open set; a report replaces the earlier one of its kind.
@@ -175,13 +161,12 @@ private slots:
         QVERIFY(QFileInfo(data).isDir());
 
         QStringList shown;
-        PrintMod::setViewer([&](const QString &path) { shown << path; });
-        appState().editorKind = 1; // no report of that kind
-        QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());
-        appState().editorKind = 4;
-        const QString path = m_program->path() + u"/Guest_List.htm"_qs;
+        appState().setViewer([&](const QString &path) { shown << path; });
+        // No report of that kind.
+        QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(1), kOwner).isEmpty());
+                const QString path = m_program->path() + u"/Guest_List.htm"_qs;
         writeAll(path, "an earlier report, longer than nothing at all");
-        QCOMPARE(PrintMod::PrintReport(kOwner), path);
+        QCOMPARE(PrintMod::PrintReport(appState(), Reports::Kind(4), kOwner), path);
         QCOMPARE(shown, QStringList{path});
         QVERIFY(readAll(path).startsWith(
             "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Guest"));
@@ -190,16 +175,15 @@ private slots:
     // A report that cannot be written says so, with the system's reason, and shows nothing.
     void failureIsReportedAndNothingShown() {
         ScriptedPrompter prompter;
-        appState().setPrompter(&prompter);
+        appState().plan.set()Prompter(&prompter);
         bool shown = false;
-        PrintMod::setViewer([&](const QString &) { shown = true; });
+        appState().setViewer([&](const QString &) { shown = true; });
         QDir(m_program->path()).mkdir(u"Details.htm"_qs); // a folder where the file should be
         prompter
             .expectMessage(u"There was an error completing the Wedding Details Report.\r"_qs,
                            u"Report Error"_qs, Prompter::Icon::Exclamation)
             .prefixOnly();
-        appState().editorKind = 0;
-        QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());
+                QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(0), kOwner).isEmpty());
         appState().currentSetFolder = m_program->path() + u"/missing"_qs;
         prompter
             .expectMessage(
@@ -207,8 +191,7 @@ private slots:
                     QDir::toNativeSeparators(appState().currentSetFolder),
                 u"Report Error"_qs, Prompter::Icon::Exclamation)
             .prefixOnly();
-        appState().editorKind = 7;
-        QVERIFY(PrintMod::PrintReport(kOwner).isEmpty());
+                QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(7), kOwner).isEmpty());
         QVERIFY(!shown);
         VERIFY_PROMPTS(prompter);
     }
@@ -223,7 +206,7 @@ private slots:
             const Reports::Info *info = Reports::info(kind);
             const QString path = out.filePath(info->fileName);
             Reports::writeReportFile(
-                path, Reports::reportText(kind, appState().set, info->titlePrefix + kOwner));
+                path, Reports::reportText(kind, appState().plan.set(), info->titlePrefix + kOwner));
             const std::optional<QByteArray> output =
                 runChromium(chromium, path, {QStringLiteral("--dump-dom")});
             QVERIFY2(output, qPrintable(info->fileName));

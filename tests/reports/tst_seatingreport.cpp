@@ -112,8 +112,8 @@ private slots:
     void init() { m_program = std::make_unique<TestProgramFolder>(false); }
     void cleanup() {
         QLocale::setDefault(m_locale);
-        PrintMod::setViewer({});
-        appState().set.release();
+        appState().setViewer({});
+        appState().plan.set().release();
         m_program.reset();
     }
 
@@ -123,11 +123,10 @@ private slots:
         if (chromium.isEmpty())
             QSKIP("chromium is not installed (apt-get install chromium)");
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); // the user's language
-        const QMap<QString, QString> expected = buildWedding(appState().set);
-        appState().editorKind = Reports::Seating;
-        QStringList shown;
-        PrintMod::setViewer([&](const QString &path) { shown << path; });
-        const QString path = PrintMod::PrintReport(u"Zoë & <b>Ann</b>"_qs);
+        const QMap<QString, QString> expected = buildWedding(appState().plan.set());
+                QStringList shown;
+        appState().setViewer([&](const QString &path) { shown << path; });
+        const QString path = PrintMod::PrintReport(appState(), Reports::Kind(Reports::Seating), u"Zoë & <b>Ann</b>"_qs);
         QCOMPARE(shown, QStringList{m_program->path() + u"/Seating.htm"_qs});
 
         const QString dom = dumpDom(chromium, path);

@@ -185,8 +185,8 @@ private slots:
             }
 
             ScriptedPrompter prompter;
-            AppState &s = appState();
-            loadSetFromFolder(s.set, s.server, opened, program.path(), prompter);
+            PlanSet loaded;
+            loadSetFromFolder(loaded, appState().server(), opened, program.path(), prompter);
             VERIFY_PROMPTS(prompter);
             const auto after = snapshot(opened);
             const bool isNew = after == newFolder && snapshot(elsewhere) == newElsewhere;
@@ -197,9 +197,9 @@ private slots:
                                     .arg(after.keys().join(QStringLiteral(", ")),
                                          snapshot(elsewhere).keys().join(QStringLiteral(", ")))));
             const QString mark = isNew ? QStringLiteral("new") : QStringLiteral("old");
-            QCOMPARE(s.set.db(Schema::DbId::Party).records().item(1).text("ownr"), mark);
+            QCOMPARE(loaded.db(Schema::DbId::Party).records().item(1).text("ownr"), mark);
             if (linked)
-                QCOMPARE(s.set.db(Schema::DbId::Guest).records().item(1).text("ownr"), mark);
+                QCOMPARE(loaded.db(Schema::DbId::Guest).records().item(1).text("ownr"), mark);
             if (code == 0) {
                 steps = n - 1;
                 break;

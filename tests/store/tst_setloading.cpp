@@ -11,34 +11,11 @@ using Schema::DbId;
 
 namespace {
 
-// Records the refresh calls and fails those it is told to.
-class RecorderView : public PlanView {
-public:
-    QStringList calls;
-    QStringList failing;
-
-    void FillFilterBoxes() override { call(QStringLiteral("FillFilterBoxes")); }
-    void RefreshCaption() override { call(QStringLiteral("RefreshCaption")); }
-    void UpdateDetails() override { call(QStringLiteral("UpdateDetails")); }
-    void UpdatePartyGrid() override { call(QStringLiteral("UpdatePartyGrid")); }
-    void UpdateGuestGrid() override { call(QStringLiteral("UpdateGuestGrid")); }
-    void UpdateTableGrid() override { call(QStringLiteral("UpdateTableGrid")); }
-    void UpdateSeatingGrid() override { call(QStringLiteral("UpdateSeatingGrid")); }
-    void UpdateVendorsGrid() override { call(QStringLiteral("UpdateVendorsGrid")); }
-    void UpdateTasks() override { call(QStringLiteral("UpdateTasks")); }
-    void UpdatePayments() override { call(QStringLiteral("UpdatePayments")); }
-    void SortTasks() override { call(QStringLiteral("SortTasks")); }
-
-private:
-    void call(const QString &name) {
-        calls << name;
-        if (failing.contains(name))
-            throw StoreError(QStringLiteral("refresh failed"));
-    }
-};
+// The set the loads of a test fill.
+PlanSet g_set;
 
 int count(DbId id) {
-    return appState().set.db(id).records().count();
+    return g_set.db(id).records().count();
 }
 
 const QString kDefaultTitle = QStringLiteral("Vowline Desktop");
@@ -54,12 +31,13 @@ private slots:
         QTemporaryDir plans;
         writePlanFile(plans.path(), QStringLiteral("Romeo & Juliet"));
         ScriptedPrompter prompter;
-        AppState &s = appState();
-        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
+        PlanSet &set = g_set;
+        TB4Server &server = appState().server();
+        loadSetFromFolder(set, server, plans.path(), program.path(), prompter);
         VERIFY_PROMPTS(prompter);
 
-        QVERIFY(s.set.isOpen());
-        QCOMPARE(s.set.db(DbId::Plan).records().item(1).text("ownr"),
+        QVERIFY(set.isOpen());
+        QCOMPARE(set.db(DbId::Plan).records().item(1).text("ownr"),
                  QStringLiteral("Romeo & Juliet"));
         for (DbId id : {DbId::Party, DbId::Guest, DbId::Vendors, DbId::Tables})
             QCOMPARE(count(id), 0);
@@ -67,7 +45,7 @@ private slots:
             QVERIFY(count(id) > 0); // from the defaults folder
         // Every path belongs to the set's own folder, so the next save writes all nine there.
         for (const auto &info : Schema::kDatabases)
-            QCOMPARE(s.set.path(info.id), plans.path() + u'/' + info.fileName);
+            QCOMPARE(set.path(info.id), plans.path() + u'/' + info.fileName);
     }
 
     void defaultSetWithoutTimeframes() {
@@ -76,19 +54,16 @@ private slots:
         ScriptedPrompter prompter;
         prompter.expectMessage(QStringLiteral("There are no existing Timeframes."), kDefaultTitle,
                                kInfo);
-        RecorderView view;
-        AppState &s = appState();
-        refreshPlan(s.set, s.server, program.path(), true, view, prompter);
+        PlanSet &set = g_set;
+        TB4Server &server = appState().server();
+        buildDefaultSet(set, server, program.path(), prompter);
         VERIFY_PROMPTS(prompter);
         QCOMPARE(count(DbId::TimeFrames), 0);
         QVERIFY(count(DbId::Tasks) > 0 && count(DbId::RelTypes) > 0 && count(DbId::VenTypes) > 0);
         QCOMPARE(count(DbId::Plan), 1);
-        QCOMPARE(s.set.path(DbId::Tasks), program.defaults() + QStringLiteral("/VowlEventsM.pdb"));
-        QCOMPARE(s.set.path(DbId::TimeFrames),
+        QCOMPARE(set.path(DbId::Tasks), program.defaults() + QStringLiteral("/VowlEventsM.pdb"));
+        QCOMPARE(set.path(DbId::TimeFrames),
                  program.defaults() + QStringLiteral("/VowlTimeFrames.pdb"));
-        QCOMPARE(view.calls, QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
-                                          "UpdateGuestGrid", "UpdatePartyGrid", "UpdateVendorsGrid",
-                                          "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
     }
 
     void taskDefaultIsTheMFile() {
@@ -99,14 +74,15 @@ private slots:
         ScriptedPrompter prompter;
         prompter.expectMessage(QStringLiteral("There are no existing Wedding Tasks."),
                                kDefaultTitle, kInfo);
-        AppState &s = appState();
-        buildDefaultSet(s.set, s.server, program.path(), prompter);
+        PlanSet &set = g_set;
+        TB4Server &server = appState().server();
+        buildDefaultSet(set, server, program.path(), prompter);
         VERIFY_PROMPTS(prompter);
         QCOMPARE(count(DbId::Tasks), 0);
 
         // A plan folder without a task file does not take the wrongly named one either.
         QTemporaryDir plans;
-        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
+        loadSetFromFolder(set, server, plans.path(), program.path(), prompter);
         QCOMPARE(count(DbId::Tasks), 0);
     }
 
@@ -117,10 +93,11 @@ private slots:
              {"There are no existing Wedding Tasks.", "There are no existing Relation Types.",
               "There are no existing Timeframes.", "There are no existing Vendor Types."})
             prompter.expectMessage(QString::fromLatin1(text), kDefaultTitle, kInfo);
-        AppState &s = appState();
-        buildDefaultSet(s.set, s.server, program.path(), prompter);
+        PlanSet &set = g_set;
+        TB4Server &server = appState().server();
+        buildDefaultSet(set, server, program.path(), prompter);
         VERIFY_PROMPTS(prompter);
-        QVERIFY(s.set.isOpen());
+        QVERIFY(set.isOpen());
     }
 
     // A damaged file is reported (or, for the tables, passed over) and left as it was; the
@@ -133,17 +110,18 @@ private slots:
         writePlanFile(backup, QStringLiteral("Ann's plan"));
         writeAll(backup + QStringLiteral("/VowlGuestDB.pdb"), "not a database");
         writeAll(backup + QStringLiteral("/Vowl_tables.pdb"), "nor this");
-        AppState &s = appState();
-        s.server.setLocations(HotSyncLocations{root, QString()});
+        PlanSet &set = g_set;
+        TB4Server &server = appState().server();
+        server.setLocations(HotSyncLocations{root, QString()});
 
         ScriptedPrompter prompter;
         prompter.expectMessage(QStringLiteral("Error loading Guest Database"),
                                QStringLiteral("Database Error"), kInfo);
-        loadSetForPalmUser(s.set, s.server, QStringLiteral("Ann"), program.path(), prompter);
+        loadSetForPalmUser(set, server, QStringLiteral("Ann"), program.path(), prompter);
         VERIFY_PROMPTS(prompter); // the tables file fails without a word
-        QCOMPARE(s.set.db(DbId::Plan).records().item(1).text("ownr"), QStringLiteral("Ann's plan"));
+        QCOMPARE(set.db(DbId::Plan).records().item(1).text("ownr"), QStringLiteral("Ann's plan"));
         QCOMPARE(count(DbId::Guest), 0);
-        QCOMPARE(s.set.path(DbId::Guest), backup + QStringLiteral("/VowlGuestDB.pdb"));
+        QCOMPARE(set.path(DbId::Guest), backup + QStringLiteral("/VowlGuestDB.pdb"));
         QCOMPARE(readAll(backup + QStringLiteral("/VowlGuestDB.pdb")),
                  QByteArray("not a database"));
 
@@ -154,7 +132,7 @@ private slots:
             .expectMessage(QStringLiteral("Error loading Vendor Database\r"),
                            QStringLiteral("Database Error"), kInfo)
             .prefixOnly();
-        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
+        loadSetFromFolder(set, server, plans.path(), program.path(), prompter);
         VERIFY_PROMPTS(prompter);
         QVERIFY(prompter.seen().constLast().contains(QStringLiteral("VowlVendDB.pdb")));
         QCOMPARE(count(DbId::Vendors), 0);
@@ -166,47 +144,17 @@ private slots:
     void palmUserWithoutBackup() {
         TestProgramFolder program;
         QTemporaryDir palm;
-        AppState &s = appState();
-        s.server.setLocations(HotSyncLocations{makePalmDesktop(palm.path(), {}, QString()), {}});
+        PlanSet &set = g_set;
+        TB4Server &server = appState().server();
+        server.setLocations(HotSyncLocations{makePalmDesktop(palm.path(), {}, QString()), {}});
         ScriptedPrompter prompter;
-        loadSetForPalmUser(s.set, s.server, QStringLiteral("Ann"), program.path(), prompter);
+        loadSetForPalmUser(set, server, QStringLiteral("Ann"), program.path(), prompter);
         VERIFY_PROMPTS(prompter);
         QVERIFY(count(DbId::RelTypes) > 0);
         QCOMPARE(count(DbId::Guest), 0);
         for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            QVERIFY2(!s.set.path(info.id).startsWith(u'/' + info.fileName),
-                     qPrintable(s.set.path(info.id)));
-    }
-
-    void refreshAfterLoadReportsEachFailure() {
-        TestProgramFolder program;
-        QTemporaryDir plans;
-        AppState &s = appState();
-        ScriptedPrompter prompter;
-        loadSetFromFolder(s.set, s.server, plans.path(), program.path(), prompter);
-
-        RecorderView view;
-        view.failing = {"UpdateDetails", "UpdateGuestGrid", "SortTasks", "UpdateTableGrid"};
-        const QString title = QStringLiteral("Vowline Dekstop");
-        prompter.expectMessage(
-            QStringLiteral("There are currently no Wedding Details associated with this "
-                           "Wedding Plan.  If this is a new wedding plan, or your first "
-                           "time to run Vowline Desktop, you may ignore this message."),
-            title, kInfo);
-        prompter.expectMessage(
-            QStringLiteral("There was an error updating the Wedding Guests List for the "
-                           "interface.  If the problem continues, please contact the developer."),
-            title, kInfo);
-        prompter.expectMessage(
-            QStringLiteral("There was an error updating the list of tables for the "
-                           "interface.  If the problem continues, please contact the developer."),
-            title, kInfo);
-        refreshPlan(s.set, s.server, program.path(), false, view, prompter);
-        VERIFY_PROMPTS(prompter);
-        QCOMPARE(view.calls,
-                 QStringList({"FillFilterBoxes", "RefreshCaption", "UpdateDetails",
-                              "UpdatePartyGrid", "UpdateGuestGrid", "UpdateVendorsGrid",
-                              "SortTasks", "UpdateTasks", "UpdatePayments", "UpdateTableGrid"}));
+            QVERIFY2(!set.path(info.id).startsWith(u'/' + info.fileName),
+                     qPrintable(set.path(info.id)));
     }
 };
 
