@@ -1,8 +1,14 @@
 // The plan store on a plan at the format's limit: 65,535 guests, 5,000 vendors, 5,000 tasks.
 // Measures saving and loading the whole nine-file set, reading the same bytes raw, and
 // sorting the guests by name. Prints medians.
+//
+//   bench_store [runs] [--beside <another bench_store>]
+//
+// --beside runs another build of the benchmark after this one (a build with the other form
+// of field values, lean or portable) and prints the two builds' medians side by side.
 #include "benchutil.h"
 #include "store/appstate.h"
+#include "store/palmdatabase.h"
 #include "store/prompter.h"
 #include "store/setwriter.h"
 
@@ -13,6 +19,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <malloc.h>
+#include <vector>
 
 using Schema::DbId;
 
@@ -139,13 +146,67 @@ int measureLoadMemory(const QString &folder, const QString &programFolder) {
     return 0;
 }
 
+const char *valueForm() {
+    return VOWLINE_LEAN_VALUES ? "lean" : "portable";
+}
+
+// One median, as printed for a build run beside another (`--figures`): "key value".
+struct Figure {
+    const char *key;
+    const char *label;
+    double value;
+    const char *unit;
+};
+
+// Runs `other` (another build of this benchmark) and prints its figures beside `mine`.
+void printBeside(const std::vector<Figure> &mine, const QString &other, int runs) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(other, {QString::number(runs), QStringLiteral("--figures")});
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        std::printf("\n%s did not run: %s\n", qPrintable(other), qPrintable(child.errorString()));
+        return;
+    }
+    QByteArray otherForm = "?";
+    std::vector<Figure> theirs = mine;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> parts = line.trimmed().split(' ');
+        if (parts.size() != 2)
+            continue;
+        if (parts[0] == "form")
+            otherForm = parts[1];
+        for (Figure &f : theirs) {
+            if (parts[0] == f.key)
+                f.value = parts[1].toDouble();
+        }
+    }
+    std::printf("\nField values side by side (%s: %s)\n", qPrintable(other), otherForm.constData());
+    std::printf("%-44s %12s %12s %8s\n", "", valueForm(), otherForm.constData(), "ratio");
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        std::printf("%-44s %9.1f %-2s %9.1f %-2s %6.2f x\n", mine[i].label, mine[i].value,
+                    mine[i].unit, theirs[i].value, theirs[i].unit,
+                    mine[i].value > 0 ? theirs[i].value / mine[i].value : 0.0);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     if (argc == 4 && QByteArray(argv[1]) == "--load-memory")
         return measureLoadMemory(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    int runs = 9;
+    bool figuresOnly = false;
+    QString beside;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg = argv[i];
+        if (arg == "--figures")
+            figuresOnly = true;
+        else if (arg == "--beside" && i + 1 < argc)
+            beside = QString::fromLocal8Bit(argv[++i]);
+        else
+            runs = std::max(1, arg.toInt());
+    }
     QTemporaryDir program;
     QDir(program.path()).mkpath(QStringLiteral("defaults"));
     QTemporaryDir folder;
@@ -155,7 +216,11 @@ int main(int argc, char **argv) {
     PlanSet set;
     buildDefaultSet(set, server, program.path(), prompter);
     buildPlan(set);
-    std::printf("Plan: 65,535 guests, 5,000 vendors, 5,000 tasks; %d runs each, medians\n\n", runs);
+    if (!figuresOnly) {
+        std::printf("Plan: 65,535 guests, 5,000 vendors, 5,000 tasks; %d runs each, medians\n",
+                    runs);
+        std::printf("Field values: %s (Qt %s)\n\n", valueForm(), qVersion());
+    }
 
     const double save = medianMs(runs, [&] {
         for (const auto &info : Schema::kDatabases)
@@ -229,6 +294,24 @@ int main(int argc, char **argv) {
         }
     });
 
+    const std::vector<Figure> figures = {
+        {"save", "save whole set (nine files)", save, "ms"},
+        {"saveSet", "save as one unit, synced (Save to File)", saveSet, "ms"},
+        {"load", "load whole set (nine files)", load, "ms"},
+        {"replace", "release the open set, then load", replace, "ms"},
+        {"raw", "read the same bytes raw", rawRead, "ms"},
+        {"peak", "resident memory added, peak while loading", peakMb, "MB"},
+        {"kept", "resident memory added, set loaded", keptMb, "MB"},
+        {"sort", "sort 65,535 guests by name", sort, "ms"},
+        {"wide", "open the hostile file", openWide, "ms"},
+    };
+    if (figuresOnly) {
+        std::printf("form %s\n", valueForm());
+        for (const Figure &f : figures)
+            std::printf("%s %.3f\n", f.key, f.value);
+        return 0;
+    }
+
     std::printf("Set size on disk: %.1f MB\n", double(bytes) / 1e6);
     report("save whole set (nine files)", save, 300);
     report("save as one unit, synced (Save to File)", saveSet);
@@ -244,5 +327,7 @@ int main(int argc, char **argv) {
     std::printf("Hostile file: five records of 65,535 fields (%.1f MB)\n",
                 double(wide.size()) / 1e6);
     report("open it (or refuse it)", openWide, 100);
+    if (!beside.isEmpty())
+        printBeside(figures, beside, runs);
     return 0;
 }
