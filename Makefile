@@ -42,8 +42,11 @@ test-fuzz: deps
 	./build/fuzz/bin/csv_fuzzer -max_total_time=$(CSV_FUZZ_SECONDS) -timeout=1 -rss_limit_mb=2048 \
 	    -print_final_stats=1 build/fuzz/csv_corpus fuzz/csv_corpus
 
+# The store benchmark of the normal build, with a build of the portable field values beside it.
 bench: build
-	./build/default/bin/bench_store
+	cmake --preset portable
+	cmake --build --preset portable --target bench_store
+	./build/default/bin/bench_store --beside build/portable/bin/bench_store
 
 clean:
 	rm -rf build

@@ -14,6 +14,11 @@
 #include <bit>
 #include <cstring>
 
+#if !VOWLINE_LEAN_VALUES && !defined(VOWLINE_PORTABLE_VALUES)
+#pragma message("Field values hold plain QStrings: the lean values are checked against Qt 6.4 "    \
+                "only, and this is Qt " QT_VERSION_STR)
+#endif
+
 /*
  * The Vowline encoding inside a PDB container, version 1.
  *
@@ -157,6 +162,7 @@ public:
     void finish() {
         if (m_pending.empty())
             return;
+#if VOWLINE_LEAN_VALUES
         qsizetype room = 0;
         for (const Pending &p : m_pending)
             room += p.bytes.size() + 1; // a UTF-8 text never decodes longer than its bytes
@@ -172,8 +178,7 @@ public:
             ~Count() { data->ref_.storeRelaxed(shared + 1); }
         } count{data.d};
         for (const Pending &p : m_pending) {
-            char16_t *const end = p.utf8 ? decodeUtf8(p.bytes, out)
-                                         : Cp1252::decodeInto(p.bytes.data(), p.bytes.size(), out);
+            char16_t *const end = decode(p, out);
             *end = u'\0';
             const qsizetype offset = out - start;
             if (offset <= FieldValue::kMostOffset) {
@@ -184,10 +189,31 @@ public:
             }
             out = end + 1;
         }
+#else
+        // Without Qt's string internals each text gets string data of its own, decoded into a
+        // scratch buffer first so that it takes no more room than its characters need.
+        for (const Pending &p : m_pending) {
+            m_scratch.resize(std::size_t(p.bytes.size()) + 1);
+            const char16_t *const end = decode(p, m_scratch.data());
+            p.field->setValue(
+                QString(reinterpret_cast<const QChar *>(m_scratch.data()), end - m_scratch.data()));
+        }
+#endif
         m_pending.clear();
     }
 
 private:
+    struct Pending {
+        Field *field;
+        QByteArrayView bytes;
+        bool utf8;
+    };
+
+    // Decodes into `out`, which has room for a character per byte, and returns the end.
+    static char16_t *decode(const Pending &p, char16_t *out) {
+        return p.utf8 ? decodeUtf8(p.bytes, out)
+                      : Cp1252::decodeInto(p.bytes.data(), p.bytes.size(), out);
+    }
     static char16_t *decodeUtf8(QByteArrayView bytes, char16_t *out) {
         // A text may begin with U+FEFF like any other character: it is the user's, not a
         // byte-order mark, so the decoder must keep it.
@@ -199,11 +225,6 @@ private:
     static constexpr qsizetype kShortest = 24;
     static constexpr int kPlaces = 64;
 
-    struct Pending {
-        Field *field;
-        QByteArrayView bytes;
-        bool utf8;
-    };
     // The bytes are copied: a file is read in pieces, and earlier pieces are let go.
     struct Recent {
         const Field *field = nullptr;
@@ -213,6 +234,9 @@ private:
     };
     std::vector<Pending> m_pending;
     std::vector<Recent> m_recent;
+#if !VOWLINE_LEAN_VALUES
+    std::vector<char16_t> m_scratch;
+#endif
 };
 
 namespace {
@@ -358,6 +382,12 @@ QString FieldCode::toString() const {
 
 // --- FieldValue ------------------------------------------------------------------------------
 
+FieldValue::FieldValue(const QString &text)
+    : FieldValue(QString(text)) {
+}
+
+#if VOWLINE_LEAN_VALUES
+
 namespace {
 
 using TextData = QTypedArrayData<char16_t>;
@@ -367,10 +397,6 @@ char16_t *textStart(QArrayData *d) {
 }
 
 } // namespace
-
-FieldValue::FieldValue(const QString &text)
-    : FieldValue(QString(text)) {
-}
 
 FieldValue::FieldValue(QString &&text) {
     QStringPrivate &data = text.data_ptr();
@@ -416,6 +442,19 @@ QStringView FieldValue::textView() const {
     return QStringView(textStart(m_word.text) + (m_meta >> kOffsetShift), qsizetype(m_size));
 }
 
+#else
+
+FieldValue::FieldValue(QString &&text)
+    : m_text(std::move(text))
+    , m_meta(quint32(Type::Text)) {
+}
+
+QStringView FieldValue::textView() const {
+    return type() == Type::Text ? QStringView(m_text) : QStringView();
+}
+
+#endif
+
 FieldValue::FieldValue(const QDateTime &when) {
     // A local date and time is taken as written, even where the zone skips it (QDateTime then
     // calls it invalid); other zones are turned into local time first.
@@ -440,6 +479,7 @@ QString FieldValue::toText() const {
     case Type::None:
         return {};
     case Type::Text: {
+#if VOWLINE_LEAN_VALUES
         if (m_meta & kRawData)
             return QString(QStringPrivate(nullptr, const_cast<char16_t *>(m_word.raw), m_size));
         if (!m_word.text) {
@@ -450,6 +490,9 @@ QString FieldValue::toText() const {
         return QString(QStringPrivate(static_cast<TextData *>(m_word.text),
                                       textStart(m_word.text) + (m_meta >> kOffsetShift),
                                       qsizetype(m_size)));
+#else
+        return m_text;
+#endif
     }
     case Type::Boolean:
         return m_word.boolean ? QStringLiteral("True") : QStringLiteral("False");

@@ -49,13 +49,27 @@ private:
     quint32 m_value = 0;
 };
 
+// The lean value below reaches into Qt's string data (its header, its reference count, how it
+// is freed), which Qt keeps private and may change in any release. It is used only on the Qt
+// it was written and checked against: the 6.4 series, whose patch releases keep that layout.
+// On any other Qt, or when VOWLINE_PORTABLE_VALUES is defined, a value holds a plain QString.
+#if !defined(VOWLINE_PORTABLE_VALUES) && QT_VERSION >= QT_VERSION_CHECK(6, 4, 0) &&                \
+    QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
+#define VOWLINE_LEAN_VALUES 1
+#else
+#define VOWLINE_LEAN_VALUES 0
+#endif
+
 // The value a field holds: text, Boolean, date and time, 16-bit integer, double, or none.
 // A value keeps the type it was written with, whatever the field's kind.
 //
-// A plan holds a million of these, so a value takes 16 bytes: a text is a reference to Qt's
-// shared string data (reading it copies nothing), a date is a day and a second of that day.
-// Packed to four-byte alignment, so that a field (value and code) takes 20 bytes, not 24.
+// A plan holds a million of these. The lean value takes 16 bytes: a text is a reference to
+// Qt's shared string data (reading it copies nothing), a date is a day and a second of that
+// day; packed to four-byte alignment, so that a field (value and code) takes 20 bytes, not 24.
+// The portable value holds its text in a QString beside the same 16 bytes.
+#if VOWLINE_LEAN_VALUES
 #pragma pack(push, 4)
+#endif
 class FieldValue {
 public:
     enum class Type : quint8 { None, Text, Boolean, DateTime, Integer, Double };
@@ -82,6 +96,7 @@ public:
     }
     FieldValue(int) = delete; // say which: qint16 or double
 
+#if VOWLINE_LEAN_VALUES
     FieldValue(const FieldValue &other) noexcept
         : m_word(other.m_word)
         , m_size(other.m_size)
@@ -92,7 +107,8 @@ public:
     FieldValue(FieldValue &&other) noexcept
         : m_word(other.m_word)
         , m_size(other.m_size)
-        , m_meta(std::exchange(other.m_meta, 0)) {}
+        , m_meta(std::exchange(other.m_meta, 0)) {
+    }
     FieldValue &operator=(const FieldValue &other) noexcept {
         if (this != &other)
             *this = FieldValue(other);
@@ -112,9 +128,34 @@ public:
         if (holdsData())
             releaseText();
     }
+#else
+    FieldValue(const FieldValue &) = default;
+    // A moved-from value is none, and lets go of its text at once, as the lean one does.
+    FieldValue(FieldValue &&other) noexcept
+        : m_text(std::exchange(other.m_text, QString()))
+        , m_word(other.m_word)
+        , m_size(other.m_size)
+        , m_meta(std::exchange(other.m_meta, 0)) {
+    }
+    FieldValue &operator=(const FieldValue &) = default;
+    FieldValue &operator=(FieldValue &&other) noexcept {
+        if (this != &other) {
+            m_text = std::exchange(other.m_text, QString());
+            m_word = other.m_word;
+            m_size = other.m_size;
+            m_meta = std::exchange(other.m_meta, 0);
+        }
+        return *this;
+    }
+    ~FieldValue() = default;
+#endif
 
-    Type type() const { return Type(m_meta & kTypeBits); }
-    bool isNone() const { return type() == Type::None; }
+    Type type() const {
+        return Type(m_meta & kTypeBits);
+    }
+    bool isNone() const {
+        return type() == Type::None;
+    }
 
     // "True"/"False" for Booleans, the number's text form, the short date (with the time when
     // it is not midnight), the text itself, or empty for none.
@@ -138,6 +179,13 @@ public:
     bool operator==(const FieldValue &other) const;
 
 private:
+    // m_meta, from the low bits: the type (3 bits); the owning field's kind (2 bits, kept by
+    // Field, never read by a value); the rest as the lean value lays it out below.
+    static constexpr quint32 kTypeBits = 7;
+    static constexpr int kOwnerShift = 3;
+    static constexpr quint32 kOwnerBits = 3u << kOwnerShift;
+
+#if VOWLINE_LEAN_VALUES
     // The file reader lays a record's texts out in one block of string data.
     friend class RecordTexts;
     // A text at `offset` in `data`, taking over one reference to it.
@@ -149,14 +197,10 @@ private:
 
     void releaseText() noexcept;
 
-    // m_meta, from the low bits: the type (3 bits); the owning field's kind (2 bits, kept by
-    // Field, never read by a value); unused (3); how a text is held (2 bits): in shared string
+    // Above the owner's kind: unused (3 bits); how a text is held (2 bits): in shared string
     // data (none for a null text), as raw data that is not ours (a literal, copied as QString
     // copies it) or empty but not null; and a shared text's offset into its data (22 bits). A
     // text that starts further in than that gets data of its own.
-    static constexpr quint32 kTypeBits = 7;
-    static constexpr int kOwnerShift = 3;
-    static constexpr quint32 kOwnerBits = 3u << kOwnerShift;
     static constexpr int kFormShift = 8;
     static constexpr quint32 kRawData = 1u << kFormShift;
     static constexpr quint32 kEmptyNotNull = 2u << kFormShift;
@@ -165,32 +209,48 @@ private:
     static constexpr qsizetype kMostOffset = (1 << (32 - kOffsetShift)) - 1;
 
     // Holds a reference to shared string data.
-    bool holdsData() const { return (m_meta & kTypeAndForm) == quint32(Type::Text) && m_word.text; }
+    bool holdsData() const {
+        return (m_meta & kTypeAndForm) == quint32(Type::Text) && m_word.text;
+    }
+#else
+    QString m_text;
+#endif
 
     // Dates are wall-clock values, not instants: a wedding on a day that starts at 01:00
     // under daylight saving is still on that day. `day` is the Julian day, and m_size the
     // second of that day.
     union Word {
+#if VOWLINE_LEAN_VALUES
         QArrayData *text;
         const char16_t *raw;
+#endif
         double number;
         qint64 day;
         qint16 integer;
         bool boolean;
     };
-    Word m_word = {nullptr};
-    quint32 m_size = 0; // characters of a text, or the second of a date's day
+    Word m_word = {};
+    quint32 m_size = 0; // characters of a lean text, or the second of a date's day
     quint32 m_meta = 0; // as laid out above
 
     friend class Field;
-    quint32 ownerBits() const { return (m_meta & kOwnerBits) >> kOwnerShift; }
-    void setOwnerBits(quint32 bits) { m_meta = (m_meta & ~kOwnerBits) | (bits << kOwnerShift); }
+    quint32 ownerBits() const {
+        return (m_meta & kOwnerBits) >> kOwnerShift;
+    }
+    void setOwnerBits(quint32 bits) {
+        m_meta = (m_meta & ~kOwnerBits) | (bits << kOwnerShift);
+    }
 };
+#if VOWLINE_LEAN_VALUES
 #pragma pack(pop)
 static_assert(sizeof(FieldValue) == 16);
+#else
+// The text beside the 16 bytes every other type needs, and no padding.
+static_assert(sizeof(FieldValue) == sizeof(QString) + 16);
+#endif
 
 // A field keeps its kind in its value's spare bits: a record of fifteen fields then takes
-// 300 bytes rather than 360.
+// 300 bytes rather than 360 (with the lean value).
 class Field {
 public:
     Field(FieldCode code, FieldKind kind)
@@ -211,7 +271,12 @@ private:
     FieldValue m_value;
     FieldCode m_code;
 };
+#if VOWLINE_LEAN_VALUES
 static_assert(sizeof(Field) == 20);
+#else
+// The code adds no more than its own size padded to the value's alignment.
+static_assert(sizeof(Field) == sizeof(FieldValue) + alignof(FieldValue));
+#endif
 
 // The fields of one record, or a database's field list (whose values stay none).
 class Fields {

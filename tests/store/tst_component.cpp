@@ -270,6 +270,40 @@ private slots:
         QCOMPARE(v, moved);
     }
 
+    // Every form a value takes, lean or portable, stays whole through copies, moves and
+    // assignments over every other form, and a text read from a file outlives its database.
+    void valuesSurviveCopiesAndMoves() {
+        PalmDatabase db;
+        db.write(db.records().add(), "gcit", QStringLiteral("Toledo"));
+        auto back = PalmDatabase::fromBytes(db.toBytes(), QStringLiteral("g.pdb"));
+        const QList<FieldValue> values = {FieldValue(),
+                                          FieldValue(QString()),
+                                          FieldValue(QStringLiteral("")),
+                                          FieldValue(QStringLiteral("a literal")),
+                                          FieldValue(QString::number(12345)),
+                                          back->records().item(1).value("gcit"),
+                                          FieldValue(true),
+                                          FieldValue(QDate(2027, 6, 12), QTime(9, 30)),
+                                          FieldValue(qint16(-7)),
+                                          FieldValue(2.5)};
+        back.reset();
+        QCOMPARE(values[5].textView(), u"Toledo");
+        for (const FieldValue &a : values) {
+            for (const FieldValue &b : values) {
+                FieldValue copy = a;
+                copy = b;
+                QCOMPARE(copy, b);
+                FieldValue moved = std::move(copy);
+                QVERIFY(copy.isNone()); // NOLINT: a moved-from value is none
+                copy = a;
+                moved = std::move(copy);
+                QCOMPARE(moved, a);
+                QCOMPARE(moved.toText(), a.toText());
+                QCOMPARE(moved.toText().isNull(), a.toText().isNull());
+            }
+        }
+    }
+
     void freshDetailsRecord() {
         PalmDatabase plan;
         Schema::defineDetailsRecord(plan);

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <deque>
@@ -24,6 +25,54 @@ std::deque<PendingModal> &pending() {
     return queue;
 }
 
+// Turns down every open modal window, the innermost first, so that each exec() returns. A
+// dialog that refuses to be rejected (one that asks first, say) is hidden, which ends its
+// exec() all the same.
+void closeModals() {
+    for (int guard = 0; guard < 32; ++guard) {
+        const QPointer<QWidget> modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (modal && modal->isVisible())
+            modal->hide();
+    }
+}
+
+// Once the test has failed, its handlers cannot be relied on to close what opens next: every
+// modal window is turned down until the test function ends.
+void sweepAfterFailure(const QByteArray &function) {
+    if (!QTest::currentTestFailed() || function != QTest::currentTestFunction())
+        return;
+    closeModals();
+    QTimer::singleShot(20, [function] { sweepAfterFailure(function); });
+}
+
+void giveUp() {
+    pending().clear();
+    sweepAfterFailure(QTest::currentTestFunction());
+}
+
+// Runs a handler; a check that failed in it, or an exception, fails the test and closes the
+// dialogs rather than leaving exec() waiting for a click that never comes.
+void runHandler(PendingModal &job, QDialog *dialog) {
+    try {
+        job.handle(dialog);
+    } catch (const std::exception &e) {
+        QTest::qFail(qPrintable(QStringLiteral("the handler of %1 threw: %2")
+                                    .arg(job.name, QString::fromLocal8Bit(e.what()))),
+                     __FILE__, __LINE__);
+    } catch (...) {
+        QTest::qFail(qPrintable(QStringLiteral("the handler of %1 threw").arg(job.name)), __FILE__,
+                     __LINE__);
+    }
+    if (QTest::currentTestFailed())
+        giveUp();
+}
+
 void poll(std::shared_ptr<QElapsedTimer> started) {
     if (pending().empty())
         return;
@@ -33,7 +82,7 @@ void poll(std::shared_ptr<QElapsedTimer> started) {
     if (dialog && dialog->objectName() == next.name && dialog->isVisible()) {
         PendingModal job = std::move(next);
         pending().pop_front();
-        job.handle(dialog);
+        runHandler(job, dialog);
         if (!pending().empty()) {
             auto again = std::make_shared<QElapsedTimer>();
             again->start();
@@ -44,9 +93,7 @@ void poll(std::shared_ptr<QElapsedTimer> started) {
     if (started->elapsed() > next.timeoutMs) {
         QTest::qFail(qPrintable(QStringLiteral("the dialog %1 never opened").arg(next.name)),
                      __FILE__, __LINE__);
-        pending().pop_front();
-        if (modal)
-            modal->close();
+        giveUp();
         return;
     }
     QTimer::singleShot(5, [started] { poll(started); });

@@ -15,6 +15,9 @@ class ListGrid;
 // Runs `handle` on the next modal dialog named `objectName` once it is shown (modal dialogs
 // block in exec(), so the test reaches them from the event loop). Fails the test when no such
 // dialog appears within `timeoutMs`. Calls queue up: each handles one dialog, in order.
+// A check that fails in `handle`, or an exception from it, fails the test and rejects every
+// open modal dialog (and any that opens later in the same test function), so that exec()
+// returns and the test ends instead of hanging.
 void onNextModal(const QString &objectName, std::function<void(QDialog *)> handle,
                  int timeoutMs = 5000);
 // True when every handler queued by onNextModal has run.
