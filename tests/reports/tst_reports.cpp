@@ -1,7 +1,7 @@
 #include "browser.h"
+#include "plan/appstate.h"
 #include "plan/printmod.h"
 #include "reports/reports.h"
-#include "plan/appstate.h"
 #include "support/scriptedprompter.h"
 #include "support/testenv.h"
 
@@ -130,7 +130,7 @@ private slots:
     }
     void cleanup() {
         appState().setViewer({});
-        appState().plan.set()Prompter(nullptr);
+        appState().setPrompter(nullptr);
         m_program.reset();
     }
 
@@ -164,7 +164,7 @@ private slots:
         appState().setViewer([&](const QString &path) { shown << path; });
         // No report of that kind.
         QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(1), kOwner).isEmpty());
-                const QString path = m_program->path() + u"/Guest_List.htm"_qs;
+        const QString path = m_program->path() + u"/Guest_List.htm"_qs;
         writeAll(path, "an earlier report, longer than nothing at all");
         QCOMPARE(PrintMod::PrintReport(appState(), Reports::Kind(4), kOwner), path);
         QCOMPARE(shown, QStringList{path});
@@ -175,7 +175,7 @@ private slots:
     // A report that cannot be written says so, with the system's reason, and shows nothing.
     void failureIsReportedAndNothingShown() {
         ScriptedPrompter prompter;
-        appState().plan.set()Prompter(&prompter);
+        appState().setPrompter(&prompter);
         bool shown = false;
         appState().setViewer([&](const QString &) { shown = true; });
         QDir(m_program->path()).mkdir(u"Details.htm"_qs); // a folder where the file should be
@@ -183,7 +183,7 @@ private slots:
             .expectMessage(u"There was an error completing the Wedding Details Report.\r"_qs,
                            u"Report Error"_qs, Prompter::Icon::Exclamation)
             .prefixOnly();
-                QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(0), kOwner).isEmpty());
+        QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(0), kOwner).isEmpty());
         appState().currentSetFolder = m_program->path() + u"/missing"_qs;
         prompter
             .expectMessage(
@@ -191,7 +191,7 @@ private slots:
                     QDir::toNativeSeparators(appState().currentSetFolder),
                 u"Report Error"_qs, Prompter::Icon::Exclamation)
             .prefixOnly();
-                QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(7), kOwner).isEmpty());
+        QVERIFY(PrintMod::PrintReport(appState(), Reports::Kind(7), kOwner).isEmpty());
         QVERIFY(!shown);
         VERIFY_PROMPTS(prompter);
     }

@@ -1,9 +1,9 @@
 // The seating report: escort list, table pages and chart, checked in the text the writer makes
 // and in what a real browser reads from it.
 #include "browser.h"
+#include "plan/appstate.h"
 #include "plan/printmod.h"
 #include "reports/reports.h"
-#include "plan/appstate.h"
 #include "support/testenv.h"
 
 #include <QCollator>
@@ -124,9 +124,10 @@ private slots:
             QSKIP("chromium is not installed (apt-get install chromium)");
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); // the user's language
         const QMap<QString, QString> expected = buildWedding(appState().plan.set());
-                QStringList shown;
+        QStringList shown;
         appState().setViewer([&](const QString &path) { shown << path; });
-        const QString path = PrintMod::PrintReport(appState(), Reports::Kind(Reports::Seating), u"Zoë & <b>Ann</b>"_qs);
+        const QString path = PrintMod::PrintReport(appState(), Reports::Kind(Reports::Seating),
+                                                   u"Zoë & <b>Ann</b>"_qs);
         QCOMPARE(shown, QStringList{m_program->path() + u"/Seating.htm"_qs});
 
         const QString dom = dumpDom(chromium, path);
