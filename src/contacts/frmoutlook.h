@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -30,5 +31,6 @@ private:
     void chooseAddressBook();
 
     QListWidget *m_list = nullptr;
+    QLabel *m_unread = nullptr;
     bool m_filled = false;
 };
