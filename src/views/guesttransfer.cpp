@@ -40,10 +40,6 @@ void rememberFolder(const QString &file) {
     QSettings().setValue(kFolderKey, QFileInfo(file).absolutePath());
 }
 
-QString plural(int n, const char *one, const char *many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
-}
-
 } // namespace
 
 void importGuests(QWidget *owner, TabHost &host) {
@@ -95,7 +91,7 @@ void importGuests(QWidget *owner, TabHost &host) {
     host.showTab(TabHost::GuestsPage);
     view.UpdateGuestGrid();
     prompter.tell(QStringLiteral("%1 added to the guest list.")
-                      .arg(plural(added, "guest was", "guests were")),
+                      .arg(GuestCsv::countOf(added, "guest was", "guests were")),
                   kImportTitle, Icon::Information);
 }
 
@@ -120,8 +116,15 @@ void exportGuests() {
     const bool envelopes = form == Answer::No;
 
     int rows = 0;
-    const QByteArray bytes = GuestCsv::exportGuests(
-        guests, envelopes ? GuestCsv::Form::Envelopes : GuestCsv::Form::AllFields, &rows);
+    QByteArray bytes;
+    try {
+        BusyPointer busy(prompter);
+        bytes = GuestCsv::exportGuests(
+            guests, envelopes ? GuestCsv::Form::Envelopes : GuestCsv::Form::AllFields, &rows);
+    } catch (const StoreError &e) {
+        prompter.tell(e.description(), kExportTitle, Icon::Exclamation);
+        return;
+    }
     if (rows == 0) {
         prompter.tell(QStringLiteral("No guest is confirmed yet, so there are no envelopes to "
                                      "export."),
@@ -148,8 +151,8 @@ void exportGuests() {
         return;
     }
     prompter.tell(QStringLiteral("%1 exported to %2.")
-                      .arg(envelopes ? plural(rows, "envelope was", "envelopes were")
-                                     : plural(rows, "guest was", "guests were"),
+                      .arg(envelopes ? GuestCsv::countOf(rows, "envelope was", "envelopes were")
+                                     : GuestCsv::countOf(rows, "guest was", "guests were"),
                            QDir::toNativeSeparators(*path)),
                   kExportTitle, Icon::Information);
 }
