@@ -105,7 +105,9 @@ struct Parser {
             failLength();
     }
 
-    QString field() {
+    // One field; `above` is the same column's field in the row before, whose text is shared
+    // when this one is equal (repeated relations, cities and whole rows cost no memory).
+    QString field(const QString *above) {
         const qsizetype n = text.size();
         QString value;
         if (i < n && text[i] == u'"') {
@@ -139,10 +141,15 @@ struct Parser {
             failControl(j);
         }
         if (j > i) {
-            if (value.isEmpty())
-                value = text.sliced(i, j - i).toString(); // the common case: one allocation
+            const QStringView unquoted = text.sliced(i, j - i);
+            if (!value.isEmpty())
+                value += unquoted;
+            else if (above && *above == unquoted)
+                value = *above;
             else
-                value += text.sliced(i, j - i);
+                value = unquoted.toString(); // the common case: one allocation
+        } else if (above && !value.isEmpty() && *above == value) {
+            value = *above;
         }
         if (value.size() > kMaxFieldChars && (value.size() > 2 * qsizetype(kMaxFieldChars) + 3 ||
                                               fromSpreadsheetText(value).size() > kMaxFieldChars))
@@ -158,9 +165,12 @@ struct Parser {
         while (i < n && result.size() != maxRows) {
             QStringList fields;
             fields.reserve(width);
+            const QStringList *before = result.isEmpty() ? nullptr : &result.constLast();
             bool endOfRow = false;
             while (!endOfRow) {
-                fields.append(field());
+                fields.append(field(before && fields.size() < before->size()
+                                        ? &(*before)[fields.size()]
+                                        : nullptr));
                 if (fields.size() > kMaxColumns)
                     fail(QStringLiteral("has more than %1 columns.").arg(kMaxColumns));
                 if (i >= n)
@@ -180,6 +190,11 @@ struct Parser {
                 }
             }
             if (!blank) {
+                if (result.size() == kMaxRows) {
+                    throw StoreError(QStringLiteral("The file %1 has more than %2 rows, more than "
+                                                    "a spreadsheet holds.")
+                                         .arg(label, QLocale(QLocale::English).toString(kMaxRows)));
+                }
                 width = std::max(width, fields.size());
                 result.append(std::move(fields));
                 if (rowNumbers)

@@ -17,6 +17,8 @@ namespace Csv {
 inline constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 inline constexpr int kMaxFieldChars = 1024 * 1024;
 inline constexpr int kMaxColumns = 256;
+// A spreadsheet's sheet holds 1,048,576 rows, the header row included.
+inline constexpr int kMaxRows = 1024 * 1024;
 
 struct Table {
     QStringList header;

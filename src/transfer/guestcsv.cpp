@@ -83,15 +83,13 @@ bool isBoolean(Column c) {
 
 // Yes-like answers a spreadsheet may hold in a "Confirmed" or "Thank You" column.
 bool isYes(const QString &text) {
-    static const char16_t *const yes[] = {u"true",      u"yes",       u"y",        u"1",    u"x",
-                                          u"confirmed", u"attending", u"accepted", u"sent", u"✓",
-                                          u"✔",         u"ja",        u"oui",      u"si",   u"sí"};
+    static const QStringView yes[] = {u"true",      u"yes",       u"y",        u"1",    u"x",
+                                      u"confirmed", u"attending", u"accepted", u"sent", u"✓",
+                                      u"✔",         u"ja",        u"oui",      u"si",   u"sí"};
     const QStringView t = QStringView(text).trimmed();
-    for (const char16_t *word : yes) {
-        if (t.compare(QStringView(word), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    return !t.isEmpty() && std::any_of(std::begin(yes), std::end(yes), [t](QStringView word) {
+        return t.compare(word, Qt::CaseInsensitive) == 0;
+    });
 }
 
 QString emailKey(const QString &email) {
@@ -340,8 +338,10 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
     for (const QString &r : relationNames)
         knownRelations.insert(r.trimmed().toCaseFolded(), r);
 
-    QString lastRelation, lastSpelling;
-    QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests
+    QString lastRelation, lastSpelling, lastName, lastNameKey, lastEmail, lastEmailKey;
+    QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests, plus one
+    int *nameSlot = nullptr;                   // the slots of the last row's keys
+    int *emailSlot = nullptr;
     fileNames.reserve(table.rows.size());
     fileEmails.reserve(table.rows.size());
     plan.guests.reserve(std::size_t(table.rows.size()));
@@ -385,8 +385,22 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
         }
 
         const int at = int(plan.guests.size());
-        const QString nkey = nameKey(name);
-        const QString ekey = emailKey(guest.values[index(Column::Email)]);
+        // One look-up per key in the file's tables, and none when a row repeats the name or
+        // e-mail of the row before: its slot is still valid, as nothing was added since.
+        if (name != lastName || !nameSlot) {
+            lastName = name;
+            lastNameKey = nameKey(name);
+            nameSlot = &fileNames[lastNameKey];
+        }
+        if (const QString &email = guest.values[index(Column::Email)]; email != lastEmail) {
+            lastEmail = email;
+            lastEmailKey = emailKey(email);
+            emailSlot = lastEmailKey.isEmpty() ? nullptr : &fileEmails[lastEmailKey];
+        }
+        const QString &nkey = lastNameKey;
+        const QString &ekey = lastEmailKey;
+        int &sameName = *nameSlot;
+        int *sameEmail = emailSlot;
         Duplicate dup;
         dup.guest = at;
         bool found = true;
@@ -397,14 +411,14 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
                    m != existingEmails.constEnd()) {
             dup.existingRecord = *m;
             dup.sameEmail = true;
-        } else if (auto f = fileNames.constFind(nkey); f != fileNames.constEnd()) {
-            dup.earlierRow = plan.guests[std::size_t(*f)].row;
-            dup.otherName = plan.guests[std::size_t(*f)].values[index(Column::Name)];
-        } else if (auto g = ekey.isEmpty() ? fileEmails.constEnd() : fileEmails.constFind(ekey);
-                   g != fileEmails.constEnd()) {
-            dup.earlierRow = plan.guests[std::size_t(*g)].row;
-            dup.otherName = plan.guests[std::size_t(*g)].values[index(Column::Name)];
-            dup.sameEmail = true;
+        } else if (const int earlier = sameName > 0 ? sameName
+                                       : sameEmail  ? *sameEmail
+                                                    : 0;
+                   earlier > 0) {
+            const Guest &other = plan.guests[std::size_t(earlier - 1)];
+            dup.earlierRow = other.row;
+            dup.otherName = other.values[index(Column::Name)];
+            dup.sameEmail = sameName == 0;
         } else {
             found = false;
         }
@@ -412,9 +426,9 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
             dup.otherName = guests.records().item(dup.existingRecord).text("gnam");
         if (found)
             plan.duplicates.push_back(dup);
-        fileNames.insert(nkey, at);
-        if (!ekey.isEmpty() && !fileEmails.contains(ekey))
-            fileEmails.insert(ekey, at);
+        sameName = at + 1; // a later row is compared with the latest of its name
+        if (sameEmail && *sameEmail == 0)
+            *sameEmail = at + 1;
         plan.guests.push_back(std::move(guest));
     }
     return plan;

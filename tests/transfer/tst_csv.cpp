@@ -179,6 +179,9 @@ private slots:
         QTest::newRow("quote never closed") << QByteArray("a,b\n1,2\n\"open,3\n4,5\n")
                                             << "Row 3 of the file guests.csv begins a quoted field "
                                                "that never ends.";
+        QTest::newRow("too many rows")
+            << "Name\n" + QByteArray(Csv::kMaxRows * 2, 'a').replace("aa", "a\n")
+            << "The file guests.csv has more than 1,048,576 rows, more than a spreadsheet holds.";
         QTest::newRow("too many columns") << QByteArray(300, ',') + "x"
                                           << "Row 1 of the file guests.csv has more than 256 "
                                              "columns.";

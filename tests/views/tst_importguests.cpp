@@ -183,7 +183,12 @@ private slots:
         QCOMPARE(
             duplicates->index(199999, 0).data().toString(),
             QStringLiteral("Row 200002: Ann Lee looks like Ann Lee in row 200001 (same name)"));
-        duplicates->setData(duplicates->index(199999, 0), Qt::Checked, Qt::CheckStateRole);
+        auto *view = preview.findChild<QListView *>(QStringLiteral("lstDuplicates"));
+        preview.show();
+        view->setFocus();
+        view->setCurrentIndex(duplicates->index(199999, 0));
+        QTest::keyClick(view, Qt::Key_Space); // ticks it
+        QCOMPARE(duplicates->index(199999, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
         QCOMPARE(summary(&preview), QStringLiteral("2 guests will be added.  299,998 rows "
                                                    "skipped.  1 of 299,999 likely duplicates "
                                                    "added anyway."));
