@@ -1,14 +1,17 @@
 // The guest list to and from a spreadsheet at the format's limit: a CSV file of 65,535 guests
 // read, previewed and added to an empty plan, the preview against 65,535 guests already in a
-// plan (every row a likely duplicate), and the export. Prints medians.
+// plan (every row a likely duplicate), and the export; then the import preview of a million
+// rows of one guest, from reading the file to the painted dialog. Prints medians.
 #include "benchutil.h"
 #include "store/planedit.h"
 #include "transfer/guestcsv.h"
+#include "views/frmimportguests.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <ctime>
+#include <sys/resource.h>
 
 namespace {
 
@@ -85,10 +88,28 @@ void print(const char *what, Times t, double targetMs = 0) {
     std::printf("\n");
 }
 
+// One guest a million times over, as a CSV file well under the 64 MB limit.
+QByteArray repeatedGuest(int rows) {
+    const QByteArray row = "Ann Lee,Family,Boston,ann@example.org,2\r\n";
+    QByteArray bytes = "Name,Relation,City,E-Mail,RSVP\r\n";
+    bytes.reserve(bytes.size() + row.size() * rows);
+    for (int i = 0; i < rows; ++i)
+        bytes += row;
+    return bytes;
+}
+
+double peakResidentMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     constexpr int kRuns = 9;
     PalmDatabase plan;
     fill(plan);
@@ -150,5 +171,27 @@ int main(int argc, char **argv) {
     print("add the 65,535 guests to the plan", applied);
     print("import: read, preview and add, all together", imported, 1000);
     print("preview against 65,535 guests in the plan", againstFull);
+
+    // The preview of a million rows: read the file, build the dialog and paint it.
+    constexpr int kMillion = 1000000;
+    const QString millionPath = dir.filePath(QStringLiteral("million.csv"));
+    const QByteArray million = repeatedGuest(kMillion);
+    Csv::writeFile(millionPath, million);
+    Csv::Table big;
+    const Times bigParsed = measure(kRuns, [&] { big = Csv::readFile(millionPath); });
+    QString summary;
+    const Times bigPreview = measure(kRuns, [&] {
+        const Csv::Table t = Csv::readFile(millionPath);
+        frmImportGuests preview(t, QStringLiteral("million.csv"), empty, {});
+        preview.show();
+        QCoreApplication::processEvents();
+        summary =
+            preview.findChild<QWidget *>(QStringLiteral("lblSummary"))->property("text").toString();
+    });
+    std::printf("\n%d rows of one guest, %.1f MB of CSV: \"%s\"\n", kMillion,
+                double(million.size()) / 1e6, qPrintable(summary));
+    print("read and parse the file", bigParsed);
+    print("preview: read, analyse, show the dialog", bigPreview, 5000);
+    std::printf("peak resident memory of the process: %.0f MB\n", peakResidentMb());
     return 0;
 }

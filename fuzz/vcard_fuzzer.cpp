@@ -6,8 +6,12 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    std::vector<Contact> contacts =
-        VCard::parse(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
+    int unread = 0;
+    std::vector<Contact> contacts = VCard::parse(
+        QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), &unread);
+    // Every card read or counted began somewhere: at most one per line of the input.
+    if (unread < 0 || std::size_t(unread) + contacts.size() > size)
+        std::abort();
     VCard::sortByFirstName(contacts);
     qsizetype total = 0;
     for (const Contact &c : contacts)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -20,6 +21,23 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     return button;
+}
+
+// What the address book held that is not listed, for the line under the list.
+QString unreadText(const VCard::Unread &unread) {
+    QStringList parts;
+    const QLocale locale;
+    if (unread.cards == 1)
+        parts << frmOutlook::tr("1 card could not be read: it is damaged or cut short.");
+    else if (unread.cards > 1)
+        parts << frmOutlook::tr("%1 cards could not be read: they are damaged or cut short.")
+                     .arg(locale.toString(unread.cards));
+    if (unread.files == 1)
+        parts << frmOutlook::tr("1 file of the address book could not be read.");
+    else if (unread.files > 1)
+        parts << frmOutlook::tr("%1 files of the address book could not be read.")
+                     .arg(locale.toString(unread.files));
+    return parts.join(QStringLiteral("  "));
 }
 
 } // namespace
@@ -49,8 +67,15 @@ frmOutlook::frmOutlook(ContactSource &source, Prompter &prompter, QWidget *paren
     buttons->addWidget(fill);
     buttons->addWidget(choose);
     buttons->addStretch(1);
+    m_unread = new QLabel(this);
+    m_unread->setObjectName(QStringLiteral("lblUnread"));
+    m_unread->setWordWrap(true);
+    m_unread->hide();
+    auto *listSide = new QVBoxLayout;
+    listSide->addWidget(m_list, 1);
+    listSide->addWidget(m_unread);
     auto *main = new QHBoxLayout(this);
-    main->addWidget(m_list, 1);
+    main->addLayout(listSide, 1);
     main->addLayout(buttons);
 
     connect(fill, &QPushButton::clicked, this, &frmOutlook::FillList);
@@ -94,6 +119,9 @@ void frmOutlook::FillList() {
         m_list->addItem(item);
     }
     m_list->setUpdatesEnabled(true);
+    const QString unread = unreadText(source.unread());
+    m_unread->setText(unread);
+    m_unread->setVisible(!unread.isEmpty());
 }
 
 void frmOutlook::chooseAddressBook() {

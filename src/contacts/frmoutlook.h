@@ -6,6 +6,7 @@
 #include <optional>
 
 class Prompter;
+class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -35,5 +36,6 @@ private:
     Prompter &m_prompter;
     std::optional<Contact> m_chosen;
     QListWidget *m_list = nullptr;
+    QLabel *m_unread = nullptr;
     bool m_filled = false;
 };

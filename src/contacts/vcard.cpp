@@ -3,6 +3,7 @@
 #include "store/cp1252.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
+#include "transfer/textencoding.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -19,7 +21,7 @@ constexpr int kMaxFiles = 100000;
 const QString kSettingKey = QStringLiteral("Settings/AddressBook");
 
 // The properties the import reads; everything else is passed over unparsed.
-enum class Name { Other, Begin, End, Fn, N, Org, Adr, Tel, Email, Kind };
+enum class Name { Other, Begin, End, Fn, N, Org, Adr, Tel, Email, Kind, Agent };
 
 // Types of a telephone or address that matter here.
 enum TypeFlag : quint32 { Home = 1, Work = 2, Pref = 4, NotForCalls = 8 };
@@ -31,6 +33,7 @@ struct Property {
     QByteArray encoding; // upper case
     QByteArray charset;
     QByteArray rawValue;
+    bool utf8 = false; // the file was UTF-16, turned into UTF-8 before parsing
     bool pref() const { return types & Pref; }
 };
 
@@ -59,7 +62,8 @@ Name propertyName(QByteArrayView line) {
         {"FN", Name::Fn},       {"N", Name::N},
         {"ORG", Name::Org},     {"ADR", Name::Adr},
         {"TEL", Name::Tel},     {"EMAIL", Name::Email},
-        {"KIND", Name::Kind},   {"X-ADDRESSBOOKSERVER-KIND", Name::Kind}};
+        {"KIND", Name::Kind},   {"X-ADDRESSBOOKSERVER-KIND", Name::Kind},
+        {"AGENT", Name::Agent}};
     for (const auto &[text, id] : names) {
         if (same(name, text))
             return id;
@@ -84,9 +88,19 @@ quint32 typeFlag(QByteArrayView type) {
     return 0;
 }
 
+// BEGIN:VCARD or END:VCARD, which no value ever continues into.
+bool isCardBoundary(QByteArrayView line) {
+    const qsizetype colon = line.indexOf(':');
+    if (colon < 0 || !same(line.sliced(colon + 1).trimmed(), "VCARD"))
+        return false;
+    const QByteArrayView name = line.first(colon).trimmed();
+    return same(name, "BEGIN") || same(name, "END");
+}
+
 // Calls `take` with each logical line: a line beginning with a blank continues the one before
-// (vCard folding), and a quoted-printable value ending in "=" goes on in the next line. Lines
-// that are not continued are passed as views into the data, without a copy.
+// (vCard folding), and a quoted-printable value ending in "=" goes on in the next line unless
+// that line begins or ends a card. Lines that are not continued are passed as views into the
+// data, without a copy.
 template <class Take> void forEachLine(QByteArrayView data, Take &&take) {
     QByteArrayView pending;
     QByteArray joined;
@@ -110,7 +124,7 @@ template <class Take> void forEachLine(QByteArrayView data, Take &&take) {
         pos = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
-        if (pendingIsQp && current().endsWith('=')) {
+        if (pendingIsQp && current().endsWith('=') && !isCardBoundary(line)) {
             join();
             joined.chop(1);
             joined.append(line);
@@ -211,6 +225,8 @@ QByteArray decodeQuotedPrintable(QByteArrayView in) {
     QByteArray out;
     out.reserve(in.size());
     for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '=' && i + 1 == in.size())
+            break; // a soft line break with nothing after it
         if (in[i] == '=' && i + 2 < in.size() && hexDigit(in[i + 1]) >= 0 &&
             hexDigit(in[i + 2]) >= 0) {
             out.append(char(hexDigit(in[i + 1]) * 16 + hexDigit(in[i + 2])));
@@ -225,10 +241,13 @@ QByteArray decodeQuotedPrintable(QByteArrayView in) {
 // The value's bytes as text: the named character set, else UTF-8, else Windows-1252 (what
 // older address books wrote without saying so).
 QString decodeText(const Property &p) {
-    const QByteArray bytes =
-        p.encoding == "QUOTED-PRINTABLE" ? decodeQuotedPrintable(p.rawValue) : p.rawValue;
+    const bool qp = p.encoding == "QUOTED-PRINTABLE";
+    if (p.utf8 && !qp)
+        return QString::fromUtf8(p.rawValue); // the file's own encoding said it all
+    const QByteArray bytes = qp ? decodeQuotedPrintable(p.rawValue) : p.rawValue;
     if (!p.charset.isEmpty()) {
-        QStringDecoder named(p.charset.constData());
+        // Stateless: a character cut off at the end is an error, not a wait for more bytes.
+        QStringDecoder named(p.charset.constData(), QStringConverter::Flag::Stateless);
         if (named.isValid()) {
             const QString text = named.decode(bytes);
             if (!named.hasError())
@@ -237,10 +256,8 @@ QString decodeText(const Property &p) {
     }
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
         return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
+    if (TextEncoding::firstInvalidUtf8(bytes) < 0)
+        return QString::fromUtf8(bytes);
     return Cp1252::decode(bytes.constData(), bytes.size());
 }
 
@@ -367,27 +384,55 @@ QString Contact::listText() const {
 
 namespace VCard {
 
-std::vector<Contact> parse(QByteArrayView bytes) {
+std::vector<Contact> parse(QByteArrayView bytes, int *unreadCards) {
+    const TextEncoding::Guess guess = TextEncoding::guess(bytes);
+    QByteArrayView data = bytes.sliced(guess.markBytes);
+    QByteArray converted;
+    const bool utf16 =
+        guess.form == TextEncoding::Form::Utf16LE || guess.form == TextEncoding::Form::Utf16BE;
+    if (utf16) {
+        converted = TextEncoding::decodeUtf16(data, guess.form).toUtf8();
+        data = converted;
+    }
+
     std::vector<Contact> contacts;
     std::vector<Property> props;
-    int depth = 0;
+    int depth = 0; // 1 inside a card, more inside a card nested in it (a vCard 2.1 AGENT)
     bool group = false;
-    forEachLine(bytes, [&](QByteArrayView line) {
+    bool agentOpen = false; // the line before was an AGENT whose card follows
+    int cutShort = 0;
+    auto startCard = [&] {
+        props.clear();
+        group = false;
+    };
+    forEachLine(data, [&](QByteArrayView line) {
         const Name name = propertyName(line);
+        const bool afterAgent = std::exchange(agentOpen, false);
         if (name == Name::Other)
             return;
+        const qsizetype colon = line.indexOf(':');
+        const QByteArrayView value =
+            colon < 0 ? QByteArrayView() : line.sliced(colon + 1).trimmed();
+        if (name == Name::Agent) {
+            agentOpen = depth == 1 && value.isEmpty();
+            return;
+        }
         if (name == Name::Begin || name == Name::End || name == Name::Kind) {
-            const qsizetype colon = line.indexOf(':');
-            const QByteArrayView value = colon < 0 ? QByteArrayView() : line.sliced(colon + 1);
             if (name == Name::Kind) {
-                if (depth == 1 && same(value.trimmed(), "group"))
+                if (depth == 1 && same(value, "group"))
                     group = true;
-            } else if (!same(value.trimmed(), "VCARD")) {
+            } else if (!same(value, "VCARD")) {
                 // BEGIN or END of something else: not ours
             } else if (name == Name::Begin) {
-                if (depth++ == 0) {
-                    props.clear();
-                    group = false;
+                if (depth == 0) {
+                    depth = 1;
+                    startCard();
+                } else if (depth == 1 && !afterAgent) {
+                    // The card before never ended: it is counted, and this one read.
+                    ++cutShort;
+                    startCard();
+                } else {
+                    ++depth;
                 }
             } else if (depth > 0 && --depth == 0 && !group) {
                 contacts.push_back(makeContact(props));
@@ -396,9 +441,15 @@ std::vector<Contact> parse(QByteArrayView bytes) {
         }
         if (depth != 1)
             return; // outside a card, or inside a card nested in this one
-        if (std::optional<Property> p = parseProperty(line, name))
+        if (std::optional<Property> p = parseProperty(line, name)) {
+            p->utf8 = utf16;
             props.push_back(std::move(*p));
+        }
     });
+    if (depth > 0)
+        ++cutShort; // the file ends inside a card
+    if (unreadCards)
+        *unreadCards += cutShort;
     return contacts;
 }
 
@@ -430,21 +481,24 @@ QStringList addressBookFiles(const QString &path) {
     return files.mid(0, kMaxFiles);
 }
 
-std::optional<std::vector<Contact>> readAddressBook(const QString &path) {
+std::optional<std::vector<Contact>> readAddressBook(const QString &path, Unread *unread) {
     const QStringList files = addressBookFiles(path);
     std::vector<Contact> contacts;
+    Unread missed;
     bool anyRead = false;
     for (const QString &file : files) {
         try {
             const QByteArray bytes = SafeFile::readRegular(file, kMaxFileBytes);
             anyRead = true;
-            std::vector<Contact> more = parse(bytes);
+            std::vector<Contact> more = parse(bytes, &missed.cards);
             contacts.insert(contacts.end(), std::make_move_iterator(more.begin()),
                             std::make_move_iterator(more.end()));
         } catch (const StoreError &) {
-            // One unreadable card does not hide the others.
+            ++missed.files; // one unreadable file does not hide the others
         }
     }
+    if (unread)
+        *unread = missed;
     if (!anyRead)
         return std::nullopt;
     return contacts;
@@ -484,10 +538,11 @@ QString AddressBookSource::location() const {
 }
 
 std::optional<std::vector<Contact>> AddressBookSource::sortedContacts() {
+    m_unread = {};
     const QString path = location();
     if (path.isEmpty())
         return std::nullopt;
-    auto contacts = VCard::readAddressBook(path);
+    auto contacts = VCard::readAddressBook(path, &m_unread);
     if (contacts)
         VCard::sortByFirstName(*contacts);
     return contacts;

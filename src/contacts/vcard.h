@@ -27,11 +27,21 @@ struct Contact {
 };
 
 // Reading address books exported as vCard (2.1, 3.0 and 4.0). Widget-free; never throws on
-// bad input: what cannot be read is skipped.
+// bad input: what cannot be read is skipped, and counted.
 namespace VCard {
 
-// Every contact of the text, in file order. Groups (distribution lists) are left out.
-std::vector<Contact> parse(QByteArrayView bytes);
+// What an address book held that could not be read.
+struct Unread {
+    int cards = 0; // cards cut short: no END:VCARD before the next card or the end of the file
+    int files = 0; // files of the address book that could not be read at all
+    bool any() const { return cards > 0 || files > 0; }
+};
+
+// Every contact of the bytes, in file order: UTF-8, an 8-bit character set, or UTF-16 (with a
+// byte-order mark, or recognised without one). Groups (distribution lists) are left out. A
+// card cut short is left out too and added to `unreadCards`; reading goes on at the next
+// BEGIN:VCARD, so one damaged card never hides the cards after it.
+std::vector<Contact> parse(QByteArrayView bytes, int *unreadCards = nullptr);
 
 // Orders by first name, ignoring case; equal names keep their order.
 void sortByFirstName(std::vector<Contact> &contacts);
@@ -41,7 +51,7 @@ void sortByFirstName(std::vector<Contact> &contacts);
 QStringList addressBookFiles(const QString &path);
 
 // Reads and parses every file of the address book; nullopt when none can be read.
-std::optional<std::vector<Contact>> readAddressBook(const QString &path);
+std::optional<std::vector<Contact>> readAddressBook(const QString &path, Unread *unread = nullptr);
 
 } // namespace VCard
 
@@ -56,6 +66,8 @@ public:
     virtual QStringList placesSearched() const = 0;
     // Remembers an address book the user picked.
     virtual void choose(const QString &path) = 0;
+    // What the last sortedContacts() could not read, for the picker to tell the user.
+    virtual VCard::Unread unread() const { return {}; }
 };
 
 // The address book named in the settings (Settings/AddressBook), else the first one found in
@@ -66,7 +78,11 @@ public:
     std::optional<std::vector<Contact>> sortedContacts() override;
     QStringList placesSearched() const override;
     void choose(const QString &path) override;
+    VCard::Unread unread() const override { return m_unread; }
 
     // The address book that would be read now, or empty.
     QString location() const;
+
+private:
+    VCard::Unread m_unread;
 };

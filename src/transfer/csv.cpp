@@ -3,92 +3,48 @@
 #include "store/cp1252.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
+#include "textencoding.h"
 
 #include <QDir>
 #include <QLocale>
-#include <QStringDecoder>
 #include <algorithm>
 
 namespace Csv {
 
-namespace {
-
-bool startsWith(const QByteArray &bytes, std::initializer_list<unsigned char> mark) {
-    if (bytes.size() < qsizetype(mark.size()))
-        return false;
-    qsizetype i = 0;
-    for (unsigned char b : mark) {
-        if (static_cast<unsigned char>(bytes[i++]) != b)
-            return false;
-    }
-    return true;
-}
-
-QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
-    QStringDecoder decoder(encoding);
-    QString text = decoder(bytes);
-    if (encoding == QStringConverter::Utf8)
-        return text; // the decoder never yields half a character from UTF-8
-    // UTF-16 may hold halves of characters that no other encoding can write: they become the
-    // replacement character now rather than change silently on the next export.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (text[i].isSurrogate())
-            text[i] = QChar::ReplacementCharacter;
-    }
-    return text;
-}
-
-// A line break, a tab and the printable characters are what text holds; a NUL or another
-// control character means the file is something else (a workbook, a picture, a program).
-qsizetype firstControl(QStringView text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
-            return i;
-    }
-    return -1;
-}
-
-// The line of a position: 1 plus the line breaks before it (a CR LF counts once).
-int lineAt(QStringView text, qsizetype pos) {
-    int row = 1;
-    for (qsizetype i = 0; i < pos && i < text.size(); ++i) {
-        if (text[i] == u'\n' ||
-            (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
-            ++row;
-    }
-    return row;
-}
-
-} // namespace
-
-QString decode(const QByteArray &bytes, QString *encoding) {
+QString decode(const QByteArray &bytes, const QString &label, QString *encoding) {
+    using TextEncoding::Form;
     auto say = [encoding](const char *name) {
         if (encoding)
             *encoding = QString::fromLatin1(name);
     };
-    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+    const TextEncoding::Guess guess = TextEncoding::guess(bytes);
+    const QByteArrayView text = QByteArrayView(bytes).sliced(guess.markBytes);
+    switch (guess.form) {
+    case Form::Utf16LE:
+    case Form::Utf16BE:
+        say(guess.markBytes > 0 ? "UTF-16" : "UTF-16 without byte-order mark");
+        return TextEncoding::decodeUtf16(text, guess.form);
+    case Form::Utf8Bom:
+        // The mark says UTF-8: a byte that is not would become the replacement character
+        // unseen, so the user is told where it is instead.
+        if (const qsizetype bad = TextEncoding::firstInvalidUtf8(text); bad >= 0) {
+            throw StoreError(QStringLiteral("The file %1 is marked as UTF-8 text, but line %2 "
+                                            "holds a byte that is not UTF-8 (code %3).")
+                                 .arg(label)
+                                 .arg(TextEncoding::lineAt(text, bad))
+                                 .arg(static_cast<unsigned char>(text[bad])));
+        }
         say("UTF-8 with byte-order mark");
-        return decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3));
+        return QString::fromUtf8(text);
+    case Form::Bytes:
+        break;
     }
-    if (startsWith(bytes, {0xFF, 0xFE})) {
-        say("UTF-16");
-        return decodeWith(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
-    }
-    if (startsWith(bytes, {0xFE, 0xFF})) {
-        say("UTF-16");
-        return decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
-    }
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
+    if (TextEncoding::firstInvalidUtf8(text) < 0) {
         say("UTF-8");
-        return text;
+        return QString::fromUtf8(text);
     }
     say("Windows-1252");
-    return Cp1252::decode(bytes.constData(), bytes.size());
+    return Cp1252::decode(text.data(), text.size());
 }
 
 namespace {
@@ -129,14 +85,28 @@ struct Parser {
         throw StoreError(QStringLiteral("Row %1 of the file %2 %3").arg(row).arg(label, what));
     }
 
-    void checkLength(const QString &field) const {
-        if (field.size() > kMaxFieldChars) {
-            fail(QStringLiteral("holds a field longer than %1 characters.")
-                     .arg(QLocale(QLocale::English).toString(kMaxFieldChars)));
-        }
+    [[noreturn]] void failControl(qsizetype at) const {
+        throw StoreError(QStringLiteral("The file %1 is not a spreadsheet saved as CSV text: line "
+                                        "%2 holds a control character (code %3).")
+                             .arg(label)
+                             .arg(TextEncoding::lineAt(text, at))
+                             .arg(text[at].unicode()));
     }
 
-    QString field() {
+    [[noreturn]] void failLength() const {
+        fail(QStringLiteral("holds a field longer than %1 characters.")
+                 .arg(QLocale(QLocale::English).toString(kMaxFieldChars)));
+    }
+
+    // While a field is read, nothing longer than the longest wrapping of a text of the limit.
+    void checkRawLength(const QString &field) const {
+        if (field.size() > 2 * qsizetype(kMaxFieldChars) + 3)
+            failLength();
+    }
+
+    // One field; `above` is the same column's field in the row before, whose text is shared
+    // when this one is equal (repeated relations, cities and whole rows cost no memory).
+    QString field(const QString *above) {
         const qsizetype n = text.size();
         QString value;
         if (i < n && text[i] == u'"') {
@@ -146,7 +116,7 @@ struct Parser {
                 if (quote < 0)
                     fail(QStringLiteral("begins a quoted field that never ends."));
                 value += text.sliced(i, quote - i);
-                checkLength(value);
+                checkRawLength(value);
                 i = quote + 1;
                 if (i < n && text[i] == u'"') {
                     value += u'"';
@@ -158,19 +128,31 @@ struct Parser {
         }
         // Unquoted text, or what a lenient writer put after a closing quote.
         qsizetype j = i;
-        while (j < n) {
-            const QChar c = text[j];
-            if (c == sep || c == u'\n' || c == u'\r')
+        const char16_t separator = sep.unicode();
+        for (; j < n; ++j) {
+            const char16_t c = text[j].unicode();
+            if (c == separator)
                 break;
-            ++j;
+            if (c >= 0x20 || c == u'\t')
+                continue;
+            if (c == u'\n' || c == u'\r')
+                break;
+            failControl(j);
         }
         if (j > i) {
-            if (value.isEmpty())
-                value = text.sliced(i, j - i).toString(); // the common case: one allocation
+            const QStringView unquoted = text.sliced(i, j - i);
+            if (!value.isEmpty())
+                value += unquoted;
+            else if (above && *above == unquoted)
+                value = *above;
             else
-                value += text.sliced(i, j - i);
+                value = unquoted.toString(); // the common case: one allocation
+        } else if (above && !value.isEmpty() && *above == value) {
+            value = *above;
         }
-        checkLength(value);
+        if (value.size() > kMaxFieldChars && (value.size() > 2 * qsizetype(kMaxFieldChars) + 3 ||
+                                              fromSpreadsheetText(value).size() > kMaxFieldChars))
+            failLength();
         i = j;
         return value;
     }
@@ -182,9 +164,12 @@ struct Parser {
         while (i < n && result.size() != maxRows) {
             QStringList fields;
             fields.reserve(width);
+            const QStringList *before = result.isEmpty() ? nullptr : &result.constLast();
             bool endOfRow = false;
             while (!endOfRow) {
-                fields.append(field());
+                fields.append(field(before && fields.size() < before->size()
+                                        ? &(*before)[fields.size()]
+                                        : nullptr));
                 if (fields.size() > kMaxColumns)
                     fail(QStringLiteral("has more than %1 columns.").arg(kMaxColumns));
                 if (i >= n)
@@ -204,6 +189,11 @@ struct Parser {
                 }
             }
             if (!blank) {
+                if (result.size() == kMaxRows) {
+                    throw StoreError(QStringLiteral("The file %1 has more than %2 rows, more than "
+                                                    "a spreadsheet holds.")
+                                         .arg(label, QLocale(QLocale::English).toString(kMaxRows)));
+                }
                 width = std::max(width, fields.size());
                 result.append(std::move(fields));
                 if (rowNumbers)
@@ -256,16 +246,9 @@ QList<QStringList> parseRows(QStringView text, QChar separator, const QString &l
 
 Table parse(const QByteArray &bytes, const QString &label) {
     Table table;
-    const QString text = decode(bytes, &table.encoding);
+    const QString text = decode(bytes, label, &table.encoding);
     if (text.trimmed().isEmpty())
         throw StoreError(QStringLiteral("The file %1 is empty.").arg(label));
-    if (const qsizetype bad = firstControl(text); bad >= 0) {
-        throw StoreError(QStringLiteral("The file %1 is not a spreadsheet saved as CSV text: line "
-                                        "%2 holds a control character (code %3).")
-                             .arg(label)
-                             .arg(lineAt(text, bad))
-                             .arg(text[bad].unicode()));
-    }
     table.separator = detectSeparator(text);
     Parser parser{text, table.separator, label};
     QList<int> numbers;
@@ -303,7 +286,7 @@ void writeFile(const QString &path, const QByteArray &bytes) {
 void appendField(QString &out, const QString &value, QChar separator) {
     bool quote = false;
     for (QChar c : value) {
-        if (c == separator || c == u'"' || c == u'\n' || c == u'\r') {
+        if (c == separator || c == u'"' || (c.unicode() < 0x20 && c != u'\t')) {
             quote = true;
             break;
         }

@@ -11,10 +11,14 @@
 // Failures throw StoreError with a message for the user that names the file.
 namespace Csv {
 
-// Limits that keep a hostile file from exhausting memory, all far above a real guest list.
+// Limits that keep a hostile file from exhausting memory, all far above a real guest list. A
+// field is measured by the text it stands for: the ="..." a spreadsheet text is wrapped in,
+// and the quotes doubled inside it, do not count.
 inline constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-inline constexpr int kMaxFieldChars = 32767;
+inline constexpr int kMaxFieldChars = 1024 * 1024;
 inline constexpr int kMaxColumns = 256;
+// A spreadsheet's sheet holds 1,048,576 rows, the header row included.
+inline constexpr int kMaxRows = 1024 * 1024;
 
 struct Table {
     QStringList header;
@@ -24,9 +28,10 @@ struct Table {
     QString encoding; // "UTF-8", "UTF-8 with byte-order mark", "UTF-16", "Windows-1252"
 };
 
-// Text of the bytes: UTF-16 or UTF-8 when a byte-order mark says so, UTF-8 when the bytes are
-// valid UTF-8, else Windows-1252 (every byte decodes).
-QString decode(const QByteArray &bytes, QString *encoding = nullptr);
+// Text of the bytes: UTF-16 or UTF-8 when a byte-order mark says so, UTF-16 when the bytes
+// look like it, UTF-8 when they are valid UTF-8, else Windows-1252 (every byte decodes).
+// Throws StoreError naming the line when a file marked as UTF-8 holds a byte that is not.
+QString decode(const QByteArray &bytes, const QString &label, QString *encoding = nullptr);
 
 // The separator of the text: the one of comma, semicolon and tab that splits the first rows
 // into the same number of fields, the most fields winning; when none does, whichever occurs
@@ -34,7 +39,9 @@ QString decode(const QByteArray &bytes, QString *encoding = nullptr);
 QChar detectSeparator(QStringView text);
 
 // Splits text into rows of fields. Rows holding nothing but empty fields are dropped (blank
-// lines, and the empty rows spreadsheets leave at the end). `label` names the file in messages.
+// lines, and the empty rows spreadsheets leave at the end). A control character other than a
+// tab or a line break is taken inside quotes, and refused outside them: there it means the
+// file is no text at all. `label` names the file in messages.
 QList<QStringList> parseRows(QStringView text, QChar separator, const QString &label);
 
 // Decodes, finds the separator, parses and checks the shape: a header row, at least one data
@@ -48,7 +55,8 @@ Table readFile(const QString &path);
 // write (a full disk) leaves any older file of that name as it was.
 void writeFile(const QString &path, const QByteArray &bytes);
 
-// Appends one field, quoted when it holds the separator, a quote or a line break.
+// Appends one field, quoted when it holds the separator, a quote, a line break or another
+// control character (which the reader takes only inside quotes).
 void appendField(QString &out, const QString &value, QChar separator = u',');
 // Appends a row of fields ending in CR LF.
 void appendRow(QString &out, const QStringList &fields, QChar separator = u',');

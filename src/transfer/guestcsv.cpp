@@ -14,6 +14,8 @@ namespace GuestCsv {
 namespace {
 
 const QString kSettingsKey = QStringLiteral("Import/GuestColumns");
+const QString kTrue = QStringLiteral("True");
+const QString kFalse = QStringLiteral("False");
 
 constexpr int index(Column c) {
     return int(c);
@@ -41,6 +43,8 @@ const Alias kAliases[] = {
     {Column::Confirmed, "confirmed status attending confirmation rsvpstatus accepted"},
     {Column::Gift, "gift gifts present"},
     {Column::Notes, "notes note comments comment remarks memo"},
+    {Column::Table, "table tablenumber tableno tablename tableid seating"},
+    {Column::ThankYou, "thankyou thankyounote thankyounotesent thankyousent thanked thanks"},
 };
 
 const QHash<QString, Column> &aliases() {
@@ -76,36 +80,19 @@ QString withoutAccents(const QString &text) {
     return out;
 }
 
-// Yes-like answers a spreadsheet may hold in a "Confirmed" column.
-bool isYes(const QString &text) {
-    static const char16_t *const yes[] = {u"true",      u"yes",       u"y",        u"1", u"x",
-                                          u"confirmed", u"attending", u"accepted", u"✓", u"✔",
-                                          u"ja",        u"oui",       u"si",       u"sí"};
-    const QStringView t = QStringView(text).trimmed();
-    for (const char16_t *word : yes) {
-        if (t.compare(QStringView(word), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+bool isBoolean(Column c) {
+    return c == Column::Confirmed || c == Column::ThankYou;
 }
 
-// An RSVP is empty or a whole number of people ("2", or "2.0" as some spreadsheets write it).
-std::optional<QString> rsvpText(const QString &text) {
+// Yes-like answers a spreadsheet may hold in a "Confirmed" or "Thank You" column.
+bool isYes(const QString &text) {
+    static const QStringView yes[] = {u"true",      u"yes",       u"y",        u"1",    u"x",
+                                      u"confirmed", u"attending", u"accepted", u"sent", u"✓",
+                                      u"✔",         u"ja",        u"oui",      u"si",   u"sí"};
     const QStringView t = QStringView(text).trimmed();
-    if (t.isEmpty())
-        return QString();
-    qsizetype digits = 0;
-    while (digits < t.size() && t[digits].isDigit() && t[digits].unicode() < 128)
-        ++digits;
-    if (digits == 0 || digits > 3)
-        return std::nullopt;
-    for (qsizetype i = digits; i < t.size(); ++i) {
-        if (!(i == digits && t[i] == u'.') && t[i] != u'0')
-            return std::nullopt;
-    }
-    const int value = t.left(digits).toInt();
-    const QString canonical = QString::number(value);
-    return canonical == text ? text : canonical;
+    return !t.isEmpty() && std::any_of(std::begin(yes), std::end(yes), [t](QStringView word) {
+        return t.compare(word, Qt::CaseInsensitive) == 0;
+    });
 }
 
 QString emailKey(const QString &email) {
@@ -113,8 +100,9 @@ QString emailKey(const QString &email) {
     return isAscii(trimmed) ? trimmed.toString().toLower() : trimmed.toString().toCaseFolded();
 }
 
-// Values a spreadsheet would change or run: ZIP codes of digits (leading zeros) and anything
-// that starts like a formula.
+// Values a spreadsheet would change or run are written as spreadsheet text, whatever their
+// length: ZIP codes of digits (leading zeros), and anything that starts like a formula,
+// including a tab or a carriage return before one.
 QString exportValue(const QString &value, bool zip) {
     if (value.isEmpty())
         return value;
@@ -122,12 +110,9 @@ QString exportValue(const QString &value, bool zip) {
     bool digits = zip;
     for (QChar c : value)
         digits = digits && c.isDigit();
-    if (digits || first == u'=' || first == u'+' || first == u'-' || first == u'@') {
-        QString wrapped = Csv::asSpreadsheetText(value);
-        // Never longer than a field the import takes back.
-        if (wrapped.size() <= Csv::kMaxFieldChars)
-            return wrapped;
-    }
+    if (digits || first == u'=' || first == u'+' || first == u'-' || first == u'@' ||
+        first == u'\t' || first == u'\r')
+        return Csv::asSpreadsheetText(value);
     return value;
 }
 
@@ -152,6 +137,8 @@ const std::array<FieldInfo, kFieldCount> &fields() {
         {Column::Confirmed, "gcon", "Confirmed"},
         {Column::Gift, "gift", "Gift"},
         {Column::Notes, "gnot", "Notes"},
+        {Column::Table, "gtag", "Table"},
+        {Column::ThankYou, "tnku", "Thank You"},
     }};
     return table;
 }
@@ -191,6 +178,40 @@ Mapping guessMapping(const QStringList &header, const QHash<QString, Column> &re
     return mapping;
 }
 
+namespace {
+
+// A remembered choice is stored as the field's code, "none" for a column not imported. Older
+// versions stored the number of the field in the list of their day, which ended with Notes.
+constexpr int kOldIgnore = 13;
+const QString kNotImported = QStringLiteral("none");
+
+std::optional<Column> storedColumn(const QString &text) {
+    bool number = false;
+    const int old = text.toInt(&number);
+    if (number) {
+        if (old >= 0 && old < kOldIgnore)
+            return Column(old);
+        if (old == kOldIgnore)
+            return Column::Ignore;
+        return std::nullopt;
+    }
+    if (text == kNotImported)
+        return Column::Ignore;
+    for (const FieldInfo &f : fields()) {
+        if (f.code.toString() == text)
+            return f.column;
+    }
+    return std::nullopt;
+}
+
+QString storedText(Column column) {
+    if (column == Column::Ignore)
+        return kNotImported;
+    return fields()[std::size_t(index(column))].code.toString();
+}
+
+} // namespace
+
 QHash<QString, Column> rememberedMapping() {
     QHash<QString, Column> result;
     const QStringList entries = QSettings().value(kSettingsKey).toStringList();
@@ -198,10 +219,8 @@ QHash<QString, Column> rememberedMapping() {
         const qsizetype eq = entry.lastIndexOf(u'=');
         if (eq <= 0)
             continue;
-        bool ok = false;
-        const int column = entry.mid(eq + 1).toInt(&ok);
-        if (ok && column >= 0 && column <= index(Column::Ignore))
-            result.insert(entry.left(eq), Column(column));
+        if (const auto column = storedColumn(entry.mid(eq + 1)))
+            result.insert(entry.left(eq), *column);
     }
     return result;
 }
@@ -216,7 +235,7 @@ void rememberMapping(const QStringList &header, const Mapping &mapping) {
     }
     QStringList entries;
     for (auto it = all.cbegin(); it != all.cend(); ++it)
-        entries.append(it.key() + u'=' + QString::number(index(it.value())));
+        entries.append(it.key() + u'=' + storedText(it.value()));
     entries.sort();
     QSettings().setValue(kSettingsKey, entries);
 }
@@ -271,14 +290,14 @@ QString nameKey(const QString &name) {
     return foldName(plain);
 }
 
+QString countOf(qsizetype n, const char *one, const char *many) {
+    return QStringLiteral("%1 %2").arg(QLocale().toString(n), QLatin1String(n == 1 ? one : many));
+}
+
 QString describe(const Skip &skip) {
     switch (skip.reason) {
     case SkipReason::NoName:
         return QStringLiteral("Row %1: no name").arg(skip.row);
-    case SkipReason::RsvpNotNumber:
-        return QStringLiteral("Row %1: the RSVP \u201c%2\u201d is not a number")
-            .arg(skip.row)
-            .arg(skip.value);
     }
     return {};
 }
@@ -322,8 +341,10 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
     for (const QString &r : relationNames)
         knownRelations.insert(r.trimmed().toCaseFolded(), r);
 
-    QString lastRelation, lastSpelling;
-    QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests
+    QString lastRelation, lastSpelling, lastName, lastNameKey, lastEmail, lastEmailKey;
+    QHash<QString, int> fileNames, fileEmails; // key -> index into plan.guests, plus one
+    int *nameSlot = nullptr;                   // the slots of the last row's keys
+    int *emailSlot = nullptr;
     fileNames.reserve(table.rows.size());
     fileEmails.reserve(table.rows.size());
     plan.guests.reserve(std::size_t(table.rows.size()));
@@ -343,21 +364,13 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
         }
         QString &name = guest.values[index(Column::Name)];
         if (name.trimmed().isEmpty()) {
-            plan.skipped.push_back({guest.row, SkipReason::NoName, {}});
+            plan.skipped.push_back({guest.row, SkipReason::NoName});
             continue;
         }
-        QString &rsvp = guest.values[index(Column::Rsvp)];
-        const auto count = rsvpText(rsvp);
-        if (!count) {
-            plan.skipped.push_back({guest.row, SkipReason::RsvpNotNumber, rsvp});
-            continue;
+        for (Column c : {Column::Confirmed, Column::ThankYou}) {
+            QString &flag = guest.values[index(c)];
+            flag = isYes(flag) ? kTrue : kFalse;
         }
-        rsvp = *count;
-        QString &confirmed = guest.values[index(Column::Confirmed)];
-        confirmed = isYes(confirmed) ? QStringLiteral("True") : QStringLiteral("False");
-        // Notes keep single line feeds, as the note editor stores them.
-        if (QString &notes = guest.values[index(Column::Notes)]; notes.contains(u'\r'))
-            notes.remove(u'\r');
 
         QString &relation = guest.values[index(Column::Relation)];
         if (relation == lastRelation) {
@@ -375,8 +388,22 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
         }
 
         const int at = int(plan.guests.size());
-        const QString nkey = nameKey(name);
-        const QString ekey = emailKey(guest.values[index(Column::Email)]);
+        // One look-up per key in the file's tables, and none when a row repeats the name or
+        // e-mail of the row before: its slot is still valid, as nothing was added since.
+        if (name != lastName || !nameSlot) {
+            lastName = name;
+            lastNameKey = nameKey(name);
+            nameSlot = &fileNames[lastNameKey];
+        }
+        if (const QString &email = guest.values[index(Column::Email)]; email != lastEmail) {
+            lastEmail = email;
+            lastEmailKey = emailKey(email);
+            emailSlot = lastEmailKey.isEmpty() ? nullptr : &fileEmails[lastEmailKey];
+        }
+        const QString &nkey = lastNameKey;
+        const QString &ekey = lastEmailKey;
+        int &sameName = *nameSlot;
+        int *sameEmail = emailSlot;
         Duplicate dup;
         dup.guest = at;
         bool found = true;
@@ -387,14 +414,14 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
                    m != existingEmails.constEnd()) {
             dup.existingRecord = *m;
             dup.sameEmail = true;
-        } else if (auto f = fileNames.constFind(nkey); f != fileNames.constEnd()) {
-            dup.earlierRow = plan.guests[std::size_t(*f)].row;
-            dup.otherName = plan.guests[std::size_t(*f)].values[index(Column::Name)];
-        } else if (auto g = ekey.isEmpty() ? fileEmails.constEnd() : fileEmails.constFind(ekey);
-                   g != fileEmails.constEnd()) {
-            dup.earlierRow = plan.guests[std::size_t(*g)].row;
-            dup.otherName = plan.guests[std::size_t(*g)].values[index(Column::Name)];
-            dup.sameEmail = true;
+        } else if (const int earlier = sameName > 0 ? sameName
+                                       : sameEmail  ? *sameEmail
+                                                    : 0;
+                   earlier > 0) {
+            const Guest &other = plan.guests[std::size_t(earlier - 1)];
+            dup.earlierRow = other.row;
+            dup.otherName = other.values[index(Column::Name)];
+            dup.sameEmail = sameName == 0;
         } else {
             found = false;
         }
@@ -402,9 +429,9 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
             dup.otherName = guests.records().item(dup.existingRecord).text("gnam");
         if (found)
             plan.duplicates.push_back(dup);
-        fileNames.insert(nkey, at);
-        if (!ekey.isEmpty() && !fileEmails.contains(ekey))
-            fileEmails.insert(ekey, at);
+        sameName = at + 1; // a later row is compared with the latest of its name
+        if (sameEmail && *sameEmail == 0)
+            *sameEmail = at + 1;
         plan.guests.push_back(std::move(guest));
     }
     return plan;
@@ -468,9 +495,9 @@ int apply(const Plan &plan, const Choices &choices, PlanEdit &edit) {
         for (const FieldInfo &f : fields()) {
             const QString &value = guest.values[std::size_t(index(f.column))];
             Field &field = record->fields().add(
-                f.code, f.column == Column::Confirmed ? FieldKind::Boolean : FieldKind::Text);
-            if (f.column == Column::Confirmed)
-                field.setValue(value == QLatin1String("True"));
+                f.code, isBoolean(f.column) ? FieldKind::Boolean : FieldKind::Text);
+            if (isBoolean(f.column))
+                field.setValue(value == kTrue);
             else
                 field.setValue(value);
         }
@@ -492,11 +519,21 @@ QByteArray exportGuests(const PalmDatabase &guests, Form form, int *rows) {
         for (const auto &record : guests.records().raw()) {
             row.clear();
             for (const FieldInfo &f : fields()) {
-                if (f.column == Column::Confirmed)
-                    row.append(record->value(f.code).toBool() ? QStringLiteral("True")
-                                                              : QStringLiteral("False"));
-                else
-                    row.append(exportValue(record->text(f.code), f.column == Column::Zip));
+                if (isBoolean(f.column)) {
+                    row.append(record->value(f.code).toBool() ? kTrue : kFalse);
+                    continue;
+                }
+                const QString value = record->text(f.code);
+                if (value.size() > Csv::kMaxFieldChars) {
+                    throw StoreError(
+                        QStringLiteral("The guest %1 has more than %2 characters in %3, which "
+                                       "the import cannot read back.  Shorten the value, then "
+                                       "export again.")
+                            .arg(record->text("gnam").left(80),
+                                 QLocale(QLocale::English).toString(Csv::kMaxFieldChars),
+                                 QString::fromLatin1(f.title)));
+                }
+                row.append(exportValue(value, f.column == Column::Zip));
             }
             Csv::appendRow(text, row);
             ++count;

@@ -29,9 +29,11 @@ enum class Column : int {
     Confirmed,
     Gift,
     Notes,
+    Table,
+    ThankYou,
     Ignore
 };
-inline constexpr int kFieldCount = 13;
+inline constexpr int kFieldCount = 15;
 // A guest database, like every database, holds at most this many records.
 inline constexpr int kMaxGuests = 65535;
 
@@ -53,23 +55,29 @@ QString headerKey(const QString &header);
 // first, then the usual titles. A field is guessed once, except that several columns may
 // make up the name (first and last name) or the address (two street lines).
 Mapping guessMapping(const QStringList &header, const QHash<QString, Column> &remembered = {});
-// The user's choices by header, kept in the settings store between imports.
+// The user's choices by header, kept in the settings store between imports (by field code, so
+// that new fields never change what an earlier choice meant).
 QHash<QString, Column> rememberedMapping();
 void rememberMapping(const QStringList &header, const Mapping &mapping);
 
 // A name as duplicates are compared: case, accents and repeated blanks ignored.
 QString nameKey(const QString &name);
 
+// "1 guest", "1,200 guests": a count in the user's digit grouping with its noun.
+QString countOf(qsizetype n, const char *one, const char *many);
+
+// Every value is taken as the file holds it, as the record editor would store it typed (an
+// RSVP of "2 adults" included), except the two Booleans: Confirmed and ThankYou read "True" or
+// "False".
 struct Guest {
-    std::array<QString, kFieldCount> values; // by field; Confirmed reads "True" or "False"
+    std::array<QString, kFieldCount> values; // by field
     int row = 0;                             // the spreadsheet row it came from
 };
 
-enum class SkipReason { NoName, RsvpNotNumber };
+enum class SkipReason { NoName };
 struct Skip {
     int row;
     SkipReason reason;
-    QString value; // the RSVP text that is not a number
 };
 QString describe(const Skip &skip);
 
@@ -110,7 +118,9 @@ enum class Form {
     AllFields, // every field of every guest, to open in a spreadsheet or import again
     Envelopes  // the confirmed guests' envelope lines, for a stationer
 };
-// The file an export writes: UTF-8 with a byte-order mark, comma-separated, CR LF lines.
+// The file an export writes: UTF-8 with a byte-order mark, comma-separated, CR LF lines. Every
+// field of every guest imports again to the same guest; a value longer than the import reads
+// (Csv::kMaxFieldChars) throws StoreError naming the guest, and nothing is written.
 QByteArray exportGuests(const PalmDatabase &guests, Form form, int *rows = nullptr);
 
 } // namespace GuestCsv

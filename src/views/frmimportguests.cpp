@@ -5,17 +5,76 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
+#include <QLocale>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 using GuestCsv::Column;
+using GuestCsv::countOf;
+
+// One of the preview's lists: each row's text is made from the plan when the view shows it,
+// and ticks are kept as one flag per row.
+class PreviewListModel : public QAbstractListModel {
+public:
+    using Text = std::function<QString(int)>;
+
+    PreviewListModel(bool checkable, QObject *parent)
+        : QAbstractListModel(parent)
+        , m_checkable(checkable) {}
+
+    void reset(int rows, Text text) {
+        beginResetModel();
+        m_rows = rows;
+        m_text = std::move(text);
+        m_checked.assign(m_checkable ? std::size_t(rows) : 0, false);
+        endResetModel();
+    }
+    const std::vector<bool> &checked() const { return m_checked; }
+
+    int rowCount(const QModelIndex &parent = {}) const override {
+        return parent.isValid() ? 0 : m_rows;
+    }
+    QVariant data(const QModelIndex &index, int role) const override {
+        if (!index.isValid() || index.row() >= m_rows)
+            return {};
+        if (role == Qt::DisplayRole)
+            return m_text(index.row());
+        if (role == Qt::CheckStateRole && m_checkable)
+            return m_checked[std::size_t(index.row())] ? Qt::Checked : Qt::Unchecked;
+        return {};
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override {
+        const Qt::ItemFlags base = QAbstractListModel::flags(index);
+        return m_checkable ? base | Qt::ItemIsUserCheckable : base;
+    }
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override {
+        if (!m_checkable || role != Qt::CheckStateRole || !index.isValid() || index.row() >= m_rows)
+            return false;
+        m_checked[std::size_t(index.row())] = value.toInt() == Qt::Checked;
+        emit dataChanged(index, index, {Qt::CheckStateRole});
+        return true;
+    }
+
+private:
+    bool m_checkable;
+    int m_rows = 0;
+    Text m_text;
+    std::vector<bool> m_checked;
+};
 
 namespace {
 
-QString count(qsizetype n, const char *one, const char *many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
+// A list of one line per row that never measures more than one row.
+QListView *makeList(QWidget *parent, const char *name, QAbstractItemModel *model) {
+    auto *view = new QListView(parent);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setUniformItemSizes(true);
+    view->setModel(model);
+    return view;
 }
 
 QString separatorName(QChar c) {
@@ -48,7 +107,7 @@ frmImportGuests::frmImportGuests(const Csv::Table &table, const QString &fileNam
     auto *layout = new QVBoxLayout(this);
 
     auto *file = new QLabel(tr("%1: %2, %3, separated by %4.")
-                                .arg(fileName, count(table.rows.size(), "row", "rows"),
+                                .arg(fileName, countOf(table.rows.size(), "row", "rows"),
                                      table.encoding, separatorName(table.separator)),
                             this);
     file->setObjectName(QStringLiteral("lblFile"));
@@ -91,24 +150,31 @@ frmImportGuests::frmImportGuests(const Csv::Table &table, const QString &fileNam
 
     auto *skippedLabel = new QLabel(tr("&Rows skipped:"), this);
     layout->addWidget(skippedLabel);
-    m_skipped = new QListWidget(this);
-    m_skipped->setObjectName(QStringLiteral("lstSkipped"));
-    skippedLabel->setBuddy(m_skipped);
-    layout->addWidget(m_skipped, 1);
+    m_skipped = new PreviewListModel(false, this);
+    QListView *skipped = makeList(this, "lstSkipped", m_skipped);
+    skippedLabel->setBuddy(skipped);
+    layout->addWidget(skipped, 1);
 
     auto *duplicatesLabel =
         new QLabel(tr("Likely &duplicates, skipped unless ticked to add them anyway:"), this);
     layout->addWidget(duplicatesLabel);
-    m_duplicates = new QListWidget(this);
-    m_duplicates->setObjectName(QStringLiteral("lstDuplicates"));
-    duplicatesLabel->setBuddy(m_duplicates);
-    connect(m_duplicates, &QListWidget::itemChanged, this, &frmImportGuests::updateSummary);
-    layout->addWidget(m_duplicates, 1);
+    m_duplicates = new PreviewListModel(true, this);
+    QListView *duplicates = makeList(this, "lstDuplicates", m_duplicates);
+    duplicatesLabel->setBuddy(duplicates);
+    connect(m_duplicates, &QAbstractItemModel::dataChanged, this, &frmImportGuests::updateSummary);
+    layout->addWidget(duplicates, 1);
 
+    // The new relations in a list of their own: however many, and however long, they scroll
+    // rather than widen the dialog.
     m_addRelations = new QCheckBox(this);
     m_addRelations->setObjectName(QStringLiteral("chkAddRelations"));
     m_addRelations->setChecked(true);
     layout->addWidget(m_addRelations);
+    m_newRelations = new QStringListModel(this);
+    m_relationsView = makeList(this, "lstNewRelations", m_newRelations);
+    m_relationsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_relationsView->setMaximumHeight(m_relationsView->fontMetrics().height() * 6);
+    layout->addWidget(m_relationsView);
 
     auto *buttons = new QDialogButtonBox(this);
     m_ok = buttons->addButton(tr("&Import"), QDialogButtonBox::AcceptRole);
@@ -133,8 +199,7 @@ GuestCsv::Mapping frmImportGuests::mapping() const {
 
 GuestCsv::Choices frmImportGuests::choices() const {
     GuestCsv::Choices choices;
-    for (int i = 0; i < m_duplicates->count(); ++i)
-        choices.addDuplicate.push_back(m_duplicates->item(i)->checkState() == Qt::Checked);
+    choices.addDuplicate = m_duplicates->checked();
     choices.addRelations = m_addRelations->isChecked();
     return choices;
 }
@@ -142,22 +207,21 @@ GuestCsv::Choices frmImportGuests::choices() const {
 void frmImportGuests::analyse() {
     m_plan = GuestCsv::analyse(m_table, mapping(), m_guests, m_relations);
 
-    m_skipped->clear();
-    for (const GuestCsv::Skip &skip : m_plan.skipped)
-        m_skipped->addItem(GuestCsv::describe(skip));
+    m_skipped->reset(int(m_plan.skipped.size()), [this](int row) {
+        return GuestCsv::describe(m_plan.skipped[std::size_t(row)]);
+    });
+    m_duplicates->reset(int(m_plan.duplicates.size()), [this](int row) {
+        const GuestCsv::Duplicate &d = m_plan.duplicates[std::size_t(row)];
+        return GuestCsv::describe(d, m_plan.guests[std::size_t(d.guest)]);
+    });
 
-    const QSignalBlocker quiet(m_duplicates);
-    m_duplicates->clear();
-    for (const GuestCsv::Duplicate &d : m_plan.duplicates) {
-        auto *item = new QListWidgetItem(GuestCsv::describe(d, m_plan.guests[std::size_t(d.guest)]),
-                                         m_duplicates);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
-
-    m_addRelations->setVisible(!m_plan.newRelations.isEmpty());
-    m_addRelations->setText(tr("Add the new relations to the relation list: %1")
-                                .arg(m_plan.newRelations.join(QStringLiteral(", "))));
+    const qsizetype relations = m_plan.newRelations.size();
+    m_addRelations->setVisible(relations > 0);
+    m_relationsView->setVisible(relations > 0);
+    m_addRelations->setText(relations == 1 ? tr("Add the new relation to the relation list:")
+                                           : tr("Add the %1 new relations to the relation list:")
+                                                 .arg(QLocale().toString(relations)));
+    m_newRelations->setStringList(m_plan.newRelations);
     updateSummary();
 }
 
@@ -173,23 +237,23 @@ void frmImportGuests::updateSummary() {
         text = tr("Choose the column that holds the guests' names.");
         possible = false;
     } else {
-        text = tr("%1 will be added.  %2 skipped.")
-                   .arg(count(adding, "guest", "guests"),
-                        count(qsizetype(m_plan.skipped.size()) + duplicates - duplicatesAdded,
-                              "row", "rows"));
+        if (adding > GuestCsv::kMaxGuests - m_plan.existing) {
+            text = tr("Nothing can be added: %1 would be added, but the guest list holds at most "
+                      "%2 and has %3 already.")
+                       .arg(countOf(adding, "guest", "guests"),
+                            countOf(GuestCsv::kMaxGuests, "guest", "guests"),
+                            QLocale().toString(m_plan.existing));
+            possible = false;
+        } else {
+            text = tr("%1 will be added.").arg(countOf(adding, "guest", "guests"));
+        }
+        text += tr("  %1 skipped.")
+                    .arg(countOf(qsizetype(m_plan.skipped.size()) + duplicates - duplicatesAdded,
+                                 "row", "rows"));
         if (duplicates > 0) {
             text += tr("  %1 of %2 added anyway.")
-                        .arg(duplicatesAdded)
-                        .arg(count(duplicates, "likely duplicate", "likely duplicates"));
-        }
-        const int room = GuestCsv::kMaxGuests - m_plan.existing;
-        if (adding > room) {
-            const QLocale english(QLocale::English);
-            text += tr("  The guest list holds at most %1 guests and has %2 already: "
-                       "%3 more cannot be added.")
-                        .arg(english.toString(GuestCsv::kMaxGuests),
-                             english.toString(m_plan.existing), english.toString(adding));
-            possible = false;
+                        .arg(QLocale().toString(duplicatesAdded),
+                             countOf(duplicates, "likely duplicate", "likely duplicates"));
         }
     }
     m_summary->setText(text);

@@ -7,14 +7,17 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QListWidget;
+class QListView;
 class QPushButton;
+class QStringListModel;
 class QTableWidget;
+class PreviewListModel;
 
 // The preview of a guest import: which guest field each column of the file fills, what will be
 // added, which rows are skipped and why, which rows look like guests already in the plan (each
-// can be added anyway), and the relations the relation list lacks. Nothing is changed here;
-// the caller applies plan() with choices() after OK.
+// can be added anyway), and the relations the relation list lacks. The lists are models over
+// the plan, so a file of a million rows previews as fast as one of a hundred. Nothing is
+// changed here; the caller applies plan() with choices() after OK.
 class frmImportGuests : public QDialog {
     Q_OBJECT
 public:
@@ -38,8 +41,10 @@ private:
     QTableWidget *m_columns = nullptr;
     QList<QComboBox *> m_fieldBoxes;
     QLabel *m_summary = nullptr;
-    QListWidget *m_skipped = nullptr;
-    QListWidget *m_duplicates = nullptr;
+    PreviewListModel *m_skipped = nullptr;
+    PreviewListModel *m_duplicates = nullptr;
+    QStringListModel *m_newRelations = nullptr;
     QCheckBox *m_addRelations = nullptr;
+    QListView *m_relationsView = nullptr;
     QPushButton *m_ok = nullptr;
 };

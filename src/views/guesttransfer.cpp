@@ -40,10 +40,6 @@ void rememberFolder(const QString &file) {
     QSettings().setValue(kFolderKey, QFileInfo(file).absolutePath());
 }
 
-QString plural(int n, const char *one, const char *many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
-}
-
 } // namespace
 
 void importGuests(QWidget *owner, const FormContext &forms, TabHost &host,
@@ -92,7 +88,7 @@ void importGuests(QWidget *owner, const FormContext &forms, TabHost &host,
     }
     host.showTab(TabHost::GuestsPage);
     prompter.tell(QStringLiteral("%1 added to the guest list.")
-                      .arg(plural(added, "guest was", "guests were")),
+                      .arg(GuestCsv::countOf(added, "guest was", "guests were")),
                   kImportTitle, Icon::Information);
 }
 
@@ -116,8 +112,15 @@ void exportGuests(const FormContext &forms, const QString &planFolder) {
     const bool envelopes = form == Answer::No;
 
     int rows = 0;
-    const QByteArray bytes = GuestCsv::exportGuests(
-        guests, envelopes ? GuestCsv::Form::Envelopes : GuestCsv::Form::AllFields, &rows);
+    QByteArray bytes;
+    try {
+        BusyPointer busy(prompter);
+        bytes = GuestCsv::exportGuests(
+            guests, envelopes ? GuestCsv::Form::Envelopes : GuestCsv::Form::AllFields, &rows);
+    } catch (const StoreError &e) {
+        prompter.tell(e.description(), kExportTitle, Icon::Exclamation);
+        return;
+    }
     if (rows == 0) {
         prompter.tell(QStringLiteral("No guest is confirmed yet, so there are no envelopes to "
                                      "export."),
@@ -144,8 +147,8 @@ void exportGuests(const FormContext &forms, const QString &planFolder) {
         return;
     }
     prompter.tell(QStringLiteral("%1 exported to %2.")
-                      .arg(envelopes ? plural(rows, "envelope was", "envelopes were")
-                                     : plural(rows, "guest was", "guests were"),
+                      .arg(envelopes ? GuestCsv::countOf(rows, "envelope was", "envelopes were")
+                                     : GuestCsv::countOf(rows, "guest was", "guests were"),
                            QDir::toNativeSeparators(*path)),
                   kExportTitle, Icon::Information);
 }

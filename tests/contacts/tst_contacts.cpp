@@ -5,6 +5,7 @@
 #include "support/guitest.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSettings>
@@ -67,6 +68,16 @@ void pick(QDialog *picker, const QString &entry) {
     clickButton(picker, QStringLiteral("OKButton"));
 }
 
+// The text in UTF-16 of the given order, with its byte-order mark.
+QByteArray utf16(const QString &text, bool littleEndian) {
+    QByteArray bytes = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (QChar c : text) {
+        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return bytes;
+}
+
 const char *const kBoxes[] = {"txtName", "txtContact", "txtAddress", "txtCity",    "txtState",
                               "txtZip",  "txtPhone",   "txtEmail",   "txtCountry", "cmbRSVP"};
 
@@ -116,6 +127,75 @@ private slots:
         for (const Contact &c : *contacts)
             got << summary(c);
         QCOMPARE(got, expected);
+    }
+
+    // Damaged and unusual address books: a card that never ends is counted and the cards
+    // after it are read; encodings are recognised whatever the card says.
+    void readsDamagedAddressBooks_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<int>("unread");
+        const QByteArray ben = "BEGIN:VCARD\r\nFN:Ben\r\nEND:VCARD\r\n";
+        QTest::newRow("a card without END")
+            << "BEGIN:VCARD\r\nFN:Ann\r\n" + ben + ben << "Ben|Ben" << 1;
+        QTest::newRow("quoted-printable ending in =")
+            << "BEGIN:VCARD\r\nFN;ENCODING=QUOTED-PRINTABLE:Ann=\r\nEND:VCARD\r\n" + ben
+            << "Ann|Ben" << 0;
+        QTest::newRow("cut off at the end") << ben + "BEGIN:VCARD\r\nFN:Cy"
+                                            << "Ben" << 1;
+        QTest::newRow("an agent's card inside")
+            << "BEGIN:VCARD\r\nFN:Boss\r\nAGENT:\r\n" + ben + "TEL:1\r\nEND:VCARD\r\n" + ben
+            << "Boss|Ben" << 0;
+        const QString zoe = QStringLiteral("BEGIN:VCARD\r\nFN;CHARSET=ISO-8859-1:Zo\u00EB "
+                                           "\u738B\r\nEND:VCARD\r\n");
+        QTest::newRow("UTF-16 LE") << utf16(zoe, true) << "Zoë 王" << 0;
+        QTest::newRow("UTF-16 BE") << utf16(zoe, false) << "Zoë 王" << 0;
+        QTest::newRow("UTF-16 without mark") << utf16(zoe, true).mid(2) << "Zoë 王" << 0;
+        QTest::newRow("UTF-8 with mark")
+            << QByteArray("\xEF\xBB\xBF") + ben + "BEGIN:VCARD\r\nFN:Zo\xC3\xAB\r\nEND:VCARD"
+            << "Ben|Zoë" << 0;
+        // An 8-bit name ending in an accent looks like the start of a UTF-8 sequence.
+        QTest::newRow("Windows-1252, accent last")
+            << QByteArray("BEGIN:VCARD\r\nFN:Andr\xE9\r\nN:;Jos\xE9\r\nEND:VCARD\r\n") << "André"
+            << 0;
+        QTest::newRow("named character set, accent last")
+            << QByteArray("BEGIN:VCARD\r\nFN;CHARSET=UTF-8:Andr\xE9\r\nEND:VCARD\r\n") << "André"
+            << 0;
+    }
+    void readsDamagedAddressBooks() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, names);
+        QFETCH(int, unread);
+        int cards = 0;
+        QStringList got;
+        for (const Contact &c : VCard::parse(bytes, &cards))
+            got << c.listText();
+        QCOMPARE(got.join(u'|'), names);
+        QCOMPARE(cards, unread);
+    }
+
+    // The picker lists what it could read and says how much it could not.
+    void pickerSaysWhatCouldNotBeRead() {
+        EditorPlan plan(4, {});
+        QTemporaryDir dir;
+        writeAll(dir.filePath(QStringLiteral("a.vcf")),
+                 "BEGIN:VCARD\r\nFN:Ann\r\nBEGIN:VCARD\r\nFN:Ben\r\nEND:VCARD\r\n"
+                 "BEGIN:VCARD\r\nFN:Cy\r\n");
+        writeAll(dir.filePath(QStringLiteral("b.vcf")), "BEGIN:VCARD\r\nFN:Di\r\nEND:VCARD\r\n");
+        useAddressBook(dir.path());
+        frmOutlook picker;
+        picker.show();
+        QCOMPARE(picker.list()->count(), 2);
+        auto *unread = picker.findChild<QLabel *>(QStringLiteral("lblUnread"));
+        QVERIFY(unread && unread->isVisible());
+        QCOMPARE(unread->text(),
+                 QStringLiteral("2 cards could not be read: they are damaged or cut short."));
+
+        QFile::remove(dir.filePath(QStringLiteral("a.vcf")));
+        clickButton(&picker, QStringLiteral("cmdFill"));
+        QCOMPARE(picker.list()->count(), 1);
+        QVERIFY(!unread->isVisible());
+        VERIFY_PROMPTS(plan.prompter);
     }
 
     void vdirAndBadFiles() {

@@ -1,11 +1,26 @@
 #include "store/storeerror.h"
 #include "support/testenv.h"
 #include "transfer/csv.h"
+#include "transfer/textencoding.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
+
+template <std::size_t N> QByteArray raw(const char (&bytes)[N]) {
+    return QByteArray(bytes, N - 1); // NUL bytes included
+}
+
+// The text in UTF-16 of the given order, without a byte-order mark.
+QByteArray utf16(const QString &text, bool littleEndian) {
+    QByteArray bytes;
+    for (QChar c : text) {
+        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return bytes;
+}
 
 // Rows written compactly: fields joined by "|", rows by "/".
 QString shape(const Csv::Table &t) {
@@ -80,6 +95,27 @@ private slots:
                                           << "Na|b/ë|2"
                                           << "\t"
                                           << "UTF-16";
+        // An 8-bit file whose last character is accented ends in what looks like the start of
+        // a UTF-8 sequence; it is no UTF-8 all the same.
+        QTest::newRow("Windows-1252, accent last, no last break")
+            << QByteArray("Name;City\nAnn;Bogot\xE1") << "Name|City/Ann|Bogot\u00E1"
+            << ";"
+            << "Windows-1252";
+        QTest::newRow("UTF-16 LE without mark")
+            << utf16(QStringLiteral("Name,City\r\nZo\u00EB,K\u00F6ln\r\n"), true)
+            << "Name|City/Zo\u00EB|K\u00F6ln"
+            << ","
+            << "UTF-16 without byte-order mark";
+        QTest::newRow("UTF-16 BE without mark")
+            << utf16(QStringLiteral("Name;City\n\u738B;\u5317\u4EAC\n"), false)
+            << "Name|City/\u738B|\u5317\u4EAC"
+            << ";"
+            << "UTF-16 without byte-order mark";
+        // Inside quotes a control character is text, as the export writes it.
+        QTest::newRow("control characters inside quotes")
+            << raw("Name,Note\n\"A\x01\",\"x\0y\x1B\"\n")
+            << QStringLiteral("Name|Note/A\u0001|x") + QChar(0) + QStringLiteral("y\u001B") << ","
+            << "UTF-8";
         QTest::newRow("UTF-16, half a character") << QByteArray("\xFF\xFE"
                                                                 "N\0\n\0\x3D\xD8x\0\n\0",
                                                                 12)
@@ -123,15 +159,29 @@ private slots:
         QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
                                 << "The file guests.csv is not a spreadsheet saved as CSV text: "
                                    "line 2 holds a control character (code 26).";
-        QTest::newRow("1 MB field") << "Name\n" + QByteArray(1 << 20, 'x')
-                                    << "Row 2 of the file guests.csv holds a field longer than "
-                                       "32,767 characters.";
-        QTest::newRow("1 MB quoted field") << "Name\n\"" + QByteArray(1 << 20, 'x') + "\""
-                                           << "Row 2 of the file guests.csv holds a field longer "
-                                              "than 32,767 characters.";
+        QTest::newRow("control character after a quoted field")
+            << QByteArray("Name,Note\n\"ok\",a\x02"
+                          "b\n")
+            << "The file guests.csv is not a spreadsheet saved as CSV text: line 2 holds a "
+               "control character (code 2).";
+        QTest::newRow("UTF-8 mark, one Windows-1252 byte")
+            << QByteArray("\xEF\xBB\xBFName\r\nAnn\r\nJos\xE9 Lee\r\n")
+            << "The file guests.csv is marked as UTF-8 text, but line 3 holds a byte that is "
+               "not UTF-8 (code 233).";
+        const QByteArray tooLong(Csv::kMaxFieldChars + 1, 'x');
+        const QString longer = QStringLiteral("Row 2 of the file guests.csv holds a field longer "
+                                              "than 1,048,576 characters.");
+        QTest::newRow("field too long") << "Name\n" + tooLong << longer;
+        QTest::newRow("quoted field too long") << "Name\n\"" + tooLong + "\"" << longer;
+        // Spreadsheet text counts by the text inside: this one is one character too long.
+        QTest::newRow("spreadsheet text too long")
+            << "Name\n\"=\"\"" + tooLong + "\"\"\"" << longer;
         QTest::newRow("quote never closed") << QByteArray("a,b\n1,2\n\"open,3\n4,5\n")
                                             << "Row 3 of the file guests.csv begins a quoted field "
                                                "that never ends.";
+        QTest::newRow("too many rows")
+            << "Name\n" + QByteArray(Csv::kMaxRows * 2, 'a').replace("aa", "a\n")
+            << "The file guests.csv has more than 1,048,576 rows, more than a spreadsheet holds.";
         QTest::newRow("too many columns") << QByteArray(300, ',') + "x"
                                           << "Row 1 of the file guests.csv has more than 256 "
                                              "columns.";
@@ -144,6 +194,34 @@ private slots:
             QFAIL("the file was accepted");
         } catch (const StoreError &e) {
             QCOMPARE(e.description(), message);
+        }
+    }
+
+    // The UTF-8 check finds the first byte that does not belong, wherever it is among plain
+    // text: overlong forms, halves of characters, too high, cut off or stray.
+    void findsTheFirstByteThatIsNotUtf8() {
+        const QByteArray plain = "Name,City\r\nAnn Lee,Rome\r\n"; // 25 bytes
+        const QList<QPair<QByteArray, int>> cases = {
+            {"", -1},
+            {"Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x8E\x82 \xF4\x8F\xBF\xBF", -1},
+            {"\xC0\xAF", 0},         // overlong "/"
+            {"\xE0\x9F\xBF", 0},     // overlong three bytes
+            {"\xED\xA0\x80", 0},     // half of a character
+            {"\xF4\x90\x80\x80", 0}, // above U+10FFFF
+            {"\xF5\x80\x80\x80", 0}, // no such lead byte
+            {"\x80", 0},             // a continuation byte alone
+            {"Andr\xE9", 4},         // cut off at the end
+            {"\xE2\x82", 0},         // cut off at the end
+            {"\xE2\x82x", 0},        // not continued
+            {"\xC3\xAB\xE9 ", 2},
+        };
+        for (int at = 0; at < 20; ++at) {
+            for (const auto &[tail, bad] : cases) {
+                const QByteArray bytes = plain.left(at) + tail + plain.mid(at);
+                const qsizetype expected = bad < 0 ? -1 : at + bad;
+                QCOMPARE(TextEncoding::firstInvalidUtf8(bytes), expected);
+                QCOMPARE(expected < 0, QByteArrayView(bytes).isValidUtf8());
+            }
         }
     }
 
