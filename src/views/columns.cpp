@@ -10,9 +10,7 @@ namespace Columns {
 ListColumn field(const QString &header, FieldCode code, bool stretches) {
     ListColumn column;
     column.header = header;
-    column.text = [code](const Record &r) {
-        return r.text(code);
-    };
+    column.field = code;
     column.stretches = stretches;
     return column;
 }

@@ -1,7 +1,7 @@
 #include "contacts/frmoutlook.h"
 #include "contacts/vcard.h"
 #include "editors/frmrecordeditor.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
 
 #include <QComboBox>
@@ -32,18 +32,22 @@ void useAddressBook(const QString &path) {
 
 // A fresh plan with one record of the kind; the editor opens on it.
 struct EditorPlan {
-    EditorPlan(int kind, const QList<QPair<const char *, QString>> &values) {
+    EditorPlan(int kind, const QList<QPair<const char *, QString>> &values)
+        : kind(kind == 3   ? RecordKind::Party
+               : kind == 4 ? RecordKind::Guest
+                           : RecordKind::Vendor) {
         appState().setPrompter(&prompter);
-        buildDefaultSet(appState().set, appState().server, appState().programFolder, prompter);
-        PalmDatabase &db = appState().set.db(kind == 3   ? DbId::Party
-                                             : kind == 4 ? DbId::Guest
-                                                         : DbId::Vendors);
-        Record &r = db.records().add();
+        PlanSet fresh;
+        buildDefaultSet(fresh, appState().server(), appState().programFolder, prompter);
+        appState().plan.replace(std::move(fresh));
+        PalmDatabase &db = appState().plan.db(databaseOf(this->kind));
+        record = &db.records().add();
         for (const auto &[code, value] : values)
-            db.write(r, FieldCode(QString::fromLatin1(code)), value);
-        appState().editorKind = kind;
-        appState().selectedRecord = db.records().count();
+            db.write(*record, FieldCode(QString::fromLatin1(code)), value);
     }
+    FormContext forms() { return {appState().plan, prompter, appState().contacts()}; }
+    RecordKind kind;
+    Record *record = nullptr;
     ~EditorPlan() {
         appState().setPrompter(nullptr);
         QSettings().remove(QStringLiteral("Settings/AddressBook"));
@@ -183,7 +187,7 @@ private slots:
                  "BEGIN:VCARD\r\nFN:Cy\r\n");
         writeAll(dir.filePath(QStringLiteral("b.vcf")), "BEGIN:VCARD\r\nFN:Di\r\nEND:VCARD\r\n");
         useAddressBook(dir.path());
-        frmOutlook picker;
+        frmOutlook picker(appState().contacts(), plan.prompter);
         picker.show();
         QCOMPARE(picker.list()->count(), 2);
         auto *unread = picker.findChild<QLabel *>(QStringLiteral("lblUnread"));
@@ -255,14 +259,13 @@ private slots:
         const char *country = kind == 3 ? "pctr" : kind == 4 ? "gctr" : "vctr";
         EditorPlan plan(kind, {{country, QStringLiteral("Italy")}, {"rsvp", rsvp}});
         useAddressBook(file);
-        frmRecordEditor dlg;
+        frmRecordEditor dlg(plan.forms(), plan.kind, *plan.record, false);
         dlg.show();
         onNextModal(QStringLiteral("frmOutlook"), [&](QDialog *picker) { pick(picker, entry); });
         clickButton(&dlg, QStringLiteral("cmdOutlook")); // a new record: no question
         QVERIFY(modalHandlersDone());
         QCOMPARE(boxes(&dlg), expected);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Record Details - ") + box(&dlg, "txtName"));
-        QVERIFY(!contactPick().chosen);
         VERIFY_PROMPTS(plan.prompter);
     }
 
@@ -270,7 +273,7 @@ private slots:
     void nothingChangesUnlessAContactIsTaken() {
         EditorPlan plan(4, {{"gnam", QStringLiteral("Ann")}, {"gadr", QStringLiteral("1 Elm")}});
         useAddressBook(fixture("v40.vcf"));
-        frmRecordEditor dlg;
+        frmRecordEditor dlg(plan.forms(), plan.kind, *plan.record, false);
         dlg.show();
         const QString before = boxes(&dlg);
         const QString question = QStringLiteral(
@@ -304,7 +307,7 @@ private slots:
     // which is remembered; OK without a choice asks for one.
     void noAddressBookFound() {
         EditorPlan plan(3, {});
-        frmOutlook picker;
+        frmOutlook picker(appState().contacts(), plan.prompter);
         plan.prompter
             .expectMessage(QStringLiteral("No address book was found.  Vowline Desktop imports "
                                           "contacts exported as vCard (.vcf files) and looks for "

@@ -1,5 +1,6 @@
 #include "rules/guestcount.h"
 #include "store/palmdatabase.h"
+#include "store/planedit.h"
 #include "support/testenv.h"
 
 #include <QTest>
@@ -72,10 +73,15 @@ private slots:
     }
 
     void missingRsvpIsAddedEmpty() {
-        PalmDatabase db;
+        PlanSet set;
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+        PalmDatabase &db = set.db(Schema::DbId::Guest);
         addGuests(db, {"C", "U"});
         QVERIFY(!db.fieldList().exists("rsvp"));
-        countGuests(db);
+        QCOMPARE(countGuests(db).possible, qint64(2));
+        PlanEdit edit(set);
+        addMissingRsvp(edit);
         QVERIFY(db.fieldList().exists("rsvp"));
         for (int i = 1; i <= 2; ++i) {
             const Field *added = db.records().item(i).fields().find("rsvp");

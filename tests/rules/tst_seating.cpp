@@ -13,12 +13,15 @@ void put(PalmDatabase &db, Record &r, FieldCode code, const QString &value) {
 }
 
 // A plan of tables and guests, changed through an edit as the program changes it.
-struct Plan {
-    Plan() {
-        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    }
+PlanSet emptySet() {
     PlanSet set;
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    return set;
+}
+
+struct Plan {
+    PlanSet set = emptySet();
     PalmDatabase &tables = set.db(Schema::DbId::Tables);
     PalmDatabase &guests = set.db(Schema::DbId::Guest);
     PlanEdit edit{set};
@@ -194,9 +197,12 @@ private slots:
         QCOMPARE(Seating::checkTableId(plan.tables, nullptr, "t1"), IdProblem::None);
         using Seating::SeatsProblem;
         const std::pair<const char *, SeatsProblem> seats[] = {
-            {"", SeatsProblem::None},         {"12", SeatsProblem::None},
-            {"8.5", SeatsProblem::NotWhole},  {"-3", SeatsProblem::OutOfRange},
-            {"40000", SeatsProblem::OutOfRange}, {"twelve", SeatsProblem::NotANumber}};
+            {"", SeatsProblem::None},
+            {"12", SeatsProblem::None},
+            {"8.5", SeatsProblem::NotWhole},
+            {"-3", SeatsProblem::OutOfRange},
+            {"40000", SeatsProblem::OutOfRange},
+            {"twelve", SeatsProblem::NotANumber}};
         for (const auto &[text, problem] : seats)
             QCOMPARE(Seating::checkSeatCount(text), problem);
 

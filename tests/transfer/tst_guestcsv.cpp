@@ -1,3 +1,4 @@
+#include "store/planedit.h"
 #include "store/storeerror.h"
 #include "support/testenv.h"
 #include "transfer/guestcsv.h"
@@ -8,6 +9,21 @@
 using GuestCsv::Column;
 
 namespace {
+
+// A plan to import into, through an edit as the program imports.
+struct ImportTarget {
+    ImportTarget() {
+        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    }
+    PalmDatabase &guests() { return set.db(Schema::DbId::Guest); }
+    PalmDatabase &relations() { return set.db(Schema::DbId::RelTypes); }
+    int apply(const GuestCsv::Plan &plan, const GuestCsv::Choices &choices) {
+        PlanEdit edit(set);
+        return GuestCsv::apply(plan, choices, edit);
+    }
+    PlanSet set;
+};
 
 QString titles(const GuestCsv::Mapping &mapping) {
     QStringList t;
@@ -133,7 +149,8 @@ private slots:
         QFETCH(bool, addRelations);
         QFETCH(QStringList, guests);
         QFETCH(QStringList, relations);
-        PalmDatabase db, rel;
+        ImportTarget target;
+        PalmDatabase &db = target.guests(), &rel = target.relations();
         addGuest(db, QStringLiteral("Zoë Adams"), QStringLiteral("zoe@example.org"));
         addGuest(db, QStringLiteral("Bob"), QStringLiteral("bob@x"));
         rel.write(rel.records().add(), "type", QStringLiteral("Family"));
@@ -143,19 +160,20 @@ private slots:
         GuestCsv::Choices choices;
         choices.addDuplicate.assign(addDuplicate.begin(), addDuplicate.end());
         choices.addRelations = addRelations;
-        QCOMPARE(GuestCsv::apply(plan, choices, db, rel), guests.size() - 2);
+        QCOMPARE(target.apply(plan, choices), guests.size() - 2);
         db.sort("gnam");
         QCOMPARE(names(db), guests);
         QCOMPARE(rel.listValues("type"), relations);
     }
 
     void neverPassesTheRecordLimit() {
-        PalmDatabase db, rel;
+        ImportTarget target;
+        PalmDatabase &db = target.guests();
         for (int i = 0; i < GuestCsv::kMaxGuests - 1; ++i)
             db.records().add();
         const Csv::Table t = table("Name\nAnn\nBen\n");
         const auto plan = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), db, {});
-        QVERIFY_THROWS_EXCEPTION(StoreError, GuestCsv::apply(plan, {}, db, rel));
+        QVERIFY_THROWS_EXCEPTION(StoreError, target.apply(plan, {}));
         QCOMPARE(db.records().count(), GuestCsv::kMaxGuests - 1);
     }
 
@@ -228,12 +246,13 @@ private slots:
             }
         }
 
-        PalmDatabase back, relations;
+        ImportTarget target;
+        PalmDatabase &back = target.guests();
         const auto plan = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), back, {});
         QVERIFY(plan.skipped.empty());
         GuestCsv::Choices all;
         all.addDuplicate.assign(plan.duplicates.size(), true);
-        QCOMPARE(GuestCsv::apply(plan, all, back, relations), count);
+        QCOMPARE(target.apply(plan, all), count);
         auto text = [](const Record &r, FieldCode code) {
             return r.has(code) ? r.value(code).toText() : QString();
         };

@@ -1,5 +1,5 @@
 #include "app/frmmain.h"
-#include "store/appstate.h"
+#include "plan/appstate.h"
 #include "support/guitest.h"
 #include "views/frmimportguests.h"
 #include "views/guesttab.h"
@@ -40,13 +40,13 @@ public:
         QSettings().remove(QStringLiteral("Import"));
         Record &ann = guests().records().add();
         guests().write(ann, "gnam", QStringLiteral("Ann Lée"));
-        window().UpdateGuestGrid();
+        window().guests()->UpdateGuestGrid();
         planSaved();
         m_file = m_dir.path() + QStringLiteral("/guests.csv");
         writeAll(m_file, kFile);
     }
 
-    PalmDatabase &guests() { return appState().set.db(Schema::DbId::Guest); }
+    PalmDatabase &guests() { return appState().plan.db(Schema::DbId::Guest); }
     QString file() const { return m_file; }
     QString folder() const { return m_dir.path(); }
     void trigger(const char *action) {
@@ -112,7 +112,7 @@ private slots:
         plan.trigger("mnuFileImportGuests");
         QVERIFY(modalHandlersDone());
         QCOMPARE(plan.guests().records().count(), 1);
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
         VERIFY_PROMPTS(plan.prompter());
 
         plan.prompter()
@@ -129,8 +129,8 @@ private slots:
         QCOMPARE(plan.guests().listValues("gnam"), QStringList({"Ann Lée", "Bob", "Cy", "Di"}));
         QCOMPARE(plan.guests().records().item(2).text("gtyp"), QStringLiteral("Cousins"));
         QCOMPARE(plan.guests().records().item(3).text("rsvp"), QStringLiteral("lots"));
-        QVERIFY(appState().set.db(Schema::DbId::RelTypes).listValues("type").contains("Cousins"));
-        QVERIFY(appState().changed);
+        QVERIFY(appState().plan.db(Schema::DbId::RelTypes).listValues("type").contains("Cousins"));
+        QVERIFY(appState().plan.isModified());
         QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
         QCOMPARE(plan.gridRows(), 4);
 
@@ -237,7 +237,7 @@ private slots:
         plan.trigger("mnuFileImportGuests");
         VERIFY_PROMPTS(plan.prompter());
         QCOMPARE(plan.guests().records().count(), 1);
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
     }
 
     void exportKeepsTheOldFileUnlessReplaced() {
@@ -306,7 +306,7 @@ private slots:
         plan.trigger("mnuFileExportGuests");
         VERIFY_PROMPTS(plan.prompter());
         QVERIFY(readAll(target).startsWith("\xEF\xBB\xBFName,Relation,Address"));
-        QVERIFY(!appState().changed);
+        QVERIFY(!appState().plan.isModified());
     }
 };
 
