@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the CSV reader and, when it accepts them, imports the guests into an
 // empty plan. Whatever was added must export and import again to the same guests; anything
 // the reader refuses must be refused with StoreError, never a crash.
+#include "store/planedit.h"
 #include "transfer/guestcsv.h"
 
 #include <cstdint>
@@ -20,12 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (row.size() != table.header.size())
             std::abort();
     }
-    PalmDatabase guests, relations;
+    PlanSet set;
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    const PalmDatabase &guests = set.db(Schema::DbId::Guest);
     const auto plan = GuestCsv::analyse(table, GuestCsv::guessMapping(table.header), guests,
                                         {QStringLiteral("Family")});
     GuestCsv::Choices all;
     all.addDuplicate.assign(plan.duplicates.size(), true);
-    const int added = GuestCsv::apply(plan, all, guests, relations);
+    PlanEdit edit(set);
+    const int added = GuestCsv::apply(plan, all, edit);
     if (added != int(plan.guests.size()) || added != guests.records().count())
         std::abort();
     if (added == 0)
