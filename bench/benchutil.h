@@ -45,5 +45,11 @@ public:
                                     const QString &) override {
         return {};
     }
+    std::optional<int> choose(const QString &, const QString &, const QStringList &) override {
+        return std::nullopt;
+    }
+    bool tellWithCheck(const QString &, const QString &, Icon, const QString &) override {
+        return false;
+    }
     void setBusy(bool) override {}
 };

@@ -101,4 +101,12 @@ QString lastFolder() {
     return QSettings().value(QStringLiteral("Files/File1")).toString();
 }
 
+bool noPalmNoticeHidden() {
+    return QSettings().value(QStringLiteral("Settings/HideNoPalmNotice")).toBool();
+}
+
+void hideNoPalmNotice() {
+    QSettings().setValue(QStringLiteral("Settings/HideNoPalmNotice"), true);
+}
+
 } // namespace AppSettings

@@ -22,5 +22,8 @@ void loadWindowSettings(frmMain &window);
 void saveWindowSettings(frmMain &window);
 // "File1": the folder of the plan last opened from or saved to a local folder.
 QString lastFolder();
+// Whether the user asked not to be told again at start that no handheld was found.
+bool noPalmNoticeHidden();
+void hideNoPalmNotice();
 
 } // namespace AppSettings

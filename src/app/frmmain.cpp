@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "rules/displayforms.h"
 #include "appsettings.h"
 #include "editors/categorylists.h"
 #include "frmabout.h"
@@ -316,7 +317,10 @@ void frmMain::buildMenus() {
     options->addSeparator();
     connect(
         menuItem(options, QStringLiteral("mnuOptionsInstall"), tr("&Install Vowline on Handheld")),
-        &QAction::triggered, this, [this] { Saving::installHandheldApplication(m_state); });
+        &QAction::triggered, this, [this] {
+            if (!needsPalmUser(tr("Install Vowline on Handheld")))
+                Saving::installHandheldApplication(m_state);
+        });
 
     QMenu *help = addMenu(bar, QStringLiteral("mnuHelp"), tr("&Information"));
     connect(menuItem(help, QStringLiteral("mnuHelpAbout"), tr("&About")), &QAction::triggered, this,
@@ -423,7 +427,7 @@ void frmMain::buildStatusBar() {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("sbStatusBar"));
     bar->setSizeGripEnabled(true);
-    m_statusText = new QLabel(m_state.statusText());
+    m_statusText = new QLabel(m_state.statusLine());
     m_statusText->setObjectName(QStringLiteral("sbStatusText"));
     m_date = new QLabel;
     m_time = new QLabel;
@@ -432,12 +436,16 @@ void frmMain::buildStatusBar() {
     bar->addWidget(m_statusText, 1);
     bar->addPermanentWidget(m_date);
     bar->addPermanentWidget(m_time);
-    connect(&m_state, &AppState::statusTextChanged, m_statusText, &QLabel::setText);
+    // The plan's name and state: they change with a load, a save and an edit of the name.
+    const auto showStatus = [this] { m_statusText->setText(m_state.statusLine()); };
+    connect(&m_state, &AppState::statusTextChanged, m_statusText, showStatus);
+    connect(&m_state.plan, &Plan::changed, m_statusText, showStatus);
+    connect(&m_state.plan, &Plan::reset, m_statusText, showStatus);
 
     auto tick = [this] {
         const QLocale locale;
-        m_date->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-        m_time->setText(locale.toString(QTime::currentTime(), QLocale::ShortFormat));
+        m_date->setText(TextForms::date(QDate::currentDate(), locale));
+        m_time->setText(TextForms::time(QTime::currentTime(), locale));
     };
     tick();
     m_clock = new QTimer(this);
@@ -461,7 +469,7 @@ void frmMain::setToolbarShown(bool shown) {
             part->show();
         }
     }
-    m_usersCorner->setVisible(!shown);
+    m_usersCorner->setVisible(!shown && !m_noPalmUsers);
     m_toolBar->setVisible(shown);
     if (hadFocus)
         m_users->setFocus();
@@ -484,7 +492,7 @@ QAction *frmMain::toolbarButton(int position) const {
 }
 
 QString frmMain::statusText() const {
-    return m_statusText->text();
+    return m_state.statusText();
 }
 
 void frmMain::showTab(Tab tab) {
@@ -575,7 +583,9 @@ void frmMain::showAbout() {
 // --- The plan ------------------------------------------------------------------------------
 
 void frmMain::RefreshCaption() {
-    setWindowTitle(kProgramTitle + QStringLiteral(" - [") + m_state.currentPalmUser() + u']');
+    const QString user = m_state.currentPalmUser();
+    setWindowTitle(user.isEmpty() ? kProgramTitle
+                                  : kProgramTitle + QStringLiteral(" - [") + user + u']');
 }
 
 void frmMain::fillFilterBoxes() {

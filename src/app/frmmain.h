@@ -64,6 +64,7 @@ public:
     QToolBar *toolBar() const { return m_toolBar; }
     // Toolbar positions 1 to 14, separators included.
     QAction *toolbarButton(int position) const;
+    // The plan's kind and state, as the status bar's words are chosen from.
     QString statusText() const;
 
     // What a save asks of the window.
@@ -110,7 +111,9 @@ private:
     void showGiftButtonFor(bool giftsShown);
     void palmUserPicked(int index);
     void restorePalmUserBox();
-    void disablePalmOnlyCommands();
+    void hidePalmUserBox();
+    // Without Palm users the HotSync commands explain what they need instead; true then.
+    bool needsPalmUser(const QString &command);
     // Every filter box back on its first entry, and the lists with them.
     void fillFilterBoxes();
     // The open plan was replaced: filter boxes, details, and for a loaded plan a word when it
@@ -150,4 +153,6 @@ private:
     // Files): a change of the Palm-user box then neither asks nor loads.
     bool m_loading = false;
     std::optional<QString> m_planAtStart;
+    // No Palm user was found at start: the Palm-user box stays hidden.
+    bool m_noPalmUsers = false;
 };

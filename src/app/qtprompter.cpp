@@ -1,9 +1,11 @@
 #include "qtprompter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace {
@@ -105,13 +107,42 @@ Prompter::Answer QtPrompter::message(const QString &text, const QString &title, 
     }
 }
 
+std::optional<int> QtPrompter::choose(const QString &text, const QString &title,
+                                      const QStringList &answers) {
+    ArrowWhileAsking arrow;
+    QMessageBox box(QMessageBox::Question, title.isEmpty() ? kProgramTitle : title,
+                    displayText(text), QMessageBox::Cancel, owner());
+    QList<QAbstractButton *> buttons;
+    for (const QString &answer : answers)
+        buttons << box.addButton(answer, QMessageBox::AcceptRole);
+    if (!buttons.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton *>(buttons.first()));
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    return chosen < 0 ? std::nullopt : std::optional<int>(int(chosen));
+}
+
+bool QtPrompter::tellWithCheck(const QString &text, const QString &title, Icon icon,
+                               const QString &check) {
+    ArrowWhileAsking arrow;
+    QMessageBox box(qtIcon(icon), title.isEmpty() ? kProgramTitle : title, displayText(text),
+                    QMessageBox::Ok, owner());
+    auto *checkBox = new QCheckBox(check, &box);
+    box.setCheckBox(checkBox);
+    box.exec();
+    return checkBox->isChecked();
+}
+
 std::optional<QString> QtPrompter::input(const QString &prompt, const QString &title,
                                          const QString &defaultText) {
     ArrowWhileAsking arrow;
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(owner(), title.isEmpty() ? kProgramTitle : title, displayText(prompt),
-                              QLineEdit::Normal, defaultText, &ok);
+    // The prompt's label names the box; an "&" in it ("Romeo & Juliet") is text, not the
+    // label's access key.
+    QString label = displayText(prompt);
+    label.replace(u'&', QStringLiteral("&&"));
+    const QString text = QInputDialog::getText(owner(), title.isEmpty() ? kProgramTitle : title,
+                                               label, QLineEdit::Normal, defaultText, &ok);
     return ok ? std::optional<QString>(text) : std::nullopt;
 }
 

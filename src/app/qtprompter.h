@@ -8,6 +8,10 @@ class QWidget;
 class QtPrompter : public Prompter {
 public:
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;
+    std::optional<int> choose(const QString &text, const QString &title,
+                              const QStringList &answers) override;
+    bool tellWithCheck(const QString &text, const QString &title, Icon icon,
+                       const QString &check) override;
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &defaultText) override;
     std::optional<QString> openFile(const QString &title, const QString &folder,

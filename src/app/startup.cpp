@@ -69,14 +69,21 @@ void frmMain::StartUp() {
 
     if (!haveUsers) {
         s.palmUsers.clear();
-        s.prompter().tell(
-            tr("No Palm Device is installed on this computer, or you have not done a HotSync.") +
-                u'\r' +
-                tr("You must create a new Wedding Database Set to use with Vowline Desktop.  "
-                   "Your changes will not be saved on your handheld, but can be saved to a "
-                   "local folder."),
-            tr("No Palm User"), Prompter::Icon::Exclamation);
-        disablePalmOnlyCommands();
+        // A couple without a handheld is told once, if they wish, and not when they opened a
+        // plan by name.
+        if (!m_planAtStart && !AppSettings::noPalmNoticeHidden()) {
+            const bool hide = s.prompter().tellWithCheck(
+                tr("No Palm Device is installed on this computer, or you have not done a "
+                   "HotSync.") +
+                    u'\r' +
+                    tr("You must create a new Wedding Database Set to use with Vowline Desktop.  "
+                       "Your changes will not be saved on your handheld, but can be saved to a "
+                       "local folder."),
+                tr("No Palm User"), Prompter::Icon::Exclamation, tr("Do not show this again"));
+            if (hide)
+                AppSettings::hideNoPalmNotice();
+        }
+        hidePalmUserBox();
         s.setCurrentPalmUser(QString());
         buildDefaultPlan();
         s.markPlanSaved(AppState::PlanKind::Default);
@@ -104,15 +111,24 @@ void frmMain::StartUp() {
     show();
 }
 
-void frmMain::disablePalmOnlyCommands() {
+void frmMain::hidePalmUserBox() {
+    // An empty box would only puzzle; the HotSync commands stay and say what they need.
+    m_noPalmUsers = true;
     m_users->setEnabled(false);
-    for (const char *name : {"mnuFileSaveAll", "mnuFileHotSync", "mnuOptionsInstall"}) {
-        if (auto *action = findChild<QAction *>(QString::fromLatin1(name)))
-            action->setEnabled(false);
-    }
-    QAction *saveInstall = toolbarButton(4);
-    saveInstall->setEnabled(false);
-    saveInstall->setToolTip(QString());
+    m_usersInToolBar->setVisible(false);
+    m_usersCorner->setVisible(false);
+}
+
+bool frmMain::needsPalmUser(const QString &command) {
+    if (!m_noPalmUsers)
+        return false;
+    m_state.prompter().tell(
+        tr("%1 works with a Palm handheld, and no Palm user was found on this computer.\r\r"
+           "Install Palm Desktop or J-Pilot, do a HotSync with your handheld, and start Vowline "
+           "Desktop again.  Until then, Save to File keeps your plan in a folder.")
+            .arg(command),
+        tr("No Palm User"), Prompter::Icon::Information);
+    return true;
 }
 
 void frmMain::showEvent(QShowEvent *event) {
@@ -217,7 +233,7 @@ bool frmMain::SavePrompt(bool palmUser) {
             ? tr("The current Wedding Plan has been modified.  Do you want to save and install "
                  "your changes?")
             : tr("The current Wedding Plan has been modified.  Do you want to save your changes?");
-    switch (s.prompter().message(text, tr("Save Changes?"), Prompter::Icon::Exclamation,
+    switch (s.prompter().message(text, tr("Save Changes?"), Prompter::Icon::Question,
                                  Prompter::Buttons::YesNoCancel)) {
     case Prompter::Answer::Yes:
         // Going on after a save that did not happen would drop the changes: stop instead.
@@ -265,6 +281,8 @@ void frmMain::ClosePlan() {
 
 void frmMain::OpenHotSyncFiles() {
     AppState &s = m_state;
+    if (needsPalmUser(tr("Open HotSync Files")))
+        return;
     if (!SavePrompt(!s.currentPalmUser().isEmpty()))
         return;
     const bool wasLoading = std::exchange(m_loading, true);
@@ -277,6 +295,8 @@ void frmMain::SaveToFile() {
 }
 
 void frmMain::SaveAndInstall() {
+    if (needsPalmUser(tr("Save & Install")))
+        return;
     // No Palm user chosen (none found, or none selected): there is nobody to install for.
     if (m_users->currentText().isEmpty())
         Saving::saveToFolder(m_state, *this);
@@ -306,7 +326,7 @@ void frmMain::palmUserPicked(int index) {
             const auto save = ask.message(tr("The Current Wedding Plan has been modified.  Do you "
                                              "want to save and install your changes "
                                              "for the current user?"),
-                                          tr("Save Changes?"), Prompter::Icon::Exclamation,
+                                          tr("Save Changes?"), Prompter::Icon::Question,
                                           Prompter::Buttons::YesNoCancel);
             if (save == Prompter::Answer::Cancel ||
                 (save == Prompter::Answer::Yes && !Saving::installForHotSync(s, *this))) {

@@ -1,5 +1,6 @@
 #include "pricingtab.h"
 
+#include "rules/displayforms.h"
 #include "rules/money.h"
 #include "store/prompter.h"
 
@@ -11,18 +12,41 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 using Schema::DbId;
 
 namespace {
 
-const QString kClearDate = QStringLiteral("Clear Date");
-const QString kEnableDate = QStringLiteral("Enable Date");
+// The two date buttons read alike; each has its own access key and a name that tells them
+// apart to a screen reader.
+struct DateButton {
+    const char *clear;
+    const char *enable;
+    const char *date;
+};
+constexpr DateButton kFinalButton{"Cl&ear Date", "&Enable Date", "Final Due Date"};
+constexpr DateButton kNextButton{"Cle&ar Date", "En&able Date", "Next Due Date"};
+
+const DateButton &captionsOf(const QPushButton *button) {
+    return button->objectName() == u"cmdEditFinal" ? kFinalButton : kNextButton;
+}
 
 QLineEdit *moneyBox(QWidget *parent, const QString &name) {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Wide enough for a price of seven digits and cents, in the user's writing and font.
+    const QString widest = TextForms::money(QStringLiteral("-9999999.99"), QLocale());
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    const QMargins margins = box->textMargins();
+    const QSize text(box->fontMetrics().horizontalAdvance(widest) + margins.left() +
+                         margins.right() + 2 * box->fontMetrics().averageCharWidth(),
+                     box->sizeHint().height());
+    box->setMinimumWidth(
+        box->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, box).width());
     return box;
 }
 
@@ -30,11 +54,7 @@ QDateEdit *datePicker(QWidget *parent, const QString &name) {
     auto *picker = new QDateEdit(parent);
     picker->setObjectName(name);
     picker->setCalendarPopup(true);
-    // The user's short format, with the year in full so no date reads as another century.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    picker->setDisplayFormat(format);
+    picker->setDisplayFormat(TextForms::dateFormat(QLocale()));
     picker->setDate(QDate::currentDate());
     return picker;
 }
@@ -53,15 +73,15 @@ PricingTab::PricingTab(Prompter &prompter, QWidget *parent)
     , m_prompter(prompter) {
     m_price = moneyBox(this, QStringLiteral("txtPrice"));
     m_finalDate = datePicker(this, QStringLiteral("txtDueDate"));
-    m_editFinal = button(this, QStringLiteral("cmdEditFinal"), kClearDate);
+    m_editFinal = button(this, QStringLiteral("cmdEditFinal"), tr(kFinalButton.clear));
     m_down = moneyBox(this, QStringLiteral("txtDownPayment"));
-    m_paid = new QCheckBox(QStringLiteral("Down Payment Paid"), this);
+    m_paid = new QCheckBox(tr("Down Pa&yment Paid"), this);
     m_paid->setObjectName(QStringLiteral("chkPaid"));
     m_next = moneyBox(this, QStringLiteral("txtNextPayment"));
     m_nextDate = datePicker(this, QStringLiteral("txtNextDueDate"));
-    m_editNext = button(this, QStringLiteral("cmdNextDate"), kClearDate);
+    m_editNext = button(this, QStringLiteral("cmdNextDate"), tr(kNextButton.clear));
     m_balance = moneyBox(this, QStringLiteral("txtBalanceDue"));
-    m_recalc = button(this, QStringLiteral("cmdRecalc"), QStringLiteral("Recalculate Balance"));
+    m_recalc = button(this, QStringLiteral("cmdRecalc"), tr("&Recalculate Balance"));
 
     auto *grid = new QGridLayout(this);
     auto label = [this](const QString &text, QWidget *buddy) {
@@ -69,20 +89,20 @@ PricingTab::PricingTab(Prompter &prompter, QWidget *parent)
         l->setBuddy(buddy);
         return l;
     };
-    grid->addWidget(label(QStringLiteral("Contract Price: $"), m_price), 0, 0);
+    grid->addWidget(label(tr("Contract &Price: $"), m_price), 0, 0);
     grid->addWidget(m_price, 0, 1);
-    grid->addWidget(label(QStringLiteral("Final Due Date:"), m_finalDate), 0, 2);
+    grid->addWidget(label(tr("&Final Due Date:"), m_finalDate), 0, 2);
     grid->addWidget(m_finalDate, 0, 3);
     grid->addWidget(m_editFinal, 1, 3);
-    grid->addWidget(label(QStringLiteral("Down Payment: $"), m_down), 2, 0);
+    grid->addWidget(label(tr("Do&wn Payment: $"), m_down), 2, 0);
     grid->addWidget(m_down, 2, 1);
     grid->addWidget(m_paid, 2, 2, 1, 2);
-    grid->addWidget(label(QStringLiteral("Next Payment:  $"), m_next), 3, 0);
+    grid->addWidget(label(tr("&Next Payment:  $"), m_next), 3, 0);
     grid->addWidget(m_next, 3, 1);
-    grid->addWidget(label(QStringLiteral("Next Due Date:"), m_nextDate), 3, 2);
+    grid->addWidget(label(tr("Next D&ue Date:"), m_nextDate), 3, 2);
     grid->addWidget(m_nextDate, 3, 3);
     grid->addWidget(m_editNext, 4, 3);
-    grid->addWidget(label(QStringLiteral("Balance Due:   $"), m_balance), 5, 0);
+    grid->addWidget(label(tr("&Balance Due:   $"), m_balance), 5, 0);
     grid->addWidget(m_balance, 5, 1);
     grid->addWidget(m_recalc, 5, 2, 1, 2);
     grid->setColumnStretch(1, 1);
@@ -124,7 +144,7 @@ bool PricingTab::eventFilter(QObject *watched, QEvent *event) {
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (auto *box = qobject_cast<QLineEdit *>(watched)) {
                 m_validating = true;
-                const QString checked = ValidatePrice(box->text());
+                const QString checked = shownMoney(ValidatePrice(box->text()));
                 if (checked != box->text())
                     box->setText(checked);
                 m_validating = false;
@@ -134,13 +154,37 @@ bool PricingTab::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
+QString PricingTab::shownMoney(const QString &stored) {
+    return TextForms::money(stored, QLocale());
+}
+
+void PricingTab::setMoney(QLineEdit *box, const QString &stored) {
+    m_loaded[box] = stored;
+    box->setText(shownMoney(stored));
+}
+
+QString PricingTab::storedMoney(const QLineEdit *box) const {
+    // A box the user left as it was loaded keeps its stored text exactly, so an OK without
+    // changes changes nothing.
+    const auto loaded = m_loaded.constFind(box);
+    if (loaded != m_loaded.cend() && box->text() == shownMoney(*loaded))
+        return *loaded;
+    return Money::storedMoneyText(box->text());
+}
+
 void PricingTab::recalculate() {
-    m_balance->setText(Money::balanceText(m_price->text(), m_down->text(), m_next->text()));
+    const QString balance =
+        Money::balanceText(storedMoney(m_price), storedMoney(m_down), storedMoney(m_next));
+    if (balance != storedMoney(m_balance))
+        m_balance->setText(shownMoney(balance));
 }
 
 void PricingTab::setDateState(QDateEdit *picker, QPushButton *button, bool enabled) {
     picker->setEnabled(enabled);
-    button->setText(enabled ? kClearDate : kEnableDate);
+    const DateButton &captions = captionsOf(button);
+    button->setText(tr(enabled ? captions.clear : captions.enable));
+    button->setAccessibleName(
+        (enabled ? tr("Clear %1") : tr("Enable %1")).arg(tr(captions.date)));
 }
 
 void PricingTab::toggleDate(QDateEdit *picker, QPushButton *button) {
@@ -168,12 +212,12 @@ void PricingTab::loadDate(const Record &vendor, FieldCode code, QDateEdit *picke
 
 void PricingTab::load(const Record &vendor, const QDate &weddingDay) {
     using namespace Schema;
-    m_price->setText(vendor.text(Vendor::kPrice));
+    setMoney(m_price, vendor.text(Vendor::kPrice));
     loadDate(vendor, Vendor::kFinalDue, m_finalDate, m_editFinal, weddingDay, m_finalTime);
-    m_down->setText(vendor.text(Vendor::kDown));
-    m_next->setText(vendor.text(Vendor::kNext));
+    setMoney(m_down, vendor.text(Vendor::kDown));
+    setMoney(m_next, vendor.text(Vendor::kNext));
     loadDate(vendor, Vendor::kNextDue, m_nextDate, m_editNext, QDate::currentDate(), m_nextTime);
-    m_balance->setText(vendor.text(Vendor::kBalance));
+    setMoney(m_balance, vendor.text(Vendor::kBalance));
     m_paid->setChecked(vendor.value(Vendor::kPaid).toBool());
 }
 
@@ -189,14 +233,14 @@ std::vector<FieldEntry> PricingTab::entries() {
     recalculate();
     // A box left with "$1,500" in it is stored as 1500, so lists and totals read the amount
     // the user meant; a non-number is stored as typed.
-    auto money = [](FieldCode code, const QLineEdit *box) {
-        return FieldEntry{code, FieldValue(Money::storedMoneyText(box->text()))};
+    auto money = [this](FieldCode code, const QLineEdit *box) {
+        return FieldEntry{code, FieldValue(storedMoney(box))};
     };
     return {money(Vendor::kPrice, m_price),
             dateEntry(Vendor::kFinalDue, m_finalDate, m_finalTime),
             money(Vendor::kDown, m_down),
             money(Vendor::kNext, m_next),
             dateEntry(Vendor::kNextDue, m_nextDate, m_nextTime),
-            {Vendor::kBalance, FieldValue(m_balance->text())},
+            money(Vendor::kBalance, m_balance),
             {Vendor::kPaid, FieldValue(m_paid->isChecked()), FieldKind::Boolean}};
 }

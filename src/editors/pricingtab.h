@@ -2,6 +2,7 @@
 
 #include "store/planedit.h"
 
+#include <QHash>
 #include <QWidget>
 
 class Prompter;
@@ -39,6 +40,10 @@ private:
     void loadDate(const Record &vendor, FieldCode code, QDateEdit *picker, QPushButton *button,
                   const QDate &fallback, QTime &loadedTime);
     static FieldEntry dateEntry(FieldCode code, const QDateEdit *picker, const QTime &time);
+    // Money boxes show amounts in the user's writing ("1,500.50"); the plan keeps plain digits.
+    static QString shownMoney(const QString &stored);
+    void setMoney(QLineEdit *box, const QString &stored);
+    QString storedMoney(const QLineEdit *box) const;
 
     Prompter &m_prompter;
     QLineEdit *m_price = nullptr;
@@ -56,4 +61,6 @@ private:
     QTime m_finalTime;
     QTime m_nextTime;
     bool m_validating = false;
+    // What each money box was loaded with.
+    QHash<const QLineEdit *, QString> m_loaded;
 };

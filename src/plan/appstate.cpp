@@ -1,5 +1,7 @@
 #include "appstate.h"
 
+#include "rules/details.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +37,12 @@ public:
     std::optional<QString> saveFile(const QString &, const QString &, const QString &,
                                     const QString &) override {
         return std::nullopt;
+    }
+    std::optional<int> choose(const QString &, const QString &, const QStringList &) override {
+        return std::nullopt;
+    }
+    bool tellWithCheck(const QString &, const QString &, Icon, const QString &) override {
+        return false;
     }
     void setBusy(bool) override {}
 };
@@ -84,6 +92,18 @@ QString AppState::statusText() const {
     if (m_kind == PlanKind::User)
         return modified ? kUserDatabaseModified : kUserDatabase;
     return modified ? kDefaultDatabaseModified : kDefaultDatabase;
+}
+
+QString AppState::statusLine() const {
+    QString name = plan.isOpen() ? DetailsRecord::planName(plan.db(Schema::DbId::Plan)).trimmed()
+                                 : QString();
+    if (name.isEmpty() && !currentSetFolder.isEmpty())
+        name = QDir::toNativeSeparators(currentSetFolder);
+    if (name.isEmpty())
+        name = m_kind == PlanKind::Default ? tr("New plan") : tr("Untitled plan");
+    if (plan.isModified())
+        return tr("%1 — unsaved changes").arg(name);
+    return m_kind == PlanKind::Default ? name : tr("%1 — all changes saved").arg(name);
 }
 
 void AppState::markPlanSaved(PlanKind kind) {

@@ -48,6 +48,9 @@ public:
     PlanKind planKind() const { return m_kind; }
     void setPlanKind(PlanKind kind);
     QString statusText() const;
+    // What the status bar tells the user: the open plan by its name (or its folder) and
+    // whether it has unsaved changes ("Romeo & Juliet — unsaved changes").
+    QString statusLine() const;
     // After a load or New: the plan as loaded, nothing unsaved.
     void markPlanSaved(PlanKind kind);
 

@@ -61,7 +61,7 @@ const Field *RecordListModel::fieldOf(const Record &record, FieldCode code, int 
 
 QString RecordListModel::textOf(const Record &record, std::size_t column) const {
     const ListColumn &c = m_columns[column];
-    if (!c.field)
+    if (c.text)
         return c.text(record);
     const Field *f = fieldOf(record, *c.field, m_hints[column]);
     return f ? f->value().toText() : QString();
@@ -88,8 +88,10 @@ bool RecordListModel::found(const Record &record) const {
         if (!m_shown[c + 1])
             continue;
         const ListColumn &column = m_columns[c];
-        if (column.field ? holds(*column.field, m_hints[c])
-                         : TextMatch::contains(column.text(record), m_foldedSearch))
+        // A formatted cell is found by what it shows as well as by what is stored ("1,500"
+        // and "1500").
+        if ((column.field && holds(*column.field, m_hints[c])) ||
+            (column.text && TextMatch::contains(column.text(record), m_foldedSearch)))
             return true;
     }
     for (std::size_t s = 0; s < m_searchFields.size(); ++s) {

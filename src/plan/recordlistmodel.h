@@ -12,8 +12,10 @@
 struct ListColumn {
     QString header;
     int startTwips = 1140;
-    // A field shown as it is stored; without one the cell is `text` of the record.
+    // The field the cell shows; the find text is looked for in its stored text.
     std::optional<FieldCode> field = std::nullopt;
+    // How the cell reads when not as stored (money grouped, dates in the user's form, made-up
+    // cells such as "Confirmed"); without it the field's stored text.
     std::function<QString(const Record &)> text = {};
     // Set for columns that sort by value (numbers, money, dates) rather than by their text.
     std::function<double(const Record &)> number = {};

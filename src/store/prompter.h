@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The program's title: the caption of every message that names no other.
@@ -20,6 +21,14 @@ public:
     // A message box; returns the button pressed (Cancel, or No for Yes/No, when dismissed).
     virtual Answer message(const QString &text, const QString &title, Icon icon = Icon::None,
                            Buttons buttons = Buttons::Ok) = 0;
+    // A question whose buttons name the answers (and Cancel); the index of the answer chosen,
+    // empty when cancelled.
+    virtual std::optional<int> choose(const QString &text, const QString &title,
+                                      const QStringList &answers) = 0;
+    // A message with an OK button and a check box (`check`, such as "Do not show this again")
+    // under it; whether the box was ticked.
+    virtual bool tellWithCheck(const QString &text, const QString &title, Icon icon,
+                               const QString &check) = 0;
     // A one-line input prompt; empty when cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title,
                                          const QString &defaultText = {}) = 0;

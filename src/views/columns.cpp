@@ -1,5 +1,6 @@
 #include "columns.h"
 
+#include "rules/displayforms.h"
 #include "rules/replies.h"
 #include "store/numbers.h"
 
@@ -33,12 +34,16 @@ ListColumn number(const QString &header, FieldCode code) {
 
 ListColumn money(const QString &header, FieldCode code) {
     ListColumn column = number(header, code);
+    column.text = [code](const Record &r) { return TextForms::money(r.text(code), QLocale()); };
     column.alignment = Qt::AlignRight | Qt::AlignVCenter;
     return column;
 }
 
-ListColumn date(const QString &header, FieldCode code) {
+ListColumn date(const QString &header, FieldCode code, TextForms::DateKind kind) {
     ListColumn column = field(header, code);
+    column.text = [code, kind](const Record &r) {
+        return TextForms::date(r.value(code), QLocale(), kind);
+    };
     column.number = [code](const Record &r) {
         const FieldValue value = r.value(code);
         if (value.type() != FieldValue::Type::DateTime)

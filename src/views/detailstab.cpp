@@ -1,5 +1,6 @@
 #include "detailstab.h"
 
+#include "rules/displayforms.h"
 #include "editors/noteeditor.h"
 #include "plan/plan.h"
 #include "rules/details.h"
@@ -37,13 +38,6 @@ const QString kStoreErrorText =
 
 // The picker shows the short date with the full year: a two-digit year could not tell the
 // wedding's century apart when typed.
-QString shortDateFormat() {
-    QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1StringView("yyyy")))
-        format.replace(QLatin1StringView("yy"), QLatin1StringView("yyyy"));
-    return format;
-}
-
 // The frame a label sits in, as a screen reader names a box: the church's and the reception's
 // address, city and phone are told apart from the couple's.
 QString frameOf(const QWidget &label) {
@@ -93,7 +87,26 @@ public:
         m_grid->addWidget(field2, r, 3);
     }
     void whole(QWidget *field) { m_grid->addWidget(field, m_grid->rowCount(), 0, 1, 4); }
+    // The lines every address frame repeats (address, city, state, zip, phone) have no access
+    // key of their own: there are three of each on the page and not letters enough. They are
+    // reached with Tab from the frame's first box, which has one.
+    void addressLines(QLineEdit *address, QLineEdit *city, QLineEdit *state, QLineEdit *zip,
+                      QLineEdit *phone) {
+        if (address)
+            row(QObject::tr("Address:"), address);
+        row(QObject::tr("City:"), city);
+        pair(QObject::tr("State:"), state, QObject::tr("Zip:"), zip);
+        row(QObject::tr("Phone:"), phone);
+        for (QLabel *label : m_box->findChildren<QLabel *>()) {
+            if (label->text() == QObject::tr("Address:") || label->text() == QObject::tr("City:") ||
+                label->text() == QObject::tr("State:") || label->text() == QObject::tr("Zip:") ||
+                label->text() == QObject::tr("Phone:"))
+                reachedByTab(label);
+        }
+    }
     void confirmedAndNotes(QCheckBox *check, QPushButton *notes) {
+        reachedByTab(check);
+        reachedByTab(notes);
         const int r = m_grid->rowCount();
         m_grid->addWidget(check, r, 0, 1, 2);
         m_grid->addWidget(notes, r, 2, 1, 2, Qt::AlignRight);
@@ -105,6 +118,8 @@ private:
         label->setBuddy(buddy);
         m_grid->addWidget(label, r, c);
     }
+
+    static void reachedByTab(QWidget *w) { w->setProperty("reachedByTab", true); }
 
     QGroupBox *m_box;
     QGridLayout *m_grid;
@@ -126,6 +141,40 @@ TimeBox::TimeBox(QWidget *parent)
         if (!m_typing)
             emit chosen();
     });
+}
+
+namespace {
+
+QString shownTime(const QString &stored) {
+    return TextForms::timeOfDay(FieldValue(stored), QLocale());
+}
+
+} // namespace
+
+void TimeBox::setTimes(const QStringList &stored) {
+    const QString typed = currentText();
+    clear();
+    for (const QString &time : stored)
+        addItem(shownTime(time), time);
+    setCurrentIndex(-1);
+    setEditText(typed);
+}
+
+void TimeBox::setStored(const QString &stored) {
+    m_loaded = stored;
+    setEditText(shownTime(stored));
+}
+
+QString TimeBox::stored() const {
+    const QString text = currentText();
+    if (text.trimmed().isEmpty())
+        return {};
+    if (text == shownTime(m_loaded))
+        return m_loaded;
+    const int entry = findText(text, Qt::MatchExactly);
+    if (entry >= 0)
+        return itemData(entry).toString();
+    return NormalizeTime(text);
 }
 
 void TimeBox::focusOutEvent(QFocusEvent *event) {
@@ -263,7 +312,7 @@ void DetailsTab::buildForm() {
     m_date->setCalendarPopup(true);
     // A typed date counts once it is complete, not at every digit.
     m_date->setKeyboardTracking(false);
-    m_date->setDisplayFormat(shortDateFormat());
+    m_date->setDisplayFormat(TextForms::dateFormat(QLocale()));
     m_date->setMinimumDate(QDate(1601, 1, 1));
     m_date->setMaximumDate(QDate(9999, 12, 31));
     m_date->setDate(QDate::currentDate());
@@ -285,31 +334,23 @@ void DetailsTab::buildForm() {
     couple.row(tr("&Bride's Name:"), bride);
     couple.row(tr("&Groom's Name:"), groom);
     couple.row(tr("Future &Address:"), address);
-    couple.row(tr("City:"), city);
-    couple.pair(tr("State:"), state, tr("Zip:"), zip);
-    couple.row(tr("Phone:"), phone);
+    couple.addressLines(nullptr, city, state, zip, phone);
 
     Frame churchFrame(tr("Church Details"), QStringLiteral("frameChurch"));
     churchFrame.row(tr("C&hurch:"), church);
     churchFrame.row(tr("Office &Mngr:"), manager);
-    churchFrame.row(tr("Address:"), churchAddress);
-    churchFrame.row(tr("City:"), churchCity);
-    churchFrame.pair(tr("State:"), churchState, tr("Zip:"), churchZip);
-    churchFrame.row(tr("Phone:"), churchPhone);
+    churchFrame.addressLines(churchAddress, churchCity, churchState, churchZip, churchPhone);
     churchFrame.confirmedAndNotes(churchConfirmed, m_churchNotes);
 
     Frame officiantFrame(tr("Officiant"), QStringLiteral("frameOfficiant"));
     officiantFrame.whole(officiant);
 
     Frame reception(tr("Reception Details"), QStringLiteral("frameReception"));
-    reception.row(tr("&Venue:"), venue);
+    reception.row(tr("Ve&nue:"), venue);
     reception.row(tr("&Contact:"), contact);
-    reception.row(tr("Address:"), hallAddress);
-    reception.row(tr("City:"), hallCity);
-    reception.pair(tr("State:"), hallState, tr("Zip:"), hallZip);
-    reception.row(tr("Phone:"), hallPhone);
+    reception.addressLines(hallAddress, hallCity, hallState, hallZip, hallPhone);
     reception.row(tr("&Start Time:"), m_start);
-    reception.row(tr("E&nd Time:"), m_end);
+    reception.row(tr("End &Time:"), m_end);
     reception.confirmedAndNotes(hallConfirmed, m_receptionNotes);
 
     // Three columns fit the smallest window; the scroll area only matters for huge fonts.
@@ -403,10 +444,10 @@ bool DetailsTab::fill() {
         } else if (entry.check) {
             entry.check->setChecked(v.toBool());
         } else if (entry.time) {
-            // A time stored as a time of day (not as text) still shows in the list's form.
-            entry.time->setEditText(v.type() == FieldValue::Type::DateTime
-                                        ? listTimeText(v.toDateTime().time())
-                                        : v.toText());
+            // A time stored as a time of day (not as text) is kept in the list's form.
+            entry.time->setStored(v.type() == FieldValue::Type::DateTime
+                                      ? listTimeText(v.toDateTime().time())
+                                      : v.toText());
         }
     }
     return record != nullptr;
@@ -427,7 +468,7 @@ FieldValue DetailsTab::valueOf(const Entry &entry) const {
         return entry.text->text();
     if (entry.check)
         return entry.check->isChecked();
-    return entry.time->currentText();
+    return entry.time->stored();
 }
 
 void DetailsTab::storeInto(PlanEdit &edit) const {
@@ -443,7 +484,7 @@ void DetailsTab::ClearDetails() {
         else if (entry.check)
             entry.check->setChecked(false);
         else if (entry.time)
-            entry.time->setEditText(QString());
+            entry.time->setStored(QString());
     }
     m_note->clear();
     m_note->setToolTip(QString());
@@ -453,13 +494,8 @@ void DetailsTab::ClearDetails() {
 
 void DetailsTab::fillTimeLists() {
     const QStringList times = halfHourTimes();
-    for (TimeBox *box : {m_start, m_end}) {
-        const QString typed = box->currentText();
-        box->clear();
-        box->addItems(times);
-        box->setCurrentIndex(-1);
-        box->setEditText(typed);
-    }
+    for (TimeBox *box : {m_start, m_end})
+        box->setTimes(times);
 }
 
 QString DetailsTab::planName() const {
@@ -509,9 +545,9 @@ void DetailsTab::timeBoxLeft(Entry &entry) {
     TimeBox *box = entry.time;
     if (m_checkingTime)
         return;
-    const QString time = NormalizeTime(box->currentText());
+    const QString time = box->stored();
     if (time != QLatin1StringView("Error")) {
-        box->setEditText(time);
+        box->setStored(time);
         // A time typed and left is an edit like a time chosen: without a step, closing the
         // program would drop it without asking.
         if (m_forms.plan.isOpen()) {
@@ -532,7 +568,7 @@ void DetailsTab::timeBoxLeft(Entry &entry) {
 
 void DetailsTab::refuseTime(TimeBox *box) {
     m_refusing.removeAll(box);
-    if (NormalizeTime(box->currentText()) != QLatin1StringView("Error"))
+    if (box->stored() != QLatin1StringView("Error"))
         return; // the box was refilled meanwhile
     QScopedValueRollback checking(m_checkingTime, true);
     m_forms.prompter.message(kTimeErrorText, QStringLiteral("Time Error"),

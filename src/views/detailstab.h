@@ -23,6 +23,14 @@ class TimeBox : public QComboBox {
 public:
     explicit TimeBox(QWidget *parent = nullptr);
 
+    // The box shows times the user's way ("4:00 PM", "16:00"); the plan and the handheld keep
+    // the list's form ("4:00:00 PM").
+    void setTimes(const QStringList &stored);
+    void setStored(const QString &stored);
+    // The list's form of what the box shows: an entry's, the loaded time's, or the typed time
+    // read by the time rule ("Error" when it cannot be read); empty for an empty box.
+    QString stored() const;
+
 signals:
     // The user chose an entry from the list (mouse, arrow keys or wheel).
     void chosen();
@@ -36,6 +44,7 @@ protected:
 
 private:
     bool m_typing = false;
+    QString m_loaded;
 };
 
 // The "Details" tab: the one details record of the plan (who the plan is for, the date, the

@@ -1,5 +1,6 @@
 #include "frmtaskeditor.h"
 
+#include "rules/displayforms.h"
 #include "editors/noteeditor.h"
 #include "plan/plan.h"
 #include "widgets/twips.h"
@@ -86,7 +87,8 @@ void frmTaskEditor::load() {
     m_times->setEditText(time);
     m_details->setText(m_task.text(Task::kDetails));
     m_done->setChecked(m_task.value(Task::kDone).toBool());
-    m_dueDate->setText(m_task.text(Task::kAlarm));
+    m_dueDate->setText(
+        TextForms::date(m_task.value(Task::kAlarm), QLocale(), TextForms::DateKind::DayAndTime));
     if (!m_isNew) {
         // A missing time, details or done shows empty and is added now, so OK can write it.
         m_forms.plan.applyQuietly([this](PlanEdit &edit) {

@@ -102,14 +102,10 @@ void exportGuests(const FormContext &forms, const QString &planFolder) {
                       Icon::Information);
         return;
     }
-    const Answer form = prompter.message(
-        QStringLiteral("Export every field of every guest, to open in a spreadsheet or import "
-                       "again?\r\rChoose No for the envelope lines of the confirmed guests, for "
-                       "a stationer."),
-        kExportTitle, Icon::Question, Buttons::YesNoCancel);
-    if (form == Answer::Cancel)
+    const std::optional<int> form = prompter.choose(kExportQuestion, kExportTitle, exportForms());
+    if (!form)
         return;
-    const bool envelopes = form == Answer::No;
+    const bool envelopes = *form == 1;
 
     int rows = 0;
     QByteArray bytes;

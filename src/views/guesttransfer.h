@@ -1,6 +1,7 @@
 #pragma once
 
-class QString;
+#include <QStringList>
+
 class QWidget;
 class TabHost;
 struct FormContext;
@@ -16,5 +17,13 @@ void importGuests(QWidget *owner, const FormContext &forms, TabHost &host,
 
 // Asks for the form (every field, or envelope lines for a stationer) and a file, and writes it.
 void exportGuests(const FormContext &forms, const QString &planFolder);
+
+// The export's question and its two answers, the forms in that order.
+inline const QString kExportQuestion =
+    QStringLiteral("Export every field of every guest, to open in a spreadsheet or import "
+                   "again, or the envelope lines of the confirmed guests, for a stationer?");
+inline QStringList exportForms() {
+    return {QStringLiteral("&Every Field"), QStringLiteral("E&nvelope Lines")};
+}
 
 } // namespace GuestTransfer

@@ -1,5 +1,6 @@
 #include "paymentstab.h"
 
+#include "rules/displayforms.h"
 #include "editors/categorylists.h"
 #include "rules/money.h"
 #include "store/prompter.h"
@@ -24,8 +25,8 @@ PaymentsTab::PaymentsTab(const FormContext &forms, TabHost &host, QWidget *paren
     QPushButton *total = addButton(QStringLiteral("cmdPaymentTotal"), tr("&Total"));
     // The amount and its date follow the view: the next payment, or the balance.
     auto switched = [this](ListColumn next, const ListColumn &last) {
-        next.text = [this, code = *next.field, finalCode = *last.field](const Record &r) {
-            return r.text(m_final ? finalCode : code);
+        next.text = [this, text = next.text, finalText = last.text](const Record &r) {
+            return m_final ? finalText(r) : text(r);
         };
         next.number = [this, number = next.number, finalNumber = last.number](const Record &r) {
             return m_final ? finalNumber(r) : number(r);
@@ -72,8 +73,8 @@ void PaymentsTab::fillFilterBoxes() {
 }
 
 void PaymentsTab::showTotal() {
-    m_forms.prompter.tell(QStringLiteral(" Total:  $") + QString::number(Money::paymentTotal(
-                                                             m_model->shownRecords(), m_final)),
+    const qint64 total = Money::paymentTotal(m_model->shownRecords(), m_final);
+    m_forms.prompter.tell(QStringLiteral(" Total:  $") + TextForms::moneyFromWhole(total, QLocale()),
                           QStringLiteral("Payment Total"), Prompter::Icon::Information);
 }
 

@@ -138,7 +138,7 @@ SeatingTab::SeatingTab(const FormContext &forms, TabHost &host, QWidget *parent)
     : ListTab(forms, host, parent) {
     QPushButton *addTable = addButton(QStringLiteral("cmdAddTable"), tr("&Add Table"));
     QPushButton *deleteTable = addButton(QStringLiteral("cmdDeleteTable"), tr("&Delete Table"));
-    QPushButton *update = addButton(QStringLiteral("cmdUpdate"), tr("&Update"));
+    QPushButton *update = addButton(QStringLiteral("cmdUpdate"), tr("U&pdate"));
     m_addPerson = addButton(QStringLiteral("cmdAddPerson"), tr("Add Perso&n"));
     m_removePerson = addButton(QStringLiteral("cmdRemovePerson"), tr("Re&move Person"));
 
@@ -167,7 +167,7 @@ SeatingTab::SeatingTab(const FormContext &forms, TabHost &host, QWidget *parent)
     m_peoplePer = new QLineEdit;
     m_peoplePer->setObjectName(QStringLiteral("txtPeoplePer"));
     for (auto [label, box] : {std::pair{tr("No. of &Tables:"), m_noTables},
-                              std::pair{tr("Default &People/Table:"), m_peoplePer}}) {
+                              std::pair{tr("Default People/Ta&ble:"), m_peoplePer}}) {
         auto *caption = new QLabel(label);
         caption->setBuddy(box);
         box->setMaximumWidth(Twips::toPixels(700));

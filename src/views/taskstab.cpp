@@ -37,7 +37,7 @@ TasksTab::TasksTab(const FormContext &forms, TabHost &host, QWidget *parent)
     m_model = new RecordListModel(forms.plan, DbId::Tasks,
                                   {Columns::field(tr("Timeframe"), Task::kTimeFrame),
                                    Columns::field(tr("Task Details"), Task::kDetails, true), status,
-                                   Columns::date(tr("Due Date"), Task::kAlarm),
+                                   Columns::date(tr("Due Date"), Task::kAlarm, TextForms::DateKind::DayAndTime),
                                    Columns::extra(tr("Notes"), Task::kNote)},
                                   this);
     m_model->setSearchFields({Task::kNote});

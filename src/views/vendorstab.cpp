@@ -1,5 +1,6 @@
 #include "vendorstab.h"
 
+#include "rules/displayforms.h"
 #include "editors/categorylists.h"
 #include "editors/frmrecordeditor.h"
 #include "plan/plan.h"
@@ -31,8 +32,8 @@ QString vendorName(const std::vector<FieldEntry> &entries) {
 VendorsTab::VendorsTab(const FormContext &forms, TabHost &host, QWidget *parent)
     : ListTab(forms, host, parent)
     , m_shownType(kAll) {
-    m_type = addFilterBox(QStringLiteral("cmbVendors"), tr("Ser&vice:"), true);
-    m_status = addFilterBox(QStringLiteral("cmbVendorStatus"), tr("&Status:"), false);
+    m_type = addFilterBox(QStringLiteral("cmbVendors"), tr("&Service:"), true);
+    m_status = addFilterBox(QStringLiteral("cmbVendorStatus"), tr("S&tatus:"), false);
     QPushButton *add = addButton(QStringLiteral("cmdAddVendor"), tr("&Add Vendor"));
     QPushButton *remove = addButton(QStringLiteral("cmdDeleteVendor"), tr("&Delete Vendor"));
     QPushButton *cost = addButton(QStringLiteral("cmdVendorCost"), tr("Vendor &Cost"));
@@ -138,7 +139,7 @@ void VendorsTab::showVendorCost() {
     const qint64 total =
         m_forms.plan.isOpen() ? Money::vendorCost(m_forms.plan.db(DbId::Vendors)) : 0;
     m_forms.prompter.tell(QStringLiteral("Total Confirmed Vendor's Cost: $") +
-                              QString::number(total),
+                              TextForms::moneyFromWhole(total, QLocale()),
                           kProgramTitle, Prompter::Icon::None);
 }
 

@@ -13,6 +13,8 @@
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -92,17 +94,46 @@ private slots:
         VERIFY_PROMPTS(f.prompter()); // each shown once; no question for a known last user
         QVERIFY(w.isVisible());
         QCOMPARE(w.palmUserBox()->isEnabled(), any);
+        QCOMPARE(w.palmUserBox()->isVisibleTo(&w), any);
         for (const char *name : {"mnuFileSaveAll", "mnuFileHotSync", "mnuOptionsInstall"})
-            QCOMPARE(f.find<QAction>(QString::fromLatin1(name))->isEnabled(), any);
-        QCOMPARE(w.toolbarButton(4)->isEnabled(), any);
+            QVERIFY(f.find<QAction>(QString::fromLatin1(name))->isEnabled());
         QCOMPARE(w.palmUserBox()->count(), users.size());
         QCOMPARE(w.palmUserBox()->currentText(), current);
         QCOMPARE(appState().currentPalmUser(), current);
         QCOMPARE(w.statusText(), any ? QStringLiteral("Vowline - User Database")
                                      : QStringLiteral("Vowline - Default Database"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [%1]").arg(current));
+        QCOMPARE(w.windowTitle(), current.isEmpty()
+                                      ? QStringLiteral("Vowline Desktop")
+                                      : QStringLiteral("Vowline Desktop - [%1]").arg(current));
         QVERIFY(appState().plan.db(Schema::DbId::RelTypes).records().count() > 0);
         QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().count(), 1);
+    }
+
+    // Without a handheld: the notice can be silenced for good, and the HotSync commands say
+    // what they need instead of acting.
+    void quietStartWithoutHandheld() {
+        {
+            MainWindowFixture f({}, {});
+            f.expectNoPalmUser(true);
+            f.startUp();
+            VERIFY_PROMPTS(f.prompter());
+            const QString needs = QStringLiteral(
+                " works with a Palm handheld, and no Palm user was found on this computer.\r\r"
+                "Install Palm Desktop or J-Pilot, do a HotSync with your handheld, and start "
+                "Vowline Desktop again.  Until then, Save to File keeps your plan in a folder.");
+            for (const auto &[name, command] :
+                 {std::pair{"mnuFileSaveAll", "Save & Install"},
+                  std::pair{"mnuFileHotSync", "Open HotSync Files"},
+                  std::pair{"mnuOptionsInstall", "Install Vowline on Handheld"}}) {
+                f.prompter().expectMessage(QString::fromLatin1(command) + needs,
+                                           QStringLiteral("No Palm User"), kInfo);
+                f.find<QAction>(QString::fromLatin1(name))->trigger();
+            }
+            VERIFY_PROMPTS(f.prompter());
+        }
+        MainWindowFixture f({}, {}); // the notice was silenced
+        f.startUp();
+        VERIFY_PROMPTS(f.prompter());
     }
 
     void switchingUsers() {
@@ -139,7 +170,7 @@ private slots:
         f.prompter().expectMessage(
             QStringLiteral("The Current Wedding Plan has been modified.  Do you want to save and "
                            "install your changes for the current user?"),
-            QStringLiteral("Save Changes?"), kExclamation, Prompter::Buttons::YesNoCancel,
+            QStringLiteral("Save Changes?"), Prompter::Icon::Question, Prompter::Buttons::YesNoCancel,
             Prompter::Answer::No);
         emit w.palmUserBox()->activated(1);
         VERIFY_PROMPTS(f.prompter());
@@ -299,7 +330,7 @@ private slots:
             f.prompter().expectMessage(QStringLiteral("The current Wedding Plan has been "
                                                       "modified.  Do you want to save your "
                                                       "changes?"),
-                                       QStringLiteral("Save Changes?"), kExclamation,
+                                       QStringLiteral("Save Changes?"), Prompter::Icon::Question,
                                        Prompter::Buttons::YesNoCancel, answer);
         };
         PalmDatabase &tasks = appState().plan.db(Schema::DbId::Tasks);
@@ -345,6 +376,69 @@ private slots:
         box->setSelection(0, 2);
         f.find<QAction>(QStringLiteral("mnuEditCopy"))->trigger();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" &"));
+    }
+
+    // Alt+letter reaches every menu item and named control, each key once where it counts;
+    // the standard shortcuts are shown on their commands and work.
+    void accessKeysAndStandardShortcuts() {
+        MainWindowFixture f({"Ann"}, QStringLiteral("Ann"));
+        f.startUp();
+        frmMain &w = f.window();
+        QStringList problems = accessKeyProblems(&w);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+        for (const char *editor : {"cmdAddVendor", "cmdAddGuest"}) {
+            onNextModal(QStringLiteral("frmRecordEditor"), [&](QDialog *dialog) {
+                problems = accessKeyProblems(dialog);
+                clickButton(dialog, QStringLiteral("cmdRecordCancel"));
+            });
+            f.find<QPushButton>(QString::fromLatin1(editor))->click();
+            QVERIFY(modalHandlersDone());
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+        }
+
+        const std::pair<const char *, QKeySequence> shortcuts[] = {
+            {"mnuFileClose", QKeySequence(Qt::CTRL | Qt::Key_W)},
+            {"mnuFileSaveAs", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+            {"mnuEditCut", QKeySequence::Cut},
+            {"mnuEditCopy", QKeySequence::Copy},
+            {"mnuEditPaste", QKeySequence::Paste},
+            {"mnuFileExit", QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+        for (const auto &[name, keys] : shortcuts)
+            QCOMPARE(f.find<QAction>(QString::fromLatin1(name))->shortcut(), keys);
+
+        // In a text box the clipboard keys are the box's own.
+        w.show();
+        QApplication::setActiveWindow(&w);
+        w.showTab(frmMain::DetailsPage);
+        auto *box = f.find<QLineEdit>(QStringLiteral("TXTbnam"));
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        QTest::keyClicks(box, QStringLiteral("Juliet"));
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Juliet"));
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->text(), QStringLiteral("JulietJuliet"));
+
+        // The window's own: Close and Exit ask to save first, Save As asks where.
+        const QString save = QStringLiteral(
+            "The current Wedding Plan has been modified.  Do you want to save and install your "
+            "changes?");
+        for (const auto &[name, keys] : {shortcuts[0], shortcuts[1], shortcuts[5]}) {
+            QSignalSpy triggered(f.find<QAction>(QString::fromLatin1(name)), &QAction::triggered);
+            if (qstrcmp(name, "mnuFileSaveAs") == 0)
+                f.prompter().expectSaveFile(QStringLiteral("Save As"), std::nullopt);
+            else
+                f.prompter().expectMessage(save, QStringLiteral("Save Changes?"),
+                                           Prompter::Icon::Question,
+                                           Prompter::Buttons::YesNoCancel,
+                                           Prompter::Answer::Cancel);
+            QTest::keySequence(&w, keys);
+            QCOMPARE(triggered.count(), 1);
+            VERIFY_PROMPTS(f.prompter());
+        }
+        QVERIFY(w.isVisible()); // Cancel kept it open
     }
 
     void helpOpensThePagesBesideTheProgram() {

@@ -38,11 +38,11 @@ public:
     QString palmRoot() const { return m_palm.path(); }
     // Builds the window (Window load); StartUp() is the test's to call.
     frmMain &create();
-    // Starts the window the way the program does, leaving the start dialog by the picture
+    // Starts the window (built if need be) the way the program does, leaving the start dialog by the picture
     // `choice` ("picNew", "picLast", "picHotSync").
     void startUp(const char *choice = "picNew");
-    // Expects the message of a start without Palm users.
-    void expectNoPalmUser();
+    // The notice of a start without Palm users; `hideNextTime` ticks "Do not show this again".
+    void expectNoPalmUser(bool hideNextTime = false);
 
     template <class T> T *find(const QString &name);
 
@@ -75,3 +75,9 @@ private:
 template <class T> T *MainWindowFixture::find(const QString &name) {
     return reinterpret_cast<QObject *>(m_window.get())->findChild<T *>(name);
 }
+
+// What is wrong with the access keys (Alt+letter) of `window`: a menu item, a button or a
+// label that names a control without one, or two of them with the same key where both can be
+// reached at once (the menu bar's titles, the controls outside tab pages and one page of each
+// tab widget; each menu's items among themselves). Empty when all is well.
+QStringList accessKeyProblems(QWidget *window);

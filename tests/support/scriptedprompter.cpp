@@ -22,6 +22,24 @@ ScriptedPrompter &ScriptedPrompter::expectMessage(const QString &text, const QSt
     return *this;
 }
 
+ScriptedPrompter &ScriptedPrompter::expectChoice(const QString &text, const QString &title,
+                                                 const QStringList &answers,
+                                                 std::optional<int> chosen) {
+    push(Kind::Choice, text, title, std::nullopt);
+    m_script.back().answers = answers;
+    m_script.back().chosen = chosen;
+    return *this;
+}
+
+ScriptedPrompter &ScriptedPrompter::expectCheckedMessage(const QString &text, const QString &title,
+                                                         Icon icon, const QString &check,
+                                                         bool ticked) {
+    expectMessage(text, title, icon);
+    m_script.back().answers = {check};
+    m_script.back().chosen = ticked ? 1 : 0;
+    return *this;
+}
+
 ScriptedPrompter &ScriptedPrompter::expectInput(const QString &prompt, const QString &title,
                                                 std::optional<QString> reply) {
     return push(Kind::Input, prompt, title, std::move(reply));
@@ -72,9 +90,34 @@ Prompter::Answer ScriptedPrompter::message(const QString &text, const QString &t
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     if (step->icon && *step->icon != icon)
         m_failures.append(QStringLiteral("wrong icon for \"%1\"").arg(text));
+    if (!step->answers.isEmpty())
+        m_failures.append(QStringLiteral("no check box with \"%1\"").arg(text));
     if (step->buttons && *step->buttons != buttons)
         m_failures.append(QStringLiteral("wrong buttons for \"%1\"").arg(text));
     return step->answer;
+}
+
+std::optional<int> ScriptedPrompter::choose(const QString &text, const QString &title,
+                                            const QStringList &answers) {
+    const auto step = next(Kind::Choice, text, title);
+    if (!step)
+        return std::nullopt;
+    if (step->answers != answers)
+        m_failures.append(QStringLiteral("wrong answers for \"%1\": %2")
+                              .arg(text, answers.join(QStringLiteral(" / "))));
+    return step->chosen;
+}
+
+bool ScriptedPrompter::tellWithCheck(const QString &text, const QString &title, Icon icon,
+                                     const QString &check) {
+    const auto step = next(Kind::Message, text, title);
+    if (!step)
+        return false;
+    if (step->icon && *step->icon != icon)
+        m_failures.append(QStringLiteral("wrong icon for \"%1\"").arg(text));
+    if (step->answers != QStringList{check})
+        m_failures.append(QStringLiteral("wrong check box for \"%1\": %2").arg(text, check));
+    return step->chosen == 1;
 }
 
 std::optional<QString> ScriptedPrompter::input(const QString &prompt, const QString &title,

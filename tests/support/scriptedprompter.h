@@ -10,7 +10,7 @@
 // with Cancel / nothing. Check failures() (or verify()) at the end of a test.
 class ScriptedPrompter : public Prompter {
 public:
-    enum class Kind { Message, Input, OpenFile, SaveFile };
+    enum class Kind { Message, Choice, Input, OpenFile, SaveFile };
     struct Step {
         Kind kind = Kind::Message;
         QString text; // message text, input prompt, or dialog title
@@ -22,10 +22,18 @@ public:
         QString defaultText;
         std::optional<QString> folder; // the dialog's start folder, checked when given
         std::optional<QString> filter;
+        QStringList answers;       // a choice's buttons, or a message's check box
+        std::optional<int> chosen; // the choice's answer, or whether the box is ticked (1)
     };
 
     ScriptedPrompter &expectMessage(const QString &text, const QString &title, Icon icon,
                                     Buttons buttons = Buttons::Ok, Answer answer = Answer::Ok);
+    // A question whose buttons are `answers`; `chosen` is the index clicked, empty for Cancel.
+    ScriptedPrompter &expectChoice(const QString &text, const QString &title,
+                                   const QStringList &answers, std::optional<int> chosen);
+    // A message with the check box `check`, left ticked or not.
+    ScriptedPrompter &expectCheckedMessage(const QString &text, const QString &title, Icon icon,
+                                           const QString &check, bool ticked);
     ScriptedPrompter &expectInput(const QString &prompt, const QString &title,
                                   std::optional<QString> reply);
     ScriptedPrompter &expectOpenFile(const QString &title, std::optional<QString> reply);
@@ -34,6 +42,10 @@ public:
     ScriptedPrompter &prefixOnly();
 
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;
+    std::optional<int> choose(const QString &text, const QString &title,
+                              const QStringList &answers) override;
+    bool tellWithCheck(const QString &text, const QString &title, Icon icon,
+                       const QString &check) override;
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &defaultText) override;
     std::optional<QString> openFile(const QString &title, const QString &folder,

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -33,6 +34,10 @@ void setUpTestEnvironment() {
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
+    // What a list or a message shows must not depend on the machine's language: every test runs
+    // in the C locale unless it picks another.
+    qputenv("LC_ALL", "C.UTF-8");
+    QLocale::setDefault(QLocale::c());
     qunsetenv("VOWLINE_PALM_DESKTOP");
     qunsetenv("JPILOT_HOME");
     QStandardPaths::setTestModeEnabled(true);

@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 #include "plan/appstate.h"
+#include "rules/displayforms.h"
 #include "rules/timerules.h"
 #include "support/guitest.h"
 #include "views/detailstab.h"
@@ -123,7 +124,7 @@ private slots:
         if (auto *check = qobject_cast<QCheckBox *>(control))
             QCOMPARE(stored, FieldValue(check->isChecked()));
         else if (auto *times = qobject_cast<QComboBox *>(control))
-            QCOMPARE(stored.toText(), times->currentText());
+            QCOMPARE(stored.toText(), times->currentData().toString());
         else
             QCOMPARE(stored, FieldValue("xy"));
         if (!box)
@@ -177,8 +178,9 @@ private slots:
             QCOMPARE(t.find<QLineEdit>(name)->text(), QStringLiteral("%1 text").arg(code));
         QVERIFY(t.find<QCheckBox>("chkChurch")->isChecked());
         QVERIFY(!t.find<QCheckBox>("chkReception")->isChecked());
-        QCOMPARE(t.find<QComboBox>("cmbStartTime")->currentText(), QStringLiteral("6:30:00 PM"));
-        QCOMPARE(t.find<QComboBox>("cmbEndTime")->currentText(), QStringLiteral("11:59:00 PM"));
+        // Shown the user's way, without seconds.
+        QCOMPARE(t.find<QComboBox>("cmbStartTime")->currentText(), QStringLiteral("18:30"));
+        QCOMPARE(t.find<QComboBox>("cmbEndTime")->currentText(), QStringLiteral("23:59"));
         QCOMPARE(t.find<QLineEdit>("TXTnote")->text(), QStringLiteral("first line second line"));
         // The seating boxes are written, never loaded back.
         t.window().seating()->noTablesBox()->clear();
@@ -319,7 +321,7 @@ private slots:
         else
             t.find<QLineEdit>("TXThall")->setFocus();
         QTRY_VERIFY(t.prompter().done());
-        QCOMPARE(box->currentText(), shown);
+        QCOMPARE(box->currentText(), TextForms::timeOfDay(FieldValue(shown), QLocale()));
         const bool step = !shown.isEmpty() && stored.isEmpty();
         QCOMPARE(appState().plan.history().count(), step ? 1 : 0);
         QCOMPARE(t.status(), step ? kModified : kSaved);

@@ -2,6 +2,7 @@
 #include "plan/appstate.h"
 #include "support/guitest.h"
 #include "views/frmimportguests.h"
+#include "views/guesttransfer.h"
 #include "views/guesttab.h"
 #include "widgets/listgrid.h"
 
@@ -249,11 +250,8 @@ private slots:
         auto expectExport = [&](const QString &file,
                                 std::optional<Answer> replace) -> ScriptedPrompter & {
             plan.prompter()
-                .expectMessage(
-                    QStringLiteral("Export every field of every guest, to open in a spreadsheet "
-                                   "or import again?\r\rChoose No for the envelope lines of the "
-                                   "confirmed guests, for a stationer."),
-                    title, Icon::Question, Buttons::YesNoCancel, Answer::Yes)
+                .expectChoice(GuestTransfer::kExportQuestion, title,
+                              GuestTransfer::exportForms(), 0)
                 .expectSaveFile(title, file);
             if (replace)
                 plan.prompter().expectMessage(

@@ -154,7 +154,7 @@ private slots:
         for (int r = 1; r < plan.grid().rows(); ++r)
             QCOMPARE(plan.record(plan.grid().rowData(r)).text("vnam"), names[r - 1]);
         const QStringList ann = {"1",    "Ann", "", "Florist", "Confirmed",
-                                 "1000", "",    "", "",        "555-Ann"};
+                                 "1,000", "",   "", "",        "555-Ann"};
         if (names.first() == "Ann")
             for (int c = 0; c < ann.size(); ++c)
                 QCOMPARE(plan.grid().text(1, c), ann[c]);
@@ -212,7 +212,8 @@ private slots:
             pricingShown = child<QTabWidget>(dialog, "RecordTabs")->isTabVisible(1);
             datesEnabled = child<QDateEdit>(dialog, "txtDueDate")->isEnabled() &&
                            child<QDateEdit>(dialog, "txtNextDueDate")->isEnabled() &&
-                           child<QPushButton>(dialog, "cmdNextDate")->text() == "Clear Date";
+                           child<QPushButton>(dialog, "cmdNextDate")->accessibleName() ==
+                               "Clear Next Due Date";
             child<QLineEdit>(dialog, "txtName")->setText(QStringLiteral("Aaron"));
             clickButton(dialog, ok ? "cmdRecordOK" : "cmdRecordCancel");
         });
@@ -325,11 +326,11 @@ private slots:
             shownFinal = finalDate->isEnabled() ? finalDate->date() : QDate();
             clickButton(dialog, "cmdEditFinal");
             clickButton(dialog, "cmdNextDate");
-            shown << child<QPushButton>(dialog, "cmdEditFinal")->text();
+            shown << child<QPushButton>(dialog, "cmdEditFinal")->accessibleName();
             clickButton(dialog, "cmdRecordOK");
         });
         VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(shown, (QStringList{"0", "5", "0", "-5", "Enable Date"}));
+        QCOMPARE(shown, (QStringList{"0", "5", "0", "-5", "Enable Final Due Date"}));
         QCOMPARE(shownFinal, QDate(2027, 5, 1));
         QCOMPARE(ann.text("vcos"), QStringLiteral("0"));
         QCOMPARE(ann.text("vbal"), QStringLiteral("-5"));
@@ -383,17 +384,17 @@ private slots:
         });
         plan.click("cmdAddVendor");
         QVERIFY(modalHandlersDone());
-        QCOMPARE(leftPrice, QStringLiteral("1500"));
+        QCOMPARE(leftPrice, QStringLiteral("1,500"));
         const Record &petals = plan.record(1);
         QCOMPARE((QStringList{petals.text("vtyp"), petals.text("vcos"), petals.text("vdwn"),
                               petals.text("npay"), petals.text("vbal")}),
                  (QStringList{"Florist", "1500", "500", "250", "750"}));
         QCOMPARE(petals.value("ndat").toDateTime().date(), due);
         QCOMPARE(plan.names(), QStringList{"Petals"});
-        QCOMPARE(plan.grid().text(1, 5), QStringLiteral("1500"));
+        QCOMPARE(plan.grid().text(1, 5), QStringLiteral("1,500"));
         QCOMPARE(VendorPlan::column(plan.paymentGrid(), 3), QStringList{"250"});
 
-        plan.prompter().expectMessage("Total Confirmed Vendor's Cost: $1500", "Vowline Desktop",
+        plan.prompter().expectMessage("Total Confirmed Vendor's Cost: $1,500", "Vowline Desktop",
                                       Icon::None);
         plan.prompter().expectMessage(" Total:  $250", "Payment Total", Icon::Information);
         plan.prompter().expectMessage(" Total:  $750", "Payment Total", Icon::Information);
