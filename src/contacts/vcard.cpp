@@ -1,6 +1,7 @@
 #include "vcard.h"
 
 #include "store/cp1252.h"
+#include "store/palmdatabase.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
 #include "transfer/textencoding.h"
@@ -10,7 +11,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QCollator>
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace {
@@ -357,7 +360,13 @@ Contact makeContact(const std::vector<Property> &props) {
         c.firstName = c.fullName.section(u' ', 0, 0);
     if (const Property *adr = preferred(adrs)) {
         const QStringList a = components(decodeText(*adr));
-        c.street = part(a, 2).isEmpty() ? part(a, 0) : part(a, 2);
+        // The extended address ("Apt 3") belongs on the street line, after the street.
+        QStringList street;
+        for (const QString &s : {part(a, 2).isEmpty() ? part(a, 0) : part(a, 2), part(a, 1)}) {
+            if (!s.trimmed().isEmpty())
+                street << s.trimmed();
+        }
+        c.street = street.join(QStringLiteral(", "));
         c.city = part(a, 3);
         c.state = part(a, 4);
         c.postalCode = part(a, 5);
@@ -454,9 +463,22 @@ std::vector<Contact> parse(QByteArrayView bytes, int *unreadCards) {
 }
 
 void sortByFirstName(std::vector<Contact> &contacts) {
-    std::stable_sort(contacts.begin(), contacts.end(), [](const Contact &a, const Contact &b) {
-        return a.firstName.compare(b.firstName, Qt::CaseInsensitive) < 0;
+    // As the lists sort names: "Émile" before "Zoë".
+    const QCollator collator = nameCollator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(contacts.size());
+    for (const Contact &c : contacts)
+        keys.push_back(collator.sortKey(c.firstName));
+    std::vector<std::size_t> order(contacts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
+        return keys[a].compare(keys[b]) < 0;
     });
+    std::vector<Contact> sorted;
+    sorted.reserve(contacts.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(contacts[i]));
+    contacts = std::move(sorted);
 }
 
 QStringList addressBookFiles(const QString &path) {

@@ -43,7 +43,8 @@ struct Unread {
 // BEGIN:VCARD, so one damaged card never hides the cards after it.
 std::vector<Contact> parse(QByteArrayView bytes, int *unreadCards = nullptr);
 
-// Orders by first name, ignoring case; equal names keep their order.
+// Orders by first name as the lists order names (the user's collation, ignoring case); equal
+// names keep their order.
 void sortByFirstName(std::vector<Contact> &contacts);
 
 // The .vcf files an address book path stands for: the file itself, or the .vcf files of a

@@ -133,6 +133,24 @@ private slots:
         QCOMPARE(got, expected);
     }
 
+    // Names in the user's collation ("Émile" before "Zoë", not after as by character code), and
+    // an extended address kept on the street line.
+    void sortsByCollationAndKeepsTheExtendedAddress() {
+        auto contacts = VCard::parse("BEGIN:VCARD\r\nVERSION:3.0\r\nN:O'Neil;Zoë;;;\r\n"
+                                     "FN:Zoë O'Neil\r\nEND:VCARD\r\n"
+                                     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Blanc;Émile;;;\r\n"
+                                     "FN:Émile Blanc\r\nADR;TYPE=HOME:;Apt 3;12 Rue Haute;Lyon;;69001;"
+                                     "France\r\nEND:VCARD\r\n"
+                                     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Adams;anna;;;\r\n"
+                                     "FN:anna Adams\r\nEND:VCARD\r\n");
+        VCard::sortByFirstName(contacts);
+        QStringList names;
+        for (const Contact &c : contacts)
+            names << c.firstName;
+        QCOMPARE(names, (QStringList{"anna", "Émile", "Zoë"}));
+        QCOMPARE(contacts[1].street, QStringLiteral("12 Rue Haute, Apt 3"));
+    }
+
     // Damaged and unusual address books: a card that never ends is counted and the cards
     // after it are read; encodings are recognised whatever the card says.
     void readsDamagedAddressBooks_data() {

@@ -1,3 +1,4 @@
+#include "rules/displayforms.h"
 #include "rules/money.h"
 #include "support/testenv.h"
 
@@ -67,6 +68,26 @@ private slots:
         // OK stores what the box holds: the same text, except that nothing is substituted.
         const QString stored = Money::storedMoneyText(typed, german ? kGerman : kUs);
         QCOMPARE(stored, typed.isEmpty() || substituted ? typed : kept);
+    }
+
+    // In every locale the program's own stored amounts pass the check unchanged, and an amount
+    // as the list shows it is read back as the same plain digits.
+    void storedAndShownAmountsInEveryLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        for (const char *name : {"C", "en_US", "de_DE", "fr_FR", "de_CH"}) {
+            QTest::newRow(name) << (qstrcmp(name, "C") == 0 ? QLocale::c()
+                                                             : QLocale(QString::fromLatin1(name)));
+        }
+    }
+    void storedAndShownAmountsInEveryLocale() {
+        QFETCH(QLocale, locale);
+        for (const QString stored : {"1500", "1500.5", "18750", "0.99", "9999999.99", "-20"}) {
+            const Money::CheckedPrice own = Money::validatePrice(stored, locale);
+            QCOMPARE(own.text, stored);
+            QVERIFY(!own.substituted);
+            const QString shown = TextForms::money(stored, locale);
+            QCOMPARE(Money::storedMoneyText(shown, locale), stored);
+        }
     }
 
     void balance_data() {

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <functional>
 #include <optional>
@@ -405,6 +406,53 @@ private slots:
         plan.payments().UpdatePayments();
         QCOMPARE(VendorPlan::column(plan.paymentGrid(), 3), QStringList{"750"});
         plan.click("cmdPaymentTotal");
+        VERIFY_PROMPTS(plan.prompter());
+    }
+
+    // Under a comma-decimal locale the program's own amounts pass through the money boxes
+    // untouched, what the user types the German way is kept as plain digits, and the lists and
+    // totals read the German way.
+    void germanAmounts() {
+        VendorPlan plan({{"Ann", "Florist", FieldValue(true), "1500.5", "250", 10, "1250.5"}});
+        const QLocale saved;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(saved); });
+        plan.tab().UpdateVendorsGrid();
+        QCOMPARE(plan.grid().text(1, 5), QStringLiteral("1.500,50"));
+        QStringList shown;
+        const auto leave = [](QLineEdit *box, const QString &typed) {
+            box->setFocus();
+            if (!typed.isEmpty()) {
+                box->clear();
+                QTest::keyClicks(box, typed);
+            }
+            QTest::keyClick(box, Qt::Key_Tab);
+        };
+        plan.open(plan.grid(), 1, [&](QDialog *dialog) {
+            child<QTabWidget>(dialog, "RecordTabs")->setCurrentIndex(1);
+            QApplication::setActiveWindow(dialog);
+            auto *price = child<QLineEdit>(dialog, "txtPrice");
+            shown << price->text();
+            leave(price, {});
+            leave(child<QLineEdit>(dialog, "txtDownPayment"), QStringLiteral("1.000,25"));
+            shown << price->text() << child<QLineEdit>(dialog, "txtDownPayment")->text();
+            clickButton(dialog, "cmdRecordOK");
+        });
+        // Cancel pressed while a box has the focus asks nothing either.
+        plan.open(plan.grid(), 1, [&](QDialog *dialog) {
+            child<QTabWidget>(dialog, "RecordTabs")->setCurrentIndex(1);
+            QApplication::setActiveWindow(dialog);
+            child<QLineEdit>(dialog, "txtPrice")->setFocus();
+            QTest::mouseClick(child<QPushButton>(dialog, "cmdRecordCancel"), Qt::LeftButton);
+        });
+        VERIFY_PROMPTS(plan.prompter()); // no "not a number"
+        QCOMPARE(shown, (QStringList{"1.500,50", "1.500,50", "1.000,25"}));
+        const Record &ann = plan.record(1);
+        QCOMPARE((QStringList{ann.text("vcos"), ann.text("vdwn"), ann.text("vbal")}),
+                 (QStringList{"1500.5", "1000.25", "250.25"}));
+        plan.prompter().expectMessage("Total Confirmed Vendor's Cost: $1.500", "Vowline Desktop",
+                                      Icon::None);
+        plan.click("cmdVendorCost");
         VERIFY_PROMPTS(plan.prompter());
     }
 };
