@@ -34,8 +34,12 @@ qint64 peopleOf(const Record &guest) {
 GuestCount countGuests(const PalmDatabase &guests) {
     GuestCount count;
     for (const auto &record : guests.records().raw()) {
+        const Replies::Reply reply = Replies::replyOf(*record);
+        // A guest who declined is no longer among those who may come.
+        if (reply == Replies::Reply::Declined)
+            continue;
         const qint64 n = peopleOf(*record);
-        if (Replies::isConfirmed(*record))
+        if (reply == Replies::Reply::Confirmed)
             count.confirmed += n;
         count.possible += n;
     }
