@@ -58,4 +58,13 @@ ListColumn confirmation(const QString &header, FieldCode code) {
     return column;
 }
 
+ListColumn reply(const QString &header) {
+    ListColumn column;
+    column.header = header;
+    column.text = [](const Record &r) {
+        return Replies::replyText(Replies::replyOf(r));
+    };
+    return column;
+}
+
 } // namespace Columns

@@ -17,5 +17,7 @@ ListColumn money(const QString &header, FieldCode code);
 ListColumn date(const QString &header, FieldCode code);
 // "Confirmed" or "Unconfirmed" by the confirmation field.
 ListColumn confirmation(const QString &header, FieldCode code);
+// A guest's reply: "Confirmed", "Declined" or "Awaiting reply".
+ListColumn reply(const QString &header);
 
 } // namespace Columns
