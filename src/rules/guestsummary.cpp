@@ -9,6 +9,7 @@ using namespace Schema;
 void GuestTally::setMeals(const QStringList &meals) {
     m_meals = meals;
     m_listed = int(meals.size());
+    m_lastMeal = -1;
     m_mealIndex.clear();
     m_mealIndex.reserve(meals.size());
     // A name listed twice counts under its first place.
@@ -41,21 +42,38 @@ GuestTally::Share GuestTally::shareOf(const Record &guest) {
     share.reply = quint8(reply);
     share.people = rsvp ? guestPeople(rsvp->value()) : 1;
     share.seated = table && !table->value().textView().trimmed().isEmpty();
-    if (meal) {
-        const QString name = meal->value().toText();
-        if (!name.isEmpty()) {
-            const auto found = m_mealIndex.constFind(name);
-            if (found != m_mealIndex.constEnd()) {
-                share.meal = *found;
-            } else {
-                share.meal = int(m_meals.size());
-                m_meals.append(name);
-                m_mealIndex.insert(name, share.meal);
-                m_mealPeople.push_back(0);
-            }
+    if (meal)
+        share.meal = mealIndex(meal->value());
+    return share;
+}
+
+int GuestTally::mealIndex(const FieldValue &meal) {
+    const QStringView text = meal.textView();
+    if (text.isEmpty())
+        return meal.type() == FieldValue::Type::Text ? -1 : indexOfName(meal.toText());
+    // Guests in a row often share a meal; a short list is quicker to scan than to hash.
+    if (m_lastMeal >= 0 && m_meals[m_lastMeal] == text)
+        return m_lastMeal;
+    if (m_meals.size() <= kScanned) {
+        for (qsizetype i = 0; i < m_meals.size(); ++i) {
+            if (m_meals[i] == text)
+                return m_lastMeal = int(i);
         }
     }
-    return share;
+    return m_lastMeal = indexOfName(text.toString());
+}
+
+int GuestTally::indexOfName(const QString &name) {
+    if (name.isEmpty())
+        return -1;
+    const auto found = m_mealIndex.constFind(name);
+    if (found != m_mealIndex.constEnd())
+        return *found;
+    const int index = int(m_meals.size());
+    m_meals.append(name);
+    m_mealIndex.insert(name, index);
+    m_mealPeople.push_back(0);
+    return index;
 }
 
 void GuestTally::add(const Share &share, int sign) {
@@ -78,6 +96,7 @@ void GuestTally::recount(const PalmDatabase &guests) {
     for (qsizetype i = m_listed; i < m_meals.size(); ++i)
         m_mealIndex.remove(m_meals[i]);
     m_meals.resize(m_listed);
+    m_lastMeal = -1;
     m_mealPeople.assign(std::size_t(m_listed), 0);
     m_replies[0] = m_replies[1] = m_replies[2] = 0;
     m_confirmedPeople = m_seated = m_unseated = m_noMeal = 0;

@@ -53,11 +53,16 @@ private:
         bool seated = false;
     };
     Share shareOf(const Record &guest);
+    // The meal's place in m_meals (added when the list lacks it), -1 for none.
+    int mealIndex(const FieldValue &meal);
+    int indexOfName(const QString &name);
     void add(const Share &share, int sign);
 
     QStringList m_meals; // the list's meals, then those met that it lacks
     int m_listed = 0;
     QHash<QString, int> m_mealIndex;
+    int m_lastMeal = -1;
+    static constexpr qsizetype kScanned = 16;
     std::vector<qint64> m_mealPeople;
     std::vector<Share> m_shares; // by the guest's place in the database
     qint64 m_replies[3] = {0, 0, 0};

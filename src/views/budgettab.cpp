@@ -173,9 +173,10 @@ BudgetTab::BudgetTab(const FormContext &forms, TabHost &host, QWidget *parent)
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
     m_grid->verticalHeader()->hide();
+    m_grid->setWordWrap(false);
     m_grid->horizontalHeader()->setSectionResizeMode(Service, QHeaderView::Stretch);
     for (int c = Budgeted; c < ColumnCount; ++c)
-        m_grid->setColumnWidth(c, Twips::toPixels(1300));
+        m_grid->setColumnWidth(c, Twips::toPixels(c == Status ? 1600 : 1300));
     pageLayout()->addWidget(m_grid, 1);
 
     auto *note = new QLabel(

@@ -44,6 +44,9 @@ private slots:
         QTest::newRow("not a number counts 0")
             << QStringList{"C:abc", "U:two"} << qint64(0) << qint64(0);
         QTest::newRow("leading number") << QStringList{"C:3 people"} << qint64(3) << qint64(3);
+        QTest::newRow("plain digits, leading zeros")
+            << QStringList{"C:007", "U:123456789", "U:1234567890"} << qint64(7)
+            << qint64(7 + 123456789 + 1234567890);
         QTest::newRow("blank is not empty") << QStringList{"C: "} << qint64(0) << qint64(0);
         QTest::newRow("halves to even") << QStringList{"C:2.5", "C:3.5"} << qint64(6) << qint64(6);
         QTest::newRow("past 16 bits")
