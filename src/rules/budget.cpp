@@ -2,6 +2,7 @@
 
 #include "details.h"
 #include "displayforms.h"
+#include "fieldpass.h"
 #include "replies.h"
 
 #include <QHash>
@@ -72,22 +73,9 @@ Sheet compute(const PalmDatabase &vendors, const PalmDatabase &vendorTypes,
     }
 
     for (const auto &vendor : vendors.records().raw()) {
-        // One pass over the vendor's fields rather than a look-up for each.
-        const Field *confirmed = nullptr, *service = nullptr, *price = nullptr, *paid = nullptr,
-                    *down = nullptr;
-        for (const Field &f : vendor->fields()) {
-            const FieldCode code = f.code();
-            if (code == Vendor::kConfirmed)
-                confirmed = &f;
-            else if (code == Vendor::kService)
-                service = &f;
-            else if (code == Vendor::kPrice)
-                price = &f;
-            else if (code == Vendor::kPaid)
-                paid = &f;
-            else if (code == Vendor::kDown)
-                down = &f;
-        }
+        const auto [confirmed, service, price, paid, down] =
+            findFields(*vendor, Vendor::kConfirmed, Vendor::kService, Vendor::kPrice, Vendor::kPaid,
+                       Vendor::kDown);
         if (!confirmed || !confirmed->value().toBool())
             continue;
         const QString name = service ? service->value().toText() : QString();

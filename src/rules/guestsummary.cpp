@@ -1,5 +1,6 @@
 #include "guestsummary.h"
 
+#include "fieldpass.h"
 #include "guestcount.h"
 #include "replies.h"
 
@@ -19,22 +20,8 @@ void GuestTally::setMeals(const QStringList &meals) {
 }
 
 GuestTally::Share GuestTally::shareOf(const Record &guest) {
-    // One pass over the guest's fields rather than a look-up for each of the five.
-    const Field *confirmed = nullptr, *declined = nullptr, *rsvp = nullptr, *table = nullptr,
-                *meal = nullptr;
-    for (const Field &f : guest.fields()) {
-        const FieldCode code = f.code();
-        if (code == Guest::kConfirmed)
-            confirmed = &f;
-        else if (code == Guest::kDeclined)
-            declined = &f;
-        else if (code == Guest::kRsvp)
-            rsvp = &f;
-        else if (code == Guest::kTable)
-            table = &f;
-        else if (code == Guest::kMeal)
-            meal = &f;
-    }
+    const auto [confirmed, declined, rsvp, table, meal] = findFields(
+        guest, Guest::kConfirmed, Guest::kDeclined, Guest::kRsvp, Guest::kTable, Guest::kMeal);
     Share share;
     const Reply reply = confirmed && confirmed->value().toBool() ? Reply::Confirmed
                         : declined && declined->value().toBool() ? Reply::Declined
