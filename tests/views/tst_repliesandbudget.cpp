@@ -3,6 +3,7 @@
 // set, a vendor over it, the overspent line and the budget report.
 #include "app/frmmain.h"
 #include "plan/appstate.h"
+#include "rules/displayforms.h"
 #include "support/guitest.h"
 #include "views/budgettab.h"
 #include "views/guesttab.h"
@@ -93,7 +94,7 @@ private slots:
         writeAll(file, "Name,Reply,Meal,RSVP\r\n"
                        "Ann,Yes,fish,2\r\n"
                        "Bob,No,Meat,1\r\n"
-                       "Cy,,,\r\n"
+                       "Cy,,Kosher,\r\n"
                        "Dee,yes,Vegetarian,\r\n");
         prompter.expectOpenFile(QStringLiteral("Import Guests"), file);
         onNextModal(QStringLiteral("frmImportGuests"),
@@ -112,6 +113,10 @@ private slots:
         ListGrid &grid = *guests.grid();
         QCOMPARE(TabTestWindow::column(grid, 3),
                  (QStringList{"Confirmed", "Declined", "Awaiting reply", "Confirmed"}));
+        // A meal the list lacks is typed into the box, and found all the same.
+        PersonListTab::setBoxText(guests.mealBox(), QStringLiteral("Kosher"));
+        guests.UpdateGuestGrid();
+        QCOMPARE(TabTestWindow::column(grid, 1), QStringList{"Cy"});
         PersonListTab::setBoxText(guests.mealBox(), QStringLiteral("Fish"));
         guests.UpdateGuestGrid();
         QCOMPARE(TabTestWindow::column(grid, 1), QStringList{"Ann"});
@@ -210,6 +215,61 @@ private slots:
                                          "<td class=\"money\">2,500</td>")));
         QCOMPARE(html.count(QStringLiteral("OVER BUDGET")), 2);
         VERIFY_PROMPTS(prompter);
+    }
+
+    // The total budget box takes an amount written the user's way, and an empty box removes
+    // the budget; what is no amount, a negative one or one beyond 64-bit cents gets the
+    // "Data Type Error" message and the budget keeps what it had.
+    void budgetBox_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<QString>("stored");  // "-": no budget
+        const QString kept = QStringLiteral("  The budget is left as it was.");
+        QTest::newRow("not a number") << "lots"
+                                      << "The amount you entered is not a number." + kept << "1000";
+        QTest::newRow("negative") << "-5"
+                                  << "The amount cannot be negative." + kept << "1000";
+        QTest::newRow("beyond 64-bit cents")
+            << "92233720368547758.08"
+            << "The amount you entered is too large." + kept << "1000";
+        QTest::newRow("the largest amount") << "92,233,720,368,547,758.07"
+                                            << ""
+                                            << "92233720368547758.07";
+        QTest::newRow("the user's writing") << " $1,500.50 "
+                                            << ""
+                                            << "1500.5";
+        QTest::newRow("empty removes it") << ""
+                                          << ""
+                                          << "-";
+    }
+    void budgetBox() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, stored);
+        TabTestWindow w;
+        BudgetTab &budget = *w.window().budget();
+        w.window().showTab(TabHost::BudgetPage);
+        QApplication::setActiveWindow(&w.window());
+        typeInto(budget.totalBox(), QStringLiteral("1000"));
+        const int steps = appState().plan.history().count();
+        if (!message.isEmpty())
+            w.prompter().expectMessage(message, QStringLiteral("Data Type Error"),
+                                       Icon::Exclamation);
+        budget.totalBox()->setFocus();
+        budget.totalBox()->selectAll();
+        if (typed.isEmpty())
+            QTest::keyClick(budget.totalBox(), Qt::Key_Delete);
+        else
+            QTest::keyClicks(budget.totalBox(), typed);
+        QTest::keyClick(budget.totalBox(), Qt::Key_Return);
+        QTRY_COMPARE(w.prompter().pending(), 0);
+        VERIFY_PROMPTS(w.prompter());
+        const Record &details = TabTestWindow::db(Schema::DbId::Plan).records().item(1);
+        QCOMPARE(details.has("bdgt") ? details.text("bdgt") : QStringLiteral("-"), stored);
+        QCOMPARE(appState().plan.history().count(), steps + (stored == u"1000" ? 0 : 1));
+        // The box shows what is kept.
+        QCOMPARE(budget.totalBox()->text(),
+                 stored == u"-" ? QString() : TextForms::money(stored, QLocale()));
     }
 };
 
