@@ -6,6 +6,7 @@
 #include "frmabout.h"
 #include "plan/appstate.h"
 #include "plan/printmod.h"
+#include "views/budgettab.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
 #include "views/guesttransfer.h"
@@ -172,6 +173,7 @@ void frmMain::buildTabs() {
     m_seating = new SeatingTab(m_forms, *this);
     m_tasks = new TasksTab(m_forms, *this);
     m_payments = new PaymentsTab(m_forms, *this);
+    m_budget = new BudgetTab(m_forms, *this);
     m_tabs->addTab(m_details, tr("Details"));
     m_tabs->addTab(m_party, tr("Party"));
     m_tabs->addTab(m_guests, tr("Guests"));
@@ -179,6 +181,7 @@ void frmMain::buildTabs() {
     m_tabs->addTab(m_seating, tr("Seating"));
     m_tabs->addTab(m_tasks, tr("Tasks"));
     m_tabs->addTab(m_payments, tr("Payments"));
+    m_tabs->addTab(m_budget, tr("Budget"));
     setCentralWidget(m_tabs);
     // Ctrl+Page Down / Page Up move between the tabs wherever the focus is, lists included.
     auto *next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
@@ -291,7 +294,8 @@ void frmMain::buildMenus() {
           ReportItem{"mnuReportsVendors", tr("&Vendor List"), Reports::Vendors},
           ReportItem{"mnuReportsTasks", tr("Wedding &Tasks"), Reports::Tasks},
           ReportItem{"mnuReportsPayments", tr("Upcoming Pa&yments"), Reports::Payments},
-          ReportItem{"mnuReportsSeating", tr("&Seating Chart"), Reports::Seating}}) {
+          ReportItem{"mnuReportsSeating", tr("&Seating Chart"), Reports::Seating},
+          ReportItem{"mnuReportsBudget", tr("&Budget"), Reports::Budget}}) {
         connect(menuItem(reports, QString::fromLatin1(item.name), item.caption),
                 &QAction::triggered, this,
                 [this, kind = item.kind] { PrintMod::runReportCommand(m_state, *this, kind); });
@@ -314,6 +318,8 @@ void frmMain::buildMenus() {
             &QAction::triggered, this, [this] { editCategoryList(CategoryKind::VendorTypes); });
     connect(menuItem(options, QStringLiteral("mnuOptionsTimeframes"), tr("Edit &Timeframes")),
             &QAction::triggered, this, [this] { editCategoryList(CategoryKind::Timeframes); });
+    connect(menuItem(options, QStringLiteral("mnuOptionsMeals"), tr("Edit &Meals")),
+            &QAction::triggered, this, [this] { editCategoryList(CategoryKind::Meals); });
     options->addSeparator();
     connect(
         menuItem(options, QStringLiteral("mnuOptionsInstall"), tr("&Install Vowline on Handheld")),

@@ -8,6 +8,7 @@
 #include <optional>
 
 class AppState;
+class BudgetTab;
 class DetailsTab;
 class GuestTab;
 class ListGrid;
@@ -24,7 +25,7 @@ class SeatingTab;
 class TasksTab;
 class VendorsTab;
 
-// The main window: the seven tabs of the plan with their lists, the menus, the toolbar, the
+// The main window: the eight tabs of the plan with their lists, the menus, the toolbar, the
 // status bar and the Palm-user box. It hands each tab the plan and the prompter; the tabs
 // follow the plan's changes themselves.
 class frmMain : public QMainWindow, public TabHost, public SaveHost {
@@ -58,6 +59,7 @@ public:
     SeatingTab *seating() const { return m_seating; }
     TasksTab *tasks() const { return m_tasks; }
     PaymentsTab *payments() const { return m_payments; }
+    BudgetTab *budget() const { return m_budget; }
     // The seven lists, in the order of their settings keys.
     QList<ListGrid *> grids() const;
     QComboBox *palmUserBox() const { return m_users; }
@@ -137,6 +139,7 @@ private:
     SeatingTab *m_seating = nullptr;
     TasksTab *m_tasks = nullptr;
     PaymentsTab *m_payments = nullptr;
+    BudgetTab *m_budget = nullptr;
     QToolBar *m_toolBar = nullptr;
     QComboBox *m_users = nullptr;
     QLabel *m_usersLabel = nullptr;

@@ -95,8 +95,9 @@ bool editCategoryList(const FormContext &forms, CategoryKind kind, QWidget *pare
     frmEditCats editor(kind, categoryNames(forms.plan.set(), kind), forms.prompter, parent);
     if (editor.exec() != QDialog::Accepted)
         return false;
-    static const char *const kSteps[] = {"Edit Relations", "Edit Timeframes", "Edit Services"};
+    static const char *const kSteps[] = {"Edit Relations", "Edit Timeframes", "Edit Services",
+                                         "Edit Meals"};
     return forms.plan.apply(QString::fromLatin1(kSteps[int(kind)]), [&](PlanEdit &edit) {
-        replaceCategoryList(edit, kind, editor.lines());
+        replaceCategoryList(edit, kind, editor.lines(), editor.origins());
     });
 }

@@ -18,8 +18,8 @@ void fillFixedBox(QComboBox *box, const QStringList &entries);
 bool asksForEditor(const QComboBox *box);
 
 // Completes what the user types in the editable `box` with the first category name of `kind`
-// ("relation", "vendor" or "time") that begins with it, selecting the completed part. Deleting
-// text completes nothing, so that Backspace can shorten what was typed.
+// ("relation", "vendor", "time" or "meal") that begins with it, selecting the completed part.
+// Deleting text completes nothing, so that Backspace can shorten what was typed.
 void installTypeAhead(QComboBox *box, const Plan &plan, const QString &kind);
 
 // The category editor on one list; OK writes the list back as one step of the history.

@@ -23,23 +23,28 @@ QString titleOf(CategoryKind kind) {
         return QStringLiteral("Edit Timeframes");
     case CategoryKind::VendorTypes:
         return QStringLiteral("Edit Services");
+    case CategoryKind::Meals:
+        return QStringLiteral("Edit Meals");
     }
     return QStringLiteral("Edit Relations");
 }
 
+// Where a line came from: its place in the list as the editor opened it.
+constexpr int kOriginRole = Qt::UserRole;
+
 // Alphabetical order ignoring letter case, as a sorted system list box keeps it: the user's
 // collation where the platform provides a case-blind one, else case-blind code point order.
-// Lines equal under it keep their order.
-void sortIgnoringCase(QStringList &lines) {
+// Lines equal under it keep their order. Each line keeps its origin.
+void sortIgnoringCase(std::vector<std::pair<QString, QVariant>> &lines) {
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const bool usable = collator.compare(QStringLiteral("a"), QStringLiteral("B")) < 0 &&
                         collator.compare(QStringLiteral("B"), QStringLiteral("c")) < 0;
-    std::stable_sort(lines.begin(), lines.end(), [&](const QString &a, const QString &b) {
-        const int order = usable ? collator.compare(a, b) : 0;
+    std::stable_sort(lines.begin(), lines.end(), [&](const auto &a, const auto &b) {
+        const int order = usable ? collator.compare(a.first, b.first) : 0;
         if (order != 0)
             return order < 0;
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+        return QString::compare(a.first, b.first, Qt::CaseInsensitive) < 0;
     });
 }
 
@@ -118,6 +123,8 @@ frmEditCats::frmEditCats(CategoryKind kind, const QStringList &names, Prompter &
 
     // The lines as the database holds them, in record order.
     m_cats->addItems(names);
+    for (int i = 0; i < m_cats->count(); ++i)
+        m_cats->item(i)->setData(kOriginRole, i);
     m_cats->setFocus();
 }
 
@@ -140,6 +147,16 @@ QStringList frmEditCats::lines() const {
     result.reserve(m_cats->count());
     for (int i = 0; i < m_cats->count(); ++i)
         result.append(m_cats->item(i)->text());
+    return result;
+}
+
+std::vector<int> frmEditCats::origins() const {
+    std::vector<int> result;
+    result.reserve(std::size_t(m_cats->count()));
+    for (int i = 0; i < m_cats->count(); ++i) {
+        const QVariant origin = m_cats->item(i)->data(kOriginRole);
+        result.push_back(origin.isValid() ? origin.toInt() : -1);
+    }
     return result;
 }
 
@@ -217,20 +234,29 @@ void frmEditCats::swapLines(int from, int to) {
     QListWidgetItem *moved = m_cats->item(from);
     QListWidgetItem *other = m_cats->item(to);
     const QString text = moved->text();
+    const QVariant origin = moved->data(kOriginRole);
     moved->setText(other->text());
+    moved->setData(kOriginRole, other->data(kOriginRole));
     other->setText(text);
+    other->setData(kOriginRole, origin);
     selectLine(to);
 }
 
 void frmEditCats::sortLines() {
     const int selected = selectedIndex();
-    QStringList sorted = lines();
+    std::vector<std::pair<QString, QVariant>> sorted;
+    sorted.reserve(std::size_t(m_cats->count()));
+    for (int i = 0; i < m_cats->count(); ++i)
+        sorted.emplace_back(m_cats->item(i)->text(), m_cats->item(i)->data(kOriginRole));
     sortIgnoringCase(sorted);
     m_sort->clear();
-    m_sort->addItems(sorted);
+    for (const auto &[text, origin] : sorted) {
+        m_sort->addItem(text);
+        m_sort->item(m_sort->count() - 1)->setData(kOriginRole, origin);
+    }
     m_cats->clear();
     for (int i = 0; i < m_sort->count(); ++i)
-        m_cats->addItem(m_sort->item(i)->text());
+        m_cats->addItem(m_sort->item(i)->clone());
     m_sort->clear();
     selectLine(selected);
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <array>
 #include <optional>
+#include <vector>
 
 class Prompter;
 
@@ -12,7 +13,8 @@ class QListWidget;
 class QPushButton;
 
 // The category editor: edits one category list as lines ("Edit Relations", "Edit Services",
-// "Edit Timeframes"). Nothing reaches the plan: after OK the caller writes lines() back.
+// "Edit Timeframes", "Edit Meals"). Nothing reaches the plan: after OK the caller writes lines()
+// back.
 class frmEditCats : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +28,9 @@ public:
     QPushButton *cmdCmd(int index) const { return m_commands.at(std::size_t(index)); }
     // The lines as they stand in the list.
     QStringList lines() const;
+    // For each line, the place in the list as it was opened that it came from (a line edited or
+    // moved keeps its place), -1 for a line added.
+    std::vector<int> origins() const;
 
 public slots:
     void cmdCmd_Click(int index);

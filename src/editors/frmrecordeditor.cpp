@@ -4,7 +4,9 @@
 #include "editors/noteeditor.h"
 #include "editors/pricingtab.h"
 #include "plan/plan.h"
+#include "rules/categorylookup.h"
 #include "rules/money.h"
+#include "rules/replies.h"
 #include "rules/seating.h"
 #include "store/numbers.h"
 #include "store/prompter.h"
@@ -187,6 +189,11 @@ void frmRecordEditor::buildForm() {
     m_chkThankYou->setObjectName(QStringLiteral("chkThankYou"));
     m_chkRecord = new QCheckBox(tr("Con&firmed"), page);
     m_chkRecord->setObjectName(QStringLiteral("chkRecord"));
+    m_cboReply = new QComboBox(page);
+    m_cboReply->setObjectName(QStringLiteral("cboReply"));
+    m_cboReply->addItems(Replies::replyTexts());
+    m_cboMeal = makeCombo(page, QStringLiteral("cboMeal"));
+    m_txtDiet = makeEdit(page, QStringLiteral("txtDiet"));
 
     // Design captions; the kind's layout changes the three that differ.
     auto *lblName = makeLabel(page, QStringLiteral("lblName"), tr("&Name:"), m_txtName);
@@ -201,6 +208,9 @@ void frmRecordEditor::buildForm() {
     m_lblCountry = makeLabel(page, QStringLiteral("lblCountry"), tr("Co&untry:"), m_txtCountry);
     m_lblRSVP = makeLabel(page, QStringLiteral("lblRSVP"), tr("RS&VP:"), m_cmbRSVP);
     m_lblGift = makeLabel(page, QStringLiteral("lblGift"), tr("&Gift:"), m_txtGift);
+    m_lblReply = makeLabel(page, QStringLiteral("lblReply"), tr("Rep&ly:"), m_cboReply);
+    m_lblMeal = makeLabel(page, QStringLiteral("lblMeal"), tr("Meal &choice:"), m_cboMeal);
+    m_lblDiet = makeLabel(page, QStringLiteral("lblDiet"), tr("&Dietary note:"), m_txtDiet);
 
     auto *grid = new QGridLayout(page);
     grid->setColumnStretch(1, 1);
@@ -232,8 +242,14 @@ void frmRecordEditor::buildForm() {
     grid->addWidget(m_lblGift, 7, 0);
     grid->addWidget(m_txtGift, 7, 1, 1, 3);
     grid->addWidget(m_chkRecord, 8, 1);
+    grid->addWidget(m_lblReply, 8, 0);
+    grid->addWidget(m_cboReply, 8, 1);
     grid->addWidget(m_chkThankYou, 8, 2, 1, 2);
-    grid->setRowStretch(9, 1);
+    grid->addWidget(m_lblMeal, 9, 0);
+    grid->addWidget(m_cboMeal, 9, 1);
+    grid->addWidget(m_lblDiet, 9, 2);
+    grid->addWidget(m_txtDiet, 9, 3);
+    grid->setRowStretch(10, 1);
     m_cboTable->hide();
 
     auto *ok = makeButton(this, QStringLiteral("cmdRecordOK"), tr("OK"));
@@ -254,14 +270,16 @@ void frmRecordEditor::buildForm() {
     main->addLayout(buttons);
 
     const QList<QWidget *> order = {
-        m_txtName,     m_cboType,  m_txtContact, m_cboTable,   m_txtAddress, m_txtCity, m_txtState,
-        m_txtZip,      m_txtPhone, m_txtEmail,   m_txtCountry, m_cmbRSVP,    m_txtGift, m_chkRecord,
-        m_chkThankYou, ok,         cancel,       note,         outlook};
+        m_txtName,  m_cboType,   m_txtContact, m_cboTable,    m_txtAddress, m_txtCity,
+        m_txtState, m_txtZip,    m_txtPhone,   m_txtEmail,    m_txtCountry, m_cmbRSVP,
+        m_txtGift,  m_chkRecord, m_cboReply,   m_chkThankYou, m_cboMeal,    m_txtDiet,
+        ok,         cancel,      note,         outlook};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(m_txtName, &QLineEdit::textChanged, this, &frmRecordEditor::txtName_Change);
     connect(m_chkRecord, &QCheckBox::toggled, this, [this] { chkRecord_Click(); });
+    connect(m_cboReply, &QComboBox::currentIndexChanged, this, [this] { cboReply_Change(); });
     // Only a pick from the list (mouse, arrow keys, Enter on a completion) runs the seat
     // check; typing and loading do not.
     connect(m_cboTable, &QComboBox::activated, this, [this] { cboTable_Click(); });
@@ -280,12 +298,14 @@ void frmRecordEditor::FillComboBox() {
     const Plan &plan = m_forms.plan;
     const DbId types = m_kind == RecordKind::Vendor ? DbId::VenTypes : DbId::RelTypes;
     m_cboType->addItems(plan.db(types).listValues(kCategoryType));
-    if (m_kind == RecordKind::Guest)
+    if (m_kind == RecordKind::Guest) {
         m_cboTable->addItems(plan.db(DbId::Tables).listValues(Table::kTag));
+        m_cboMeal->addItems(categoryNames(plan.set(), CategoryKind::Meals));
+    }
     for (int n = 1; n <= 9; ++n)
         m_cmbRSVP->addItem(QString::number(n));
     // Adding the first entry selects it; the boxes start empty until the record fills them.
-    for (QComboBox *combo : {m_cboType, m_cboTable, m_cmbRSVP})
+    for (QComboBox *combo : {m_cboType, m_cboTable, m_cmbRSVP, m_cboMeal})
         combo->setCurrentIndex(-1);
 }
 
@@ -302,7 +322,10 @@ void frmRecordEditor::layOutForKind() {
     m_cboTable->setVisible(guest);
     if (guest && m_forms.plan.db(DbId::Tables).records().count() == 0)
         m_cboTable->setEnabled(false);
-    m_chkRecord->setVisible(!party);
+    m_chkRecord->setVisible(vendor);
+    for (QWidget *w : std::initializer_list<QWidget *>{m_lblReply, m_cboReply, m_lblMeal, m_cboMeal,
+                                                       m_lblDiet, m_txtDiet})
+        w->setVisible(guest);
     m_lblEmail->setText(vendor ? tr("E-&mail:") : tr("E-&Mail:"));
     for (QWidget *w : std::initializer_list<QWidget *>{m_lblRSVP, m_cmbRSVP, m_lblGift, m_txtGift,
                                                        m_chkThankYou})
@@ -378,6 +401,12 @@ void frmRecordEditor::loadRecord() {
     }
     for (const Binding &b : order)
         showValue(b.control, m_record.value(b.code));
+    if (m_kind == RecordKind::Guest) {
+        // Shown, but not added to a record that lacks them: they stay absent while empty.
+        m_cboReply->setCurrentText(Replies::replyText(Replies::replyOf(m_record)));
+        showValue(m_cboMeal, m_record.value(Guest::kMeal));
+        showValue(m_txtDiet, m_record.value(Guest::kDiet));
+    }
     if (m_kind == RecordKind::Vendor)
         m_pricing->load(m_record, Money::weddingDate(m_forms.plan.db(DbId::Plan)).date());
 }
@@ -393,6 +422,15 @@ std::vector<FieldEntry> frmRecordEditor::entries() {
         entries.push_back({Vendor::kConfirmed, valueOf(m_chkRecord), FieldKind::Boolean});
         entries.push_back(pricing.back());
     }
+    if (m_kind == RecordKind::Guest) {
+        // gcon came with the Confirmed box, which the reply keeps in step; then gdec.
+        entries.push_back(Replies::replyEntries(currentReply()).back());
+        for (const auto &[code, text] : {std::pair{Guest::kMeal, m_cboMeal->currentText()},
+                                         std::pair{Guest::kDiet, m_txtDiet->text()}}) {
+            entries.push_back({code, text.isEmpty() ? std::nullopt
+                                                    : std::optional<FieldValue>(FieldValue(text))});
+        }
+    }
     if (m_note)
         entries.push_back({noteTarget(noteKindOf(m_kind)).note, *m_note});
     return entries;
@@ -405,15 +443,37 @@ void frmRecordEditor::txtName_Change(const QString &name) {
 }
 
 void frmRecordEditor::chkRecord_Click() {
+    if (m_kind != RecordKind::Guest)
+        return;
+    // The reply follows the box: ticked is confirmed; unticked leaves a decline as it is.
+    if (m_chkRecord->isChecked())
+        m_cboReply->setCurrentText(Replies::replyText(Replies::Reply::Confirmed));
+    else if (currentReply() == Replies::Reply::Confirmed)
+        m_cboReply->setCurrentText(Replies::replyText(Replies::Reply::Awaiting));
     // A confirmed guest stands for at least one person.
-    if (m_kind == RecordKind::Guest && m_cmbRSVP->currentText().isEmpty())
+    if (m_chkRecord->isChecked() && m_cmbRSVP->currentText().isEmpty())
         setComboText(m_cmbRSVP, m_cmbRSVP->itemText(0));
+}
+
+void frmRecordEditor::cboReply_Change() {
+    m_chkRecord->setChecked(currentReply() == Replies::Reply::Confirmed);
+}
+
+Replies::Reply frmRecordEditor::currentReply() const {
+    const QString text = m_cboReply->currentText();
+    for (Replies::Reply reply :
+         {Replies::Reply::Confirmed, Replies::Reply::Declined, Replies::Reply::Awaiting}) {
+        if (text == Replies::replyText(reply))
+            return reply;
+    }
+    return Replies::Reply::Awaiting;
 }
 
 void frmRecordEditor::cboTable_Click() {
     Plan &plan = m_forms.plan;
     Record *table = Seating::tableWithTag(plan.db(DbId::Tables), m_cboTable->currentText());
-    if (!table || !table->has(Table::kAvailable))
+    // A guest who declined takes no seat: there is nothing to check.
+    if (!table || !table->has(Table::kAvailable) || currentReply() == Replies::Reply::Declined)
         return;
     const Seating::SeatCheck check =
         Seating::checkSeats(*table, Numbers::numericValue(m_cmbRSVP->currentText()));

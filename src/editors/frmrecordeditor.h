@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plan/formcontext.h"
+#include "rules/replies.h"
 #include "store/planedit.h"
 
 #include <QDialog>
@@ -22,10 +23,12 @@ enum class RecordKind { Party, Guest, Vendor };
 Schema::DbId databaseOf(RecordKind kind);
 FieldCode nameFieldOf(RecordKind kind);
 
-// "Record Details": one party member, guest or vendor. It shows `record` (one of the plan's, or
-// a new one made apart when `isNew`) and hands back on OK the fields to write, in the order they
-// are written (entries()); the caller writes them as one step. The table choice's seat check
-// and the notes of a stored record are steps of their own, made at once.
+// "Record Details": one party member, guest or vendor. A guest's reply (awaiting, confirmed or
+// declined), meal and dietary note are edited beside the fields the handheld shares. It shows
+// `record` (one of the plan's, or a new one made apart when `isNew`) and hands back on OK the
+// fields to write, in the order they are written (entries()); the caller writes them as one step.
+// The table choice's seat check and the notes of a stored record are steps of their own, made at
+// once.
 class frmRecordEditor : public QDialog {
     Q_OBJECT
 public:
@@ -53,6 +56,8 @@ private:
     void cmdRecordNote_Click();
     void cmdOutlook_Click();
     void chkRecord_Click();
+    void cboReply_Change();
+    Replies::Reply currentReply() const;
     void cboTable_Click();
     void txtName_Change(const QString &name);
 
@@ -89,4 +94,11 @@ private:
     QLineEdit *m_txtGift = nullptr;
     QCheckBox *m_chkThankYou = nullptr;
     QCheckBox *m_chkRecord = nullptr;
+    // A guest's reply takes the Confirmed box's place and keeps it in step.
+    QLabel *m_lblReply = nullptr;
+    QComboBox *m_cboReply = nullptr;
+    QLabel *m_lblMeal = nullptr;
+    QComboBox *m_cboMeal = nullptr;
+    QLabel *m_lblDiet = nullptr;
+    QLineEdit *m_txtDiet = nullptr;
 };

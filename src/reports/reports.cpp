@@ -1,6 +1,8 @@
 #include "reports.h"
 
+#include "rules/budget.h"
 #include "rules/displayforms.h"
+#include "rules/replies.h"
 #include "store/planset.h"
 #include "store/safefile.h"
 
@@ -17,7 +19,7 @@ namespace Reports {
 
 namespace {
 
-const std::array<Info, 7> kReports{{
+const std::array<Info, 8> kReports{{
     {Details, QStringLiteral("Details.htm"), QStringLiteral("Wedding Details for "),
      QStringLiteral("Wedding Details Report")},
     {Party, QStringLiteral("Wed_Party.htm"), QStringLiteral("Wedding Party for "),
@@ -32,6 +34,8 @@ const std::array<Info, 7> kReports{{
      QStringLiteral("Upcoming Payments Report")},
     {Seating, QStringLiteral("Seating.htm"), QStringLiteral("Seating Chart for "),
      QStringLiteral("Seating Chart Report")},
+    {Budget, QStringLiteral("Budget.htm"), QStringLiteral("Budget for "),
+     QStringLiteral("Budget Report")},
 }};
 
 // Appends UTF-8 with "&", "<", ">" and '"' as entities, in one pass over the text, so that a
@@ -441,8 +445,13 @@ QByteArray guestReport(const PalmDatabase *guests, const QString &title, const C
                           {"14%", "Status"},
                           {"9%", "RSVP"},
                           {"15%", "Notes"}});
+    int declined = 0;
     for (int i = 1; i <= n; ++i) {
         const Record &r = guests->records().item(i);
+        if (Replies::replyOf(r) == Replies::Reply::Declined) {
+            ++declined;
+            continue;
+        }
         html.line(QLatin1StringView("<tr>"));
         cell(html, r, "gnam", QLatin1StringView("<td width=\"14%\">"));
         cell(html, r, "gtyp", QLatin1StringView("<td width=\"14%\">"));
@@ -458,7 +467,16 @@ QByteArray guestReport(const PalmDatabase *guests, const QString &title, const C
         html.line(QLatin1StringView("</tr>"));
     }
     html.line(QLatin1StringView("</tbody>"));
-    html.line(QLatin1StringView("</table></body></html>"));
+    if (declined > 0) {
+        html.line(QLatin1StringView("</table>"));
+        html.line(QLatin1StringView("<p class=\"declined\">"),
+                  Text{declined == 1 ? QStringLiteral("1 guest who declined is not listed.")
+                                     : QStringLiteral("%1 guests who declined are not listed.")
+                                           .arg(context.locale.toString(declined))},
+                  QLatin1StringView("</p></body></html>"));
+    } else {
+        html.line(QLatin1StringView("</table></body></html>"));
+    }
     return html.take();
 }
 
@@ -565,9 +583,10 @@ QByteArray paymentReport(const PalmDatabase *vendors, const QString &title,
             const Record &r = *p.record;
             total = TextForms::addCents(total, centsOf(r, amount));
             html.line(QLatin1StringView("<tr>"));
-            html.line(QLatin1StringView("<td width=\"15%\">"),
-                      Lines{TextForms::date(r.value(due), context.locale, TextForms::DateKind::Day)},
-                      QLatin1StringView("</td>"));
+            html.line(
+                QLatin1StringView("<td width=\"15%\">"),
+                Lines{TextForms::date(r.value(due), context.locale, TextForms::DateKind::Day)},
+                QLatin1StringView("</td>"));
             html.line(amountOpening, Amount{&r, amount}, QLatin1StringView("</td>"));
             cell(html, r, "vnam", w20);
             cell(html, r, "vcnt", w20);
@@ -595,6 +614,54 @@ QByteArray paymentReport(const PalmDatabase *vendors, const QString &title,
     return html.take();
 }
 
+QByteArray budgetReport(const PalmDatabase *vendors, const PalmDatabase *vendorTypes,
+                        const PalmDatabase *plan, const QString &title, const Context &context) {
+    const PalmDatabase empty;
+    const Budget::Sheet sheet = Budget::compute(
+        vendors ? *vendors : empty, vendorTypes ? *vendorTypes : empty, plan ? *plan : empty);
+    Html html(context, qsizetype(sheet.services.size()));
+    html.begin(title);
+    listTableStart(html, {{"25%", "Service"},
+                          {"12%", "Budgeted"},
+                          {"12%", "Committed"},
+                          {"12%", "Paid"},
+                          {"12%", "Still due"},
+                          {"12%", "Left"},
+                          {"15%", "Status"}});
+    const QLatin1StringView money("<td class=\"money\">");
+    const QLatin1StringView close("</td>");
+    auto amount = [&](std::optional<qint64> cents) {
+        return Lines{cents ? TextForms::moneyFromCents(*cents, context.locale) : QString()};
+    };
+    auto row = [&](const Budget::Line &line, const QString &name, bool total) {
+        html.line(total ? QLatin1StringView("<tr class=\"total\">") : QLatin1StringView("<tr>"));
+        html.line(QLatin1StringView("<td>"), Lines{name}, close);
+        html.line(money, amount(line.budgeted), close);
+        html.line(money, amount(line.committed), close);
+        html.line(money, amount(line.paid), close);
+        html.line(money, amount(line.due()), close);
+        html.line(money, amount(line.left()), close);
+        // Said in words, so that it shows on any printer.
+        html.line(QLatin1StringView("<td>"),
+                  line.overspent() ? QLatin1StringView("<b>OVER BUDGET</b>")
+                                   : QLatin1StringView("&nbsp;"),
+                  close);
+        html.line(QLatin1StringView("</tr>"));
+    };
+    for (const Budget::Line &line : sheet.services)
+        row(line, line.service.isEmpty() ? QStringLiteral("(no service)") : line.service, false);
+    row(sheet.total,
+        sheet.totalFromServices ? QStringLiteral("Total (the services' budgets)")
+                                : QStringLiteral("Total"),
+        true);
+    html.line(QLatin1StringView("</tbody>"));
+    html.line(QLatin1StringView("</table>"));
+    html.line(QLatin1StringView("<p>Committed: the prices of the confirmed vendors.  Paid: their "
+                                "down payments marked paid.</p>"));
+    html.line(QLatin1StringView("</body></html>"));
+    return html.take();
+}
+
 QByteArray reportText(int kind, const PlanSet &set, const QString &title, const Context &context) {
     switch (kind) {
     case Details:
@@ -611,6 +678,9 @@ QByteArray reportText(int kind, const PlanSet &set, const QString &title, const 
         return paymentReport(dbOf(set, DbId::Vendors), title, context);
     case Seating:
         return seatingReport(dbOf(set, DbId::Tables), dbOf(set, DbId::Guest), title, context);
+    case Budget:
+        return budgetReport(dbOf(set, DbId::Vendors), dbOf(set, DbId::VenTypes),
+                            dbOf(set, DbId::Plan), title, context);
     default:
         return {};
     }

@@ -24,8 +24,18 @@ struct Context {
     static Context now() { return {QLocale(), QDate::currentDate()}; }
 };
 
-// The report kinds reuse the editor kind numbers; the seating chart takes the next free one.
-enum Kind { Details = 0, Party = 3, Guests = 4, Vendors = 5, Tasks = 6, Payments = 7, Seating = 8 };
+// The report kinds reuse the editor kind numbers; the seating chart and the budget take the
+// next free ones.
+enum Kind {
+    Details = 0,
+    Party = 3,
+    Guests = 4,
+    Vendors = 5,
+    Tasks = 6,
+    Payments = 7,
+    Seating = 8,
+    Budget = 9
+};
 
 struct Info {
     Kind kind;
@@ -43,6 +53,7 @@ QByteArray detailsReport(const PalmDatabase *plan, const QString &title,
                          const Context &context = Context::now());
 QByteArray partyReport(const PalmDatabase *party, const QString &title,
                        const Context &context = Context::now());
+// Guests who declined are left out, and counted under the list.
 QByteArray guestReport(const PalmDatabase *guests, const QString &title,
                        const Context &context = Context::now());
 // With a last row "Total confirmed cost": the prices of the confirmed vendors, in cents.
@@ -54,6 +65,11 @@ QByteArray taskReport(const PalmDatabase *tasks, const QString &title,
 // table ending in "Total due".
 QByteArray paymentReport(const PalmDatabase *vendors, const QString &title,
                          const Context &context = Context::now());
+// Per service and in total: budgeted, committed (the confirmed vendors' prices), paid, still due
+// and left; a line over its budget says so in words.
+QByteArray budgetReport(const PalmDatabase *vendors, const PalmDatabase *vendorTypes,
+                        const PalmDatabase *plan, const QString &title,
+                        const Context &context = Context::now());
 // Escort list, the guests of each table (several tables to a page) and the chart, in one file
 // so it prints as one job. Names are ordered by the locale's collation; a guest takes the
 // seats the guest count gives it (one for an empty RSVP).

@@ -6,6 +6,7 @@
 #include "reports.h"
 
 #include "rules/guestcount.h"
+#include "rules/replies.h"
 #include "rules/seating.h"
 #include "store/numbers.h"
 
@@ -86,6 +87,9 @@ Plan collect(const PalmDatabase *tables, const PalmDatabase *guests, const QLoca
     if (guests) {
         plan.guests.reserve(guests->records().raw().size());
         for (const auto &record : guests->records().raw()) {
+            // A guest who declined has no seat and no place card.
+            if (Replies::replyOf(*record) == Replies::Reply::Declined)
+                continue;
             Guest g;
             g.name = printedName(record->text("gnam"));
             // Seats as the guest count counts people, so the chart and the count agree.

@@ -16,8 +16,25 @@ constexpr FieldCode kRsvp = Schema::Guest::kRsvp;
 // Each RSVP is held within 32 bits, so the 64-bit totals of the largest possible database
 // cannot overflow whatever was typed.
 qint64 guestPeople(const FieldValue &rsvp) {
-    if (rsvp.toText().isEmpty())
+    if (rsvp.type() == FieldValue::Type::Text) {
+        const QStringView text = rsvp.textView();
+        if (text.isEmpty())
+            return 1;
+        // The RSVP box's own form, plain digits, is read in place: a count of every guest
+        // then allocates nothing.
+        if (text.size() <= 9) {
+            qint64 value = 0;
+            bool digits = true;
+            for (const QChar c : text) {
+                digits = digits && c >= u'0' && c <= u'9';
+                value = value * 10 + (c.unicode() - u'0');
+            }
+            if (digits)
+                return value;
+        }
+    } else if (rsvp.isNone()) {
         return 1;
+    }
     const double value = rsvp.toNumber();
     if (!std::isfinite(value))
         return 0;
@@ -34,8 +51,12 @@ qint64 peopleOf(const Record &guest) {
 GuestCount countGuests(const PalmDatabase &guests) {
     GuestCount count;
     for (const auto &record : guests.records().raw()) {
+        const Replies::Reply reply = Replies::replyOf(*record);
+        // A guest who declined is no longer among those who may come.
+        if (reply == Replies::Reply::Declined)
+            continue;
         const qint64 n = peopleOf(*record);
-        if (Replies::isConfirmed(*record))
+        if (reply == Replies::Reply::Confirmed)
             count.confirmed += n;
         count.possible += n;
     }

@@ -17,7 +17,7 @@ struct GuestCount {
 
 // Counts the guest database. An RSVP counts as the whole number nearest its numeric value
 // (halves to the even neighbour), so "abc" counts 0; an empty or missing RSVP counts 1, for the
-// confirmed total as for the invited one.
+// confirmed total as for the invited one. Guests who declined count in neither.
 GuestCount countGuests(const PalmDatabase &guests);
 // The people one guest stands for, by the rule above: its RSVP as the nearest whole number
 // (within 32 bits), one when the RSVP is empty or missing.

@@ -1,5 +1,6 @@
 #include "seating.h"
 
+#include "replies.h"
 #include "store/numbers.h"
 
 #include <QLocale>
@@ -43,6 +44,14 @@ double storedNumber(const Record &record, FieldCode code) {
     return field ? storedNumber(field->value()) : 0.0;
 }
 
+bool takesSeats(const Record &guest) {
+    return guest.has(Guest::kRsvp) && Replies::replyOf(guest) != Replies::Reply::Declined;
+}
+
+double seatsOf(const Record &guest) {
+    return takesSeats(guest) ? storedNumber(guest, Guest::kRsvp) : 0.0;
+}
+
 QString tableTag(const Record &table) {
     return table.text(Table::kTag).trimmed();
 }
@@ -77,7 +86,7 @@ qint16 seatedPeople(const PalmDatabase &guests, const QString &tag) {
         return 0;
     for (const auto &guest : guests.records().raw()) {
         if (isSeatedAt(*guest, tag))
-            sum = whole(sum + storedNumber(*guest, Guest::kRsvp));
+            sum = whole(sum + seatsOf(*guest));
     }
     return qint16(sum);
 }
@@ -155,9 +164,9 @@ namespace {
 // Seats one guest; `mayGrow` is asked only when the guest does not fit.
 SeatResult seatOne(PlanEdit &edit, Record &table, Record &guest,
                    const std::function<bool()> &mayGrow) {
-    const double people = storedNumber(guest, Guest::kRsvp);
+    const double people = seatsOf(guest);
     // A guest without an rsvp takes no seat, so nothing is checked for it.
-    if (guest.has(Guest::kRsvp)) {
+    if (takesSeats(guest)) {
         const SeatCheck check = checkSeats(table, people);
         if (check.made) {
             if (check.fits()) {
@@ -199,9 +208,9 @@ int seatAll(PlanEdit &edit, Record &table, const std::vector<Record *> &guests,
 }
 
 void unseat(PlanEdit &edit, Record *table, Record &guest) {
-    const double people = storedNumber(guest, Guest::kRsvp);
+    const double people = seatsOf(guest);
     if (table) {
-        if (table->has(Table::kAvailable) && guest.has(Guest::kRsvp))
+        if (table->has(Table::kAvailable) && takesSeats(guest))
             writeNumber(edit, *table, Table::kAvailable,
                         whole(storedNumber(*table, Table::kAvailable)) + people);
         // A table without a count gets one; it then counts nobody.
@@ -266,10 +275,7 @@ bool recount(PlanEdit &edit, Record &table, const std::vector<int> &seated, doub
     if (seats == 0) {
         // No maximum anywhere: the table is as big as its party.
         own = false;
-        eachGuest([&](const Record &guest) {
-            if (guest.has(Guest::kRsvp))
-                seats = whole(seats + storedNumber(guest, Guest::kRsvp));
-        });
+        eachGuest([&](const Record &guest) { seats = whole(seats + seatsOf(guest)); });
     }
     // Whatever the seats were taken from becomes the table's maximum, so that avai stays
     // maxs less coun on the screen and on the handheld.
@@ -279,11 +285,9 @@ bool recount(PlanEdit &edit, Record &table, const std::vector<int> &seated, doub
     double free = seats;
     double count = 0;
     eachGuest([&](const Record &guest) {
-        if (guest.has(Guest::kRsvp)) {
-            const double people = storedNumber(guest, Guest::kRsvp);
-            free = whole(free - people);
-            count = whole(count + people);
-        }
+        const double people = seatsOf(guest);
+        free = whole(free - people);
+        count = whole(count + people);
     });
     writeNumber(edit, table, Table::kAvailable, free);
     writeNumber(edit, table, Table::kCount, count);

@@ -9,8 +9,8 @@
 // Seat accounting of the reception tables. A table keeps three numbers, stored as text:
 // its maximum seats (maxs), the people seated (coun) and the seats still free (avai). A guest
 // sits at a table by holding the table's trimmed ID in gtag and takes as many seats as its rsvp
-// says; a missing or empty rsvp takes none. A guest whose gtag is missing, empty or blank sits
-// at no table, and an empty ID seats nobody.
+// says; a missing or empty rsvp takes none, and neither does a guest who declined. A guest whose
+// gtag is missing, empty or blank sits at no table, and an empty ID seats nobody.
 //
 // The seating tab, the table editor and the record editor's table choice all go through these
 // functions, so the three numbers move the same way wherever a guest is seated. Every change
@@ -30,6 +30,11 @@ inline constexpr FieldCode kRsvp = Schema::Guest::kRsvp;
 // Never infinite or NaN, so sums stay plain numbers.
 double storedNumber(const FieldValue &value);
 double storedNumber(const Record &record, FieldCode code);
+
+// The seats a guest takes: its rsvp, or none when it declined (or has no rsvp).
+double seatsOf(const Record &guest);
+// Whether seating the guest takes seats to be checked: it has an rsvp and did not decline.
+bool takesSeats(const Record &guest);
 
 // The table's ID with blanks at both ends removed.
 QString tableTag(const Record &table);

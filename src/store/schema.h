@@ -108,6 +108,10 @@ inline constexpr FieldCode kOwner{"ownr"}, kDate{"date"}, kNote{"note"}, kBride{
     kHallAddress{"hadr"}, kHallCity{"hcit"}, kHallState{"hsta"}, kHallZip{"hzip"},
     kHallPhone{"hpho"}, kStart{"star"}, kStop{"stop"}, kHallConfirmed{"hcon"}, kHallNotes{"hnot"},
     kTables{"ntab"}, kPeoplePerTable{"ptab"};
+// Kept by this program only (the handheld reads none of them): the plan's total budget, a
+// money text, and the meal choices, one name a line. A plan without "meal" offers the starter
+// meals; an empty one offers none.
+inline constexpr FieldCode kBudget{"bdgt"}, kMeals{"meal"};
 } // namespace Details
 
 namespace Party {
@@ -121,6 +125,10 @@ inline constexpr FieldCode kName{"gnam"}, kRelation{"gtyp"}, kAddress{"gadr"}, k
     kState{"gsta"}, kZip{"gzip"}, kPhone{"gpho"}, kEmail{"gcos"}, kMail{"gmai"}, kCountry{"gctr"},
     kConfirmed{"gcon"}, kRsvp{"rsvp"}, kTable{"gtag"}, kGift{"gift"}, kThanked{"tnku"},
     kNote{"gnot"}, kOwner{"ownr"};
+// Kept by this program only. A declined guest holds gdec true beside gcon false, so the
+// handheld, which reads gcon alone, sees it as not confirmed; gcon true wins over gdec. The
+// meal choice and the dietary note are texts; each field is absent while it has no value.
+inline constexpr FieldCode kDeclined{"gdec"}, kMeal{"gmea"}, kDiet{"gdie"};
 } // namespace Guest
 
 namespace Vendor {
@@ -129,6 +137,12 @@ inline constexpr FieldCode kName{"vnam"}, kService{"vtyp"}, kContact{"vcnt"}, kA
     kConfirmed{"vcon"}, kPrice{"vcos"}, kDown{"vdwn"}, kPaid{"paid"}, kNext{"npay"},
     kNextDue{"ndat"}, kBalance{"vbal"}, kFinalDue{"dued"}, kNote{"vnot"}, kOwner{"ownr"};
 } // namespace Vendor
+
+// A record of the vendor-type list: the service's name, and (this program's only) its budget,
+// a money text, absent while none is set.
+namespace VendorType {
+inline constexpr FieldCode kName{"type"}, kBudget{"bdgt"};
+} // namespace VendorType
 
 namespace Task {
 inline constexpr FieldCode kTimeFrame{"time"}, kDetails{"evnt"}, kDone{"done"}, kAlarm{"alrm"},

@@ -1,6 +1,7 @@
 #include "guestcsv.h"
 
 #include "rules/newrecords.h"
+#include "rules/replies.h"
 #include "store/planedit.h"
 
 #include <QLocale>
@@ -16,6 +17,7 @@ namespace {
 const QString kSettingsKey = QStringLiteral("Import/GuestColumns");
 const QString kTrue = QStringLiteral("True");
 const QString kFalse = QStringLiteral("False");
+const QString kDeclined = QStringLiteral("Declined");
 
 constexpr int index(Column c) {
     return int(c);
@@ -40,11 +42,15 @@ const Alias kAliases[] = {
     {Column::Email, "email emailaddress mail email1 emailaddress1"},
     {Column::Rsvp, "rsvp count people persons partysize number numberofguests headcount "
                    "guestcount size seats"},
-    {Column::Confirmed, "confirmed status attending confirmation rsvpstatus accepted"},
+    {Column::Confirmed, "confirmed status attending confirmation rsvpstatus accepted reply "
+                        "replied response rsvpreply rsvpresponse attendance coming"},
     {Column::Gift, "gift gifts present"},
     {Column::Notes, "notes note comments comment remarks memo"},
     {Column::Table, "table tablenumber tableno tablename tableid seating"},
     {Column::ThankYou, "thankyou thankyounote thankyounotesent thankyousent thanked thanks"},
+    {Column::Meal, "meal meals mealchoice menu menuchoice entree dinner food"},
+    {Column::Diet, "dietarynote dietary diet dietaryneeds dietaryrequirements dietaryrestrictions "
+                   "allergies allergy"},
 };
 
 const QHash<QString, Column> &aliases() {
@@ -95,6 +101,24 @@ bool isYes(const QString &text) {
     });
 }
 
+// No-like answers: the guest declined. "False" is not among them: it is what an export writes
+// for a guest who has not replied.
+bool isNo(const QString &text) {
+    static const QStringView no[] = {u"no",           u"n",          u"declined",
+                                     u"decline",      u"declines",   u"regrets",
+                                     u"regret",       u"regretted",  u"not attending",
+                                     u"notattending", u"not coming", u"cannot attend",
+                                     u"can't attend", u"✗",          u"✘",
+                                     u"nein",         u"abgesagt",   u"absage",
+                                     u"non",          u"décliné",    u"refusé",
+                                     u"nee",          u"nej",        u"não",
+                                     u"nao"};
+    const QStringView t = QStringView(text).trimmed();
+    return !t.isEmpty() && std::any_of(std::begin(no), std::end(no), [t](QStringView word) {
+        return t.compare(word, Qt::CaseInsensitive) == 0;
+    });
+}
+
 QString emailKey(const QString &email) {
     const QStringView trimmed = QStringView(email).trimmed();
     return isAscii(trimmed) ? trimmed.toString().toLower() : trimmed.toString().toCaseFolded();
@@ -139,6 +163,8 @@ const std::array<FieldInfo, kFieldCount> &fields() {
         {Column::Notes, "gnot", "Notes"},
         {Column::Table, "gtag", "Table"},
         {Column::ThankYou, "tnku", "Thank You"},
+        {Column::Meal, "gmea", "Meal"},
+        {Column::Diet, "gdie", "Dietary Note"},
     }};
     return table;
 }
@@ -278,6 +304,12 @@ QString foldName(const QString &plain) {
 
 } // namespace
 
+QString replyValue(const QString &cell) {
+    if (cell == kTrue || cell == kFalse || cell == kDeclined)
+        return cell;
+    return isYes(cell) ? kTrue : isNo(cell) ? kDeclined : kFalse;
+}
+
 QString nameKey(const QString &name) {
     for (QChar c : name) {
         if (c.unicode() >= kLatinEnd)
@@ -318,7 +350,7 @@ QString describe(const Duplicate &d, const Guest &guest) {
 }
 
 Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase &guests,
-             const QStringList &relationNames) {
+             const QStringList &relationNames, const QStringList &mealNames) {
     Plan plan;
     plan.existing = guests.records().count();
     for (Column c : mapping)
@@ -337,6 +369,9 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
         if (!email.isEmpty())
             existingEmails.insert(email, number);
     }
+    QHash<QString, QString> knownMeals; // case-folded -> the list's own spelling
+    for (const QString &m : mealNames)
+        knownMeals.insert(m.trimmed().toCaseFolded(), m);
     QHash<QString, QString> knownRelations; // case-folded -> the list's own spelling
     for (const QString &r : relationNames)
         knownRelations.insert(r.trimmed().toCaseFolded(), r);
@@ -367,9 +402,14 @@ Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase
             plan.skipped.push_back({guest.row, SkipReason::NoName});
             continue;
         }
-        for (Column c : {Column::Confirmed, Column::ThankYou}) {
-            QString &flag = guest.values[index(c)];
-            flag = isYes(flag) ? kTrue : kFalse;
+        QString &reply = guest.values[index(Column::Confirmed)];
+        reply = replyValue(reply);
+        QString &thanked = guest.values[index(Column::ThankYou)];
+        thanked = isYes(thanked) ? kTrue : kFalse;
+        if (QString &meal = guest.values[index(Column::Meal)]; !meal.isEmpty()) {
+            const auto known = knownMeals.constFind(meal.trimmed().toCaseFolded());
+            if (known != knownMeals.constEnd())
+                meal = *known; // the list's spelling, so the meal filter and counts find it
         }
 
         QString &relation = guest.values[index(Column::Relation)];
@@ -494,13 +534,21 @@ int apply(const Plan &plan, const Choices &choices, PlanEdit &edit) {
         std::unique_ptr<Record> record = NewRecords::guest(QString(), false);
         for (const FieldInfo &f : fields()) {
             const QString &value = guest.values[std::size_t(index(f.column))];
-            Field &field = record->fields().add(
-                f.code, isBoolean(f.column) ? FieldKind::Boolean : FieldKind::Text);
+            // The desktop's own fields are left out while they hold nothing.
+            if (value.isEmpty() && (f.column == Column::Meal || f.column == Column::Diet))
+                continue;
+            Field &field = record->fields().add(f.code, isBoolean(f.column) ? FieldKind::Boolean
+                                                                            : FieldKind::Text);
             if (isBoolean(f.column))
                 field.setValue(value == kTrue);
             else
                 field.setValue(value);
         }
+        // Declined beside gcon false: the handheld sees a guest who has not confirmed.
+        if (guest.values[index(Column::Confirmed)] == kDeclined)
+            record->fields()
+                .add(Schema::Guest::kDeclined, FieldKind::Boolean)
+                .setValue(FieldValue(true));
         // Like "Add Person", new guests go to the end; saving sorts the list by name.
         edit.insertRecord(DbId::Guest, edit.db(DbId::Guest).records().count(), std::move(record));
     }
@@ -519,6 +567,13 @@ QByteArray exportGuests(const PalmDatabase &guests, Form form, int *rows) {
         for (const auto &record : guests.records().raw()) {
             row.clear();
             for (const FieldInfo &f : fields()) {
+                if (f.column == Column::Confirmed) {
+                    const Replies::Reply reply = Replies::replyOf(*record);
+                    row.append(reply == Replies::Reply::Confirmed  ? kTrue
+                               : reply == Replies::Reply::Declined ? kDeclined
+                                                                   : kFalse);
+                    continue;
+                }
                 if (isBoolean(f.column)) {
                     row.append(record->value(f.code).toBool() ? kTrue : kFalse);
                     continue;

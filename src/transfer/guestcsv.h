@@ -31,9 +31,11 @@ enum class Column : int {
     Notes,
     Table,
     ThankYou,
+    Meal,
+    Diet,
     Ignore
 };
-inline constexpr int kFieldCount = 15;
+inline constexpr int kFieldCount = 17;
 // A guest database, like every database, holds at most this many records.
 inline constexpr int kMaxGuests = 65535;
 
@@ -67,8 +69,11 @@ QString nameKey(const QString &name);
 QString countOf(qsizetype n, const char *one, const char *many);
 
 // Every value is taken as the file holds it, as the record editor would store it typed (an
-// RSVP of "2 adults" included), except the two Booleans: Confirmed and ThankYou read "True" or
-// "False".
+// RSVP of "2 adults" included), except the two Booleans: ThankYou reads "True" or "False", and
+// Confirmed holds the reply: "True" (a yes-like answer), "Declined" (a no-like answer: "No",
+// "Declined", "Regrets" and their like in a few languages) or "False" (anything else, a blank
+// included: no reply yet). A meal that the meal list holds in another letter case takes the
+// list's spelling.
 struct Guest {
     std::array<QString, kFieldCount> values; // by field
     int row = 0;                             // the spreadsheet row it came from
@@ -102,7 +107,10 @@ struct Plan {
 };
 
 Plan analyse(const Csv::Table &table, const Mapping &mapping, const PalmDatabase &guests,
-             const QStringList &relationNames);
+             const QStringList &relationNames, const QStringList &mealNames = {});
+
+// What a Confirmed value of a guest means: "True", "Declined" or "False".
+QString replyValue(const QString &cell);
 
 struct Choices {
     std::vector<bool> addDuplicate; // per Plan::duplicates; missing entries mean skip

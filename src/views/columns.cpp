@@ -63,4 +63,14 @@ ListColumn confirmation(const QString &header, FieldCode code) {
     return column;
 }
 
+ListColumn reply(const QString &header) {
+    ListColumn column;
+    column.header = header;
+    column.startTwips = 1500; // "Awaiting reply" in full
+    column.text = [](const Record &r) {
+        return Replies::replyText(Replies::replyOf(r));
+    };
+    return column;
+}
+
 } // namespace Columns

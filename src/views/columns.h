@@ -20,5 +20,7 @@ ListColumn date(const QString &header, FieldCode code,
                 TextForms::DateKind kind = TextForms::DateKind::Day);
 // "Confirmed" or "Unconfirmed" by the confirmation field.
 ListColumn confirmation(const QString &header, FieldCode code);
+// A guest's reply: "Confirmed", "Declined" or "Awaiting reply".
+ListColumn reply(const QString &header);
 
 } // namespace Columns

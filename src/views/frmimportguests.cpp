@@ -97,11 +97,12 @@ QString sample(const QString &text) {
 
 frmImportGuests::frmImportGuests(const Csv::Table &table, const QString &fileName,
                                  const PalmDatabase &guests, const QStringList &relations,
-                                 QWidget *parent)
+                                 QWidget *parent, const QStringList &meals)
     : QDialog(parent)
     , m_table(table)
     , m_guests(guests)
-    , m_relations(relations) {
+    , m_relations(relations)
+    , m_meals(meals) {
     setObjectName(QStringLiteral("frmImportGuests"));
     setWindowTitle(tr("Import Guests"));
     auto *layout = new QVBoxLayout(this);
@@ -205,7 +206,7 @@ GuestCsv::Choices frmImportGuests::choices() const {
 }
 
 void frmImportGuests::analyse() {
-    m_plan = GuestCsv::analyse(m_table, mapping(), m_guests, m_relations);
+    m_plan = GuestCsv::analyse(m_table, mapping(), m_guests, m_relations, m_meals);
 
     m_skipped->reset(int(m_plan.skipped.size()), [this](int row) {
         return GuestCsv::describe(m_plan.skipped[std::size_t(row)]);

@@ -22,7 +22,8 @@ class frmImportGuests : public QDialog {
     Q_OBJECT
 public:
     frmImportGuests(const Csv::Table &table, const QString &fileName, const PalmDatabase &guests,
-                    const QStringList &relations, QWidget *parent = nullptr);
+                    const QStringList &relations, QWidget *parent = nullptr,
+                    const QStringList &meals = {});
 
     const GuestCsv::Plan &plan() const { return m_plan; }
     GuestCsv::Choices choices() const;
@@ -37,6 +38,7 @@ private:
     const Csv::Table &m_table;
     const PalmDatabase &m_guests;
     QStringList m_relations;
+    QStringList m_meals;
     GuestCsv::Plan m_plan;
     QTableWidget *m_columns = nullptr;
     QList<QComboBox *> m_fieldBoxes;

@@ -1,5 +1,7 @@
 #include "guesttransfer.h"
 
+#include "rules/categorylookup.h"
+
 #include "frmimportguests.h"
 #include "plan/formcontext.h"
 #include "plan/plan.h"
@@ -66,7 +68,7 @@ void importGuests(QWidget *owner, const FormContext &forms, TabHost &host,
     const PalmDatabase &guests = plan.db(Schema::DbId::Guest);
     frmImportGuests preview(table, QFileInfo(*path).fileName(), guests,
                             plan.db(Schema::DbId::RelTypes).listValues(Schema::kCategoryType),
-                            owner);
+                            owner, categoryNames(plan.set(), CategoryKind::Meals));
     if (preview.exec() != QDialog::Accepted)
         return;
 

@@ -4,6 +4,7 @@
 #include "plan/plan.h"
 #include "rules/details.h"
 #include "rules/newrecords.h"
+#include "rules/replies.h"
 #include "rules/seating.h"
 #include "rules/textmatch.h"
 #include "store/numbers.h"
@@ -57,7 +58,8 @@ public:
         QCollator collator = nameCollator();
         std::vector<std::pair<QCollatorSortKey, Entry>> sorted;
         for (const auto &guest : guests.records().raw()) {
-            if (Seating::isSeated(*guest))
+            // A guest who declined needs no seat.
+            if (Seating::isSeated(*guest) || Replies::replyOf(*guest) == Replies::Reply::Declined)
                 continue;
             const QString name = guest->text(Guest::kName);
             const double seats = Seating::storedNumber(*guest, Guest::kRsvp);
@@ -121,7 +123,7 @@ std::vector<ListColumn> tableColumns() {
 std::vector<ListColumn> seatedColumns() {
     return {Columns::field(QObject::tr("Name"), Guest::kName, true),
             Columns::field(QObject::tr("Relation"), Guest::kRelation),
-            Columns::confirmation(QObject::tr("Status"), Guest::kConfirmed),
+            Columns::reply(QObject::tr("Status")),
             Columns::number(QObject::tr("RSVP"), Guest::kRsvp),
             Columns::field(QObject::tr("Address"), Guest::kAddress),
             Columns::field(QObject::tr("City"), Guest::kCity),

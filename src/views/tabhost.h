@@ -13,7 +13,8 @@ public:
         VendorsPage,
         SeatingPage,
         TasksPage,
-        PaymentsPage
+        PaymentsPage,
+        BudgetPage
     };
 
     virtual ~TabHost() = default;

@@ -222,6 +222,9 @@ private slots:
                                   << "Edit Services" << QStringList{"cmbVendors"} << kVendorTypes;
         QTest::newRow("timeframes") << "mnuOptionsTimeframes"
                                     << "Edit Timeframes" << QStringList{"cmbTasks"} << kTimeframes;
+        // A plan without a meal list of its own offers the starter meals.
+        QTest::newRow("meals") << "mnuOptionsMeals"
+                               << "Edit Meals" << QStringList{"cmbGuestMeal"} << defaultMeals();
     }
     void menuCommandRefillsTheBoxes() {
         QFETCH(QString, command);
@@ -233,9 +236,10 @@ private slots:
         appState().plan.replace(EditorPlan::defaultSet(shortLists));
         appState().markPlanSaved(AppState::PlanKind::User);
         // Every filter box is filled from the plan and shows its first entry.
-        const QStringList status{"All", "Confirmed", "Unconfirmed"};
-        QCOMPARE(entries(fixture.find<QComboBox>("cmbGuestStatus")), status);
-        QCOMPARE(entries(fixture.find<QComboBox>("cmbVendorStatus")), status);
+        QCOMPARE(entries(fixture.find<QComboBox>("cmbGuestStatus")),
+                 QStringList({"All", "Confirmed", "Declined", "Awaiting reply"}));
+        QCOMPARE(entries(fixture.find<QComboBox>("cmbVendorStatus")),
+                 QStringList({"All", "Confirmed", "Unconfirmed"}));
         QCOMPARE(entries(fixture.find<QComboBox>("cboPayment")),
                  QStringList({"Pending Payments", "Final Payments"}));
         for (const QString &name : boxes) {

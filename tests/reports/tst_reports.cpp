@@ -78,6 +78,8 @@ void buildPlan(PlanSet &set) {
                  {"gnot", "Tom & Jerry\nat the <band> table"}});
     add(guests, {{"gnam", "Zoë"}, {"rsvp", ""}});
     add(guests, {{"gnam", "Carl"}, {"gcon", false}, {"gsta", "NY"}});
+    // Declined: left out of the list, and counted under it.
+    add(guests, {{"gnam", "Dora"}, {"gcon", false}, {"gdec", true}, {"gmea", "Fish"}});
     PalmDatabase &vendors = set.db(DbId::Vendors);
     add(vendors, {{"vnam", "Flowers & Co"},
                   {"vtyp", "Florist"},
@@ -106,6 +108,11 @@ void buildPlan(PlanSet &set) {
                   {"vcit", "Köln"}});
     add(vendors, {{"vnam", "Limo"}, {"npay", "10"}});
     add(vendors, {{"vnam", "Photographer"}, {"vcon", true}, {"vcos", "1500.5"}, {"vzip", "02134"}});
+    // The budget: a total, and a service over its own.
+    set.db(DbId::Plan).write(set.db(DbId::Plan).records().item(1), "bdgt", QStringLiteral("25000"));
+    add(set.db(DbId::VenTypes), {{"type", "Florist"}, {"bdgt", "15000.5"}});
+    add(set.db(DbId::VenTypes), {{"type", "Band"}});
+    add(set.db(DbId::VenTypes), {{"type", "<DJ & co>"}, {"bdgt", "2000"}});
     PalmDatabase &tasks = set.db(DbId::Tasks);
     add(tasks,
         {{"time", "6 Months"}, {"evnt", "Book <the> band"}, {"done", true}, {"note", "Zoë calls"}});
@@ -117,7 +124,7 @@ QString goldenPath(const QString &fileName) {
     return QStringLiteral(VOWLINE_TEST_DATA "/reports/") + fileName;
 }
 
-const int kKinds[] = {0, 3, 4, 5, 6, 7};
+const int kKinds[] = {0, 3, 4, 5, 6, 7, 9};
 
 } // namespace
 

@@ -206,7 +206,13 @@ private slots:
         addGuest(guests, u"Gone"_qs, u"2"_qs, u"Z"_qs);
         addGuest(guests, u"Waiting"_qs, u"2"_qs, std::nullopt);
         addGuest(guests, u"Waiting too"_qs, QString(), std::nullopt);
+        // Guests who declined have no place anywhere, seated or not.
+        addGuest(guests, u"Regrets"_qs, u"4"_qs, u"A"_qs);
+        addGuest(guests, u"Regrets too"_qs, u"1"_qs, std::nullopt);
+        for (int n : {6, 7})
+            guests.write(guests.records().item(n), "gdec", true, FieldKind::Boolean);
         const QString html = QString::fromUtf8(Reports::seatingReport(&tables, &guests, {}));
+        QVERIFY(!html.contains(u"Regrets"_qs));
         const QStringList pages = tableBlocks(html);
         QCOMPARE(pages.size(), 5);
         QCOMPARE(cells(pages[0], u"guest"_qs), (QStringList{u"Empty RSVP"_qs, longName}));

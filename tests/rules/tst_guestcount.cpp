@@ -8,13 +8,16 @@
 namespace {
 
 // One guest per entry: "C:2" is confirmed with RSVP "2", "U:" unconfirmed with an empty RSVP,
-// "C" (no colon) confirmed without an rsvp field, "-:3" without a gcon field.
+// "C" (no colon) confirmed without an rsvp field, "-:3" without a gcon field, "D:2" declined,
+// "X:2" declined here but confirmed since (on the handheld).
 void addGuests(PalmDatabase &db, const QStringList &guests) {
     for (const QString &guest : guests) {
         Record &record = db.records().add();
         db.write(record, "gnam", QStringLiteral("Guest"));
         if (guest[0] != u'-')
-            db.write(record, "gcon", guest[0] == u'C', FieldKind::Boolean);
+            db.write(record, "gcon", guest[0] == u'C' || guest[0] == u'X', FieldKind::Boolean);
+        if (guest[0] == u'D' || guest[0] == u'X')
+            db.write(record, "gdec", true, FieldKind::Boolean);
         const qsizetype colon = guest.indexOf(u':');
         if (colon >= 0)
             db.write(record, "rsvp", guest.mid(colon + 1));
@@ -41,10 +44,17 @@ private slots:
         QTest::newRow("not a number counts 0")
             << QStringList{"C:abc", "U:two"} << qint64(0) << qint64(0);
         QTest::newRow("leading number") << QStringList{"C:3 people"} << qint64(3) << qint64(3);
+        QTest::newRow("plain digits, leading zeros")
+            << QStringList{"C:007", "U:123456789", "U:1234567890"} << qint64(7)
+            << qint64(7 + 123456789 + 1234567890);
         QTest::newRow("blank is not empty") << QStringList{"C: "} << qint64(0) << qint64(0);
         QTest::newRow("halves to even") << QStringList{"C:2.5", "C:3.5"} << qint64(6) << qint64(6);
         QTest::newRow("past 16 bits")
             << QStringList{"C:30000", "C:30000", "U:9"} << qint64(60000) << qint64(60009);
+        QTest::newRow("declined guests are not invited any more")
+            << QStringList{"C:2", "D:3", "D:", "U:1"} << qint64(2) << qint64(3);
+        QTest::newRow("a confirmation wins over a decline")
+            << QStringList{"X:2", "D:4"} << qint64(2) << qint64(2);
         QTest::newRow("absurd RSVP held in 32 bits")
             << QStringList{"C:1e300", "U:1"} << qint64(2147483647) << qint64(2147483648);
     }

@@ -34,10 +34,14 @@ struct Plan {
         put(tables, t, "coun", coun);
         return t;
     }
+    // An rsvp written "D3" is a guest of three who declined.
     Record &guest(const QString &rsvp, const QString &gtag = QStringLiteral("-")) {
         Record &g = guests.records().add();
-        put(guests, g, "rsvp", rsvp);
+        const bool declined = rsvp.startsWith(u'D');
+        put(guests, g, "rsvp", declined ? rsvp.mid(1) : rsvp);
         put(guests, g, "gtag", gtag);
+        if (declined)
+            guests.write(g, "gdec", true, FieldKind::Boolean);
         return g;
     }
 };
@@ -69,6 +73,8 @@ private slots:
         QTest::newRow("no rsvp: no seat")
             << QStringLiteral("8/1/7") << "-" << -1 << "8/1/7" << true;
         QTest::newRow("no count yet") << QStringLiteral("8/6/-") << "2" << -1 << "8/4/2" << true;
+        QTest::newRow("declined: no seat")
+            << QStringLiteral("8/1/7") << "D4" << -1 << "8/1/7" << true;
     }
     void seat() {
         QFETCH(QString, before);
@@ -109,19 +115,20 @@ private slots:
         plan.guest("2", " T1");
         plan.guest("3", "T1 ");
         plan.guest("4", "t1");
+        plan.guest("D7", "T1"); // declined: at the table, taking no seat
         const auto &all = plan.guests.records().raw();
         auto unseated = [&] {
             return std::count_if(all.begin(), all.end(),
                                  [](auto &g) { return !Seating::isSeated(*g); });
         };
         QCOMPARE(unseated(), 3);
-        QCOMPARE(Seating::guestsAt(plan.guests, "T1"), (std::vector<int>{4, 5}));
+        QCOMPARE(Seating::guestsAt(plan.guests, "T1"), (std::vector<int>{4, 5, 7}));
         QCOMPARE(Seating::seatedPeople(plan.guests, "T1"), qint16(5));
         QCOMPARE(Seating::guestsAt(plan.guests, ""), std::vector<int>{});
-        QCOMPARE(Seating::moveGuests(plan.edit, "T1", "T2"), 2);
+        QCOMPARE(Seating::moveGuests(plan.edit, "T1", "T2"), 3);
         QCOMPARE(plan.guests.records().item(4).text("gtag"), QStringLiteral("T2"));
-        QCOMPARE(Seating::unseatAll(plan.edit, "T2"), 2);
-        QCOMPARE(unseated(), 5);
+        QCOMPARE(Seating::unseatAll(plan.edit, "T2"), 3);
+        QCOMPARE(unseated(), 6);
         QCOMPARE(plan.guests.records().item(6).text("gtag"), QStringLiteral("t1"));
     }
 
@@ -137,6 +144,8 @@ private slots:
         QTest::newRow("over-full") << "4" << 0.0 << QStringList{"3", "3"} << "4/-2/6";
         QTest::newRow("no rsvp counts 0") << "6" << 0.0 << QStringList{"-", "2"} << "6/4/2";
         QTest::newRow("nobody seated: untouched") << "10" << 0.0 << QStringList{} << "10/1/1";
+        QTest::newRow("declined counts 0") << "6" << 0.0 << QStringList{"D3", "2"} << "6/4/2";
+        QTest::newRow("declined, no maximum") << "0" << 0.0 << QStringList{"D3", "2"} << "2/0/2";
     }
     void recount() {
         QFETCH(QString, maxs);

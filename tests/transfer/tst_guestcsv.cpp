@@ -1,3 +1,4 @@
+#include "rules/replies.h"
 #include "store/planedit.h"
 #include "store/storeerror.h"
 #include "support/testenv.h"
@@ -208,9 +209,9 @@ private slots:
                                    QStringLiteral("ctl\u0001\u001F") + QChar(0) + u'x',
                                    longFormula,
                                    QString(200000, u'n')};
-        const std::array<FieldCode, 13> texts = {"gnam", "gtyp", "gadr", "gcit", "gsta",
+        const std::array<FieldCode, 15> texts = {"gnam", "gtyp", "gadr", "gcit", "gsta",
                                                  "gzip", "gctr", "gpho", "gcos", "rsvp",
-                                                 "gift", "gnot", "gtag"};
+                                                 "gift", "gnot", "gtag", "gmea", "gdie"};
         PalmDatabase original;
         const int count = int(kinds.size());
         for (int g = 0; g < count; ++g) {
@@ -229,12 +230,14 @@ private slots:
                 if (const int which = (g + (flag == FieldCode("gcon") ? 0 : 1)) % 3; which > 0)
                     original.write(r, flag, which == 2, FieldKind::Boolean);
             }
+            if (g % 4 == 1) // declined, or (with gcon true) confirmed on the handheld since
+                original.write(r, "gdec", true, FieldKind::Boolean);
         }
 
         const QByteArray file = GuestCsv::exportGuests(original, GuestCsv::Form::AllFields);
         QVERIFY(file.startsWith("\xEF\xBB\xBF"));
         const Csv::Table t = Csv::parse(file, QStringLiteral("export.csv"));
-        QCOMPARE(t.header.size(), 15);
+        QCOMPARE(t.header.size(), 17);
         for (const QStringList &row : t.rows) {
             for (qsizetype c = 0; c < row.size(); ++c) {
                 const QString value = Csv::fromSpreadsheetText(row[c]);
@@ -263,7 +266,62 @@ private slots:
                 QCOMPARE(text(is, code), text(was, code));
             for (const FieldCode flag : {FieldCode("gcon"), FieldCode("tnku")})
                 QCOMPARE(is.value(flag).toBool(), was.has(flag) && was.value(flag).toBool());
+            QCOMPARE(Replies::replyOf(is), Replies::replyOf(was));
         }
+    }
+
+    // A reply column reads yes-like answers as confirmed, no-like ones as declined and
+    // anything else as no reply yet; a meal takes the meal list's spelling. Declined guests
+    // carry gcon false, which the handheld reads, beside gdec; empty meals and notes add no
+    // field.
+    void repliesAndMeals_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("meal");
+        QTest::addColumn<int>("expected");   // Replies::Reply
+        QTest::addColumn<QString>("stored"); // the meal, "-" for no field
+        const int yes = int(Replies::Reply::Confirmed), no = int(Replies::Reply::Declined),
+                  none = int(Replies::Reply::Awaiting);
+        QTest::newRow("Yes") << "Yes"
+                             << "fish" << yes << "Fish";
+        QTest::newRow("No") << " No "
+                            << "VEGAN " << no << "Vegan";
+        QTest::newRow("blank") << ""
+                               << "" << none << "-";
+        QTest::newRow("Declined") << "declined"
+                                  << "Kosher" << no << "Kosher";
+        QTest::newRow("Regrets") << "Regrets"
+                                 << "  " << no << "  ";
+        QTest::newRow("German no") << "Nein"
+                                   << "Fisch" << no << "Fisch";
+        QTest::newRow("French no") << "non"
+                                   << "" << no << "-";
+        QTest::newRow("an export's False: no reply yet") << "False"
+                                                         << "" << none << "-";
+        QTest::newRow("maybe") << "maybe"
+                               << "" << none << "-";
+        QTest::newRow("x") << "x"
+                           << "" << yes << "-";
+    }
+    void repliesAndMeals() {
+        QFETCH(QString, reply);
+        QFETCH(QString, meal);
+        QFETCH(int, expected);
+        QFETCH(QString, stored);
+        const QByteArray file = "Guest,Reply,Meal choice,Dietary needs\nAnn,\"" + reply.toUtf8() +
+                                "\",\"" + meal.toUtf8() + "\",\n";
+        const Csv::Table t = Csv::parse(file, QStringLiteral("replies.csv"));
+        QCOMPARE(titles(GuestCsv::guessMapping(t.header)),
+                 QStringLiteral("Name|Confirmed|Meal|Dietary Note"));
+        ImportTarget target;
+        const auto plan = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), target.guests(),
+                                            {}, {"Meat", "Fish", "Vegan"});
+        QCOMPARE(target.apply(plan, {}), 1);
+        const Record &ann = target.guests().records().item(1);
+        QCOMPARE(int(Replies::replyOf(ann)), expected);
+        QVERIFY(ann.has("gcon"));
+        QCOMPARE(ann.has("gdec"), expected == int(Replies::Reply::Declined));
+        QCOMPARE(ann.has("gmea") ? ann.text("gmea") : QStringLiteral("-"), stored);
+        QVERIFY(!ann.has("gdie"));
     }
 
     // A value longer than the import reads stops the export, naming the guest.

@@ -31,6 +31,7 @@ struct Guest {
     QString rsvp;
     std::optional<QString> gift;
     bool thanked = false;
+    bool declined = false; // beside gcon false
 };
 
 // A main window over a fresh default plan: the given people are both its guests and its
@@ -52,6 +53,8 @@ public:
             if (g.gift)
                 db().write(record, "gift", *g.gift);
             db().write(record, "tnku", g.thanked, FieldKind::Boolean);
+            if (g.declined)
+                db().write(record, "gdec", true, FieldKind::Boolean);
             Record &member = party.records().add();
             party.write(member, "pnam", g.name);
             if (g.relation)
@@ -102,9 +105,9 @@ private:
 };
 
 const QList<Guest> kFiveGuests = {
-    {"Ann", "Family", true, "2", {}, false},  {"Bob", "Friend", false, "3", {}, false},
-    {"Cat", "family", true, "", {}, false},   {"Dan", {}, {}, "", {}, false},
-    {"Eve", "Family", false, "1", {}, false},
+    {"Ann", "Family", true, "2", {}, false},        {"Bob", "Friend", false, "3", {}, false},
+    {"Cat", "family", true, "", {}, false},         {"Dan", {}, {}, "", {}, false},
+    {"Eve", "Family", false, "1", {}, false, true},
 };
 
 } // namespace
@@ -131,9 +134,10 @@ private slots:
             {"relation is exact", false, "Fam", "All", {}},
             {"missing relation reads empty", false, "", "All", {"Dan"}},
             {"confirmed", false, "All", "Confirmed", {"Ann", "Cat"}},
-            // A guest without gcon is shown unconfirmed, and listed with them.
-            {"unconfirmed", false, "All", "Unconfirmed", {"Bob", "Dan", "Eve"}},
-            {"both filters", false, "Family", "Unconfirmed", {"Eve"}},
+            // A guest without gcon is awaiting a reply, and listed with them.
+            {"awaiting", false, "All", "Awaiting reply", {"Bob", "Dan"}},
+            {"declined", false, "All", "Declined", {"Eve"}},
+            {"both filters", false, "Family", "Declined", {"Eve"}},
             {"party: relation", true, "Family", "", {"Ann", "Eve"}},
             {"party: missing relation reads empty", true, "", "", {"Dan"}},
         };
@@ -159,12 +163,13 @@ private slots:
             const QStringList ann = {"1",          "Ann", "Family", "Confirmed", "2",
                                      "Ann Street", "",    "",       "",          "ann@example.org"};
             // The further columns (table, notes...) are there, hidden until asked for.
-            QCOMPARE(grid.cols(), ann.size() + 4);
+            QCOMPARE(grid.cols(), ann.size() + 6);
             QVERIFY(grid.isColumnHidden(10) && !grid.isColumnHidden(9));
             for (int c = 0; c < ann.size(); ++c)
                 QCOMPARE(grid.text(1, c), ann[c]);
             QCOMPARE(grid.text(4, 2), QString());
-            QCOMPARE(grid.text(4, 3), QStringLiteral("Unconfirmed"));
+            QCOMPARE(grid.text(4, 3), QStringLiteral("Awaiting reply"));
+            QCOMPARE(grid.text(5, 3), QStringLiteral("Declined"));
         }
         const FieldCode nameCode = party ? FieldCode("pnam") : FieldCode("gnam");
         // Each row leads to the record it shows.
