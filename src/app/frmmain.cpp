@@ -148,6 +148,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
 
     connect(&state, &AppState::currentPalmUserChanged, this, &frmMain::RefreshCaption);
     connect(&state.plan, &Plan::reset, this, &frmMain::fillFilterBoxes);
+    connect(&state.plan, &Plan::revisited, this, &frmMain::reveal);
     // Ctrl+Z belongs to a text box while the box has typing of its own to undo.
     qApp->installEventFilter(this);
 
@@ -247,6 +248,17 @@ void frmMain::buildMenus() {
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addAction(redo);
+    // On the toolbar too, after the fourteen buttons; their tooltips name the step.
+    m_toolBar->insertSeparator(m_toolbarEnd);
+    for (const auto &[action, image] :
+         {std::pair{undo, QStringLiteral("edit-undo")}, std::pair{redo, QStringLiteral("edit-redo")}}) {
+        action->setIcon(withPlainDisabledState(QIcon::fromTheme(
+            image, style()->standardIcon(action == undo ? QStyle::SP_ArrowBack
+                                                        : QStyle::SP_ArrowForward))));
+        m_toolBar->insertAction(m_toolbarEnd, action);
+        if (QWidget *button = m_toolBar->widgetForAction(action))
+            button->setAccessibleName(action == undo ? tr("Undo") : tr("Redo"));
+    }
     edit->addSeparator();
     QAction *cut = menuItem(edit, QStringLiteral("mnuEditCut"), tr("Cu&t"));
     cut->setShortcut(QKeySequence::Cut);
@@ -402,7 +414,7 @@ void frmMain::buildToolBar() {
     // The Palm-user box sits at the right end of the toolbar.
     auto *spacer = new QWidget(m_toolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    m_toolBar->addWidget(spacer);
+    m_toolbarEnd = m_toolBar->addWidget(spacer);
     auto *users = new QWidget(m_toolBar);
     users->setObjectName(QStringLiteral("PalmUserTools"));
     auto *usersRow = new QHBoxLayout(users);
@@ -503,6 +515,38 @@ QString frmMain::statusText() const {
 
 void frmMain::showTab(Tab tab) {
     m_tabs->setCurrentIndex(int(tab));
+}
+
+void frmMain::reveal(const PlanFocus &focus) {
+    if (!focus.db)
+        return;
+    const Schema::DbId db = *focus.db;
+    const auto gridsOver = [db](QWidget *page) {
+        QList<ListGrid *> over;
+        for (ListGrid *grid : page->findChildren<ListGrid *>()) {
+            if (grid->listModel()->database() == db)
+                over << grid;
+        }
+        return over;
+    };
+    // The page in front stays when it shows what changed (seating shows guests and tables);
+    // otherwise the page of the database comes forward.
+    static const std::pair<Schema::DbId, Tab> pages[] = {
+        {Schema::DbId::Plan, DetailsPage},     {Schema::DbId::Party, PartyPage},
+        {Schema::DbId::Guest, GuestsPage},     {Schema::DbId::Vendors, VendorsPage},
+        {Schema::DbId::Tables, SeatingPage},   {Schema::DbId::Tasks, TasksPage}};
+    const auto page = std::find_if(std::begin(pages), std::end(pages),
+                                   [db](const auto &p) { return p.first == db; });
+    const bool shown = !gridsOver(m_tabs->currentWidget()).isEmpty() ||
+                       (page != std::end(pages) && m_tabs->currentIndex() == int(page->second));
+    if (!shown && page != std::end(pages))
+        showTab(page->second);
+    if (!focus.record)
+        return;
+    for (ListGrid *grid : gridsOver(m_tabs->currentWidget())) {
+        if (grid->selectRecord(focus.record))
+            break;
+    }
 }
 
 ListTab *frmMain::currentListTab() const {

@@ -8,6 +8,7 @@
 #include <optional>
 
 class AppState;
+struct PlanFocus;
 class BudgetTab;
 class DetailsTab;
 class GuestTab;
@@ -111,6 +112,8 @@ private:
     void openProgramFile(const QString &fileName);
     void showAbout();
     void showGiftButtonFor(bool giftsShown);
+    // After an undo or redo: the page that shows the change, with its record selected.
+    void reveal(const PlanFocus &focus);
     void palmUserPicked(int index);
     void restorePalmUserBox();
     void hidePalmUserBox();
@@ -156,6 +159,8 @@ private:
     // Files): a change of the Palm-user box then neither asks nor loads.
     bool m_loading = false;
     std::optional<QString> m_planAtStart;
+    // The toolbar's end, where the Palm-user box begins.
+    QAction *m_toolbarEnd = nullptr;
     // No Palm user was found at start: the Palm-user box stays hidden.
     bool m_noPalmUsers = false;
 };

@@ -22,13 +22,17 @@ public:
 
     void redo() override {
         // The first redo comes from the push, after the edit was made.
-        if (!std::exchange(m_made, false))
+        const bool again = !std::exchange(m_made, false);
+        if (again)
             m_edit.redo();
         m_plan.announce(m_edit.change());
+        if (again)
+            emit m_plan.revisited(m_edit.focus());
     }
     void undo() override {
         m_edit.undo();
         m_plan.announce(m_edit.change());
+        emit m_plan.revisited(m_edit.focus());
     }
     int id() const override { return m_mergeKey.isEmpty() ? -1 : 1; }
     bool mergeWith(const QUndoCommand *other) override {

@@ -69,6 +69,8 @@ signals:
     void changed(const PlanChange &change);
     // The whole set was replaced.
     void reset();
+    // A step was undone or made again; the window shows where.
+    void revisited(const PlanFocus &focus);
 
 private:
     friend class PlanStep;

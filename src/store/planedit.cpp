@@ -281,6 +281,26 @@ PlanChange PlanEdit::change() const {
     return change;
 }
 
+PlanFocus PlanEdit::focus() const {
+    PlanFocus focus;
+    const auto present = [this](Schema::DbId db, const Record *record) {
+        return m_set->db(db).records().indexOf(record) >= 0;
+    };
+    // A record put back (a deletion undone) says most; then one whose fields changed.
+    for (const Step &step : m_steps) {
+        if (const auto *r = std::get_if<RecordStep>(&step); r && present(r->db, r->record))
+            return {r->db, r->record};
+    }
+    for (const Step &step : m_steps) {
+        if (const auto *f = std::get_if<FieldStep>(&step); f && present(f->db, f->record))
+            return {f->db, f->record};
+    }
+    for (const Step &step : m_steps) {
+        std::visit([&focus](const auto &s) { focus.db = focus.db ? focus.db : s.db; }, step);
+    }
+    return focus;
+}
+
 bool PlanEdit::absorb(PlanEdit &&later) {
     if (later.m_steps.size() != 1 || later.m_set != m_set)
         return false;

@@ -39,6 +39,13 @@ private:
     std::array<Db, Schema::kDatabaseCount> m_dbs;
 };
 
+// Where a step shows in the window after it was undone or made again: the first record it
+// added back or whose fields it changed that is in its database now, or only the database.
+struct PlanFocus {
+    std::optional<Schema::DbId> db;
+    const Record *record = nullptr;
+};
+
 // One step of change to the open plan, recorded while it is made so that it can be taken back
 // and made again exactly: the fields written or removed (and where they stood), the records
 // added, removed or reordered, and the entries added to a database's field list. After a load
@@ -95,6 +102,8 @@ public:
     void redo();
     // What the step touches.
     PlanChange change() const;
+    // Where it shows now.
+    PlanFocus focus() const;
 
     // Folds `later`, a write of one field that this step also wrote, into this step (typing
     // in one box makes one step). False, and nothing changes, when `later` is anything else.
