@@ -5,6 +5,7 @@
 #include "frmabout.h"
 #include "plan/appstate.h"
 #include "plan/printmod.h"
+#include "printing.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
 #include "views/guesttransfer.h"
@@ -142,6 +143,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     buildToolBar();
     buildMenus();
     buildStatusBar();
+    Printing::addCommands(*this);
     setMinimumSize(Twips::toPixels(kMinWidth), Twips::toPixels(kMinHeight));
 
     connect(&state, &AppState::currentPalmUserChanged, this, &frmMain::RefreshCaption);
