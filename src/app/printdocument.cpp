@@ -110,9 +110,8 @@ double TextWidths::of(QStringView text) {
             letter = float(m_metrics.horizontalAdvance(c));
         width += letter;
     }
-    // The sum of the letters' widths: kerning only ever narrows a line by a hair, so a text
-    // that fits by this measure fits when printed. Measured once per letter, it keeps a list
-    // of 65,535 guests from being measured name by name.
+    // The sum of the letters' widths, where draw() sets them. Measured once per letter, it keeps
+    // a list of 65,535 guests from being measured name by name.
     if (plain)
         return width;
     // Other scripts join, reorder and combine letters: measured whole, and remembered.
@@ -562,59 +561,57 @@ public:
     }
 
 private:
+    // Calls `use(column, font, line)` for each line of each cell of `row` that stands in one
+    // column, in the face the cell prints in.
+    template <class Use>
+    void eachLine(const Row &row, bool header, std::size_t columns, const Use &use) {
+        std::size_t column = 0;
+        for (const Cell &cell : row.cells) {
+            const std::size_t at = column;
+            column += std::size_t(std::max(cell.span, 1));
+            if (cell.span != 1 || at >= columns || cell.text.isEmpty())
+                continue;
+            TextWidths &font = m_fonts.cell(header || row.total || cell.bold);
+            const QString text = withPlainBreaks(cell.text);
+            for (QStringView line : QStringView(text).split(u'\n'))
+                use(at, font, line);
+        }
+    }
+
     // Measures the words and lines of the table's cells (of one column each), on every row of
     // a short table and on an even sample of a long one.
     void measureColumns(Layout::TableGeometry &g, const Table &table) {
         const std::size_t n = std::max<std::size_t>(1, table.columns.size());
         g.least.assign(n, 2 * kPadX + pt(6));
         g.most.assign(n, 2 * kPadX + pt(6));
-        auto measure = [&](const Row &row, bool bold) {
-            TextWidths &font = m_fonts.cell(bold || row.total);
-            std::size_t column = 0;
-            for (const Cell &cell : row.cells) {
-                const std::size_t at = column;
-                column += std::size_t(std::max(cell.span, 1));
-                if (cell.span != 1 || at >= n || cell.text.isEmpty())
-                    continue;
-                TextWidths &face = cell.bold ? m_fonts.cell(true) : font;
-                // A dot to spare, so that sums of widths never leave a line a hair too long.
-                for (QStringView line : QStringView(cell.text).split(u'\n')) {
-                    g.most[at] = std::max(g.most[at], face.of(line) + 2 * kPadX + 1);
-                    for (QStringView word : line.split(u' ', Qt::SkipEmptyParts))
-                        g.least[at] = std::max(g.least[at], face.of(word) + 2 * kPadX + 1);
-                }
-            }
+        // A dot to spare, so that sums of widths never leave a line a hair too long.
+        auto measure = [&](std::size_t at, TextWidths &font, QStringView line) {
+            g.most[at] = std::max(g.most[at], font.of(line) + 2 * kPadX + 1);
+            for (QStringView word : line.split(u' ', Qt::SkipEmptyParts))
+                g.least[at] = std::max(g.least[at], font.of(word) + 2 * kPadX + 1);
         };
-        measure(table.header, true);
-        constexpr std::size_t kSample = 2000;
+        eachLine(table.header, true, n, measure);
         const std::size_t rows = table.rows.size();
-        const std::size_t step = rows > kSample ? rows / kSample : 1;
+        constexpr std::size_t kMeasured = 2000;
+        const std::size_t step = std::max<std::size_t>(1, rows / kMeasured);
         for (std::size_t r = 0; r < rows; r += step)
-            measure(table.rows[r], false);
+            eachLine(table.rows[r], false, n, measure);
         if (rows > 0)
-            measure(table.rows.back(), false); // a total row
+            eachLine(table.rows.back(), false, n, measure); // a total row
         if (!table.fitToContent)
             return;
         // The words of some 200 rows, to try widths on.
-        TextWidths &font = m_fonts.cell(false);
-        g.sample.space = font.space();
+        g.sample.space = m_fonts.cell(false).space();
         constexpr std::size_t kTried = 200;
-        for (std::size_t r = 0; r<rows; r += rows> kTried ? rows / kTried : 1) {
-            const Row &row = table.rows[r];
+        const std::size_t tryStep = std::max<std::size_t>(1, rows / kTried);
+        for (std::size_t r = 0; r < rows; r += tryStep) {
             auto &cells = g.sample.rows.emplace_back(n);
-            std::size_t column = 0;
-            for (const Cell &cell : row.cells) {
-                const std::size_t at = column;
-                column += std::size_t(std::max(cell.span, 1));
-                if (cell.span != 1 || at >= n || cell.text.isEmpty())
-                    continue;
-                TextWidths &face = cell.bold || row.total ? m_fonts.cell(true) : font;
-                for (QStringView line : QStringView(cell.text).split(u'\n')) {
-                    auto &words = cells[at].emplace_back();
-                    for (QStringView word : line.split(u' ', Qt::SkipEmptyParts))
-                        words.push_back(float(face.of(word)));
-                }
-            }
+            eachLine(table.rows[r], false, n,
+                     [&](std::size_t at, TextWidths &font, QStringView line) {
+                         auto &words = cells[at].emplace_back();
+                         for (QStringView word : line.split(u' ', Qt::SkipEmptyParts))
+                             words.push_back(float(font.of(word)));
+                     });
         }
     }
 

@@ -257,25 +257,28 @@ PrintPreview::PrintPreview(const Print::Document &document, const QPageLayout &p
 
     m_paper = new QComboBox(this);
     m_paper->setObjectName(QStringLiteral("cboPaperSize"));
-    for (QPageSize::PageSizeId id : {QPageSize::Letter, QPageSize::Legal, QPageSize::A4,
-                                     QPageSize::A5, QPageSize::A3, QPageSize::Tabloid})
-        m_paper->addItem(QPageSize::name(id), int(id));
-    if (m_paper->findData(int(page.pageSize().id())) < 0)
-        m_paper->addItem(page.pageSize().name(), int(page.pageSize().id()));
-    m_paper->setCurrentIndex(m_paper->findData(int(page.pageSize().id())));
+    m_paper->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // The papers people print on, by the names on their packets.
+    const std::pair<QPageSize::PageSizeId, const char *> papers[] = {
+        {QPageSize::Letter, "Letter"}, {QPageSize::Legal, "Legal"}, {QPageSize::Tabloid, "Tabloid"},
+        {QPageSize::A4, "A4"},         {QPageSize::A5, "A5"},       {QPageSize::A3, "A3"}};
+    for (const auto &[id, name] : papers)
+        m_paper->addItem(tr(name), int(id));
     auto *paperLabel = new QLabel(tr("Pape&r:"), this);
     paperLabel->setBuddy(m_paper);
 
     m_orientation = new QComboBox(this);
     m_orientation->setObjectName(QStringLiteral("cboOrientation"));
+    m_orientation->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_orientation->addItem(tr("Portrait"), int(QPageLayout::Portrait));
     m_orientation->addItem(tr("Landscape"), int(QPageLayout::Landscape));
-    m_orientation->setCurrentIndex(page.orientation() == QPageLayout::Landscape ? 1 : 0);
+    showPaper(page);
     auto *orientationLabel = new QLabel(tr("Or&ientation:"), this);
     orientationLabel->setBuddy(m_orientation);
 
     m_zoom = new QComboBox(this);
     m_zoom->setObjectName(QStringLiteral("cboZoom"));
+    m_zoom->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_zoom->addItem(tr("Whole Page"), -2.0);
     m_zoom->addItem(tr("Page Width"), -1.0);
     for (double zoom : kZooms)
@@ -363,7 +366,7 @@ PrintPreview::PrintPreview(const Print::Document &document, const QPageLayout &p
     // Most of the screen, the page standing upright in it.
     const QRect screen =
         (parent ? parent->screen() : QApplication::primaryScreen())->availableGeometry();
-    resize(std::min(screen.width() * 9 / 10, std::max(900, screen.width() * 2 / 3)),
+    resize(std::min(screen.width() * 9 / 10, std::max(1100, screen.width() * 2 / 3)),
            screen.height() * 9 / 10);
     setMinimumSize(640, 480);
 
@@ -373,6 +376,16 @@ PrintPreview::PrintPreview(const Print::Document &document, const QPageLayout &p
 
 PrintPreview::~PrintPreview() = default;
 
+void PrintPreview::showPaper(const QPageLayout &page) {
+    const QSignalBlocker quietPaper(m_paper);
+    const QSignalBlocker quietOrientation(m_orientation);
+    // A paper of the printer's own that is not listed joins the list under its name.
+    if (m_paper->findData(int(page.pageSize().id())) < 0)
+        m_paper->addItem(page.pageSize().name(), int(page.pageSize().id()));
+    m_paper->setCurrentIndex(m_paper->findData(int(page.pageSize().id())));
+    m_orientation->setCurrentIndex(page.orientation() == QPageLayout::Landscape ? 1 : 0);
+}
+
 int PrintPreview::pageCount() const {
     return m_layout ? m_layout->pageCount() : 0;
 }
@@ -381,12 +394,7 @@ void PrintPreview::setPageLayout(const QPageLayout &page) {
     if (Print::samePaper(page, m_page))
         return;
     m_page = page;
-    const QSignalBlocker quietPaper(m_paper);
-    const QSignalBlocker quietOrientation(m_orientation);
-    if (m_paper->findData(int(page.pageSize().id())) < 0)
-        m_paper->addItem(page.pageSize().name(), int(page.pageSize().id()));
-    m_paper->setCurrentIndex(m_paper->findData(int(page.pageSize().id())));
-    m_orientation->setCurrentIndex(page.orientation() == QPageLayout::Landscape ? 1 : 0);
+    showPaper(page);
     relayout();
 }
 

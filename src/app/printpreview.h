@@ -90,6 +90,8 @@ public:
 
 private:
     void relayout();
+    // The paper and orientation boxes show `page`.
+    void showPaper(const QPageLayout &page);
     void paperChosen();
     void zoomChosen();
     void zoomBy(int steps);

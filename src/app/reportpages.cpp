@@ -1,9 +1,13 @@
 #include "reportpages.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 namespace ReportPages {
 
@@ -14,21 +18,38 @@ using namespace Print;
 // Marks a forced line break (<br>, or <p> inside a cell) while blanks are still being joined.
 constexpr char16_t kBreak = 0x2028;
 
-struct Tag {
-    QByteArray name; // lower case
-    bool closing = false;
-    std::vector<std::pair<QByteArray, QByteArray>> attributes;
+// Views of the report's text, which lives while it is read: no tag costs an allocation.
+using Bytes = std::string_view;
 
-    QByteArray attribute(const char *key) const {
+bool sameLetters(Bytes a, Bytes b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(uchar(x)) == std::tolower(uchar(y));
+           });
+}
+
+struct Tag {
+    char letters[16]; // the name in lower case; longer names are no tags of the reports
+    Bytes name;
+    bool closing = false;
+    QVarLengthArray<std::pair<Bytes, Bytes>, 8> attributes;
+
+    Bytes attribute(Bytes key) const {
         for (const auto &[name, value] : attributes) {
-            if (name == key)
+            if (sameLetters(name, key))
                 return value;
         }
         return {};
     }
-    bool hasClass(const char *wanted) const {
-        const QList<QByteArray> classes = attribute("class").split(' ');
-        return classes.contains(QByteArray(wanted));
+    bool hasClass(Bytes wanted) const {
+        const Bytes classes = attribute("class");
+        for (std::size_t at = classes.find(wanted); at != Bytes::npos;
+             at = classes.find(wanted, at + 1)) {
+            const std::size_t end = at + wanted.size();
+            if ((at == 0 || classes[at - 1] == ' ') &&
+                (end == classes.size() || classes[end] == ' '))
+                return true;
+        }
+        return false;
     }
 };
 
@@ -82,54 +103,66 @@ QString decoded(const char *begin, const char *end) {
 }
 
 // Blanks as a browser sets them: every run of spaces and line ends as one blank, none at the
-// start or end of a line; forced breaks become line breaks.
-QString collapsed(const QString &raw) {
+// start or end of a line (a no-break space there too: "&nbsp;" alone is the reports' empty
+// cell); forced breaks become line breaks. No empty lines at the end.
+QString collapsed(QStringView raw) {
     QString out;
     out.reserve(raw.size());
     bool blank = false;
-    for (QChar c : raw) {
+    auto endLine = [&out] {
+        while (!out.isEmpty() && (out.back() == u' ' || out.back() == QChar(0xA0)))
+            out.chop(1);
+    };
+    for (const QChar c : raw) {
         const char16_t u = c.unicode();
         if (u == u' ' || u == u'\t' || u == u'\r' || u == u'\n' || u == u'\f') {
             blank = true;
             continue;
         }
+        const bool lineStart = out.isEmpty() || out.back() == u'\n';
         if (u == kBreak) {
+            endLine();
             out += u'\n';
             blank = false;
             continue;
         }
-        if (blank && !out.isEmpty() && !out.endsWith(u'\n'))
+        if (lineStart && u == 0xA0)
+            continue;
+        if (blank && !lineStart)
             out += u' ';
         blank = false;
         out += c;
     }
-    // A line of a no-break space alone ("&nbsp;", the reports' empty cell) is empty.
-    QStringList lines = out.split(u'\n');
-    for (QString &line : lines)
-        line = line.trimmed();
-    while (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines.join(u'\n');
+    endLine();
+    while (out.endsWith(u'\n')) {
+        out.chop(1);
+        endLine();
+    }
+    return out;
 }
 
-double number(const QByteArray &text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    return ok ? value : 0;
+double number(Bytes text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return std::isfinite(value) ? value : 0;
 }
 
 // "14%" as a share of 1; 0 when not given.
-double percent(const QByteArray &text) {
-    const QByteArray trimmed = text.trimmed();
-    if (!trimmed.endsWith('%'))
+double percent(Bytes text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (text.empty() || text.back() != '%')
         return 0;
-    return std::clamp(number(trimmed.chopped(1)) / 100.0, 0.0, 1.0);
+    text.remove_suffix(1);
+    return std::clamp(number(text) / 100.0, 0.0, 1.0);
 }
 
-QColor color(const QByteArray &text) {
-    if (text.isEmpty() || text == "none")
+QColor color(Bytes text) {
+    if (text.empty() || text == "none")
         return {};
-    return QColor::fromString(QLatin1StringView(text));
+    return QColor::fromString(QLatin1StringView(text.data(), qsizetype(text.size())));
 }
 
 class Reader {
@@ -177,26 +210,33 @@ private:
             tag.closing = true;
             ++q;
         }
-        while (q < end && (std::isalnum(uchar(*q)) || *q == '-'))
-            tag.name += char(std::tolower(uchar(*q++)));
-        if (tag.name.isEmpty()) {
+        std::size_t length = 0;
+        while (q < end && (std::isalnum(uchar(*q)) || *q == '-')) {
+            if (length < sizeof tag.letters)
+                tag.letters[length] = char(std::tolower(uchar(*q)));
+            ++length;
+            ++q;
+        }
+        if (length == 0) {
             // A "<" that opens no tag is text.
             if (m_collecting)
                 m_text += u'<';
             return p + 1;
         }
+        tag.name = Bytes(tag.letters, std::min(length, sizeof tag.letters));
         // Attributes: name, name=value, name = "value".
         while (q < end && *q != '>') {
             if (std::isspace(uchar(*q)) || *q == '/') {
                 ++q;
                 continue;
             }
-            QByteArray name;
+            const char *nameStart = q;
             while (q < end && !std::isspace(uchar(*q)) && *q != '=' && *q != '>' && *q != '/')
-                name += char(std::tolower(uchar(*q++)));
+                ++q;
+            const Bytes name(nameStart, std::size_t(q - nameStart));
             while (q < end && std::isspace(uchar(*q)))
                 ++q;
-            QByteArray value;
+            Bytes value;
             if (q < end && *q == '=') {
                 ++q;
                 while (q < end && std::isspace(uchar(*q)))
@@ -207,21 +247,23 @@ private:
                         static_cast<const char *>(std::memchr(q, quote, std::size_t(end - q)));
                     if (!close)
                         close = end;
-                    value = QByteArray(q, close - q);
+                    value = Bytes(q, std::size_t(close - q));
                     q = close < end ? close + 1 : end;
                 } else {
+                    const char *valueStart = q;
                     while (q < end && !std::isspace(uchar(*q)) && *q != '>')
-                        value += *q++;
+                        ++q;
+                    value = Bytes(valueStart, std::size_t(q - valueStart));
                 }
             }
-            if (!name.isEmpty())
-                tag.attributes.emplace_back(std::move(name), std::move(value));
+            if (!name.empty())
+                tag.attributes.append({name, value});
         }
         q = q < end ? q + 1 : end;
         // Their content is no text of the page (a chart name's full text is its tooltip).
         if (!tag.closing && (tag.name == "style" || tag.name == "title" || tag.name == "script" ||
                              tag.name == "head")) {
-            const QByteArray close = "</" + tag.name;
+            const QByteArray close = "</" + QByteArray(tag.name.data(), qsizetype(tag.name.size()));
             const qsizetype at = m_html.indexOf(close, q - m_html.constData());
             return at < 0 ? end : skipTo(m_html.constData() + at, '>');
         }
@@ -241,11 +283,13 @@ private:
         m_blankLine = m_text.contains(QChar(0xA0));
         m_collecting = false;
         m_textKind = Text::None;
-        return collapsed(std::exchange(m_text, QString()));
+        const QString text = collapsed(m_text);
+        m_text.clear(); // keeps its room for the next cell
+        return text;
     }
 
     void openTag(const Tag &tag) {
-        const QByteArray &name = tag.name;
+        const Bytes name = tag.name;
         if (name == "br" || (name == "p" && m_textKind == Text::Cell)) {
             if (m_collecting)
                 m_text += QChar(kBreak);
@@ -289,7 +333,7 @@ private:
         }
     }
 
-    void closeTag(const QByteArray &name) {
+    void closeTag(Bytes name) {
         if (name == "p" || name == "h1" || name == "h2" || name == "h3") {
             if (m_textKind != Text::Cell)
                 finishParagraph();
@@ -400,7 +444,7 @@ private:
     }
 
     void openSection(const Tag &tag) {
-        const QByteArray id = tag.attribute("id");
+        const Bytes id = tag.attribute("id");
         // The seating report's print styles: the tables and the chart each begin a page, the
         // tables in two columns below their heading.
         if (id == "tables" || id == "chart")
@@ -428,9 +472,21 @@ private:
 
     void openDrawing(const Tag &tag) {
         m_drawing = Drawing();
-        const QList<QByteArray> box = tag.attribute("viewbox").simplified().split(' ');
-        if (box.size() == 4)
-            m_drawing->size = QSizeF(number(box[2]), number(box[3]));
+        // viewBox="0 0 190 231": the drawing's own width and height are the last two.
+        const Bytes box = tag.attribute("viewBox");
+        double values[4] = {};
+        int count = 0;
+        for (const char *at = box.data(), *end = at + box.size(); count < 4 && at < end;) {
+            while (at < end && (*at == ' ' || *at == ','))
+                ++at;
+            const auto [next, error] = std::from_chars(at, end, values[count]);
+            if (error != std::errc())
+                break;
+            ++count;
+            at = next;
+        }
+        if (count == 4)
+            m_drawing->size = QSizeF(values[2], values[3]);
         else
             m_drawing->size =
                 QSizeF(number(tag.attribute("width")), number(tag.attribute("height")));
@@ -441,17 +497,17 @@ private:
         shape.fill = color(tag.attribute("fill"));
         shape.stroke = color(tag.attribute("stroke"));
         shape.strokeWidth =
-            tag.attribute("stroke").isEmpty()
+            tag.attribute("stroke").empty()
                 ? 0
-                : (tag.attribute("stroke-width").isEmpty() ? 1
-                                                           : number(tag.attribute("stroke-width")));
-        shape.dashed = !tag.attribute("stroke-dasharray").isEmpty();
+                : (tag.attribute("stroke-width").empty() ? 1
+                                                         : number(tag.attribute("stroke-width")));
+        shape.dashed = !tag.attribute("stroke-dasharray").empty();
         if (tag.name == "rect") {
             shape.kind = Shape::Kind::Rect;
             shape.box = QRectF(number(tag.attribute("x")), number(tag.attribute("y")),
                                number(tag.attribute("width")), number(tag.attribute("height")));
             shape.cornerRadius = number(tag.attribute("rx"));
-            if (tag.attribute("fill").isEmpty())
+            if (tag.attribute("fill").empty())
                 shape.fill = Qt::black; // SVG's default fill
             m_drawing->shapes.push_back(shape);
         } else if (tag.name == "circle") {
@@ -459,7 +515,7 @@ private:
             const double r = number(tag.attribute("r"));
             shape.box = QRectF(number(tag.attribute("cx")) - r, number(tag.attribute("cy")) - r,
                                2 * r, 2 * r);
-            if (tag.attribute("fill").isEmpty())
+            if (tag.attribute("fill").empty())
                 shape.fill = Qt::black;
             m_drawing->shapes.push_back(shape);
         } else if (tag.name == "text") {
@@ -468,7 +524,7 @@ private:
             shape.size = number(tag.attribute("font-size"));
             if (shape.size <= 0)
                 shape.size = 16;
-            const QByteArray anchor = tag.attribute("text-anchor");
+            const Bytes anchor = tag.attribute("text-anchor");
             shape.anchor = anchor == "middle" ? Qt::AlignHCenter
                            : anchor == "end"  ? Qt::AlignRight
                                               : Qt::AlignLeft;
