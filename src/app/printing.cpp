@@ -12,6 +12,7 @@
 #include "widgets/listgrid.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
@@ -334,7 +335,9 @@ bool PlanPrinter::print(const Print::Document &document) {
         BusyPointer busy(prompter);
         layout = std::make_unique<Print::Layout>(document, Print::printableSize(offered));
     }
-    if (!m_chooser(printer, layout->pageCount(), &m_window))
+    // Over the preview when it asks.
+    QWidget *parent = QApplication::activeModalWidget();
+    if (!m_chooser(printer, layout->pageCount(), parent ? parent : &m_window))
         return false;
     BusyPointer busy(prompter);
     // Another paper chosen in the dialog: the pages are laid out again.
