@@ -17,8 +17,9 @@
 
 namespace {
 
-constexpr int kGap = 16;         // pixels around and between the pages
-constexpr std::size_t kKept = 6; // pages kept painted
+constexpr int kGap = 16;                            // pixels around and between the pages
+constexpr std::size_t kKept = 6;                    // pages kept painted
+constexpr qsizetype kKeptBytes = 160 * 1024 * 1024; // at most, when zoomed far in
 const double kZooms[] = {0.25, 0.33, 0.5, 0.67, 0.75, 0.9, 1, 1.25, 1.5, 2, 3, 4};
 
 QSizeF dots(const QSizeF &points) {
@@ -160,9 +161,14 @@ QImage PreviewPages::image(int index) {
         m_layout->paintPage(painter, index);
     }
     ++m_painted;
-    if (m_cache.size() >= kKept)
-        m_cache.erase(m_cache.begin());
     m_cache.emplace_back(index, page);
+    qsizetype bytes = 0;
+    for (const auto &kept : m_cache)
+        bytes += kept.second.sizeInBytes();
+    while (m_cache.size() > 1 && (m_cache.size() > kKept || bytes > kKeptBytes)) {
+        bytes -= m_cache.front().second.sizeInBytes();
+        m_cache.erase(m_cache.begin());
+    }
     return page;
 }
 
