@@ -6,6 +6,7 @@
 #include "frmabout.h"
 #include "plan/appstate.h"
 #include "plan/printmod.h"
+#include "printing.h"
 #include "views/budgettab.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
@@ -144,6 +145,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     buildToolBar();
     buildMenus();
     buildStatusBar();
+    Printing::addCommands(*this);
     setMinimumSize(Twips::toPixels(kMinWidth), Twips::toPixels(kMinHeight));
 
     connect(&state, &AppState::currentPalmUserChanged, this, &frmMain::RefreshCaption);

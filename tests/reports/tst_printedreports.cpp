@@ -2,97 +2,20 @@
 // paper (set in the page's CSS, as a user's print dialog would), and Poppler's pdftotext and
 // pdfinfo read them back.
 #include "browser.h"
+#include "printedplan.h"
 #include "reports/reports.h"
 #include "store/planset.h"
 #include "support/testenv.h"
 
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 
 using Schema::DbId;
 
+using namespace PrintedPlan;
+
 namespace {
-
-constexpr int kGuests = 300;
-constexpr int kTables = 30;
-constexpr int kVendors = 40;
-
-const Reports::Context kContext{QLocale(QLocale::English, QLocale::UnitedStates),
-                                QDate(2027, 1, 15)};
-
-QString guestName(int i) {
-    static const QStringList names = {u"Zoë Ångström"_qs,
-                                      u"<b>Ann</b> & Bo"_qs,
-                                      u"Émile Zola"_qs,
-                                      u"Łukasz Ðorđe"_qs,
-                                      u"O'Brien"_qs,
-                                      u"Øyvind Berg"_qs,
-                                      u"Anne-Marie Dubois-Lefèvre"_qs,
-                                      u"Ōtani Ünal"_qs};
-    return names[i % names.size()] + QStringLiteral(" (%1)").arg(i, 3, 10, QChar(u'0'));
-}
-
-// 300 guests at 30 tables (every 25th not seated), with two-line notes and addresses; 40
-// vendors with prices, payments and due dates in no particular order.
-void buildPlan(PlanSet &set) {
-    for (const auto &info : Schema::kDatabases)
-        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    PalmDatabase &tables = set.db(DbId::Tables);
-    for (int t = 1; t <= kTables; ++t) {
-        Record &r = tables.records().add();
-        tables.write(r, "ttag", QString::number(t));
-        tables.write(r, "maxs", u"12"_qs);
-    }
-    PalmDatabase &guests = set.db(DbId::Guest);
-    for (int i = 0; i < kGuests; ++i) {
-        Record &r = guests.records().add();
-        const QString n = QStringLiteral("%1").arg(i, 3, 10, QChar(u'0'));
-        guests.write(r, "gnam", guestName(i));
-        guests.write(r, "gtyp", u"Bride's Family"_qs);
-        guests.write(r, "gadr", u"12 Main Street"_qs);
-        guests.write(r, "gcit", u"Springfield"_qs);
-        guests.write(r, "gsta", u"OH"_qs);
-        guests.write(r, "gzip", u"45501"_qs);
-        guests.write(r, "gpho", u"555-1"_qs + n);
-        guests.write(r, "gcon", i % 3 != 0, FieldKind::Boolean);
-        guests.write(r, "rsvp", i % 4 == 0 ? QString() : QString::number(i % 4));
-        guests.write(r, "gnot", u"Note A"_qs + n + u"\nNote B"_qs + n);
-        if (i % 25 != 0)
-            guests.write(r, "gtag", QString::number(i % kTables + 1));
-    }
-    PalmDatabase &vendors = set.db(DbId::Vendors);
-    for (int i = 0; i < kVendors; ++i) {
-        Record &r = vendors.records().add();
-        vendors.write(r, "vnam", QStringLiteral("Vendor %1").arg(i, 2, 10, QChar(u'0')));
-        vendors.write(r, "vtyp", u"Florist"_qs);
-        vendors.write(r, "vcon", i % 4 != 3, FieldKind::Boolean);
-        vendors.write(r, "vcos", QStringLiteral("%1.5").arg(1000 + i * 250));
-        vendors.write(r, "npay", QString::number(100 * (i + 1)));
-        vendors.write(r, "vbal", QStringLiteral("%1.25").arg(500 + i));
-        vendors.write(r, "vnot", u"Deliver before noon\nCall first"_qs);
-        // Due dates scattered over the year; every tenth vendor has none.
-        if (i % 10 != 9) {
-            vendors.write(r, "ndat", QDateTime(QDate(2027, 1 + (i * 7) % 12, 1), QTime(23, 15, 1)),
-                          FieldKind::Date);
-            vendors.write(r, "dued", QDateTime(QDate(2027, 1 + (i * 5) % 12, 2), QTime()),
-                          FieldKind::Date);
-        }
-    }
-}
-
-struct Printed {
-    QString paperSize;   // as pdfinfo says it
-    QStringList layout;  // each page, laid out as printed
-    QStringList running; // each page, in reading order, without blanks and line breaks
-};
-
-QString run(const QString &program, const QStringList &arguments) {
-    QProcess p;
-    p.start(program, arguments);
-    if (!p.waitForFinished(60000))
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Prints `html` on `paper` ("letter" or "A4") and reads the PDF back.
 std::optional<Printed> print(const QString &chromium, const QByteArray &html, const QString &paper,
@@ -107,44 +30,7 @@ std::optional<Printed> print(const QString &chromium, const QByteArray &html, co
     if (!runChromium(chromium, page, {u"--no-pdf-header-footer"_qs, u"--print-to-pdf="_qs + pdf}) ||
         !QFile::exists(pdf))
         return std::nullopt;
-    Printed printed;
-    const QString info = run(u"pdfinfo"_qs, {pdf});
-    printed.paperSize = QRegularExpression(u"Page size:\\s+(.*)"_qs).match(info).captured(1);
-    // pdftotext ends every page with a form feed.
-    printed.layout = run(u"pdftotext"_qs, {u"-layout"_qs, pdf, u"-"_qs}).split(u'\f');
-    printed.running = run(u"pdftotext"_qs, {u"-raw"_qs, pdf, u"-"_qs}).split(u'\f');
-    printed.layout.removeLast();
-    printed.running.removeLast();
-    // Without blanks: a name wrapped in a narrow column reads as one.
-    static const QRegularExpression blanks(u"\\s+"_qs);
-    for (QString &text : printed.running)
-        text.remove(blanks);
-    if (printed.layout.isEmpty() || printed.layout.size() != printed.running.size())
-        return std::nullopt;
-    return printed;
-}
-
-// How often `name` stands in `text` (read without blanks). Every name and note carries a
-// number of three digits, so none is part of another.
-qsizetype occurrences(const QString &text, QString name) {
-    name.remove(u' ');
-    return text.count(name);
-}
-
-// The pages on which `text` stands.
-QList<int> pagesWith(const QStringList &pages, const QString &text) {
-    QList<int> found;
-    for (int p = 0; p < pages.size(); ++p) {
-        if (occurrences(pages[p], text) > 0)
-            found << p;
-    }
-    return found;
-}
-
-// "1,234.50" as cents.
-qint64 centsOf(QString shown) {
-    shown.remove(u',');
-    return qRound64(shown.toDouble() * 100);
+    return readPdf(pdf);
 }
 
 } // namespace
@@ -156,9 +42,8 @@ private slots:
         m_chromium = chromiumPath();
         if (m_chromium.isEmpty())
             QSKIP("chromium is not installed (apt-get install chromium)");
-        if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty() ||
-            QStandardPaths::findExecutable(u"pdfinfo"_qs).isEmpty())
-            QSKIP("pdftotext and pdfinfo are not installed (apt-get install poppler-utils)");
+        if (const QString missing = missingPoppler(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         buildPlan(m_set);
     }
 
@@ -230,11 +115,7 @@ private slots:
         QFETCH(QString, paper);
         const auto printed = printReport(Reports::Vendors, paper);
         QVERIFY(printed);
-        qint64 expected = 0;
-        for (int i = 0; i < kVendors; ++i) {
-            if (i % 4 != 3)
-                expected += (1000 + i * 250) * 100 + 50;
-        }
+        const qint64 expected = confirmedCost();
         const QString all = printed->layout.join(u'\n');
         const auto match = QRegularExpression(u"Total confirmed cost\\s+([\\d,.]+)"_qs).match(all);
         QVERIFY2(match.hasMatch(), qPrintable(all.right(2000)));
@@ -249,33 +130,12 @@ private slots:
         QFETCH(QString, paper);
         const auto printed = printReport(Reports::Payments, paper);
         QVERIFY(printed);
-        qint64 pending = 0;
-        qint64 final = 0;
-        for (int i = 0; i < kVendors; ++i) {
-            if (i % 4 != 3) {
-                pending += 100 * (i + 1) * 100;
-                final += (500 + i) * 100 + 25;
-            }
-        }
         const QString all = printed->layout.join(u'\n');
-        QList<qint64> totals;
-        for (auto it = QRegularExpression(u"Total due\\s+([\\d,.]+)"_qs).globalMatch(all);
-             it.hasNext();)
-            totals << centsOf(it.next().captured(1));
-        QCOMPARE(totals, (QList<qint64>{pending, final}));
+        QCOMPARE(totalsDue(all), (QList<qint64>{pendingDue(), finalDue()}));
         // The pending due dates rise down the page.
-        const QString section = all.section(u"Final Payments"_qs, 0, 0);
-        QDate previous;
-        for (auto it = QRegularExpression(u"^\\s*(\\d+/\\d+/\\d{4})\\s"_qs,
-                                          QRegularExpression::MultilineOption)
-                           .globalMatch(section);
-             it.hasNext();) {
-            const QDate due = QDate::fromString(it.next().captured(1), u"M/d/yyyy"_qs);
-            QVERIFY(due.isValid());
-            QVERIFY(!previous.isValid() || previous <= due);
-            previous = due;
-        }
-        QVERIFY(previous.isValid());
+        const QList<QDate> dates = dueDates(all.section(u"Final Payments"_qs, 0, 0));
+        QVERIFY(!dates.isEmpty());
+        QVERIFY(std::is_sorted(dates.begin(), dates.end()));
     }
 
 private:

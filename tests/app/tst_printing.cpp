@@ -1,0 +1,521 @@
+// Printing from the program: File > Print, Print Preview and Export PDF, the Reports menu's
+// Print Report. The pages go into PDF files through Qt's own printer (offscreen), and Poppler's
+// pdftotext and pdfinfo read them back.
+#include "app/frmmain.h"
+#include "app/printing.h"
+#include "app/printpreview.h"
+#include "plan/appstate.h"
+#include "reports/printedplan.h"
+#include "support/guitest.h"
+#include "views/guesttab.h"
+#include "widgets/listgrid.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolBar>
+
+using namespace PrintedPlan;
+using Schema::DbId;
+
+namespace {
+
+const QRegularExpression kGuestHeading(u"Name\\s+Relation\\s+Status\\s+RSVP\\s+Address"_qs);
+
+// Screenshots of the preview for a person to look at, when VOWLINE_SCREENSHOTS names a folder.
+void screenshot(QWidget *widget, const QString &name) {
+    const QString folder = qEnvironmentVariable("VOWLINE_SCREENSHOTS");
+    if (!folder.isEmpty())
+        widget->grab().save(QDir(folder).filePath(name + u".png"_qs));
+}
+
+} // namespace
+
+class TestPrinting : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        m_skip = missingPoppler();
+        // Money and dates as the checks read them.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
+    void init() {
+        m_window = std::make_unique<TabTestWindow>();
+        PlanSet set;
+        buildPlan(set);
+        addRecord(set.db(DbId::Plan), {{"ownr", u"Smith"_qs}});
+        appState().plan.replace(std::move(set));
+        m_window->planSaved();
+        m_printer = frame().findChild<Printing::PlanPrinter *>();
+        QVERIFY(m_printer);
+    }
+    void cleanup() {
+        VERIFY_PROMPTS(m_window->prompter());
+        m_window.reset();
+    }
+
+    void papers_data() {
+        QTest::addColumn<QPageSize::PageSizeId>("paper");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("Letter") << QPageSize::Letter << u"(letter)"_qs;
+        QTest::newRow("A4") << QPageSize::A4 << u"(A4)"_qs;
+    }
+
+    // File > Print on the Guests tab, the notes shown: every guest once, each row whole on its
+    // page, the heading row and "Page i of N" on every page, the paper chosen in the dialog.
+    void guestList_data() { papers_data(); }
+    void guestList() {
+        QFETCH(QPageSize::PageSizeId, paper);
+        QFETCH(QString, size);
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        frame().showTab(TabHost::GuestsPage);
+        ListGrid &grid = *frame().guests()->grid();
+        grid.setColumnShown(columnOf(grid, u"Notes"_qs), true);
+        const auto printed = printFromMenu(paper);
+        QVERIFY(printed);
+        QVERIFY2(printed->paperSize.endsWith(size), qPrintable(printed->paperSize));
+        // 12 pages on Letter, 11 on A4 with DejaVu Sans at 9 points.
+        const int pages = int(printed->layout.size());
+        QVERIFY2(pages >= 8 && pages <= 16, qPrintable(QString::number(pages)));
+        for (int p = 0; p < pages; ++p) {
+            QVERIFY2(printed->layout[p].contains(kGuestHeading), qPrintable(printed->layout[p]));
+            QVERIFY(printed->layout[p].contains(u"Page %1 of %2"_qs.arg(p + 1).arg(pages)));
+            QVERIFY(printed->layout[p].contains(u"Guest List for Smith"_qs));
+        }
+        const QString all = printed->running.join(QString());
+        for (int i = 0; i < kGuests; ++i) {
+            const QString name = guestName(i);
+            QCOMPARE(occurrences(all, name), 1);
+            // Both lines of the note, on the page of the name.
+            QCOMPARE(pagesWith(printed->running, u"Note A"_qs + number(i)),
+                     pagesWith(printed->running, name));
+            QCOMPARE(pagesWith(printed->running, u"Note B"_qs + number(i)),
+                     pagesWith(printed->running, name));
+        }
+        QVERIFY(printed->running.first().contains(u"300listed"_qs));
+    }
+
+    // The list as the user filtered, found and sorted it.
+    void guestListAsShown() {
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        frame().showTab(TabHost::GuestsPage);
+        GuestTab &tab = *frame().guests();
+        tab.statusBox()->setCurrentIndex(tab.statusBox()->findText(u"Confirmed"_qs));
+        tab.UpdateGuestGrid();
+        tab.findBox()->setText(u"Zola"_qs);
+        // Two clicks on the Name heading: Z to A.
+        emit tab.grid()->horizontalHeader()->sectionClicked(1);
+        emit tab.grid()->horizontalHeader()->sectionClicked(1);
+        const auto printed = printFromMenu(QPageSize::Letter);
+        QVERIFY(printed);
+        const QString all = printed->running.join(QString());
+        QStringList expected;
+        for (int i = kGuests - 1; i >= 0; --i) {
+            if (i % 8 == 2 && i % 3 != 0)
+                expected << guestName(i).remove(u' ');
+        }
+        // Only the confirmed guests found, in the order of the sorted column.
+        qsizetype at = 0;
+        for (const QString &name : expected) {
+            const qsizetype found = all.indexOf(name, at);
+            QVERIFY2(found >= at, qPrintable(name));
+            at = found;
+        }
+        QCOMPARE(occurrences(all, u"Zoë Ångström"_qs), 0);
+        QVERIFY(printed->layout.first().contains(u"Status: Confirmed"_qs));
+        QVERIFY(printed->layout.first().contains(u"%1 of 300 listed"_qs.arg(expected.size())));
+        QVERIFY(printed->layout.first().contains(u"Sorted by Name, descending"_qs));
+    }
+
+    // Export PDF on the Seating tab writes the seating chart: every guest once in the escort
+    // list and once among the tables, the heading row on each escort page, the chart's sheets
+    // on pages of their own.
+    void seatingChart_data() { papers_data(); }
+    void seatingChart() {
+        QFETCH(QPageSize::PageSizeId, paper);
+        QFETCH(QString, size);
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        frame().showTab(TabHost::SeatingPage);
+        m_printer->printer().setPageSize(QPageSize(paper));
+        const QString pdf = m_dir.filePath(u"Seating-%1.pdf"_qs.arg(size));
+        m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
+        action(u"mnuFileExportPdf"_qs)->trigger();
+        const auto printed = readPdf(pdf);
+        QVERIFY(printed);
+        QVERIFY2(printed->paperSize.endsWith(size), qPrintable(printed->paperSize));
+        // 17 pages on Letter, 16 on A4: the escort list, the tables two columns to a page, and
+        // six sheets of the chart.
+        const int pages = int(printed->layout.size());
+        QVERIFY2(pages <= 22, qPrintable(QString::number(pages)));
+        const QRegularExpression chartHeading(u"SeatingChart(?!for)"_qs);
+        const QList<int> tablesStart = pagesWith(printed->running, u"GuestsbyTable"_qs);
+        QCOMPARE(tablesStart.size(), 1);
+        int chartStart = -1;
+        for (int p = tablesStart.first() + 1; p < pages && chartStart < 0; ++p) {
+            if (printed->running[p].contains(chartHeading))
+                chartStart = p;
+        }
+        QVERIFY(chartStart > tablesStart.first());
+        // Several tables to a page, not one each; six tables to a sheet, a sheet to a page.
+        QVERIFY2(chartStart - tablesStart.first() <= 7, qPrintable(QString::number(chartStart)));
+        QCOMPARE(pages - chartStart, 6);
+        for (int p = 0; p < tablesStart.first(); ++p) {
+            QVERIFY(printed->layout[p].contains(QRegularExpression(u"Guest\\s+Seats\\s+Table"_qs)));
+            QVERIFY(printed->layout[p].contains(u"Page %1 of %2"_qs.arg(p + 1).arg(pages)));
+        }
+        const QString all = printed->running.join(QString());
+        const QString escort = all.section(u"GuestsbyTable"_qs, 0, 0);
+        const QString tables = all.section(u"GuestsbyTable"_qs, 1).section(chartHeading, 0, 0);
+        for (int i = 0; i < kGuests; ++i) {
+            QCOMPARE(occurrences(escort, guestName(i)), 1);
+            QCOMPARE(occurrences(tables, guestName(i)), 1);
+        }
+        QVERIFY(tables.contains(u"Notseated12guestsneed21seats"_qs));
+    }
+
+    // The vendor list ends in the confirmed vendors' total, the payment list (final payments)
+    // in the amounts due; the Upcoming Payments report, printed through its preview, in both
+    // totals, its payments by due date.
+    void totals_data() { papers_data(); }
+    void totals() {
+        QFETCH(QPageSize::PageSizeId, paper);
+        QFETCH(QString, size);
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        const QRegularExpression confirmed(u"Total confirmed cost\\s+([\\d,.]+)"_qs);
+        frame().showTab(TabHost::VendorsPage);
+        auto printed = printFromMenu(paper);
+        QVERIFY(printed);
+        QString all = printed->layout.join(u'\n');
+        QVERIFY2(all.contains(confirmed), qPrintable(all.right(2000)));
+        QCOMPARE(centsOf(confirmed.match(all).captured(1)), confirmedCost());
+        for (const QString &page : printed->layout)
+            QVERIFY(page.contains(QRegularExpression(u"Name\\s+Contact\\s+Service\\s+Status"_qs)));
+
+        frame().showTab(TabHost::PaymentsPage);
+        auto *view = frame().findChild<QComboBox *>(u"cboPayment"_qs);
+        view->setCurrentIndex(view->findText(u"Final Payments"_qs));
+        emit view->activated(view->currentIndex());
+        printed = printFromMenu(paper);
+        QVERIFY(printed);
+        QCOMPARE(totalsDue(printed->layout.join(u'\n')), QList<qint64>{finalDue()});
+
+        const QString pdf = m_dir.filePath(u"Payments-%1.pdf"_qs.arg(size));
+        onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
+            auto *paperBox = dialog->findChild<QComboBox *>(u"cboPaperSize"_qs);
+            paperBox->setCurrentIndex(paperBox->findData(int(paper)));
+            emit paperBox->activated(paperBox->currentIndex());
+            m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
+            clickButton(dialog, u"cmdExportPdf"_qs);
+            clickButton(dialog, u"cmdClose"_qs);
+        });
+        action(u"mnuReportsPrintPayments"_qs)->trigger();
+        QVERIFY(modalHandlersDone());
+        printed = readPdf(pdf);
+        QVERIFY(printed);
+        QVERIFY2(printed->paperSize.endsWith(size), qPrintable(printed->paperSize));
+        all = printed->layout.join(u'\n');
+        QCOMPARE(totalsDue(all), (QList<qint64>{pendingDue(), finalDue()}));
+        const QList<QDate> dates = dueDates(all.section(u"Final Payments"_qs, 0, 0));
+        QVERIFY(dates.size() > 20);
+        QVERIFY(std::is_sorted(dates.begin(), dates.end()));
+    }
+
+    // The Guest List report through Print Report: every guest once, each row whole, the
+    // heading row on every page, an empty address printing nothing.
+    void guestReport() {
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        Record &empty = appState().plan.db(DbId::Guest).records().add();
+        appState().plan.db(DbId::Guest).write(empty, "gnam", u"Nobody Without Address"_qs);
+        const QString pdf = m_dir.filePath(u"Guests.pdf"_qs);
+        onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
+            m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
+            clickButton(dialog, u"cmdExportPdf"_qs);
+            dialog->reject();
+        });
+        action(u"mnuReportsPrintGuests"_qs)->trigger();
+        const auto printed = readPdf(pdf);
+        QVERIFY(printed);
+        const int pages = int(printed->layout.size());
+        for (int p = 0; p < pages; ++p) {
+            QVERIFY(printed->layout[p].contains(
+                QRegularExpression(u"Name\\s+Relation\\s+Address\\s+Phone\\s+Status"_qs)));
+            QVERIFY(printed->layout[p].contains(u"Page %1 of %2"_qs.arg(p + 1).arg(pages)));
+        }
+        const QString all = printed->running.join(QString());
+        for (int i = 0; i < kGuests; ++i) {
+            QCOMPARE(occurrences(all, guestName(i)), 1);
+            QCOMPARE(pagesWith(printed->running, u"Note B"_qs + number(i)),
+                     pagesWith(printed->running, guestName(i)));
+        }
+        // The address: the street over "Springfield, OH 45501"; nothing at all for none.
+        QCOMPARE(all.count(u"12MainStreet"_qs), kGuests);
+        QCOMPARE(all.count(u"Springfield,OH45501"_qs), kGuests);
+        const QString last = printed->layout.last();
+        const QString row = last.mid(last.indexOf(u"Nobody"_qs)).section(u'\n', 0, 0);
+        QVERIFY2(!row.contains(u','), qPrintable(row));
+        QVERIFY(row.contains(u"UNCONFIRMED"_qs));
+    }
+
+    // The preview paints only the pages in view, follows the paper and orientation chosen,
+    // moves from page to page and prints what it shows.
+    void preview() {
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        frame().showTab(TabHost::GuestsPage);
+        const QString pdf = m_dir.filePath(u"FromPreview.pdf"_qs);
+        int portrait = 0;
+        int offered = 0;
+        onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
+            auto *preview = static_cast<PrintPreview *>(dialog);
+            QTRY_VERIFY(preview->pages()->pagesPainted() > 0);
+            screenshot(dialog, u"preview-guest-list"_qs);
+            portrait = preview->pageCount();
+            QVERIFY(portrait >= 3);
+            QCOMPARE(dialog->findChild<QLabel *>(u"lblPageCount"_qs)->text(),
+                     u"of %1"_qs.arg(portrait));
+            QVERIFY2(preview->pages()->pagesPainted() <= 3,
+                     qPrintable(QString::number(preview->pages()->pagesPainted())));
+            QTest::keyClick(preview->pages(), Qt::Key_End);
+            QCOMPARE(dialog->findChild<QSpinBox *>(u"spnPage"_qs)->value(), portrait);
+            QTest::keyClick(preview->pages(), Qt::Key_Home);
+            QCOMPARE(dialog->findChild<QSpinBox *>(u"spnPage"_qs)->value(), 1);
+            auto *orientation = dialog->findChild<QComboBox *>(u"cboOrientation"_qs);
+            orientation->setCurrentIndex(1);
+            emit orientation->activated(1);
+            QCOMPARE(dialog->findChild<QLabel *>(u"lblPageCount"_qs)->text(),
+                     u"of %1"_qs.arg(preview->pageCount()));
+            m_printer->setPrinterChooser([&](QPrinter &printer, int pages, QWidget *) {
+                offered = pages;
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(pdf);
+                return true;
+            });
+            clickButton(dialog, u"cmdPrint"_qs);
+            // The print dialog offers the pages shown.
+            QCOMPARE(offered, preview->pageCount());
+        });
+        frame().toolbarButton(6)->trigger();
+        QVERIFY(modalHandlersDone());
+        const auto printed = readPdf(pdf);
+        QVERIFY(printed);
+        QVERIFY(printed->paperSize.contains(u"792 x 612"_qs) ||
+                printed->paperSize.contains(u"842 x 595"_qs));
+        // The orientation chosen stays for the next job of the session.
+        QCOMPARE(m_printer->printer().pageLayout().orientation(), QPageLayout::Landscape);
+
+        frame().showTab(TabHost::SeatingPage);
+        onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
+            auto *preview = static_cast<PrintPreview *>(dialog);
+            auto *orientation = dialog->findChild<QComboBox *>(u"cboOrientation"_qs);
+            orientation->setCurrentIndex(0);
+            emit orientation->activated(0);
+            preview->pages()->showPage(preview->pageCount() - 6);
+            QTRY_VERIFY(preview->pages()->pagesPainted() > 0);
+            screenshot(dialog, u"preview-seating-chart"_qs);
+            preview->pages()->showPage(std::max(0, preview->pageCount() - 12));
+            screenshot(dialog, u"preview-seating-tables"_qs);
+            dialog->reject();
+        });
+        action(u"mnuFilePrintPreview"_qs)->trigger();
+        QVERIFY(modalHandlersDone());
+    }
+
+    // What each tab prints: its list, or on the Details and Seating tabs their reports.
+    void eachTab_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("content");
+        QTest::newRow("Details") << int(TabHost::DetailsPage) << u"Wedding Details for Smith"_qs
+                                 << u"Reception:"_qs;
+        QTest::newRow("Party") << int(TabHost::PartyPage) << u"Wedding Party for Smith"_qs
+                               << u"0 listed"_qs;
+        QTest::newRow("Guests") << int(TabHost::GuestsPage) << u"Guest List for Smith"_qs
+                                << u"300 listed"_qs;
+        QTest::newRow("Vendors") << int(TabHost::VendorsPage) << u"Vendor List for Smith"_qs
+                                 << u"Total confirmed cost"_qs;
+        QTest::newRow("Seating") << int(TabHost::SeatingPage) << u"Seating Chart for Smith"_qs
+                                 << u"Escort List"_qs;
+        QTest::newRow("Tasks") << int(TabHost::TasksPage) << u"Wedding Tasks for Smith"_qs
+                               << u"0 listed"_qs;
+        QTest::newRow("Payments") << int(TabHost::PaymentsPage) << u"Upcoming Payments for Smith"_qs
+                                  << u"Show: Pending Payments"_qs;
+    }
+    void eachTab() {
+        QFETCH(int, tab);
+        QFETCH(QString, title);
+        QFETCH(QString, content);
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        frame().showTab(TabHost::Tab(tab));
+        const QString pdf = m_dir.filePath(u"Tab%1.pdf"_qs.arg(tab));
+        m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
+        action(u"mnuFileExportPdf"_qs)->trigger();
+        const auto printed = readPdf(pdf);
+        QVERIFY(printed);
+        const QString first = printed->layout.first();
+        QVERIFY2(first.trimmed().startsWith(title), qPrintable(first.left(200)));
+        QVERIFY2(first.contains(content), qPrintable(first.left(2000)));
+        QVERIFY(first.contains(u"Page 1 of %1"_qs.arg(printed->layout.size())));
+    }
+
+    // A file that cannot be written is reported and nothing is lost: a folder in the way, an
+    // older file the user keeps, a printer's file in a folder that does not exist.
+    void failures() {
+        frame().showTab(TabHost::VendorsPage);
+        const QString folder = m_dir.filePath(u"Taken.pdf"_qs);
+        QVERIFY(QDir().mkpath(folder));
+        m_window->prompter().expectSaveFile(u"Export PDF"_qs, folder);
+        m_window->prompter().expectMessage(
+            u"%1 already exists.  Do you want to replace it?"_qs.arg(folder), u"Export PDF"_qs,
+            Prompter::Icon::Exclamation, Prompter::Buttons::YesNo, Prompter::Answer::Yes);
+        m_window->prompter()
+            .expectMessage(
+                u"The file %1 cannot be written"_qs.arg(QDir::toNativeSeparators(folder)),
+                u"Export PDF"_qs, Prompter::Icon::Exclamation)
+            .prefixOnly();
+        action(u"mnuFileExportPdf"_qs)->trigger();
+        QVERIFY(QFileInfo(folder).isDir());
+
+        const QString kept = m_dir.filePath(u"Kept.pdf"_qs);
+        writeAll(kept, "older");
+        m_window->prompter().expectSaveFile(u"Export PDF"_qs, kept);
+        m_window->prompter().expectMessage(
+            u"%1 already exists.  Do you want to replace it?"_qs.arg(kept), u"Export PDF"_qs,
+            Prompter::Icon::Exclamation, Prompter::Buttons::YesNo, Prompter::Answer::No);
+        action(u"mnuFileExportPdf"_qs)->trigger();
+        QCOMPARE(readAll(kept), QByteArray("older"));
+
+        const QString nowhere = m_dir.filePath(u"missing/folder/List.pdf"_qs);
+        m_printer->setPrinterChooser([&](QPrinter &printer, int, QWidget *) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(nowhere);
+            return true;
+        });
+        m_window->prompter().expectMessage(
+            u"The file %1 could not be written."_qs.arg(QDir::toNativeSeparators(nowhere)),
+            u"Print"_qs, Prompter::Icon::Exclamation);
+        action(u"mnuFilePrint"_qs)->trigger();
+        QVERIFY(!QFileInfo::exists(nowhere));
+
+        // Cancelled in the print dialog: nothing printed, nothing asked.
+        m_printer->setPrinterChooser([](QPrinter &, int, QWidget *) { return false; });
+        action(u"mnuFilePrint"_qs)->trigger();
+    }
+
+    // Pages the layout must not lose: a row taller than a page goes on over pages, line by
+    // line, its heading row above it on each; a word wider than its column breaks.
+    void tallRows_data() { papers_data(); }
+    void tallRows() {
+        QFETCH(QPageSize::PageSizeId, paper);
+        if (!m_skip.isEmpty())
+            QSKIP(qPrintable(m_skip));
+        Print::Document document;
+        document.title = u"Tall"_qs;
+        document.printed = u"Printed today"_qs;
+        Print::Table table;
+        table.columns = {{0.2, false}, {0.8, false}};
+        table.header.cells = {{u"Who"_qs, 1, true}, {u"What"_qs, 1, true}};
+        QStringList lines;
+        for (int i = 0; i < 150; ++i)
+            lines << u"Line %1"_qs.arg(i, 3, 10, QChar(u'0'));
+        table.rows.push_back({{{u"First"_qs}, {lines.join(u'\n')}}, false});
+        table.rows.push_back({{{QString(300, u'X')}, {u"Last"_qs}}, false});
+        document.blocks.emplace_back(std::move(table));
+        const QString pdf = m_dir.filePath(u"Tall.pdf"_qs);
+        Printing::writePdf(document, QPageLayout(QPageSize(paper), QPageLayout::Portrait, {}), pdf);
+        const auto printed = readPdf(pdf);
+        QVERIFY(printed);
+        QVERIFY(printed->layout.size() >= 3);
+        const QString all = printed->running.join(QString());
+        for (const QString &line : lines)
+            QCOMPARE(occurrences(all, line), 1);
+        QCOMPARE(all.count(u'X'), 300);
+        for (const QString &page : printed->layout)
+            QVERIFY(page.contains(QRegularExpression(u"Who\\s+What"_qs)));
+    }
+
+    // The commands where a user looks for them: File's print items before Exit with access
+    // keys of their own and Ctrl+P, and the seven reports under Reports > Print Report.
+    void commands() {
+        auto *file = frame().findChild<QMenu *>(u"mnuFile"_qs);
+        QStringList names;
+        QList<QChar> keys;
+        for (QAction *a : file->actions()) {
+            names << a->objectName();
+            const qsizetype amp = a->text().indexOf(u'&');
+            if (amp >= 0 && amp + 1 < a->text().size() && a->text()[amp + 1] != u'&') {
+                const QChar key = a->text()[amp + 1].toUpper();
+                QVERIFY2(!keys.contains(key), qPrintable(a->text()));
+                keys << key;
+            }
+        }
+        const qsizetype print = names.indexOf(u"mnuFilePrint"_qs);
+        QVERIFY(print > 0);
+        QCOMPARE(names.mid(print, 3), (QStringList{u"mnuFilePrint"_qs, u"mnuFilePrintPreview"_qs,
+                                                   u"mnuFileExportPdf"_qs}));
+        QCOMPARE(names.last(), u"mnuFileExit"_qs);
+        QCOMPARE(action(u"mnuFilePrint"_qs)->shortcut(), QKeySequence(u"Ctrl+P"_qs));
+        QCOMPARE(action(u"mnuFilePrint"_qs)->text(), u"&Print..."_qs);
+        QCOMPARE(action(u"mnuFilePrintPreview"_qs)->text(), u"Print Pre&view..."_qs);
+        QCOMPARE(action(u"mnuFileExportPdf"_qs)->text(), u"Export P&DF..."_qs);
+        QCOMPARE(frame().toolbarButton(6)->toolTip(), u"Print Preview"_qs);
+
+        auto *reports = frame().findChild<QMenu *>(u"mnuReportsPrint"_qs);
+        QVERIFY(reports);
+        QStringList printed;
+        for (QAction *a : reports->actions())
+            printed << a->text();
+        QCOMPARE(printed, (QStringList{u"Wedding &Details"_qs, u"Wedding &Party"_qs,
+                                       u"&Guest List"_qs, u"&Vendor List"_qs, u"Wedding &Tasks"_qs,
+                                       u"Upcoming Pa&yments"_qs, u"&Seating Chart"_qs}));
+    }
+
+private:
+    frmMain &frame() { return m_window->window(); }
+
+    QAction *action(const QString &name) { return frame().findChild<QAction *>(name); }
+
+    static int columnOf(const ListGrid &grid, const QString &header) {
+        for (int c = 1; c < grid.cols(); ++c) {
+            if (grid.text(0, c) == header)
+                return c;
+        }
+        return -1;
+    }
+
+    // File > Print into a PDF file on `paper`, chosen as in the print dialog.
+    std::optional<Printed> printFromMenu(QPageSize::PageSizeId paper) {
+        const QString pdf = m_dir.filePath(u"Printed-%1.pdf"_qs.arg(++m_jobs));
+        m_printer->setPrinterChooser([&](QPrinter &printer, int, QWidget *) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPageSize(QPageSize(paper));
+            return true;
+        });
+        action(u"mnuFilePrint"_qs)->trigger();
+        return readPdf(pdf);
+    }
+
+    QString m_skip;
+    std::unique_ptr<TabTestWindow> m_window;
+    Printing::PlanPrinter *m_printer = nullptr;
+    QTemporaryDir m_dir;
+    int m_jobs = 0;
+};
+
+VOWLINE_TEST(TestPrinting)
+#include "tst_printing.moc"
