@@ -283,16 +283,21 @@ PlanChange PlanEdit::change() const {
 
 PlanFocus PlanEdit::focus() const {
     PlanFocus focus;
-    const auto present = [this](Schema::DbId db, const Record *record) {
-        return m_set->db(db).records().indexOf(record) >= 0;
-    };
-    // A record put back (a deletion undone) says most; then one whose fields changed.
+    // A record is out of its database while its step holds it; any other this step touched is
+    // in. A record put back (a deletion undone) says most; then one whose fields changed.
+    std::unordered_set<const Record *> out;
     for (const Step &step : m_steps) {
-        if (const auto *r = std::get_if<RecordStep>(&step); r && present(r->db, r->record))
-            return {r->db, r->record};
+        if (const auto *r = std::get_if<RecordStep>(&step)) {
+            if (r->held)
+                out.insert(r->record);
+            else if (!focus.record)
+                focus = {r->db, r->record};
+        }
     }
+    if (focus.record)
+        return focus;
     for (const Step &step : m_steps) {
-        if (const auto *f = std::get_if<FieldStep>(&step); f && present(f->db, f->record))
+        if (const auto *f = std::get_if<FieldStep>(&step); f && !out.contains(f->record))
             return {f->db, f->record};
     }
     for (const Step &step : m_steps) {
