@@ -228,7 +228,7 @@ QChar detectSeparator(QStringView text) {
                     blanks += field.startsWith(u' ') ? 1 : 0;
             }
         } catch (const StoreError &) {
-            width = 0;
+            width = 0; // this separator does not read the sample: another one will
         }
         if (width > bestWidth || (width == bestWidth && !best.isNull() && blanks < bestBlanks)) {
             best = candidate;
