@@ -12,6 +12,9 @@
 struct ListColumn {
     QString header;
     int startTwips = 1140;
+    // A text as wide as the column's cells usually are (a date in the user's form): the column
+    // starts at least that wide, so that it is not cut at first sight.
+    QString widest;
     // The field the cell shows; the find text is looked for in its stored text.
     std::optional<FieldCode> field = std::nullopt;
     // How the cell reads when not as stored (money grouped, dates in the user's form, made-up

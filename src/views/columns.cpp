@@ -34,7 +34,9 @@ ListColumn number(const QString &header, FieldCode code) {
 
 ListColumn money(const QString &header, FieldCode code) {
     ListColumn column = number(header, code);
-    column.text = [code](const Record &r) { return TextForms::money(r.text(code), QLocale()); };
+    column.text = [code](const Record &r) {
+        return TextForms::money(r.text(code), QLocale());
+    };
     column.alignment = Qt::AlignRight | Qt::AlignVCenter;
     return column;
 }
@@ -44,6 +46,9 @@ ListColumn date(const QString &header, FieldCode code, TextForms::DateKind kind)
     column.text = [code, kind](const Record &r) {
         return TextForms::date(r.value(code), QLocale(), kind);
     };
+    // Two-digit day and month, and a long month name where the form spells it out.
+    column.widest =
+        TextForms::date(FieldValue(QDate(2027, 12, 28), QTime(23, 58)), QLocale(), kind);
     column.number = [code](const Record &r) {
         const FieldValue value = r.value(code);
         if (value.type() != FieldValue::Type::DateTime)

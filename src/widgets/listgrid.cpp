@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSettings>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
@@ -181,7 +182,7 @@ void ListGrid::applyColumns() {
     QHeaderView *header = horizontalHeader();
     for (std::size_t c = 0; c < columns.size(); ++c) {
         if (header->sectionSize(int(c) + 1) == 0 && !header->isSectionHidden(int(c) + 1))
-            setColumnWidthTwips(int(c) + 1, columns[c].startTwips);
+            setColumnWidth(int(c) + 1, startWidth(int(c) + 1));
     }
     fitNumberColumn();
     fitMainColumn();
@@ -191,7 +192,7 @@ void ListGrid::resetColumns() {
     const auto &columns = m_model->columns();
     const bool fitting = std::exchange(m_fitting, true);
     for (std::size_t c = 0; c < columns.size(); ++c) {
-        setColumnWidthTwips(int(c) + 1, columns[c].startTwips);
+        setColumnWidth(int(c) + 1, startWidth(int(c) + 1));
         setColumnHidden(int(c) + 1, columns[c].extra);
         m_model->setColumnShown(int(c) + 1, !columns[c].extra);
     }
@@ -207,8 +208,18 @@ void ListGrid::setColumnShown(int column, bool shown) {
     setColumnHidden(column, !shown);
     m_model->setColumnShown(column, shown);
     if (shown && columnWidth(column) == 0)
-        setColumnWidthTwips(column, m_model->columns()[std::size_t(column - 1)].startTwips);
+        setColumnWidth(column, startWidth(column));
     fitMainColumn();
+}
+
+int ListGrid::startWidth(int column) const {
+    const ListColumn &c = m_model->columns()[std::size_t(column - 1)];
+    const int start = Twips::toPixels(c.startTwips);
+    if (c.widest.isEmpty())
+        return start;
+    // The cell's margins and the grid line, as the view's own fit to contents allows.
+    const int margins = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    return std::max(start, fontMetrics().horizontalAdvance(c.widest) + margins);
 }
 
 void ListGrid::fitNumberColumn() {

@@ -65,6 +65,8 @@ private:
     void headerClicked(int section);
     void headerMenu(const QPoint &at);
     void fitMainColumn();
+    // A column's starting width: its twips, or what its widest usual text needs.
+    int startWidth(int column) const;
     void fitNumberColumn();
     void applyColumns();
     void rememberCurrent();
