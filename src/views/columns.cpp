@@ -3,6 +3,7 @@
 #include "rules/displayforms.h"
 #include "rules/replies.h"
 #include "store/numbers.h"
+#include "store/schema.h"
 
 #include <cmath>
 
@@ -76,6 +77,22 @@ ListColumn reply(const QString &header) {
         return Replies::replyText(Replies::replyOf(r));
     };
     return column;
+}
+
+std::vector<ListColumn> guest(std::vector<ListColumn> extras) {
+    using namespace Schema;
+    std::vector<ListColumn> columns{field(QObject::tr("Name"), Guest::kName, true),
+                                    field(QObject::tr("Relation"), Guest::kRelation),
+                                    reply(QObject::tr("Status")),
+                                    number(QObject::tr("RSVP"), Guest::kRsvp),
+                                    field(QObject::tr("Address"), Guest::kAddress),
+                                    field(QObject::tr("City"), Guest::kCity),
+                                    field(QObject::tr("State"), Guest::kState),
+                                    field(QObject::tr("Phone"), Guest::kPhone),
+                                    field(QObject::tr("E-Mail"), Guest::kEmail)};
+    for (ListColumn &column : extras)
+        columns.push_back(std::move(column));
+    return columns;
 }
 
 } // namespace Columns

@@ -22,5 +22,8 @@ ListColumn date(const QString &header, FieldCode code,
 ListColumn confirmation(const QString &header, FieldCode code);
 // A guest's reply: "Confirmed", "Declined" or "Awaiting reply".
 ListColumn reply(const QString &header);
+// The columns a guest shows wherever guests are listed (the guest list, a table's guests),
+// followed by `extras`.
+std::vector<ListColumn> guest(std::vector<ListColumn> extras);
 
 } // namespace Columns

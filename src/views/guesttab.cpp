@@ -22,21 +22,12 @@ const QString kGiftsView = QStringLiteral("GIFTS");
 const QString kEditEntry = QStringLiteral("Edit...");
 
 std::vector<ListColumn> guestColumns() {
-    return {Columns::field(QObject::tr("Name"), Guest::kName, true),
-            Columns::field(QObject::tr("Relation"), Guest::kRelation),
-            Columns::reply(QObject::tr("Status")),
-            Columns::number(QObject::tr("RSVP"), Guest::kRsvp),
-            Columns::field(QObject::tr("Address"), Guest::kAddress),
-            Columns::field(QObject::tr("City"), Guest::kCity),
-            Columns::field(QObject::tr("State"), Guest::kState),
-            Columns::field(QObject::tr("Phone"), Guest::kPhone),
-            Columns::field(QObject::tr("E-Mail"), Guest::kEmail),
-            Columns::extra(QObject::tr("Table"), Guest::kTable),
-            Columns::extra(QObject::tr("Zip"), Guest::kZip),
-            Columns::extra(QObject::tr("Country"), Guest::kCountry),
-            Columns::extra(QObject::tr("Notes"), Guest::kNote),
-            Columns::extra(QObject::tr("Meal"), Guest::kMeal),
-            Columns::extra(QObject::tr("Dietary Note"), Guest::kDiet)};
+    return Columns::guest({Columns::extra(QObject::tr("Table"), Guest::kTable),
+                           Columns::extra(QObject::tr("Zip"), Guest::kZip),
+                           Columns::extra(QObject::tr("Country"), Guest::kCountry),
+                           Columns::extra(QObject::tr("Notes"), Guest::kNote),
+                           Columns::extra(QObject::tr("Meal"), Guest::kMeal),
+                           Columns::extra(QObject::tr("Dietary Note"), Guest::kDiet)});
 }
 
 std::vector<ListColumn> giftColumns() {

@@ -121,17 +121,8 @@ std::vector<ListColumn> tableColumns() {
 }
 
 std::vector<ListColumn> seatedColumns() {
-    return {Columns::field(QObject::tr("Name"), Guest::kName, true),
-            Columns::field(QObject::tr("Relation"), Guest::kRelation),
-            Columns::reply(QObject::tr("Status")),
-            Columns::number(QObject::tr("RSVP"), Guest::kRsvp),
-            Columns::field(QObject::tr("Address"), Guest::kAddress),
-            Columns::field(QObject::tr("City"), Guest::kCity),
-            Columns::field(QObject::tr("State"), Guest::kState),
-            Columns::field(QObject::tr("Phone"), Guest::kPhone),
-            Columns::field(QObject::tr("E-Mail"), Guest::kEmail),
-            Columns::extra(QObject::tr("Zip"), Guest::kZip),
-            Columns::extra(QObject::tr("Notes"), Guest::kNote)};
+    return Columns::guest({Columns::extra(QObject::tr("Zip"), Guest::kZip),
+                           Columns::extra(QObject::tr("Notes"), Guest::kNote)});
 }
 
 } // namespace
