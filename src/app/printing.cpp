@@ -49,7 +49,8 @@ constexpr TabPrint kTabs[] = {{TabHost::DetailsPage, Reports::Details, true},
                               {TabHost::VendorsPage, Reports::Vendors, false},
                               {TabHost::SeatingPage, Reports::Seating, true},
                               {TabHost::TasksPage, Reports::Tasks, false},
-                              {TabHost::PaymentsPage, Reports::Payments, false}};
+                              {TabHost::PaymentsPage, Reports::Payments, false},
+                              {TabHost::BudgetPage, Reports::Budget, true}};
 
 // The Reports menu's items, by the end of their names ("mnuReportsGuests").
 struct ReportItem {
