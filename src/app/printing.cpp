@@ -58,9 +58,9 @@ struct ReportItem {
     Reports::Kind kind;
 };
 constexpr ReportItem kReportItems[] = {
-    {"Details", Reports::Details}, {"Party", Reports::Party}, {"Guests", Reports::Guests},
-    {"Vendors", Reports::Vendors}, {"Tasks", Reports::Tasks}, {"Payments", Reports::Payments},
-    {"Seating", Reports::Seating}};
+    {"Details", Reports::Details}, {"Party", Reports::Party},  {"Guests", Reports::Guests},
+    {"Vendors", Reports::Vendors}, {"Tasks", Reports::Tasks},  {"Payments", Reports::Payments},
+    {"Seating", Reports::Seating}, {"Budget", Reports::Budget}};
 
 bool askPrinter(QPrinter &printer, int pageCount, QWidget *parent) {
     QPrintDialog dialog(&printer, parent);

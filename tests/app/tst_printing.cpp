@@ -353,6 +353,8 @@ private slots:
                                << u"0 listed"_qs;
         QTest::newRow("Payments") << int(TabHost::PaymentsPage) << u"Upcoming Payments for Smith"_qs
                                   << u"Show: Pending Payments"_qs;
+        QTest::newRow("Budget") << int(TabHost::BudgetPage) << u"Budget for Smith"_qs
+                                << u"Still due"_qs;
     }
     void eachTab() {
         QFETCH(int, tab);
@@ -479,9 +481,10 @@ private slots:
         QStringList printed;
         for (QAction *a : reports->actions())
             printed << a->text();
-        QCOMPARE(printed, (QStringList{u"Wedding &Details"_qs, u"Wedding &Party"_qs,
-                                       u"&Guest List"_qs, u"&Vendor List"_qs, u"Wedding &Tasks"_qs,
-                                       u"Upcoming Pa&yments"_qs, u"&Seating Chart"_qs}));
+        QCOMPARE(printed,
+                 (QStringList{u"Wedding &Details"_qs, u"Wedding &Party"_qs, u"&Guest List"_qs,
+                              u"&Vendor List"_qs, u"Wedding &Tasks"_qs, u"Upcoming Pa&yments"_qs,
+                              u"&Seating Chart"_qs, u"&Budget"_qs}));
     }
 
 private:
