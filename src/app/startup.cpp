@@ -64,6 +64,8 @@ void frmMain::StartUp() {
         s.palmUsers = s.server().PalmUserList();
         haveUsers = !s.palmUsers.isEmpty();
     } catch (const StoreError &) {
+        // Unreadable Palm settings are no Palm users: the program works with local folders,
+        // which the notice below says.
         haveUsers = false;
     }
 

@@ -306,10 +306,6 @@ const PalmDatabase *dbOf(const PlanSet &set, DbId id) {
     }
 }
 
-void writeKind(int kind, const PlanSet &set, const QString &path, const QString &title) {
-    writeReportFile(path, reportText(kind, set, title));
-}
-
 } // namespace
 
 const Info *info(int kind) {
@@ -690,24 +686,6 @@ void writeReportFile(const QString &path, const QByteArray &html) {
     SafeFile::writeAtomically(path, html);
 }
 
-void WriteDetailsReport(const PlanSet &set, const QString &path, const QString &title) {
-    writeKind(Details, set, path, title);
-}
-void WritePartyReport(const PlanSet &set, const QString &path, const QString &title) {
-    writeKind(Party, set, path, title);
-}
-void WriteGuestReport(const PlanSet &set, const QString &path, const QString &title) {
-    writeKind(Guests, set, path, title);
-}
-void WriteVendorReport(const PlanSet &set, const QString &path, const QString &title) {
-    writeKind(Vendors, set, path, title);
-}
-void WriteTaskReport(const PlanSet &set, const QString &path, const QString &title) {
-    writeKind(Tasks, set, path, title);
-}
-void WritePaymentReport(const PlanSet &set, const QString &path, const QString &title) {
-    writeKind(Payments, set, path, title);
-}
 
 QString reportFolder(const QString &setFolder, const QString &programFolder) {
     if (!setFolder.isEmpty())

@@ -94,14 +94,6 @@ QByteArray reportText(int kind, const PlanSet &set, const QString &title,
 // StoreError naming the file and the system's reason.
 void writeReportFile(const QString &path, const QByteArray &html);
 
-// The writers by report: build from the open set and write. Throw StoreError on failure.
-void WriteDetailsReport(const PlanSet &set, const QString &path, const QString &title);
-void WritePartyReport(const PlanSet &set, const QString &path, const QString &title);
-void WriteGuestReport(const PlanSet &set, const QString &path, const QString &title);
-void WriteVendorReport(const PlanSet &set, const QString &path, const QString &title);
-void WriteTaskReport(const PlanSet &set, const QString &path, const QString &title);
-void WritePaymentReport(const PlanSet &set, const QString &path, const QString &title);
-
 // Where reports go: the folder of the open set; without one the program folder, or the
 // user's data folder when the program folder cannot be written. The folder is created when
 // missing (the data folder may not exist yet).

@@ -2,6 +2,7 @@
 
 #include "displayforms.h"
 #include "store/numbers.h"
+#include "store/schema.h"
 
 #include <cmath>
 
@@ -9,11 +10,11 @@ namespace Money {
 
 namespace {
 
-constexpr FieldCode kConfirmed = "vcon";
-constexpr FieldCode kPrice = "vcos";
-constexpr FieldCode kNextPayment = "npay";
-constexpr FieldCode kNextDate = "ndat";
-constexpr FieldCode kBalance = "vbal";
+using Schema::Vendor::kBalance;
+using Schema::Vendor::kConfirmed;
+using Schema::Vendor::kPrice;
+constexpr FieldCode kNextPayment = Schema::Vendor::kNext;
+constexpr FieldCode kNextDate = Schema::Vendor::kNextDue;
 
 // Far beyond any sum of 65,535 real prices, and still exact in a double.
 constexpr double kTotalLimit = 9007199254740992.0; // 2^53
@@ -112,10 +113,10 @@ QDateTime weddingDate(const PalmDatabase &plan) {
     if (plan.records().count() < 1)
         return {};
     const Record &details = plan.records().item(1);
-    const Field *date = details.fields().find("date");
+    const Field *date = details.fields().find(Schema::Details::kDate);
     if (date && date->value().type() == FieldValue::Type::DateTime)
         return date->value().toDateTime();
-    const QDate day = dateOf(details, "date");
+    const QDate day = dateOf(details, Schema::Details::kDate);
     return day.isValid() ? day.startOfDay() : QDateTime();
 }
 

@@ -32,7 +32,7 @@ QByteArray settingsFile(const QString &path) {
     try {
         return SafeFile::readRegularIfPresent(path, kMaxSettingsBytes);
     } catch (const StoreError &) {
-        return {};
+        return {}; // not a file we can read: it names no user, and nothing is written to it
     }
 }
 
@@ -136,7 +136,7 @@ void PalmDesktopFolder::recoverQueue() const {
     try {
         names = users();
     } catch (const StoreError &) {
-        return;
+        return; // no users to look at; a queue left over is recovered at the next start
     }
     for (const QString &user : names) {
         const QString queue = m_root + u'/' + user + QStringLiteral("/Install");

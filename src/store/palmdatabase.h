@@ -24,12 +24,25 @@ enum class FieldKind : quint8 { Text = 0, Boolean = 1, Date = 2, Time = 3 };
 
 // A field's name: exactly four printable ASCII characters ("gnam", "type"), held as a number so
 // that lookups in records of fifteen fields stay cheap.
+// Every field code of the nine databases, as the program and the handheld write them. A code
+// written as four letters in the code is checked against these when it is compiled, so a
+// misspelt one does not build; store/schema.h names each of them.
+inline constexpr char kKnownFieldCodes[] =
+    "addr alrm avai bdgt bnam cadr ccit ccon chrc city cnot coun cpho csta czip date done dued "
+    "evnt gadr gcit gcon gcos gctr gdec gdie gift gmai gmea gnam gnot gpho gsta gtag gtyp gzip "
+    "hadr hall hcit hcon hnot hper hpho hsta hzip maxs meal mngr ndat note npay ntab ordr ownr "
+    "padr paid pcit pctr phon pmai pnam pnot ppho prst psta ptab ptyp pzip rsvp star stat stop "
+    "tabl time tnku ttag type vadr vbal vcit vcnt vcon vcos vctr vdwn vema vnam vnot vpho vsta "
+    "vtyp vzip zipc";
+
 class FieldCode {
 public:
     template <std::size_t N>
     consteval FieldCode(const char (&code)[N]) // NOLINT: literal codes convert implicitly
     {
         static_assert(N == 5, "a field code has four characters");
+        if (!known(code))
+            throw "not a field code of the plan: a misspelt code?"; // stops the compilation
         m_value = pack(code[0], code[1], code[2], code[3]);
     }
     FieldCode(const QString &code); // NOLINT: throws StoreError on a malformed code
@@ -42,6 +55,14 @@ public:
 
 private:
     FieldCode() = default;
+    static consteval bool known(const char *code) {
+        for (std::size_t i = 0; i + 4 <= sizeof kKnownFieldCodes - 1; i += 5) {
+            if (kKnownFieldCodes[i] == code[0] && kKnownFieldCodes[i + 1] == code[1] &&
+                kKnownFieldCodes[i + 2] == code[2] && kKnownFieldCodes[i + 3] == code[3])
+                return true;
+        }
+        return false;
+    }
     static constexpr quint32 pack(char a, char b, char c, char d) {
         return (quint32(quint8(a)) << 24) | (quint32(quint8(b)) << 16) | (quint32(quint8(c)) << 8) |
                quint32(quint8(d));

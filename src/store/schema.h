@@ -78,19 +78,6 @@ struct FieldDef {
     FieldKind kind;
 };
 
-// The field list of a fresh plan database, in order: 29 fields of the details record.
-inline const std::array<FieldDef, 29> kDetailsFields{{
-    {"ownr", FieldKind::Text},    {"date", FieldKind::Date},    {"note", FieldKind::Text},
-    {"bnam", FieldKind::Text},    {"gnam", FieldKind::Text},    {"addr", FieldKind::Text},
-    {"city", FieldKind::Text},    {"stat", FieldKind::Text},    {"zipc", FieldKind::Text},
-    {"phon", FieldKind::Text},    {"chrc", FieldKind::Text},    {"prst", FieldKind::Text},
-    {"mngr", FieldKind::Text},    {"cadr", FieldKind::Text},    {"ccit", FieldKind::Text},
-    {"csta", FieldKind::Text},    {"czip", FieldKind::Text},    {"cpho", FieldKind::Text},
-    {"ccon", FieldKind::Boolean}, {"hall", FieldKind::Text},    {"hper", FieldKind::Text},
-    {"hadr", FieldKind::Text},    {"hcit", FieldKind::Text},    {"hsta", FieldKind::Text},
-    {"hzip", FieldKind::Text},    {"hpho", FieldKind::Text},    {"star", FieldKind::Time},
-    {"stop", FieldKind::Time},    {"hcon", FieldKind::Boolean},
-}};
 
 // The name field of each category list and the owner field stamped into plan records.
 inline constexpr FieldCode kCategoryType{"type"};
@@ -113,6 +100,25 @@ inline constexpr FieldCode kOwner{"ownr"}, kDate{"date"}, kNote{"note"}, kBride{
 // meals; an empty one offers none.
 inline constexpr FieldCode kBudget{"bdgt"}, kMeals{"meal"};
 } // namespace Details
+
+// The field list of a fresh plan database, in order: 29 fields of the details record.
+inline const std::array<FieldDef, 29> kDetailsFields{{
+    {Details::kOwner, FieldKind::Text}, {Details::kDate, FieldKind::Date},
+    {Details::kNote, FieldKind::Text}, {Details::kBride, FieldKind::Text},
+    {Details::kGroom, FieldKind::Text}, {Details::kAddress, FieldKind::Text},
+    {Details::kCity, FieldKind::Text}, {Details::kState, FieldKind::Text},
+    {Details::kZip, FieldKind::Text}, {Details::kPhone, FieldKind::Text},
+    {Details::kChurch, FieldKind::Text}, {Details::kOfficiant, FieldKind::Text},
+    {Details::kManager, FieldKind::Text}, {Details::kChurchAddress, FieldKind::Text},
+    {Details::kChurchCity, FieldKind::Text}, {Details::kChurchState, FieldKind::Text},
+    {Details::kChurchZip, FieldKind::Text}, {Details::kChurchPhone, FieldKind::Text},
+    {Details::kChurchConfirmed, FieldKind::Boolean}, {Details::kHall, FieldKind::Text},
+    {Details::kHallContact, FieldKind::Text}, {Details::kHallAddress, FieldKind::Text},
+    {Details::kHallCity, FieldKind::Text}, {Details::kHallState, FieldKind::Text},
+    {Details::kHallZip, FieldKind::Text}, {Details::kHallPhone, FieldKind::Text},
+    {Details::kStart, FieldKind::Time}, {Details::kStop, FieldKind::Time},
+    {Details::kHallConfirmed, FieldKind::Boolean},
+}};
 
 namespace Party {
 inline constexpr FieldCode kName{"pnam"}, kRelation{"ptyp"}, kAddress{"padr"}, kCity{"pcit"},

@@ -426,6 +426,7 @@ std::optional<std::pair<bool, std::vector<Step>>> readJournal(const QString &fol
     try {
         text = SafeFile::readRegular(journalPath(folder), 64 * 1024);
     } catch (const StoreError &) {
+        // No journal we can read is no journal of ours: the folder's files are left as they are.
         return std::nullopt;
     }
     QList<QByteArray> lines = text.split('\n');
@@ -629,6 +630,8 @@ void writeSet(const QString &folder, const std::vector<SetFile> &files, FileSink
             try {
                 writeJournal(folder, tag, steps, false, sink);
             } catch (const StoreError &) {
+                // The roll-back below still runs; a journal left saying "done" only means the
+                // next start finishes with the new files, which are complete.
             }
         }
         const QStringList stranded = rollBack(steps, sink);

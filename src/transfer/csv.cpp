@@ -74,6 +74,10 @@ QChar separatorOfFirstRow(QStringView text) {
     return u',';
 }
 
+// Splits text into rows of fields. Rows holding nothing but empty fields are dropped (blank
+// lines, and the empty rows spreadsheets leave at the end). A control character other than a
+// tab or a line break is taken inside quotes, and refused outside them: there it means the
+// file is no text at all. `label` names the file in messages.
 struct Parser {
     QStringView text;
     QChar sep;
@@ -228,7 +232,7 @@ QChar detectSeparator(QStringView text) {
                     blanks += field.startsWith(u' ') ? 1 : 0;
             }
         } catch (const StoreError &) {
-            width = 0;
+            width = 0; // this separator does not read the sample: another one will
         }
         if (width > bestWidth || (width == bestWidth && !best.isNull() && blanks < bestBlanks)) {
             best = candidate;
@@ -237,11 +241,6 @@ QChar detectSeparator(QStringView text) {
         }
     }
     return best.isNull() ? separatorOfFirstRow(text) : best;
-}
-
-QList<QStringList> parseRows(QStringView text, QChar separator, const QString &label) {
-    Parser parser{text, separator, label};
-    return parser.rows(nullptr);
 }
 
 Table parse(const QByteArray &bytes, const QString &label) {

@@ -38,12 +38,6 @@ QString decode(const QByteArray &bytes, const QString &label, QString *encoding 
 // most often outside quotes in the first row; comma when none does.
 QChar detectSeparator(QStringView text);
 
-// Splits text into rows of fields. Rows holding nothing but empty fields are dropped (blank
-// lines, and the empty rows spreadsheets leave at the end). A control character other than a
-// tab or a line break is taken inside quotes, and refused outside them: there it means the
-// file is no text at all. `label` names the file in messages.
-QList<QStringList> parseRows(QStringView text, QChar separator, const QString &label);
-
 // Decodes, finds the separator, parses and checks the shape: a header row, at least one data
 // row, and the same number of fields in every row.
 Table parse(const QByteArray &bytes, const QString &label);

@@ -75,9 +75,11 @@ GuestTab::GuestTab(const FormContext &forms, TabHost &host, QWidget *parent)
         // The gifts view lists every guest with a gift, whatever the filters.
         if (m_giftsShown)
             return !r.text(Guest::kGift).isEmpty();
-        // A meal is matched as the relation is: exactly, a missing one reading empty.
+        // A meal is matched as the relation is: exactly, a missing one reading empty. The
+        // reply is read only when a status is chosen: most refreshes show every guest.
         return (m_shownRelation == kAll || r.text(Guest::kRelation) == m_shownRelation) &&
-               Replies::passes(m_shownStatus, Replies::replyOf(r)) &&
+               (m_shownStatus == Replies::Status::All ||
+                Replies::passes(m_shownStatus, Replies::replyOf(r))) &&
                (m_shownMeal == kAll || r.text(Guest::kMeal) == m_shownMeal);
     });
     fillFixedBox(m_status, Replies::guestStatusTexts());

@@ -29,8 +29,9 @@ PlanSet samplePlan(int seed) {
     PlanSet set;
     for (const Schema::DatabaseInfo &info : Schema::kDatabases)
         set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    const FieldCode codes[] = {FieldCode("aaaa"), FieldCode("bbbb"), FieldCode("cccc"),
-                               FieldCode("dddd"), FieldCode("eeee")};
+    // Codes of no database of the plan: fields a handheld may add, kept like any other.
+    const FieldCode codes[] = {FieldCode(u"aaaa"_qs), FieldCode(u"bbbb"_qs), FieldCode(u"cccc"_qs),
+                               FieldCode(u"dddd"_qs), FieldCode(u"eeee"_qs)};
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         PalmDatabase &db = set.db(info.id);
         for (int i = 0; i < 40; ++i) {
@@ -41,9 +42,9 @@ PlanSet samplePlan(int seed) {
                 db.write(record, code, QStringLiteral("v%1").arg(random.bounded(100)));
             }
             if (random.bounded(3) == 0)
-                db.write(record, "ffff", random.bounded(2) == 0, FieldKind::Boolean);
+                db.write(record, FieldCode(u"ffff"_qs), random.bounded(2) == 0, FieldKind::Boolean);
             if (random.bounded(3) == 0)
-                db.write(record, "gggg", QDateTime(QDate(2027, 1, 1).addDays(i), QTime(9, i % 60)),
+                db.write(record, FieldCode(u"gggg"_qs), QDateTime(QDate(2027, 1, 1).addDays(i), QTime(9, i % 60)),
                          FieldKind::Date);
         }
     }
@@ -53,8 +54,8 @@ PlanSet samplePlan(int seed) {
 // One random change of any kind, as one step.
 void randomChange(Plan &plan, QRandomGenerator &random) {
     const auto db = DbId(random.bounded(Schema::kDatabaseCount));
-    const FieldCode codes[] = {FieldCode("aaaa"), FieldCode("bbbb"), FieldCode("cccc"),
-                               FieldCode("ffff"), FieldCode("gggg"), FieldCode("hhhh")};
+    const FieldCode codes[] = {FieldCode(u"aaaa"_qs), FieldCode(u"bbbb"_qs), FieldCode(u"cccc"_qs),
+                               FieldCode(u"ffff"_qs), FieldCode(u"gggg"_qs), FieldCode(u"hhhh"_qs)};
     const FieldCode code = codes[random.bounded(int(std::size(codes)))];
     auto pick = [&](PlanEdit &edit) -> Record * {
         Records &records = edit.db(db).records();
@@ -67,7 +68,7 @@ void randomChange(Plan &plan, QRandomGenerator &random) {
         case 1: // write some fields of one record
             if (Record *r = pick(edit)) {
                 edit.write(db, *r, code, QStringLiteral("w%1").arg(random.bounded(1000)));
-                edit.write(db, *r, "ffff", random.bounded(2) == 0, FieldKind::Boolean);
+                edit.write(db, *r, FieldCode(u"ffff"_qs), random.bounded(2) == 0, FieldKind::Boolean);
             }
             break;
         case 2:
@@ -77,7 +78,7 @@ void randomChange(Plan &plan, QRandomGenerator &random) {
         case 3: { // a new record, filled
             Record &r = edit.appendRecord(db);
             edit.write(db, r, code, QStringLiteral("new%1").arg(random.bounded(1000)));
-            edit.write(db, r, "iiii", QDateTime(QDate(2028, 2, 29), QTime(0, 0)), FieldKind::Date);
+            edit.write(db, r, FieldCode(u"iiii"_qs), QDateTime(QDate(2028, 2, 29), QTime(0, 0)), FieldKind::Date);
             break;
         }
         case 4:
@@ -189,7 +190,7 @@ private slots:
         plan.replace(samplePlan(3));
         QSignalSpy spy(&plan, &Plan::modifiedChanged);
         Record &first = plan.db(DbId::Guest).records().item(1);
-        plan.apply("edit", [&](PlanEdit &e) { e.write(DbId::Guest, first, "aaaa", "x"); });
+        plan.apply("edit", [&](PlanEdit &e) { e.write(DbId::Guest, first, FieldCode(u"aaaa"_qs), "x"); });
         QVERIFY(plan.isModified());
         plan.history().undo();
         QVERIFY(!plan.isModified());
@@ -197,7 +198,7 @@ private slots:
         QVERIFY(plan.isModified());
         plan.markSaved();
         QVERIFY(!plan.isModified());
-        plan.apply("sort", [](PlanEdit &e) { e.sort(DbId::Guest, "bbbb"); },
+        plan.apply("sort", [](PlanEdit &e) { e.sort(DbId::Guest, FieldCode(u"bbbb"_qs)); },
                    {.marksModified = false, .mergeKey = {}});
         QVERIFY(!plan.isModified());
         plan.history().undo();
@@ -206,7 +207,7 @@ private slots:
         QCOMPARE(spy.count(), 5);
         // A step that changes nothing is no step.
         QVERIFY(!plan.apply("same", [&](PlanEdit &e) {
-            e.write(DbId::Guest, first, "aaaa", first.value("aaaa"));
+            e.write(DbId::Guest, first, FieldCode(u"aaaa"_qs), first.value(FieldCode(u"aaaa"_qs)));
         }));
         plan.markModified(); // handed to another Palm user
         plan.replace(samplePlan(3));
@@ -219,18 +220,18 @@ private slots:
         Plan plan;
         plan.replace(samplePlan(5));
         Record &r = plan.db(DbId::Plan).records().item(1);
-        const FieldValue saved = r.value("aaaa");
+        const FieldValue saved = r.value(FieldCode(u"aaaa"_qs));
         const Plan::StepOptions typing{.marksModified = true, .mergeKey = QStringLiteral("box:1")};
         for (const char *text : {"A", "An", "Ann"})
             plan.apply(
-                "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, "aaaa", text); }, typing);
+                "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, FieldCode(u"aaaa"_qs), text); }, typing);
         QCOMPARE(plan.history().count(), 1);
         plan.history().undo();
-        QCOMPARE(r.value("aaaa"), saved);
+        QCOMPARE(r.value(FieldCode(u"aaaa"_qs)), saved);
         plan.history().redo();
-        QCOMPARE(r.text("aaaa"), QStringLiteral("Ann"));
+        QCOMPARE(r.text(FieldCode(u"aaaa"_qs)), QStringLiteral("Ann"));
         plan.apply(
-            "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, "aaaa", saved); }, typing);
+            "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, FieldCode(u"aaaa"_qs), saved); }, typing);
         QCOMPARE(plan.history().count(), 0);
         QVERIFY(!plan.isModified());
     }
@@ -241,7 +242,7 @@ private slots:
         plan.replace(samplePlan(9));
         const QList<QByteArray> before = files(plan);
         QVERIFY_THROWS_EXCEPTION(StoreError, plan.apply("fail", [](PlanEdit &e) {
-            e.write(DbId::Guest, e.db(DbId::Guest).records().item(1), "aaaa", "changed");
+            e.write(DbId::Guest, e.db(DbId::Guest).records().item(1), FieldCode(u"aaaa"_qs), "changed");
             e.appendRecord(DbId::Guest);
             throw StoreError(QStringLiteral("disk gone"));
         }));
