@@ -51,6 +51,11 @@ ListTab::ListTab(const FormContext &forms, TabHost &host, QWidget *parent)
     m_topRow->setSpacing(6);
     m_topRow->addStretch(1);
     m_page->addLayout(m_topRow);
+    // The find box's own line, used only when the top row has no room for it.
+    m_findRow = new QHBoxLayout;
+    m_findRow->setSpacing(6);
+    m_findRow->addStretch(1);
+    m_page->addLayout(m_findRow);
 }
 
 void ListTab::addToTop(QWidget *widget, const QString &label) {
@@ -71,7 +76,8 @@ QComboBox *ListTab::addFilterBox(const QString &objectName, const QString &label
     box->setObjectName(objectName);
     box->setEditable(editable);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumWidth(Twips::toPixels(2000));
+    // As wide as the longest entry where there is room, narrower where there is not.
+    box->setMinimumContentsLength(8);
     box->setMaxVisibleItems(20);
     addToTop(box, label);
     return box;
@@ -107,8 +113,8 @@ void ListTab::addFindBox(ListGrid *grid, const QString &what) {
     m_find->installEventFilter(new ClearOnEscape(m_find));
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lbl") + grid->settingsKey() + QStringLiteral("Found"));
-    m_topRow->addWidget(m_find);
-    m_topRow->addWidget(m_count);
+    m_findRow->addWidget(m_find);
+    m_findRow->addWidget(m_count);
     RecordListModel *model = grid->listModel();
     connect(m_find, &QLineEdit::textChanged, model, &RecordListModel::setSearchText);
     connect(model, &RecordListModel::countChanged, this, &ListTab::updateCount);
@@ -123,6 +129,33 @@ void ListTab::updateCount() {
     m_count->setText(
         tr("%1 of %2")
             .arg(locale.toString(model->rowCountShown()), locale.toString(model->recordCount())));
+    placeFindBox();
+}
+
+void ListTab::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    placeFindBox();
+}
+
+void ListTab::placeFindBox() {
+    if (!m_find)
+        return;
+    // The find box and its count end the top row when everything fits there; otherwise they
+    // take a line of their own below it rather than squeezing the filters and buttons together.
+    const bool inTop = m_topRow->indexOf(m_find) >= 0;
+    const int find = std::max(m_find->minimumWidth(), m_find->minimumSizeHint().width()) +
+                     m_count->sizeHint().width() + 2 * m_topRow->spacing();
+    const int others = m_topRow->minimumSize().width() - (inTop ? find : 0);
+    const QMargins margins = m_page->contentsMargins();
+    const bool fits = others + find <= width() - margins.left() - margins.right();
+    if (fits == inTop)
+        return;
+    QHBoxLayout *from = fits ? m_findRow : m_topRow;
+    QHBoxLayout *to = fits ? m_topRow : m_findRow;
+    for (QWidget *widget : {static_cast<QWidget *>(m_find), static_cast<QWidget *>(m_count)}) {
+        from->removeWidget(widget);
+        to->addWidget(widget);
+    }
 }
 
 void ListTab::focusFind() {

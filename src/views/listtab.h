@@ -36,9 +36,11 @@ protected:
     // Puts the list's grid below the top row; `what` names the list for screen readers.
     ListGrid *addGrid(const QString &objectName, const QString &settingsKey, RecordListModel *model,
                       const QString &what);
-    // A find box at the end of the top row over `grid`'s list, with its count ("12 of 150").
+    // A find box over `grid`'s list, with its count ("12 of 150"): at the end of the top row,
+    // or on a line of its own below it when the row has no room.
     void addFindBox(ListGrid *grid, const QString &what);
     QVBoxLayout *pageLayout() const { return m_page; }
+    void resizeEvent(QResizeEvent *event) override;
 
     // When the category box `box` reads "Edit...", runs that category editor and returns true:
     // the box holds a command then, not a filter. One editor at a time, since the editor may
@@ -63,9 +65,11 @@ protected:
 
 private:
     void updateCount();
+    void placeFindBox();
 
     QVBoxLayout *m_page;
     QHBoxLayout *m_topRow;
+    QHBoxLayout *m_findRow;
     QLineEdit *m_find = nullptr;
     QLabel *m_count = nullptr;
     ListGrid *m_findGrid = nullptr;
