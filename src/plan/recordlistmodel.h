@@ -12,8 +12,9 @@
 struct ListColumn {
     QString header;
     int startTwips = 1140;
-    // A text as wide as the column's cells usually are (a date in the user's form): the column
-    // starts at least that wide, so that it is not cut at first sight.
+    // A text as wide as the column's cells usually are (a date in the user's form, a count):
+    // when set, the column starts as wide as that and its caption need instead of startTwips,
+    // so that it is neither cut nor wider than it has to be at first sight.
     QString widest;
     // The field the cell shows; the find text is looked for in its stored text.
     std::optional<FieldCode> field = std::nullopt;

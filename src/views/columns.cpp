@@ -25,6 +25,7 @@ ListColumn extra(const QString &header, FieldCode code) {
 
 ListColumn number(const QString &header, FieldCode code) {
     ListColumn column = field(header, code);
+    column.widest = QStringLiteral("9999"); // counts of people and seats
     // An empty count has no value and sorts before every number.
     column.number = [code](const Record &r) {
         const QString text = r.text(code).trimmed();
@@ -35,6 +36,7 @@ ListColumn number(const QString &header, FieldCode code) {
 
 ListColumn money(const QString &header, FieldCode code) {
     ListColumn column = number(header, code);
+    column.widest.clear(); // amounts take their starting width; a larger one is cut and tipped
     column.text = [code](const Record &r) {
         return TextForms::money(r.text(code), QLocale());
     };
@@ -81,7 +83,9 @@ ListColumn reply(const QString &header) {
 
 std::vector<ListColumn> guest(std::vector<ListColumn> extras) {
     using namespace Schema;
-    std::vector<ListColumn> columns{field(QObject::tr("Name"), Guest::kName, true),
+    ListColumn name = field(QObject::tr("Name"), Guest::kName, true);
+    name.widest = QStringLiteral("Alexandra Montgomery"); // a full name, where room is short
+    std::vector<ListColumn> columns{std::move(name),
                                     field(QObject::tr("Relation"), Guest::kRelation),
                                     reply(QObject::tr("Status")),
                                     number(QObject::tr("RSVP"), Guest::kRsvp),

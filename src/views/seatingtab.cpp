@@ -113,8 +113,11 @@ private:
 namespace {
 
 std::vector<ListColumn> tableColumns() {
-    return {Columns::field(QObject::tr("Tag"), Table::kTag),
-            Columns::field(QObject::tr("Description"), Table::kDescription, true),
+    ListColumn tag = Columns::field(QObject::tr("Tag"), Table::kTag);
+    tag.widest = QStringLiteral("Head 12"); // short IDs, mostly numbers
+    ListColumn description = Columns::field(QObject::tr("Description"), Table::kDescription, true);
+    description.widest = QStringLiteral("Bride's Family 2"); // the pane starts this wide
+    return {std::move(tag), std::move(description),
             Columns::number(QObject::tr("Max. Seats"), Table::kMaxSeats),
             Columns::number(QObject::tr("Count"), Table::kCount),
             Columns::number(QObject::tr("Available"), Table::kAvailable)};

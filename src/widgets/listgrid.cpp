@@ -214,12 +214,16 @@ void ListGrid::setColumnShown(int column, bool shown) {
 
 int ListGrid::startWidth(int column) const {
     const ListColumn &c = m_model->columns()[std::size_t(column - 1)];
-    const int start = Twips::toPixels(c.startTwips);
     if (c.widest.isEmpty())
-        return start;
-    // The cell's margins and the grid line, as the view's own fit to contents allows.
-    const int margins = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
-    return std::max(start, fontMetrics().horizontalAdvance(c.widest) + margins);
+        return Twips::toPixels(c.startTwips);
+    // The cell's margins and the grid line, as the view's own fit to contents allows, and the
+    // whole caption (a sort arrow, when shown, may then cover its last letter).
+    const QStyle *s = style();
+    const int cell = fontMetrics().horizontalAdvance(c.widest) +
+                     2 * s->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    const int caption = horizontalHeader()->fontMetrics().horizontalAdvance(c.header) +
+                        2 * s->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+    return std::max(cell, caption);
 }
 
 void ListGrid::fitNumberColumn() {
@@ -240,7 +244,7 @@ void ListGrid::fitMainColumn() {
         if (c != main && !isColumnHidden(c))
             others += columnWidth(c);
     }
-    const int start = Twips::toPixels(m_model->columns()[std::size_t(main - 1)].startTwips);
+    const int start = startWidth(main);
     const int room = viewport()->width() - others;
     const bool fitting = std::exchange(m_fitting, true);
     setColumnWidth(main, std::max(start, room));

@@ -49,6 +49,9 @@ public:
     void resetColumns();
     // Shows or hides one of the further columns (model column number).
     void setColumnShown(int column, bool shown);
+    // A column's starting width, in pixels: its twips, or what its widest usual text and its
+    // caption need. The main column is never made narrower than this.
+    int startWidth(int column) const;
 
 signals:
     void rowClicked();
@@ -65,8 +68,6 @@ private:
     void headerClicked(int section);
     void headerMenu(const QPoint &at);
     void fitMainColumn();
-    // A column's starting width: its twips, or what its widest usual text needs.
-    int startWidth(int column) const;
     void fitNumberColumn();
     void applyColumns();
     void rememberCurrent();
