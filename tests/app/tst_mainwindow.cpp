@@ -14,8 +14,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -57,15 +57,19 @@ private slots:
         QTest::addColumn<QStringList>("users");
         QTest::addColumn<QString>("lastUser");
         QTest::addColumn<QString>("current");
-        QTest::newRow("no Palm users") << QStringList{} << ""
-                                       << "";
-        QTest::newRow("three users, no last user") << QStringList{"Ann", "Bea", "Cy"} << ""
-                                                   << "";
-        QTest::newRow("last user in another case") << QStringList{"Ann", "Bea"} << "bea"
-                                                   << "Bea";
-        // A last user who is none of the Palm users selects nobody, not the first entry.
-        QTest::newRow("stale last user") << QStringList{"Ann", "Bea"} << "Zed"
-                                         << "";
+        const struct {
+            const char *name;
+            QStringList users;
+            const char *last, *current;
+        } rows[] = {
+            {"no Palm users", {}, "", ""},
+            {"three users, no last user", {"Ann", "Bea", "Cy"}, "", ""},
+            {"last user in another case", {"Ann", "Bea"}, "bea", "Bea"},
+            // A last user who is none of the Palm users selects nobody, not the first entry.
+            {"stale last user", {"Ann", "Bea"}, "Zed", ""},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.name) << r.users << QString(r.last) << QString(r.current);
     }
     void startUpWithPalmUsers() {
         QFETCH(QStringList, users);
@@ -127,7 +131,7 @@ private slots:
                   std::pair{"mnuOptionsInstall", "Install Vowline on Handheld"}}) {
                 f.prompter().expectMessage(QString::fromLatin1(command) + needs,
                                            QStringLiteral("No Palm User"), kInfo);
-                f.find<QAction>(QString::fromLatin1(name))->trigger();
+                f.trigger(name);
             }
             VERIFY_PROMPTS(f.prompter());
         }
@@ -170,8 +174,8 @@ private slots:
         f.prompter().expectMessage(
             QStringLiteral("The Current Wedding Plan has been modified.  Do you want to save and "
                            "install your changes for the current user?"),
-            QStringLiteral("Save Changes?"), Prompter::Icon::Question, Prompter::Buttons::YesNoCancel,
-            Prompter::Answer::No);
+            QStringLiteral("Save Changes?"), Prompter::Icon::Question,
+            Prompter::Buttons::YesNoCancel, Prompter::Answer::No);
         emit w.palmUserBox()->activated(1);
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Bea]"));
@@ -209,8 +213,8 @@ private slots:
         const int tabTop = w.mainTab()->y();
         const int menu = w.menuBar()->height();
         const int bars = w.toolBar()->height() + w.statusBar()->height();
-        f.find<QAction>(QStringLiteral("mnuViewToolbar"))->trigger();
-        f.find<QAction>(QStringLiteral("mnuViewStatusBar"))->trigger();
+        f.trigger("mnuViewToolbar");
+        f.trigger("mnuViewStatusBar");
         QVERIFY(!w.toolBar()->isVisible());
         QVERIFY(!w.statusBar()->isVisible());
         const QList<int> hidden = heights();
@@ -222,7 +226,7 @@ private slots:
         QVERIFY(w.rect().contains(
             QRect(w.palmUserBox()->mapTo(&w, QPoint()), w.palmUserBox()->size())));
         QVERIFY(!f.find<QAction>(QStringLiteral("mnuViewToolbar"))->isChecked());
-        f.find<QAction>(QStringLiteral("mnuViewToolbar"))->trigger();
+        f.trigger("mnuViewToolbar");
         QCOMPARE(heights()[0] - before[0], w.statusBar()->height());
         QCOMPARE(w.mainTab()->y(), tabTop);
         QVERIFY(w.palmUserBox()->isVisible());
@@ -290,7 +294,7 @@ private slots:
         writePlanFile(second.path(), QStringLiteral("Second"));
         f.prompter().expectOpenFile(QStringLiteral("Open"),
                                     plans.filePath(QStringLiteral("VowlineDB.pdb")));
-        f.find<QAction>(QStringLiteral("mnuFileOpen"))->trigger();
+        f.trigger("mnuFileOpen");
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(f.prompter().lastStep()->folder, appState().programFolder);
         QCOMPARE(f.prompter().lastStep()->filter,
@@ -310,7 +314,7 @@ private slots:
         f.prompter().expectMessage(QStringLiteral("There is not enough memory to finish this "
                                                   "command, so it was stopped."),
                                    QStringLiteral("Vowline Desktop"), Prompter::Icon::Exclamation);
-        f.find<QAction>(QStringLiteral("mnuFileOpen"))->trigger();
+        f.trigger("mnuFileOpen");
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(appState().currentSetFolder, plans.path());
         QCOMPARE(appState().plan.db(Schema::DbId::Plan).records().item(1).text("ownr"),
@@ -339,7 +343,7 @@ private slots:
 
         // Close, answered with Cancel, keeps the plan and its tasks whole.
         expectSaveQuestion(Prompter::Answer::Cancel);
-        f.find<QAction>(QStringLiteral("mnuFileClose"))->trigger();
+        f.trigger("mnuFileClose");
         QCOMPARE(appState().plan.db(Schema::DbId::Tasks).records().count(), taskCount);
         QVERIFY(appState().plan.isModified());
 
@@ -350,32 +354,11 @@ private slots:
 
         // Close, answered with No: a fresh plan without tasks.
         expectSaveQuestion(Prompter::Answer::No);
-        f.find<QAction>(QStringLiteral("mnuFileClose"))->trigger();
+        f.trigger("mnuFileClose");
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(appState().plan.db(Schema::DbId::Tasks).records().count(), 0);
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database"));
         QVERIFY(!appState().plan.isModified());
-    }
-
-    void editCommandsWorkOnTheFocusedBox() {
-        MainWindowFixture f;
-        frmMain &w = f.create();
-        w.show();
-        QApplication::setActiveWindow(&w);
-        auto *box = f.find<QLineEdit>(QStringLiteral("TXTownr"));
-        box->setFocus();
-        QTRY_VERIFY(box->hasFocus());
-        box->setText(QStringLiteral("Romeo & Juliet"));
-        box->setSelection(0, 5);
-        f.find<QAction>(QStringLiteral("mnuEditCut"))->trigger();
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Romeo"));
-        QCOMPARE(box->text(), QStringLiteral(" & Juliet"));
-        box->setCursorPosition(box->text().size());
-        f.find<QAction>(QStringLiteral("mnuEditPaste"))->trigger();
-        QCOMPARE(box->text(), QStringLiteral(" & JulietRomeo"));
-        box->setSelection(0, 2);
-        f.find<QAction>(QStringLiteral("mnuEditCopy"))->trigger();
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" &"));
     }
 
     // Alt+letter reaches every menu item and named control, each key once where it counts;
@@ -402,11 +385,12 @@ private slots:
             {"mnuEditCut", QKeySequence::Cut},
             {"mnuEditCopy", QKeySequence::Copy},
             {"mnuEditPaste", QKeySequence::Paste},
-            {"mnuFileExit", QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+            {"mnuFileExit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+            {"mnuFilePrint", QKeySequence(Qt::CTRL | Qt::Key_P)}};
         for (const auto &[name, keys] : shortcuts)
             QCOMPARE(f.find<QAction>(QString::fromLatin1(name))->shortcut(), keys);
 
-        // In a text box the clipboard keys are the box's own.
+        // In a text box the clipboard keys are the box's own, and the Edit menu works on it.
         w.show();
         QApplication::setActiveWindow(&w);
         w.showTab(frmMain::DetailsPage);
@@ -420,6 +404,15 @@ private slots:
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(box->text(), QStringLiteral("JulietJuliet"));
+        box->setSelection(0, 3);
+        f.trigger("mnuEditCut");
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Jul"));
+        box->setCursorPosition(box->text().size());
+        f.trigger("mnuEditPaste");
+        box->setSelection(0, 2);
+        f.trigger("mnuEditCopy");
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ie"));
+        QCOMPARE(box->text(), QStringLiteral("ietJulietJul"));
 
         // The window's own: Close and Exit ask to save first, Save As asks where.
         const QString save = QStringLiteral(
@@ -431,8 +424,7 @@ private slots:
                 f.prompter().expectSaveFile(QStringLiteral("Save As"), std::nullopt);
             else
                 f.prompter().expectMessage(save, QStringLiteral("Save Changes?"),
-                                           Prompter::Icon::Question,
-                                           Prompter::Buttons::YesNoCancel,
+                                           Prompter::Icon::Question, Prompter::Buttons::YesNoCancel,
                                            Prompter::Answer::Cancel);
             QTest::keySequence(&w, keys);
             QCOMPARE(triggered.count(), 1);
@@ -447,14 +439,14 @@ private slots:
         writeAll(f.programFolder() + QStringLiteral("/VLHelp.htm"), "<html></html>");
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-        f.find<QAction>(QStringLiteral("mnuHelpHelp"))->trigger();
+        f.trigger("mnuHelpHelp");
         w.toolbarButton(14)->trigger();
         // The manual is missing from this program folder: say so rather than fail quietly.
         f.prompter().expectMessage(
             QStringLiteral("The help page VowlineManual.htm is missing from the program "
                            "folder.  Please reinstall Vowline Desktop."),
             QStringLiteral("Vowline Desktop"), kExclamation);
-        f.find<QAction>(QStringLiteral("mnuHelpPalmOS"))->trigger();
+        f.trigger("mnuHelpPalmOS");
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         VERIFY_PROMPTS(f.prompter());
         QCOMPARE(catcher.opened.size(), 2);

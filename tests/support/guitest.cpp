@@ -5,20 +5,21 @@
 #include "widgets/listgrid.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QToolButton>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <deque>
 
 namespace {
@@ -133,6 +134,15 @@ void clickButton(QWidget *parent, const QString &buttonName) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+void choose(QComboBox *box, const QString &text) {
+    const int index = box->findText(text);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+    else
+        box->setEditText(text);
+    emit box->activated(box->currentIndex());
+}
+
 MainWindowFixture::MainWindowFixture(const QStringList &palmUsers, const QString &lastUser) {
     appState().setPrompter(&m_prompter);
     if (!palmUsers.isEmpty()) {
@@ -154,10 +164,16 @@ frmMain &MainWindowFixture::create() {
     return *m_window;
 }
 
+void MainWindowFixture::trigger(const char *action) {
+    QAction *found = find<QAction>(QString::fromLatin1(action));
+    if (!found)
+        qFatal("no action %s", action);
+    found->trigger();
+}
+
 void MainWindowFixture::startUp(const char *choice) {
-    onNextModal(QStringLiteral("frmStartup"), [choice](QDialog *d) {
-        clickButton(d, QString::fromLatin1(choice));
-    });
+    onNextModal(QStringLiteral("frmStartup"),
+                [choice](QDialog *d) { clickButton(d, QString::fromLatin1(choice)); });
     if (!m_window)
         create();
     m_window->StartUp();

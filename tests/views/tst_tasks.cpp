@@ -16,10 +16,6 @@ using Schema::DbId;
 
 namespace {
 
-using Icon = Prompter::Icon;
-using Buttons = Prompter::Buttons;
-using Answer = Prompter::Answer;
-
 struct Task {
     QString time;
     QString details;
@@ -87,98 +83,6 @@ private slots:
         plan.setFilter("Middle"); // exact: "middle" is another timeframe
         QCOMPARE(plan.details(), QStringList{});
         QVERIFY(!appState().plan.isModified());
-    }
-
-    // "Add Task" opens the editor on a task made apart, in the filter's timeframe: the list
-    // shows no new row meanwhile. Cancel and Escape leave the plan untouched; OK adds it as one
-    // step, sorted at once and selected.
-    void addTask_data() {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("how"); // OK, Cancel or Escape
-        const char *rows[][3] = {{"in the filter's timeframe", "Middle", "OK"},
-                                 {"under All", "All", "OK"},
-                                 {"cancelled", "Middle", "Cancel"},
-                                 {"escaped", "All", "Escape"}};
-        for (const auto &r : rows)
-            QTest::newRow(r[0]) << r[1] << r[2];
-    }
-    void addTask() {
-        QFETCH(QString, filter);
-        QFETCH(QString, how);
-        TaskPlan plan(kTasks);
-        plan.setFilter(filter);
-        const int rowsBefore = plan.grid().rows();
-        QString shownTime, caption;
-        int rowsWhileOpen = -1, recordsWhileOpen = -1;
-        onNextModal("frmTaskEditor", [&](QDialog *dialog) {
-            rowsWhileOpen = plan.grid().rows();
-            recordsWhileOpen = plan.db().records().count();
-            caption = dialog->windowTitle();
-            shownTime = dialog->findChild<QComboBox *>("cboTaskTimes")->currentText();
-            QTest::keyClicks(dialog->findChild<QLineEdit *>("txtEventDetails"), "rings");
-            if (how == "Escape")
-                QTest::keyClick(dialog, Qt::Key_Escape);
-            else
-                clickButton(dialog, how == "OK" ? "cmdTaskOK" : "cmdTaskCancel");
-        });
-        plan.click("cmdAddTask");
-        QVERIFY(modalHandlersDone());
-        VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(caption, QStringLiteral("Wedding Task Editor"));
-        QCOMPARE(rowsWhileOpen, rowsBefore);
-        QCOMPARE(recordsWhileOpen, 4);
-        const QString time = filter == "All" ? QString() : filter;
-        QCOMPARE(shownTime, time);
-        const bool kept = how == "OK";
-        QCOMPARE(plan.db().records().count(), kept ? 5 : 4);
-        QCOMPARE(appState().plan.history().count(), kept ? 1 : 0);
-        QCOMPARE(appState().statusText(),
-                 kept ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
-        if (!kept) {
-            QCOMPARE(plan.grid().rows(), rowsBefore);
-            return;
-        }
-        const QStringList all = plan.db().listValues("evnt");
-        const Record &added = plan.db().records().item(int(all.indexOf("rings")) + 1);
-        QCOMPARE(added.text("time"), time);
-        QVERIFY(!added.value("alrm").toDateTime().isValid());
-        // A Middle task after the Early ones; one without a timeframe among the tasks without a
-        // position, at the front.
-        QCOMPARE(added.value("ordr"), time.isEmpty() ? FieldValue() : FieldValue(qint16(2)));
-        QCOMPARE(all.indexOf("rings"), time.isEmpty() ? 1 : 3);
-        QCOMPARE(plan.grid().currentRecord(), &added);
-    }
-
-    // The question names the row; the row's record goes. The Delete key asks as the button does.
-    void deleteTask_data() {
-        QTest::addColumn<bool>("key");
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("button, yes") << false << true;
-        QTest::newRow("button, no") << false << false;
-        QTest::newRow("Delete key, yes") << true << true;
-    }
-    void deleteTask() {
-        QFETCH(bool, key);
-        QFETCH(bool, yes);
-        TaskPlan plan(kTasks);
-        plan.setFilter("Early"); // rows: budget, venue
-        plan.grid().setRow(2);
-        plan.prompter().expectMessage("Are you sure you want to delete TASK 2?", "Vowline Desktop",
-                                      Icon::None, Buttons::YesNo, yes ? Answer::Yes : Answer::No);
-        if (key)
-            QTest::keyClick(&plan.grid(), Qt::Key_Delete);
-        else
-            plan.click("cmdDeleteTask");
-        plan.setFilter("All");
-        plan.grid().setRow(3);
-        plan.prompter().expectMessage("Are you sure you want to delete TASK 3?", "Vowline Desktop",
-                                      Icon::None, Buttons::YesNo, Answer::No);
-        plan.click("cmdDeleteTask");
-        VERIFY_PROMPTS(plan.prompter());
-        const QStringList left = yes ? QStringList{"dress", "budget", "cake"}
-                                     : QStringList{"dress", "budget", "venue", "cake"};
-        QCOMPARE(plan.db().listValues("evnt"), left);
-        QCOMPARE(appState().plan.isModified(), yes);
     }
 
     // Opening a task shows it; OK writes it, renumbers and sorts, and an edit marks the plan
