@@ -165,12 +165,15 @@ private slots:
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("TXTownr"))->text(),
                  QStringLiteral("Romeo & Juliet"));
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 9);
-        // Each file reopens as the plan holds it: its identity and every value.
+        // Each file reopens as the plan holds it: its identity and every value (the header's
+        // creation and modification dates aside).
         PlanSet &set = appState().plan.set();
-        const QDateTime stamp(QDate(2001, 2, 3), QTime(4, 5));
+        const auto image = [](const PalmDatabase &db) {
+            return db.toBytes().remove(36, 8);
+        };
         for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
             QCOMPARE(set.path(info.id), folder + u'/' + info.fileName);
-            QCOMPARE(reopen(folder, info.id)->toBytes(stamp), set.db(info.id).toBytes(stamp));
+            QCOMPARE(image(*reopen(folder, info.id)), image(set.db(info.id)));
         }
         // The plan's name is in the details and every party, guest, task and vendor record.
         for (DbId id : {DbId::Plan, DbId::Party, DbId::Guest, DbId::Tasks, DbId::Vendors})
