@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -204,6 +205,28 @@ void TabTestWindow::planSaved() {
 
 void TabTestWindow::click(const char *button) {
     QTest::mouseClick(m_fixture.find<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+ListGrid &TabTestWindow::grid(const char *name) {
+    return *child<ListGrid>(&window(), name);
+}
+
+void TabTestWindow::set(const QStringList &controls) {
+    for (const QString &control : controls) {
+        auto *box = child<QWidget>(&window(), qPrintable(control.section(u'=', 0, 0)));
+        if (auto *line = qobject_cast<QLineEdit *>(box))
+            line->setText(control.section(u'=', 1));
+        else
+            choose(qobject_cast<QComboBox *>(box), control.section(u'=', 1));
+    }
+}
+
+void TabTestWindow::open(ListGrid &grid, int row, const char *dialog,
+                         std::function<void(QDialog *)> handle) {
+    grid.setRow(row);
+    onNextModal(QString::fromLatin1(dialog), std::move(handle));
+    QTest::keyClick(&grid, Qt::Key_Return);
+    QVERIFY(modalHandlersDone());
 }
 
 QStringList TabTestWindow::column(ListGrid &grid, int col) {

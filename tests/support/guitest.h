@@ -86,6 +86,12 @@ public:
     static PalmDatabase &db(Schema::DbId id);
     // A mouse click on the push button of that name.
     void click(const char *button);
+    ListGrid &grid(const char *name);
+    // Sets controls as the user does, each given as "objectName=text": a filter box (its entry
+    // picked, or the text typed) or a text box.
+    void set(const QStringList &controls);
+    // Opens `row` of `grid` by Enter; `handle` runs in the editor `dialog` that opens.
+    void open(ListGrid &grid, int row, const char *dialog, std::function<void(QDialog *)> handle);
     // The texts of one column, data rows only.
     static QStringList column(ListGrid &grid, int col);
 

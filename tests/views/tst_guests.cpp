@@ -68,10 +68,10 @@ public:
         PersonListTab::setBoxText(window().party()->relationBox(), relation);
         window().party()->UpdatePartyGrid();
     }
-    ListGrid &grid(const char *name = "GuestGrid") { return *child<ListGrid>(&window(), name); }
+    ListGrid &guests() { return grid("GuestGrid"); }
     GuestTab &tab() { return *window().guests(); }
     PalmDatabase &db() { return TabTestWindow::db(DbId::Guest); }
-    QStringList names(const char *grid = "GuestGrid") { return column(this->grid(grid), 1); }
+    QStringList names(const char *list = "GuestGrid") { return column(grid(list), 1); }
 };
 
 // Closes any modal dialog that opens while it lives, and remembers that one did.
@@ -141,13 +141,7 @@ public:
         for (int t = 0; t < 4; ++t)
             addRecord(TabTestWindow::db(DbId::Tables),
                       {{"ttag", QStringLiteral("T%1").arg(t)}, {"maxs", "8"}, {"avai", "0"}});
-        for (const QString &filter : filters) {
-            QWidget *box = window().findChild<QWidget *>(filter.section(u'=', 0, 0));
-            if (auto *line = qobject_cast<QLineEdit *>(box))
-                line->setText(filter.section(u'=', 1));
-            else
-                choose(qobject_cast<QComboBox *>(box), filter.section(u'=', 1));
-        }
+        set(filters);
         for (const List &list : kLists)
             grid(list.grid).listModel()->refresh();
         window().payments()->UpdatePayments();
@@ -398,11 +392,11 @@ private slots:
     void noDataRowDoesNothing() {
         GuestPlan plan(kFiveGuests);
         plan.setFilters("Nobody", "All");
-        QCOMPARE(plan.grid().row(), 0);
+        QCOMPARE(plan.guests().row(), 0);
         ModalTrap trap;
         plan.click("cmdDeleteGuest");
-        emit plan.grid().rowDoubleClicked();
-        QTest::keyClick(&plan.grid(), Qt::Key_Return);
+        emit plan.guests().rowDoubleClicked();
+        QTest::keyClick(&plan.guests(), Qt::Key_Return);
         QVERIFY(!trap.opened());
         QCOMPARE(plan.db().records().count(), 5);
         QVERIFY(!appState().plan.isModified());
@@ -420,8 +414,8 @@ private slots:
                                       "Wedding Gifts", Icon::Information, Buttons::Ok);
         toggle->trigger();
         VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(plan.grid().rows(), 1);
-        QCOMPARE(plan.grid().text(0, 3), QStringLiteral("Gift"));
+        QCOMPARE(plan.guests().rows(), 1);
+        QCOMPARE(plan.guests().text(0, 3), QStringLiteral("Gift"));
         toggle->trigger();
         plan.db().write(plan.db().records().item(1), "gift", QStringLiteral("Toaster"));
         plan.db().write(plan.db().records().item(1), "tnku", true, FieldKind::Boolean);
@@ -430,23 +424,19 @@ private slots:
         QCOMPARE(plan.window().mainTab()->currentIndex(), int(frmMain::GuestsPage));
         QCOMPARE(plan.tab().relationBox()->currentText(), QStringLiteral("GIFTS"));
         QCOMPARE(plan.names(), (QStringList{"Ann", "Cat"}));
-        QCOMPARE(plan.grid().text(1, 3), QStringLiteral("Toaster"));
-        QCOMPARE(plan.grid().text(1, 4), QStringLiteral("SENT"));
-        QCOMPARE(plan.grid().text(2, 4), QString());
-        QCOMPARE(plan.grid().text(2, 9), QStringLiteral("cat@example.org"));
+        QCOMPARE((QStringList{plan.guests().text(1, 3), plan.guests().text(1, 4),
+                              plan.guests().text(2, 4), plan.guests().text(2, 9)}),
+                 (QStringList{"Toaster", "SENT", "", "cat@example.org"}));
 
         // Opening a gift's guest and changing it comes back to the gifts view.
-        plan.grid().setRow(2);
         QString opened;
-        onNextModal("frmRecordEditor", [&opened](QDialog *dialog) {
+        plan.open(plan.guests(), 2, "frmRecordEditor", [&opened](QDialog *dialog) {
             opened = child<QLineEdit>(dialog, "txtName")->text();
             child<QLineEdit>(dialog, "txtCity")->setText(QStringLiteral("Rome"));
             clickButton(dialog, QStringLiteral("cmdRecordOK"));
         });
-        emit plan.grid().rowDoubleClicked();
-        QVERIFY(modalHandlersDone());
         QCOMPARE(opened, QStringLiteral("Cat"));
-        QCOMPARE(plan.grid().text(0, 3), QStringLiteral("Gift"));
+        QCOMPARE(plan.guests().text(0, 3), QStringLiteral("Gift"));
         QCOMPARE(plan.names(), (QStringList{"Ann", "Cat"}));
 
         // "Add Person" there makes a guest without a relation, not one of "GIFTS".
@@ -457,7 +447,7 @@ private slots:
         plan.click("cmdAddGuest");
         QVERIFY(modalHandlersDone());
         QCOMPARE(plan.db().listValues("gtyp").count(QStringLiteral("GIFTS")), 0);
-        QCOMPARE(plan.grid().text(0, 3), QStringLiteral("Gift"));
+        QCOMPARE(plan.guests().text(0, 3), QStringLiteral("Gift"));
 
         // Choosing a relation in the box leaves the view, and the toolbar follows.
         PersonListTab::setBoxText(plan.tab().relationBox(), QStringLiteral("Friend"));
@@ -513,14 +503,11 @@ private slots:
         QCOMPARE(appState().plan.history().count(), 1);
         QVERIFY(!appState().plan.isModified());
         ListGrid &openFrom = plan.grid(opened.toLatin1().constData());
-        openFrom.setRow(openFrom.rows() - 1);
         QString name;
-        onNextModal("frmRecordEditor", [&name](QDialog *dialog) {
+        plan.open(openFrom, openFrom.rows() - 1, "frmRecordEditor", [&name](QDialog *dialog) {
             name = child<QLineEdit>(dialog, "txtName")->text();
             dialog->reject();
         });
-        emit openFrom.rowDoubleClicked();
-        QVERIFY(modalHandlersDone());
         QCOMPARE(name, QStringLiteral("Cat"));
     }
 };
