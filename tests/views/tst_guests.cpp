@@ -14,8 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <functional>
-#include <optional>
 
 using Schema::DbId;
 
@@ -25,48 +23,31 @@ using Icon = Prompter::Icon;
 using Buttons = Prompter::Buttons;
 using Answer = Prompter::Answer;
 
-struct Guest {
-    QString name;
-    std::optional<QString> relation; // none: the record lacks gtyp
-    std::optional<bool> confirmed;   // none: the record lacks gcon
-    QString rsvp;
-    bool declined = false; // beside gcon false
-};
-
-// A main window over a fresh default plan: the given people are both its guests and its
-// wedding party, every filter shows "All", and the plan is not modified.
+// A main window over a fresh default plan: the given people (name, relation or "-" for none,
+// reply: C confirmed, U not, D declined, "-" no gcon; RSVP) are both its guests and its wedding
+// party, every filter shows "All", and the plan is not modified.
 class GuestPlan : public TabTestWindow {
 public:
-    explicit GuestPlan(const QList<Guest> &guests) {
-        for (const Guest &g : guests) {
-            Record &r = addRecord(db(), {{"gnam", g.name},
-                                         {"rsvp", g.rsvp},
-                                         {"gadr", g.name + " Street"},
-                                         {"gcos", g.name.toLower() + "@example.org"},
+    explicit GuestPlan(const QList<QStringList> &guests) {
+        for (const QStringList &g : guests) {
+            Record &r = addRecord(db(), {{"gnam", g[0]},
+                                         {"rsvp", g[3]},
+                                         {"gadr", g[0] + " Street"},
+                                         {"gcos", g[0].toLower() + "@example.org"},
                                          {"tnku", false}});
-            Record &member = addRecord(TabTestWindow::db(DbId::Party), {{"pnam", g.name}});
-            if (g.relation) {
-                db().write(r, "gtyp", *g.relation);
-                TabTestWindow::db(DbId::Party).write(member, "ptyp", *g.relation);
+            Record &member = addRecord(TabTestWindow::db(DbId::Party), {{"pnam", g[0]}});
+            if (g[1] != u"-") {
+                db().write(r, "gtyp", g[1]);
+                TabTestWindow::db(DbId::Party).write(member, "ptyp", g[1]);
             }
-            if (g.confirmed)
-                db().write(r, "gcon", *g.confirmed, FieldKind::Boolean);
-            if (g.declined)
+            if (g[2] != u"-")
+                db().write(r, "gcon", g[2] == u"C", FieldKind::Boolean);
+            if (g[2] == u"D")
                 db().write(r, "gdec", true, FieldKind::Boolean);
         }
-        setFilters("All", "All");
-        showParty("All");
-        planSaved();
-    }
-
-    void setFilters(const QString &relation, const QString &statusText) {
-        PersonListTab::setBoxText(tab().relationBox(), relation);
-        tab().statusBox()->setCurrentIndex(tab().statusBox()->findText(statusText));
         tab().UpdateGuestGrid();
-    }
-    void showParty(const QString &relation) {
-        PersonListTab::setBoxText(window().party()->relationBox(), relation);
         window().party()->UpdatePartyGrid();
+        planSaved();
     }
     ListGrid &guests() { return grid("GuestGrid"); }
     GuestTab &tab() { return *window().guests(); }
@@ -93,11 +74,11 @@ private:
     bool m_opened = false;
 };
 
-const QList<Guest> kFiveGuests = {{"Ann", "Family", true, "2"},
-                                  {"Bob", "Friend", false, "3"},
-                                  {"Cat", "family", true, ""},
-                                  {"Dan", {}, {}, ""},
-                                  {"Eve", "Family", false, "1", true}};
+const QList<QStringList> kFiveGuests = {{"Ann", "Family", "C", "2"},
+                                        {"Bob", "Friend", "U", "3"},
+                                        {"Cat", "family", "C", ""},
+                                        {"Dan", "-", "-", ""},
+                                        {"Eve", "Family", "D", "1"}};
 
 // The lists with an Add and a Delete command, each found by the names of its controls.
 struct List {
@@ -156,37 +137,29 @@ class TestGuests : public QObject {
 private slots:
     // The filters are exact and case-sensitive, on the guest list and on the party list.
     void filters_data() {
-        QTest::addColumn<bool>("party");
-        QTest::addColumn<QString>("relation");
-        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("filters");
         QTest::addColumn<QStringList>("names");
         const struct {
             const char *name;
-            bool party;
-            const char *relation, *status;
-            QStringList names;
+            QStringList filters, names;
         } rows[] = {
-            {"everyone", false, "All", "All", {"Ann", "Bob", "Cat", "Dan", "Eve"}},
-            {"relation is exact and case-sensitive", false, "family", "All", {"Cat"}},
-            {"missing relation reads empty", false, "", "All", {"Dan"}},
+            {"everyone", {}, {"Ann", "Bob", "Cat", "Dan", "Eve"}},
+            {"relation is exact and case-sensitive", {"cmbGuests=family"}, {"Cat"}},
+            {"missing relation reads empty", {"cmbGuests="}, {"Dan"}},
             // A guest without gcon is awaiting a reply, and listed with them.
-            {"awaiting", false, "All", "Awaiting reply", {"Bob", "Dan"}},
-            {"both filters", false, "Family", "Declined", {"Eve"}},
-            {"party", true, "Family", "", {"Ann", "Eve"}},
+            {"awaiting", {"cmbGuestStatus=Awaiting reply"}, {"Bob", "Dan"}},
+            {"both filters", {"cmbGuests=Family", "cmbGuestStatus=Declined"}, {"Eve"}},
+            {"party", {"cmbPartyRelation=Family"}, {"Ann", "Eve"}},
         };
         for (const auto &row : rows)
-            QTest::newRow(row.name) << row.party << row.relation << row.status << row.names;
+            QTest::newRow(row.name) << row.filters << row.names;
     }
     void filters() {
-        QFETCH(bool, party);
-        QFETCH(QString, relation);
-        QFETCH(QString, status);
+        QFETCH(QStringList, filters);
         QFETCH(QStringList, names);
         GuestPlan plan(kFiveGuests);
-        if (party)
-            plan.showParty(relation);
-        else
-            plan.setFilters(relation, status);
+        plan.set(filters);
+        const bool party = QTest::currentDataTag() == QLatin1String("party");
         ListGrid &grid = plan.grid(party ? "PartyGrid" : "GuestGrid");
         QCOMPARE(TabTestWindow::column(grid, 1), names);
         if (names.size() == 5) {
@@ -213,22 +186,13 @@ private slots:
     // and the list shows everything again.
     void editEntryRunsTheListEditorOnce() {
         GuestPlan plan(kFiveGuests);
-        frmMain &w = plan.window();
-        plan.setFilters("Friend", "All");
+        plan.set({"cmbGuests=Friend"});
         const struct {
-            QComboBox *box;
-            const char *title;
-            std::function<void()> update;
-            const char *grid;
+            const char *box, *title, *grid;
             DbId db;
-        } boxes[] = {
-            {plan.tab().relationBox(), "Edit Relations", [&] { plan.tab().UpdateGuestGrid(); },
-             "GuestGrid", DbId::Guest},
-            {w.tasks()->timeframeBox(), "Edit Timeframes", [&] { w.tasks()->UpdateTasks(); },
-             "TaskGrid", DbId::Tasks},
-            {w.vendors()->typeBox(), "Edit Services", [&] { w.vendors()->UpdateVendorsGrid(); },
-             "VendorGrid", DbId::Vendors},
-        };
+        } boxes[] = {{"cmbGuests", "Edit Relations", "GuestGrid", DbId::Guest},
+                     {"cmbTasks", "Edit Timeframes", "TaskGrid", DbId::Tasks},
+                     {"cmbVendors", "Edit Services", "VendorGrid", DbId::Vendors}};
         for (const auto &b : boxes) {
             int opened = 0;
             QString kind;
@@ -238,13 +202,12 @@ private slots:
                 dialog->reject();
             });
             ModalTrap trap; // a second editor would be closed here instead of hanging
-            PersonListTab::setBoxText(b.box, QStringLiteral("Edit..."));
-            b.update();
+            plan.set({QString::fromLatin1(b.box) + u"=Edit..."_qs});
             QVERIFY(modalHandlersDone());
             QCOMPARE(opened, 1);
             QVERIFY(!trap.opened());
             QCOMPARE(kind, QString::fromLatin1(b.title));
-            QCOMPARE(b.box->currentText(), QStringLiteral("All"));
+            QCOMPARE(child<QComboBox>(&plan.window(), b.box)->currentText(), "All");
             QCOMPARE(plan.grid(b.grid).rows(), TabTestWindow::db(b.db).records().count() + 1);
         }
     }
@@ -394,7 +357,7 @@ private slots:
     // No data row: Delete and opening do nothing.
     void noDataRowDoesNothing() {
         GuestPlan plan(kFiveGuests);
-        plan.setFilters("Nobody", "All");
+        plan.set({"cmbGuests=Nobody"});
         QCOMPARE(plan.guests().row(), 0);
         ModalTrap trap;
         plan.click("cmdDeleteGuest");
@@ -408,9 +371,8 @@ private slots:
 
     // The toolbar's gifts view: the guests with a gift, or a word that there are none.
     void giftsView() {
-        GuestPlan plan({{"Ann", "Family", true, "2"},
-                        {"Bob", "Friend", false, ""},
-                        {"Cat", "Friend", false, ""}});
+        GuestPlan plan(
+            {{"Ann", "Family", "C", "2"}, {"Bob", "Friend", "U", ""}, {"Cat", "Friend", "U", ""}});
         QAction *toggle = plan.window().toolbarButton(12);
         plan.prompter().expectMessage("There are no recorded gifts.  View all your guests and "
                                       "edit them as needed.",
@@ -453,8 +415,7 @@ private slots:
         QCOMPARE(plan.guests().text(0, 3), QStringLiteral("Gift"));
 
         // Choosing a relation in the box leaves the view, and the toolbar follows.
-        PersonListTab::setBoxText(plan.tab().relationBox(), QStringLiteral("Friend"));
-        plan.tab().UpdateGuestGrid();
+        plan.set({"cmbGuests=Friend"});
         QCOMPARE(plan.names(), (QStringList{"Bob", "Cat"}));
         QCOMPARE(toggle->property("key").toString(), QStringLiteral("Gift"));
         toggle->trigger();
@@ -490,7 +451,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, grid);
         QFETCH(QString, opened);
-        GuestPlan plan({{"Cat", {}, {}, ""}, {"ann", {}, {}, ""}, {"Bob", {}, {}, ""}});
+        GuestPlan plan({{"Cat", "-", "-", ""}, {"ann", "-", "-", ""}, {"Bob", "-", "-", ""}});
         PalmDatabase &vendors = TabTestWindow::db(DbId::Vendors);
         for (const char *name : {"Cat", "ann", "Bob"})
             addRecord(vendors, {{"vnam", QString::fromLatin1(name)}, {"vcon", true}});
