@@ -1,5 +1,5 @@
 // Whole commands through the real main window: a guest's way from "Add Person" to the
-// HotSync queue, the save commands with their questions, and the Reports menu.
+// HotSync queue, and the save commands with their questions, the Reports menu's among them.
 #include "app/frmmain.h"
 #include "plan/appstate.h"
 #include "support/guitest.h"
@@ -138,6 +138,7 @@ private slots:
                  QStringLiteral("Romeo & Juliet"));
     }
 
+    // Saving without a Palm user, first through the Reports menu's question, then Save to File.
     void saveWithoutAPalmUser() {
         MainWindowFixture f;
         f.expectNoPalmUser();
@@ -153,18 +154,35 @@ private slots:
                          QStringLiteral("Juliet Capulet"));
         QCOMPARE(w.statusText(), QStringLiteral("Vowline - Default Database (modified)"));
 
+        // A report asks to save the changes first: No shows nothing; Yes saves, naming the plan
+        // and its user, and the report goes beside the saved plan, titled by its name.
+        QStringList shown;
+        appState().setViewer([&](const QString &path) { shown << path; });
+        for (const auto answer : {Prompter::Answer::No, Prompter::Answer::Yes})
+            f.prompter().expectMessage(
+                QStringLiteral("Before you can print, you must save the changes to the current "
+                               "Wedding Plan.  Do you want to save the changes now?"),
+                QStringLiteral("Save Changes?"), Prompter::Icon::Question, Prompter::Buttons::YesNo,
+                answer);
+        f.trigger("mnuReportsDetails");
+        QVERIFY(shown.isEmpty());
         const QString folder = f.programFolder() + QStringLiteral("/Users/Smith");
         expectPlanNamePrompt(f.prompter(), QStringLiteral("Romeo & Juliet"));
         expectUserNamePrompt(f.prompter(), QStringLiteral("Smith"));
         expectSavedMessage(f.prompter(), folder);
-        f.trigger("mnuFileSave");
+        f.trigger("mnuReportsDetails");
+        f.trigger("mnuReportsSeating");
+        appState().setViewer({});
         VERIFY_PROMPTS(f.prompter());
+        QCOMPARE(shown, (QStringList{folder + "/Details.htm", folder + "/Seating.htm"}));
+        QVERIFY(QString::fromUtf8(readAll(shown.first()))
+                    .contains(QStringLiteral("<h1>Wedding Details for Romeo &amp; Juliet</h1>")));
         QVERIFY(!appState().plan.isModified());
         QCOMPARE(appState().currentSetFolder, folder);
         QCOMPARE(w.windowTitle(), QStringLiteral("Vowline Desktop - [Smith]"));
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("TXTownr"))->text(),
                  QStringLiteral("Romeo & Juliet"));
-        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 9);
+        QCOMPARE(QDir(folder).entryList({"*.pdb"}, QDir::Files).size(), 9);
         // Each file reopens as the plan holds it: its identity and every value (the header's
         // creation and modification dates aside).
         PlanSet &set = appState().plan.set();
@@ -243,50 +261,6 @@ private slots:
         QCOMPARE(QDir(other.path()).entryList(QDir::Files).size(), 9);
         QCOMPARE(reopen(other.path(), DbId::Plan)->records().item(1).text("ownr"), name);
         QCOMPARE(appState().currentSetFolder, other.path());
-    }
-
-    // The Reports menu: the save question, the folder and the viewer.
-    void reportsMenu() {
-        MainWindowFixture f;
-        f.expectNoPalmUser();
-        f.create();
-        f.startUp();
-        QStringList shown;
-        appState().setViewer([&](const QString &path) { shown << path; });
-
-        // A new plan has no folder yet: the report goes into the program folder.
-        f.trigger("mnuReportsGuests");
-        QCOMPARE(shown, QStringList{f.programFolder() + QStringLiteral("/Guest_List.htm")});
-
-        const QString question = QStringLiteral(
-            "Before you can print, you must save the changes to the current Wedding Plan.  Do "
-            "you want to save the changes now?");
-        QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("TXTbnam")), QStringLiteral("Juliet"));
-        f.prompter().expectMessage(question, QStringLiteral("Save Changes?"),
-                                   Prompter::Icon::Question, Prompter::Buttons::YesNo,
-                                   Prompter::Answer::No);
-        f.trigger("mnuReportsDetails");
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(!QFile::exists(f.programFolder() + QStringLiteral("/Details.htm")));
-
-        // Yes saves first; the report then goes beside the saved plan, titled by its name.
-        const QString folder = f.programFolder() + QStringLiteral("/Users/Smith");
-        f.prompter().expectMessage(question, QStringLiteral("Save Changes?"),
-                                   Prompter::Icon::Question, Prompter::Buttons::YesNo,
-                                   Prompter::Answer::Yes);
-        expectPlanNamePrompt(f.prompter(), QStringLiteral("Zoë & <b>Ann</b>"));
-        expectUserNamePrompt(f.prompter(), QStringLiteral("Smith"));
-        expectSavedMessage(f.prompter(), folder);
-        f.trigger("mnuReportsDetails");
-        QCOMPARE(shown.last(), folder + QStringLiteral("/Details.htm"));
-        const QString html = QString::fromUtf8(readAll(shown.last()));
-        QVERIFY(html.contains(
-            QStringLiteral("<h1>Wedding Details for Zoë &amp; &lt;b&gt;Ann&lt;/b&gt;</h1>")));
-        // The seating chart goes the same way, beside the plan.
-        f.trigger("mnuReportsSeating");
-        QCOMPARE(shown.last(), folder + QStringLiteral("/Seating.htm"));
-        VERIFY_PROMPTS(f.prompter());
-        appState().setViewer({});
     }
 };
 
