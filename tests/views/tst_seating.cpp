@@ -224,8 +224,6 @@ private slots:
             {"own ID", " T1", "10", "x", badAvail, yes, true, "10/5/5"},
             {"blank ID", "   ", "10", "", unique, ok, false, "8/3/5"},
             {"taken after trimming", " T2 ", "10", "", taken, ok, false, "8/3/5"},
-            // With no maximum and no default, the recount grows the table to its guests.
-            {"empty max. seats", "T1", "", "", {}, 0, true, "5/0/5"},
             {"letters in max. seats, cleared", "T1", "ten", "", badMax, yes, true, "5/0/5"},
             {"letters in max. seats, kept", "T1", "ten", "", badMax, no, false, "8/3/5"},
             // A number, but no number of seats: said so, and the dialog stays.
