@@ -40,16 +40,15 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("disabled");
         QTest::addColumn<QString>("enabled");
-        const struct {
-            const char *name, *lastFolder;
-            bool noUsers;
-            const char *user, *disabled, *enabled;
-        } rows[] = {{"no last folder", "", false, "Ann", "Last", "HotSync"},
-                    {"no Palm users", "/plans/smith", true, "", "HotSync", "Last"},
-                    {"no Palm user chosen", "/plans/smith", false, "", "HotSync", "Last"}};
-        for (const auto &r : rows)
-            QTest::newRow(r.name) << QString(r.lastFolder) << r.noUsers << QString(r.user)
-                                  << QString(r.disabled) << QString(r.enabled);
+        QTest::newRow("no last folder") << "" << false << "Ann"
+                                        << "Last"
+                                        << "HotSync";
+        QTest::newRow("no Palm users") << "/plans/smith" << true << ""
+                                       << "HotSync"
+                                       << "Last";
+        QTest::newRow("no Palm user chosen") << "/plans/smith" << false << ""
+                                             << "HotSync"
+                                             << "Last";
     }
 
     void unavailableEntriesAreDisabled() {
@@ -62,11 +61,11 @@ private slots:
         dialog.show();
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        auto *picture = child<QToolButton>(&dialog, qPrintable("pic" + disabled));
-        auto *caption = child<QLabel>(&dialog, qPrintable("lbl" + disabled));
-        QVERIFY(!picture->isEnabled() && !caption->isEnabled());
-        QVERIFY(child<QWidget>(&dialog, qPrintable("pic" + enabled))->isEnabled());
-        QVERIFY(child<QWidget>(&dialog, qPrintable("lbl" + enabled))->isEnabled());
+        auto *picture = dialog.findChild<QToolButton *>(QStringLiteral("pic") + disabled);
+        auto *caption = dialog.findChild<QLabel *>(QStringLiteral("lbl") + disabled);
+        QVERIFY(picture && !picture->isEnabled() && caption && !caption->isEnabled());
+        QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("pic") + enabled)->isEnabled());
+        QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("lbl") + enabled)->isEnabled());
 
         // Tab passes it by; clicks and its access key do nothing.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
