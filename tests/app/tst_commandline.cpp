@@ -16,18 +16,14 @@ private slots:
     void planFolderOf_data() {
         QTest::addColumn<QString>("path"); // under a folder holding plan/ with a plan in it
         QTest::addColumn<QString>("folder");
-        QTest::newRow("the folder") << "plan"
-                                    << "plan";
-        QTest::newRow("its plan file") << "plan/VowlineDB.pdb"
-                                       << "plan";
-        QTest::newRow("missing") << "nowhere"
-                                 << "";
-        QTest::newRow("folder without a plan") << "empty"
-                                               << "";
-        QTest::newRow("another file") << "plan/VowlGuestDB.pdb"
-                                      << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        const char *rows[][3] = {{"the folder", "plan", "plan"},
+                                 {"its plan file", "plan/VowlineDB.pdb", "plan"},
+                                 {"missing", "nowhere", ""},
+                                 {"folder without a plan", "empty", ""},
+                                 {"another file", "plan/VowlGuestDB.pdb", ""},
+                                 {"empty", "", ""}};
+        for (const auto &r : rows)
+            QTest::newRow(r[0]) << r[1] << r[2];
     }
     void planFolderOf() {
         QFETCH(QString, path);

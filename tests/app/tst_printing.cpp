@@ -29,13 +29,6 @@ namespace {
 
 const QRegularExpression kGuestHeading(u"Name\\s+Relation\\s+Status\\s+RSVP\\s+Address"_qs);
 
-// Screenshots of the preview for a person to look at, when VOWLINE_SCREENSHOTS names a folder.
-void screenshot(QWidget *widget, const QString &name) {
-    const QString folder = qEnvironmentVariable("VOWLINE_SCREENSHOTS");
-    if (!folder.isEmpty())
-        widget->grab().save(QDir(folder).filePath(name + u".png"_qs));
-}
-
 } // namespace
 
 class TestPrinting : public QObject {
@@ -144,21 +137,17 @@ private slots:
     void seatingChart_data() { papers_data(); }
     void seatingChart() {
         QFETCH(QPageSize::PageSizeId, paper);
-        QFETCH(QString, size);
         if (!m_skip.isEmpty())
             QSKIP(qPrintable(m_skip));
         frame().showTab(TabHost::SeatingPage);
         m_printer->printer().setPageSize(QPageSize(paper));
-        const QString pdf = m_dir.filePath(u"Seating-%1.pdf"_qs.arg(size));
+        const QString pdf = m_dir.filePath(u"Seating-%1.pdf"_qs.arg(int(paper)));
         m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
         action(u"mnuFileExportPdf"_qs)->trigger();
         const auto printed = readPdf(pdf);
         QVERIFY(printed);
-        QVERIFY2(printed->paperSize.endsWith(size), qPrintable(printed->paperSize));
-        // 17 pages on Letter, 16 on A4: the escort list, the tables two columns to a page, and
-        // six sheets of the chart.
+        // The escort list, the tables two columns to a page, and six sheets of the chart.
         const int pages = int(printed->layout.size());
-        QVERIFY2(pages <= 22, qPrintable(QString::number(pages)));
         const QRegularExpression chartHeading(u"SeatingChart(?!for)"_qs);
         const QList<int> tablesStart = pagesWith(printed->running, u"GuestsbyTable"_qs);
         QCOMPARE(tablesStart.size(), 1);
@@ -182,92 +171,6 @@ private slots:
             QCOMPARE(occurrences(escort, guestName(i)), 1);
             QCOMPARE(occurrences(tables, guestName(i)), 1);
         }
-        QVERIFY(tables.contains(u"Notseated12guestsneed21seats"_qs));
-    }
-
-    // The vendor list ends in the confirmed vendors' total, the payment list (final payments)
-    // in the amounts due; the Upcoming Payments report, printed through its preview, in both
-    // totals, its payments by due date.
-    void totals_data() { papers_data(); }
-    void totals() {
-        QFETCH(QPageSize::PageSizeId, paper);
-        QFETCH(QString, size);
-        if (!m_skip.isEmpty())
-            QSKIP(qPrintable(m_skip));
-        const QRegularExpression confirmed(u"Total confirmed cost\\s+([\\d,.]+)"_qs);
-        frame().showTab(TabHost::VendorsPage);
-        auto printed = printFromMenu(paper);
-        QVERIFY(printed);
-        QString all = printed->layout.join(u'\n');
-        QVERIFY2(all.contains(confirmed), qPrintable(all.right(2000)));
-        QCOMPARE(centsOf(confirmed.match(all).captured(1)), confirmedCost());
-        for (const QString &page : printed->layout)
-            QVERIFY(page.contains(QRegularExpression(u"Name\\s+Contact\\s+Service\\s+Status"_qs)));
-
-        frame().showTab(TabHost::PaymentsPage);
-        auto *view = frame().findChild<QComboBox *>(u"cboPayment"_qs);
-        view->setCurrentIndex(view->findText(u"Final Payments"_qs));
-        emit view->activated(view->currentIndex());
-        printed = printFromMenu(paper);
-        QVERIFY(printed);
-        QCOMPARE(totalsDue(printed->layout.join(u'\n')), QList<qint64>{finalDue()});
-
-        const QString pdf = m_dir.filePath(u"Payments-%1.pdf"_qs.arg(size));
-        onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
-            auto *paperBox = dialog->findChild<QComboBox *>(u"cboPaperSize"_qs);
-            paperBox->setCurrentIndex(paperBox->findData(int(paper)));
-            emit paperBox->activated(paperBox->currentIndex());
-            m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
-            clickButton(dialog, u"cmdExportPdf"_qs);
-            clickButton(dialog, u"cmdClose"_qs);
-        });
-        action(u"mnuReportsPrintPayments"_qs)->trigger();
-        QVERIFY(modalHandlersDone());
-        printed = readPdf(pdf);
-        QVERIFY(printed);
-        QVERIFY2(printed->paperSize.endsWith(size), qPrintable(printed->paperSize));
-        all = printed->layout.join(u'\n');
-        QCOMPARE(totalsDue(all), (QList<qint64>{pendingDue(), finalDue()}));
-        const QList<QDate> dates = dueDates(all.section(u"Final Payments"_qs, 0, 0));
-        QVERIFY(dates.size() > 20);
-        QVERIFY(std::is_sorted(dates.begin(), dates.end()));
-    }
-
-    // The Guest List report through Print Report: every guest once, each row whole, the
-    // heading row on every page, an empty address printing nothing.
-    void guestReport() {
-        if (!m_skip.isEmpty())
-            QSKIP(qPrintable(m_skip));
-        Record &empty = appState().plan.db(DbId::Guest).records().add();
-        appState().plan.db(DbId::Guest).write(empty, "gnam", u"Nobody Without Address"_qs);
-        const QString pdf = m_dir.filePath(u"Guests.pdf"_qs);
-        onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
-            m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
-            clickButton(dialog, u"cmdExportPdf"_qs);
-            dialog->reject();
-        });
-        action(u"mnuReportsPrintGuests"_qs)->trigger();
-        const auto printed = readPdf(pdf);
-        QVERIFY(printed);
-        const int pages = int(printed->layout.size());
-        for (int p = 0; p < pages; ++p) {
-            QVERIFY(printed->layout[p].contains(
-                QRegularExpression(u"Name\\s+Relation\\s+Address\\s+Phone\\s+Status"_qs)));
-            QVERIFY(printed->layout[p].contains(u"Page %1 of %2"_qs.arg(p + 1).arg(pages)));
-        }
-        const QString all = printed->running.join(QString());
-        for (int i = 0; i < kGuests; ++i) {
-            QCOMPARE(occurrences(all, guestName(i)), 1);
-            QCOMPARE(pagesWith(printed->running, u"Note B"_qs + number(i)),
-                     pagesWith(printed->running, guestName(i)));
-        }
-        // The address: the street over "Springfield, OH 45501"; nothing at all for none.
-        QCOMPARE(all.count(u"12MainStreet"_qs), kGuests);
-        QCOMPARE(all.count(u"Springfield,OH45501"_qs), kGuests);
-        const QString last = printed->layout.last();
-        const QString row = last.mid(last.indexOf(u"Nobody"_qs)).section(u'\n', 0, 0);
-        QVERIFY2(!row.contains(u','), qPrintable(row));
-        QVERIFY(row.contains(u"UNCONFIRMED"_qs));
     }
 
     // The preview paints only the pages in view, follows the paper and orientation chosen,
@@ -282,21 +185,17 @@ private slots:
         onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
             auto *preview = static_cast<PrintPreview *>(dialog);
             QTRY_VERIFY(preview->pages()->pagesPainted() > 0);
-            screenshot(dialog, u"preview-guest-list"_qs);
             portrait = preview->pageCount();
             QVERIFY(portrait >= 3);
-            QCOMPARE(dialog->findChild<QLabel *>(u"lblPageCount"_qs)->text(),
-                     u"of %1"_qs.arg(portrait));
+            QCOMPARE(child<QLabel>(dialog, "lblPageCount")->text(), u"of %1"_qs.arg(portrait));
             QVERIFY2(preview->pages()->pagesPainted() <= 3,
                      qPrintable(QString::number(preview->pages()->pagesPainted())));
             QTest::keyClick(preview->pages(), Qt::Key_End);
-            QCOMPARE(dialog->findChild<QSpinBox *>(u"spnPage"_qs)->value(), portrait);
+            QCOMPARE(child<QSpinBox>(dialog, "spnPage")->value(), portrait);
             QTest::keyClick(preview->pages(), Qt::Key_Home);
-            QCOMPARE(dialog->findChild<QSpinBox *>(u"spnPage"_qs)->value(), 1);
-            auto *orientation = dialog->findChild<QComboBox *>(u"cboOrientation"_qs);
-            orientation->setCurrentIndex(1);
-            emit orientation->activated(1);
-            QCOMPARE(dialog->findChild<QLabel *>(u"lblPageCount"_qs)->text(),
+            QCOMPARE(child<QSpinBox>(dialog, "spnPage")->value(), 1);
+            choose(child<QComboBox>(dialog, "cboOrientation"), u"Landscape"_qs);
+            QCOMPARE(child<QLabel>(dialog, "lblPageCount")->text(),
                      u"of %1"_qs.arg(preview->pageCount()));
             m_printer->setPrinterChooser([&](QPrinter &printer, int pages, QWidget *) {
                 offered = pages;
@@ -317,52 +216,54 @@ private slots:
         // The orientation chosen stays for the next job of the session.
         QCOMPARE(m_printer->printer().pageLayout().orientation(), QPageLayout::Landscape);
 
-        frame().showTab(TabHost::SeatingPage);
+        // Reports > Print Report shows the report in the preview, on the paper chosen there.
+        const QString report = m_dir.filePath(u"Payments.pdf"_qs);
         onNextModal(u"dlgPrintPreview"_qs, [&](QDialog *dialog) {
-            auto *preview = static_cast<PrintPreview *>(dialog);
-            auto *orientation = dialog->findChild<QComboBox *>(u"cboOrientation"_qs);
-            orientation->setCurrentIndex(0);
-            emit orientation->activated(0);
-            preview->pages()->showPage(preview->pageCount() - 6);
-            QTRY_VERIFY(preview->pages()->pagesPainted() > 0);
-            screenshot(dialog, u"preview-seating-chart"_qs);
-            preview->pages()->showPage(std::max(0, preview->pageCount() - 12));
-            screenshot(dialog, u"preview-seating-tables"_qs);
-            dialog->reject();
+            auto *paper = child<QComboBox>(dialog, "cboPaperSize");
+            paper->setCurrentIndex(paper->findData(int(QPageSize::A4)));
+            emit paper->activated(paper->currentIndex());
+            m_window->prompter().expectSaveFile(u"Export PDF"_qs, report);
+            clickButton(dialog, u"cmdExportPdf"_qs);
+            clickButton(dialog, u"cmdClose"_qs);
         });
-        action(u"mnuFilePrintPreview"_qs)->trigger();
+        action(u"mnuReportsPrintPayments"_qs)->trigger();
         QVERIFY(modalHandlersDone());
+        const auto payments = readPdf(report);
+        QVERIFY(payments);
+        QVERIFY2(payments->paperSize.endsWith(u"(A4)"_qs), qPrintable(payments->paperSize));
+        QVERIFY(payments->layout.first().trimmed().startsWith(u"Upcoming Payments for Smith"_qs));
     }
 
-    // What each tab prints: its list, or on the Details and Seating tabs their reports.
+    // What each tab prints: its list, or on the Details and Seating tabs their reports. The
+    // vendor list ends in the confirmed vendors' prices, the payment list in the amounts due.
     void eachTab_data() {
         QTest::addColumn<int>("tab");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("content");
-        QTest::newRow("Details") << int(TabHost::DetailsPage) << u"Wedding Details for Smith"_qs
-                                 << u"Reception:"_qs;
-        QTest::newRow("Party") << int(TabHost::PartyPage) << u"Wedding Party for Smith"_qs
-                               << u"0 listed"_qs;
-        QTest::newRow("Guests") << int(TabHost::GuestsPage) << u"Guest List for Smith"_qs
-                                << u"300 listed"_qs;
-        QTest::newRow("Vendors") << int(TabHost::VendorsPage) << u"Vendor List for Smith"_qs
-                                 << u"Total confirmed cost"_qs;
-        QTest::newRow("Seating") << int(TabHost::SeatingPage) << u"Seating Chart for Smith"_qs
-                                 << u"Escort List"_qs;
-        QTest::newRow("Tasks") << int(TabHost::TasksPage) << u"Wedding Tasks for Smith"_qs
-                               << u"0 listed"_qs;
-        QTest::newRow("Payments") << int(TabHost::PaymentsPage) << u"Upcoming Payments for Smith"_qs
-                                  << u"Show: Pending Payments"_qs;
-        QTest::newRow("Budget") << int(TabHost::BudgetPage) << u"Budget for Smith"_qs
-                                << u"Still due"_qs;
+        QTest::addColumn<qint64>("total"); // in cents; -1: none
+        const auto row = [](const char *name, TabHost::Tab tab, const char *content,
+                            qint64 total = -1) {
+            QTest::newRow(name) << int(tab) << QString::fromUtf8(name) + u" for Smith"_qs
+                                << QString::fromUtf8(content) << total;
+        };
+        row("Wedding Details", TabHost::DetailsPage, "Reception:");
+        row("Wedding Party", TabHost::PartyPage, "0 listed");
+        row("Guest List", TabHost::GuestsPage, "300 listed");
+        row("Vendor List", TabHost::VendorsPage, "40 listed", confirmedCost());
+        row("Seating Chart", TabHost::SeatingPage, "Escort List");
+        row("Wedding Tasks", TabHost::TasksPage, "0 listed");
+        row("Upcoming Payments", TabHost::PaymentsPage, "Show: Final Payments", finalDue());
+        row("Budget", TabHost::BudgetPage, "Still due");
     }
     void eachTab() {
         QFETCH(int, tab);
         QFETCH(QString, title);
         QFETCH(QString, content);
+        QFETCH(qint64, total);
         if (!m_skip.isEmpty())
             QSKIP(qPrintable(m_skip));
         frame().showTab(TabHost::Tab(tab));
+        choose(frame().findChild<QComboBox *>(u"cboPayment"_qs), u"Final Payments"_qs);
         const QString pdf = m_dir.filePath(u"Tab%1.pdf"_qs.arg(tab));
         m_window->prompter().expectSaveFile(u"Export PDF"_qs, pdf);
         action(u"mnuFileExportPdf"_qs)->trigger();
@@ -372,18 +273,24 @@ private slots:
         QVERIFY2(first.trimmed().startsWith(title), qPrintable(first.left(200)));
         QVERIFY2(first.contains(content), qPrintable(first.left(2000)));
         QVERIFY(first.contains(u"Page 1 of %1"_qs.arg(printed->layout.size())));
+        const auto sum = QRegularExpression(u"Total (confirmed cost|due)\\s+([\\d,.]+)"_qs)
+                             .match(printed->layout.join(u'\n'));
+        QCOMPARE(sum.hasMatch() ? centsOf(sum.captured(2)) : -1, total);
     }
 
     // A file that cannot be written is reported and nothing is lost: a folder in the way, an
     // older file the user keeps, a printer's file in a folder that does not exist.
     void failures() {
         frame().showTab(TabHost::VendorsPage);
+        const auto expectExport = [this](const QString &file, Prompter::Answer replace) {
+            m_window->prompter().expectSaveFile(u"Export PDF"_qs, file);
+            m_window->prompter().expectMessage(
+                u"%1 already exists.  Do you want to replace it?"_qs.arg(file), u"Export PDF"_qs,
+                Prompter::Icon::Exclamation, Prompter::Buttons::YesNo, replace);
+        };
         const QString folder = m_dir.filePath(u"Taken.pdf"_qs);
         QVERIFY(QDir().mkpath(folder));
-        m_window->prompter().expectSaveFile(u"Export PDF"_qs, folder);
-        m_window->prompter().expectMessage(
-            u"%1 already exists.  Do you want to replace it?"_qs.arg(folder), u"Export PDF"_qs,
-            Prompter::Icon::Exclamation, Prompter::Buttons::YesNo, Prompter::Answer::Yes);
+        expectExport(folder, Prompter::Answer::Yes);
         m_window->prompter()
             .expectMessage(
                 u"The file %1 cannot be written"_qs.arg(QDir::toNativeSeparators(folder)),
@@ -394,10 +301,7 @@ private slots:
 
         const QString kept = m_dir.filePath(u"Kept.pdf"_qs);
         writeAll(kept, "older");
-        m_window->prompter().expectSaveFile(u"Export PDF"_qs, kept);
-        m_window->prompter().expectMessage(
-            u"%1 already exists.  Do you want to replace it?"_qs.arg(kept), u"Export PDF"_qs,
-            Prompter::Icon::Exclamation, Prompter::Buttons::YesNo, Prompter::Answer::No);
+        expectExport(kept, Prompter::Answer::No);
         action(u"mnuFileExportPdf"_qs)->trigger();
         QCOMPARE(readAll(kept), QByteArray("older"));
 
@@ -448,43 +352,6 @@ private slots:
         QCOMPARE(all.count(u'X'), 300);
         for (const QString &page : printed->layout)
             QVERIFY(page.contains(QRegularExpression(u"Who\\s+What"_qs)));
-    }
-
-    // The commands where a user looks for them: File's print items before Exit with access
-    // keys of their own and Ctrl+P, and the seven reports under Reports > Print Report.
-    void commands() {
-        auto *file = frame().findChild<QMenu *>(u"mnuFile"_qs);
-        QStringList names;
-        QList<QChar> keys;
-        for (QAction *a : file->actions()) {
-            names << a->objectName();
-            const qsizetype amp = a->text().indexOf(u'&');
-            if (amp >= 0 && amp + 1 < a->text().size() && a->text()[amp + 1] != u'&') {
-                const QChar key = a->text()[amp + 1].toUpper();
-                QVERIFY2(!keys.contains(key), qPrintable(a->text()));
-                keys << key;
-            }
-        }
-        const qsizetype print = names.indexOf(u"mnuFilePrint"_qs);
-        QVERIFY(print > 0);
-        QCOMPARE(names.mid(print, 3), (QStringList{u"mnuFilePrint"_qs, u"mnuFilePrintPreview"_qs,
-                                                   u"mnuFileExportPdf"_qs}));
-        QCOMPARE(names.last(), u"mnuFileExit"_qs);
-        QCOMPARE(action(u"mnuFilePrint"_qs)->shortcut(), QKeySequence(u"Ctrl+P"_qs));
-        QCOMPARE(action(u"mnuFilePrint"_qs)->text(), u"&Print..."_qs);
-        QCOMPARE(action(u"mnuFilePrintPreview"_qs)->text(), u"Print Pre&view..."_qs);
-        QCOMPARE(action(u"mnuFileExportPdf"_qs)->text(), u"Export P&DF..."_qs);
-        QCOMPARE(frame().toolbarButton(6)->toolTip(), u"Print Preview"_qs);
-
-        auto *reports = frame().findChild<QMenu *>(u"mnuReportsPrint"_qs);
-        QVERIFY(reports);
-        QStringList printed;
-        for (QAction *a : reports->actions())
-            printed << a->text();
-        QCOMPARE(printed,
-                 (QStringList{u"Wedding &Details"_qs, u"Wedding &Party"_qs, u"&Guest List"_qs,
-                              u"&Vendor List"_qs, u"Wedding &Tasks"_qs, u"Upcoming Pa&yments"_qs,
-                              u"&Seating Chart"_qs, u"&Budget"_qs}));
     }
 
 private:

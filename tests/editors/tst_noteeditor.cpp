@@ -19,10 +19,7 @@ Record &details() {
 // Runs the note editor on `record`, handing the dialog to `handle` once it is shown.
 bool runNote(NoteKind kind, Record &record, std::function<void(QDialog *)> handle) {
     onNextModal(QStringLiteral("NoteEditor"), std::move(handle));
-    const bool changed = editNote(appState().plan, kind, record, nullptr);
-    if (!modalHandlersDone())
-        qFatal("the note editor never opened");
-    return changed;
+    return editNote(appState().plan, kind, record, nullptr) && modalHandlersDone();
 }
 
 QPlainTextEdit *textOf(QDialog *dialog) {
@@ -135,13 +132,12 @@ private slots:
             const QRect box = text->geometry();
             const int right = Twips::fromPixels(dialog->width() - box.right() - 1);
             const int below = Twips::fromPixels(dialog->height() - ok->geometry().bottom() - 1);
-            const bool follows = box.x() == dialog->width() - box.right() - 1 && right <= 200 &&
-                                 ok->y() > box.bottom() && below > 0 && below <= 200;
-            QVERIFY(follows || (dialog->reject(), false));
-            QVERIFY(dialog->focusWidget() == text || (dialog->reject(), false));
+            QVERIFY(box.x() == dialog->width() - box.right() - 1 && right <= 200 &&
+                    ok->y() > box.bottom() && below > 0 && below <= 200);
+            QCOMPARE(dialog->focusWidget(), text);
             QTest::keyClicks(text, QStringLiteral("Band at 8"));
             QTest::keyClick(text, Qt::Key_Return, Qt::ControlModifier);
-            QVERIFY(!dialog->isVisible() || (dialog->reject(), false));
+            QVERIFY(!dialog->isVisible());
         }));
         QCOMPARE(details().text("hnot"), QStringLiteral("Band at 8"));
     }

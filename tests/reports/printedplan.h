@@ -5,6 +5,7 @@
 
 #include "reports/reports.h"
 #include "store/planset.h"
+#include "support/testenv.h"
 
 #include <QDateTime>
 #include <QProcess>
@@ -39,29 +40,20 @@ inline QString number(int i) {
 }
 
 // The confirmed vendors' prices, in cents; their next payments and balances.
+inline qint64 confirmedSum(qint64 (*cents)(int)) {
+    qint64 sum = 0;
+    for (int i = 0; i < kVendors; ++i)
+        sum += i % 4 != 3 ? cents(i) : 0;
+    return sum;
+}
 inline qint64 confirmedCost() {
-    qint64 cents = 0;
-    for (int i = 0; i < kVendors; ++i) {
-        if (i % 4 != 3)
-            cents += (1000 + i * 250) * 100 + 50;
-    }
-    return cents;
+    return confirmedSum([](int i) { return (1000 + i * 250) * 100 + 50LL; });
 }
 inline qint64 pendingDue() {
-    qint64 cents = 0;
-    for (int i = 0; i < kVendors; ++i) {
-        if (i % 4 != 3)
-            cents += 100 * (i + 1) * 100;
-    }
-    return cents;
+    return confirmedSum([](int i) { return 100 * (i + 1) * 100LL; });
 }
 inline qint64 finalDue() {
-    qint64 cents = 0;
-    for (int i = 0; i < kVendors; ++i) {
-        if (i % 4 != 3)
-            cents += (500 + i) * 100 + 25;
-    }
-    return cents;
+    return confirmedSum([](int i) { return (500 + i) * 100 + 25LL; });
 }
 
 // 300 guests at 30 tables (every 25th not seated), with two-line notes and addresses; 40
@@ -69,41 +61,36 @@ inline qint64 finalDue() {
 inline void buildPlan(PlanSet &set) {
     for (const auto &info : Schema::kDatabases)
         set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    PalmDatabase &tables = set.db(Schema::DbId::Tables);
-    for (int t = 1; t <= kTables; ++t) {
-        Record &r = tables.records().add();
-        tables.write(r, "ttag", QString::number(t));
-        tables.write(r, "maxs", u"12"_qs);
-    }
-    PalmDatabase &guests = set.db(Schema::DbId::Guest);
+    for (int t = 1; t <= kTables; ++t)
+        addRecord(set.db(Schema::DbId::Tables), {{"ttag", QString::number(t)}, {"maxs", u"12"_qs}});
     for (int i = 0; i < kGuests; ++i) {
-        Record &r = guests.records().add();
         const QString n = number(i);
-        guests.write(r, "gnam", guestName(i));
-        guests.write(r, "gtyp", u"Bride's Family"_qs);
-        guests.write(r, "gadr", u"12 Main Street"_qs);
-        guests.write(r, "gcit", u"Springfield"_qs);
-        guests.write(r, "gsta", u"OH"_qs);
-        guests.write(r, "gzip", u"45501"_qs);
-        guests.write(r, "gpho", u"555-1"_qs + n);
-        guests.write(r, "gcon", i % 3 != 0, FieldKind::Boolean);
-        guests.write(r, "rsvp", i % 4 == 0 ? QString() : QString::number(i % 4));
-        guests.write(r, "gnot", u"Note A"_qs + n + u"\nNote B"_qs + n);
+        Record &r = addRecord(set.db(Schema::DbId::Guest),
+                              {{"gnam", guestName(i)},
+                               {"gtyp", u"Bride's Family"_qs},
+                               {"gadr", u"12 Main Street"_qs},
+                               {"gcit", u"Springfield"_qs},
+                               {"gsta", u"OH"_qs},
+                               {"gzip", u"45501"_qs},
+                               {"gpho", u"555-1"_qs + n},
+                               {"gcon", i % 3 != 0},
+                               {"rsvp", i % 4 == 0 ? QString() : QString::number(i % 4)},
+                               {"gnot", u"Note A"_qs + n + u"\nNote B"_qs + n}});
         if (i % 25 != 0)
-            guests.write(r, "gtag", QString::number(i % kTables + 1));
+            set.db(Schema::DbId::Guest).write(r, "gtag", QString::number(i % kTables + 1));
     }
-    PalmDatabase &vendors = set.db(Schema::DbId::Vendors);
     for (int i = 0; i < kVendors; ++i) {
-        Record &r = vendors.records().add();
-        vendors.write(r, "vnam", QStringLiteral("Vendor %1").arg(i, 2, 10, QChar(u'0')));
-        vendors.write(r, "vtyp", u"Florist"_qs);
-        vendors.write(r, "vcon", i % 4 != 3, FieldKind::Boolean);
-        vendors.write(r, "vcos", QStringLiteral("%1.5").arg(1000 + i * 250));
-        vendors.write(r, "npay", QString::number(100 * (i + 1)));
-        vendors.write(r, "vbal", QStringLiteral("%1.25").arg(500 + i));
-        vendors.write(r, "vnot", u"Deliver before noon\nCall first"_qs);
+        Record &r = addRecord(set.db(Schema::DbId::Vendors),
+                              {{"vnam", QStringLiteral("Vendor %1").arg(i, 2, 10, QChar(u'0'))},
+                               {"vtyp", u"Florist"_qs},
+                               {"vcon", i % 4 != 3},
+                               {"vcos", QStringLiteral("%1.5").arg(1000 + i * 250)},
+                               {"npay", QString::number(100 * (i + 1))},
+                               {"vbal", QStringLiteral("%1.25").arg(500 + i)},
+                               {"vnot", u"Deliver before noon\nCall first"_qs}});
         // Due dates scattered over the year; every tenth vendor has none.
         if (i % 10 != 9) {
+            PalmDatabase &vendors = set.db(Schema::DbId::Vendors);
             vendors.write(r, "ndat", QDateTime(QDate(2027, 1 + (i * 7) % 12, 1), QTime(23, 15, 1)),
                           FieldKind::Date);
             vendors.write(r, "dued", QDateTime(QDate(2027, 1 + (i * 5) % 12, 2), QTime()),

@@ -76,8 +76,7 @@ private slots:
             const QString name = guestName(i);
             QCOMPARE(occurrences(all, name), 1);
             // The row is whole: its name and the last line of its note on the same page.
-            const QString n = QStringLiteral("%1").arg(i, 3, 10, QChar(u'0'));
-            QCOMPARE(pagesWith(printed->running, u"Note B"_qs + n),
+            QCOMPARE(pagesWith(printed->running, u"Note B"_qs + number(i)),
                      pagesWith(printed->running, name));
         }
     }

@@ -13,8 +13,6 @@ using Schema::DbId;
 
 namespace {
 
-using Values = QList<QPair<const char *, FieldValue>>;
-
 const QDateTime kWedding(QDate(2027, 6, 12), QTime(0, 0));
 // A time never chosen for a due date (a new vendor's is "now"): the reports leave it out.
 const QDateTime kNextDue(QDate(2027, 3, 1), QTime(14, 30, 15));
@@ -23,101 +21,94 @@ const QString kOwner = QStringLiteral("Zoë & <b>Ann</b>");
 const Reports::Context kContext{QLocale(QLocale::English, QLocale::UnitedStates),
                                 QDate(2027, 1, 15)};
 
-void add(PalmDatabase &db, const Values &values) {
-    Record &r = db.records().add();
-    for (const auto &[code, value] : values) {
-        const FieldKind kind = value.type() == FieldValue::Type::Boolean    ? FieldKind::Boolean
-                               : value.type() == FieldValue::Type::DateTime ? FieldKind::Date
-                                                                            : FieldKind::Text;
-        db.write(r, FieldCode(QString::fromLatin1(code)), value, kind);
-    }
-}
-
 // A plan that meets every blank-cell and status rule of the six reports, with markup and
 // accented names in its values.
 void buildPlan(PlanSet &set) {
     for (const auto &info : Schema::kDatabases)
         set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    add(set.db(DbId::Plan), {{"ownr", kOwner},
-                             {"date", kWedding},
-                             {"note", "Dinner at \"Chez Zoë\"\r\nthen dancing"},
-                             {"bnam", "Zoë"},
-                             {"gnam", "Tom & Jerry"},
-                             {"city", ""},
-                             {"stat", "CA"},
-                             {"chrc", "St. <Mary>"},
-                             {"ccon", true},
-                             {"prst", "Fr. Brown"},
-                             {"hall", "The Hall"},
-                             {"hcon", "False"},
-                             {"star", "4:00:00 PM"},
-                             {"stop", "11:59:00 PM"},
-                             {"hnot", "Band > DJ"}});
+    addRecord(set.db(DbId::Plan), {{"ownr", kOwner},
+                                   {"date", kWedding},
+                                   {"note", "Dinner at \"Chez Zoë\"\r\nthen dancing"},
+                                   {"bnam", "Zoë"},
+                                   {"gnam", "Tom & Jerry"},
+                                   {"city", ""},
+                                   {"stat", "CA"},
+                                   {"chrc", "St. <Mary>"},
+                                   {"ccon", true},
+                                   {"prst", "Fr. Brown"},
+                                   {"hall", "The Hall"},
+                                   {"hcon", "False"},
+                                   {"star", "4:00:00 PM"},
+                                   {"stop", "11:59:00 PM"},
+                                   {"hnot", "Band > DJ"}});
     PalmDatabase &party = set.db(DbId::Party);
-    add(party, {{"pnam", "<b>Ann</b>"},
-                {"ptyp", "Bridesmaid"},
-                {"padr", "1 Elm St"},
-                {"pcit", "Springfield"},
-                {"psta", "IL"},
-                {"pzip", "62701"},
-                {"ppho", "555-0101"},
-                {"pmai", "ann@example.com"},
-                {"pnot", "Zoë's sister"}});
-    add(party, {{"pnam", "Zoë Ångström"}});
-    add(party, {{"pnam", ""}, {"ptyp", ""}, {"padr", ""}, {"pzip", "12345"}});
+    addRecord(party, {{"pnam", "<b>Ann</b>"},
+                      {"ptyp", "Bridesmaid"},
+                      {"padr", "1 Elm St"},
+                      {"pcit", "Springfield"},
+                      {"psta", "IL"},
+                      {"pzip", "62701"},
+                      {"ppho", "555-0101"},
+                      {"pmai", "ann@example.com"},
+                      {"pnot", "Zoë's sister"}});
+    addRecord(party, {{"pnam", "Zoë Ångström"}});
+    addRecord(party, {{"pnam", ""}, {"ptyp", ""}, {"padr", ""}, {"pzip", "12345"}});
     PalmDatabase &guests = set.db(DbId::Guest);
-    add(guests, {{"gnam", "<b>Ann</b>"},
-                 {"gtyp", "Friend"},
-                 {"gadr", "2 Oak Ave"},
-                 {"gcit", "Zürich"},
-                 {"gsta", "ZH"},
-                 {"gzip", "8001"},
-                 {"gpho", "555-0102"},
-                 {"gcon", true},
-                 {"rsvp", "2"},
-                 {"gnot", "Tom & Jerry\nat the <band> table"}});
-    add(guests, {{"gnam", "Zoë"}, {"rsvp", ""}});
-    add(guests, {{"gnam", "Carl"}, {"gcon", false}, {"gsta", "NY"}});
+    addRecord(guests, {{"gnam", "<b>Ann</b>"},
+                       {"gtyp", "Friend"},
+                       {"gadr", "2 Oak Ave"},
+                       {"gcit", "Zürich"},
+                       {"gsta", "ZH"},
+                       {"gzip", "8001"},
+                       {"gpho", "555-0102"},
+                       {"gcon", true},
+                       {"rsvp", "2"},
+                       {"gnot", "Tom & Jerry\nat the <band> table"}});
+    addRecord(guests, {{"gnam", "Zoë"}, {"rsvp", ""}});
+    addRecord(guests, {{"gnam", "Carl"}, {"gcon", false}, {"gsta", "NY"}});
     // Declined: left out of the list, and counted under it.
-    add(guests, {{"gnam", "Dora"}, {"gcon", false}, {"gdec", true}, {"gmea", "Fish"}});
+    addRecord(guests, {{"gnam", "Dora"}, {"gcon", false}, {"gdec", true}, {"gmea", "Fish"}});
     PalmDatabase &vendors = set.db(DbId::Vendors);
-    add(vendors, {{"vnam", "Flowers & Co"},
-                  {"vtyp", "Florist"},
-                  {"vcnt", "Zoë"},
-                  {"vadr", "3 Rose Rd"},
-                  {"vcit", "Springfield"},
-                  {"vsta", "IL"},
-                  {"vzip", "62702"},
-                  {"vpho", "555-0103"},
-                  {"vcon", true},
-                  {"vcos", "18750"},
-                  {"npay", "1500.5"},
-                  {"ndat", kNextDue},
-                  {"vbal", "300"},
-                  {"dued", kWedding},
-                  {"vnot", "<i>roses</i>"}});
-    add(vendors, {{"vnam", "Band"}, {"vcon", true}, {"npay", ""}, {"vsta", ""}, {"vbal", "900"}});
-    add(vendors, {{"vnam", "Caterer"}, {"vcon", false}, {"npay", "50"}});
+    addRecord(vendors, {{"vnam", "Flowers & Co"},
+                        {"vtyp", "Florist"},
+                        {"vcnt", "Zoë"},
+                        {"vadr", "3 Rose Rd"},
+                        {"vcit", "Springfield"},
+                        {"vsta", "IL"},
+                        {"vzip", "62702"},
+                        {"vpho", "555-0103"},
+                        {"vcon", true},
+                        {"vcos", "18750"},
+                        {"npay", "1500.5"},
+                        {"ndat", kNextDue},
+                        {"vbal", "300"},
+                        {"dued", kWedding},
+                        {"vnot", "<i>roses</i>"}});
+    addRecord(vendors,
+              {{"vnam", "Band"}, {"vcon", true}, {"npay", ""}, {"vsta", ""}, {"vbal", "900"}});
+    addRecord(vendors, {{"vnam", "Caterer"}, {"vcon", false}, {"npay", "50"}});
     // Due before the florist on both counts: the payments come in date order.
-    add(vendors, {{"vnam", "DJ"},
-                  {"vcon", "True"},
-                  {"npay", "0"},
-                  {"ndat", QDateTime(QDate(2027, 2, 1), QTime(0, 0))},
-                  {"vbal", "1000.25"},
-                  {"dued", QDateTime(QDate(2027, 5, 1), QTime(9, 0))},
-                  {"vcit", "Köln"}});
-    add(vendors, {{"vnam", "Limo"}, {"npay", "10"}});
-    add(vendors, {{"vnam", "Photographer"}, {"vcon", true}, {"vcos", "1500.5"}, {"vzip", "02134"}});
+    addRecord(vendors, {{"vnam", "DJ"},
+                        {"vcon", "True"},
+                        {"npay", "0"},
+                        {"ndat", QDateTime(QDate(2027, 2, 1), QTime(0, 0))},
+                        {"vbal", "1000.25"},
+                        {"dued", QDateTime(QDate(2027, 5, 1), QTime(9, 0))},
+                        {"vcit", "Köln"}});
+    addRecord(vendors, {{"vnam", "Limo"}, {"npay", "10"}});
+    addRecord(vendors,
+              {{"vnam", "Photographer"}, {"vcon", true}, {"vcos", "1500.5"}, {"vzip", "02134"}});
     // The budget: a total, and a service over its own.
     set.db(DbId::Plan).write(set.db(DbId::Plan).records().item(1), "bdgt", QStringLiteral("25000"));
-    add(set.db(DbId::VenTypes), {{"type", "Florist"}, {"bdgt", "15000.5"}});
-    add(set.db(DbId::VenTypes), {{"type", "Band"}});
-    add(set.db(DbId::VenTypes), {{"type", "<DJ & co>"}, {"bdgt", "2000"}});
+    addRecord(set.db(DbId::VenTypes), {{"type", "Florist"}, {"bdgt", "15000.5"}});
+    addRecord(set.db(DbId::VenTypes), {{"type", "Band"}});
+    addRecord(set.db(DbId::VenTypes), {{"type", "<DJ & co>"}, {"bdgt", "2000"}});
     PalmDatabase &tasks = set.db(DbId::Tasks);
-    add(tasks,
+    addRecord(
+        tasks,
         {{"time", "6 Months"}, {"evnt", "Book <the> band"}, {"done", true}, {"note", "Zoë calls"}});
-    add(tasks, {{"time", "1 Month"}, {"evnt", "Send invitations"}});
-    add(tasks, {{"evnt", ""}, {"done", ""}});
+    addRecord(tasks, {{"time", "1 Month"}, {"evnt", "Send invitations"}});
+    addRecord(tasks, {{"evnt", ""}, {"done", ""}});
 }
 
 QString goldenPath(const QString &fileName) {

@@ -16,17 +16,12 @@ namespace {
 
 void addTable(PalmDatabase &tables, const QString &tag, const QString &maxs,
               const QString &description = {}) {
-    Record &r = tables.records().add();
-    tables.write(r, "ttag", tag);
-    tables.write(r, "tabl", description);
-    tables.write(r, "maxs", maxs);
+    addRecord(tables, {{"ttag", tag}, {"tabl", description}, {"maxs", maxs}});
 }
 
 void addGuest(PalmDatabase &guests, const QString &name, const QString &rsvp,
               const std::optional<QString> &gtag) {
-    Record &r = guests.records().add();
-    guests.write(r, "gnam", name);
-    guests.write(r, "rsvp", rsvp);
+    Record &r = addRecord(guests, {{"gnam", name}, {"rsvp", rsvp}});
     if (gtag)
         guests.write(r, "gtag", *gtag);
 }

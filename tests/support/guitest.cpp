@@ -5,20 +5,22 @@
 #include "widgets/listgrid.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QToolButton>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <deque>
 
 namespace {
@@ -133,6 +135,15 @@ void clickButton(QWidget *parent, const QString &buttonName) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+void choose(QComboBox *box, const QString &text) {
+    const int index = box->findText(text);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+    else
+        box->setEditText(text);
+    emit box->activated(box->currentIndex());
+}
+
 MainWindowFixture::MainWindowFixture(const QStringList &palmUsers, const QString &lastUser) {
     appState().setPrompter(&m_prompter);
     if (!palmUsers.isEmpty()) {
@@ -154,10 +165,16 @@ frmMain &MainWindowFixture::create() {
     return *m_window;
 }
 
+void MainWindowFixture::trigger(const char *action) {
+    QAction *found = find<QAction>(QString::fromLatin1(action));
+    if (!found)
+        qFatal("no action %s", action);
+    found->trigger();
+}
+
 void MainWindowFixture::startUp(const char *choice) {
-    onNextModal(QStringLiteral("frmStartup"), [choice](QDialog *d) {
-        clickButton(d, QString::fromLatin1(choice));
-    });
+    onNextModal(QStringLiteral("frmStartup"),
+                [choice](QDialog *d) { clickButton(d, QString::fromLatin1(choice)); });
     if (!m_window)
         create();
     m_window->StartUp();
@@ -188,6 +205,28 @@ void TabTestWindow::planSaved() {
 
 void TabTestWindow::click(const char *button) {
     QTest::mouseClick(m_fixture.find<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+ListGrid &TabTestWindow::grid(const char *name) {
+    return *child<ListGrid>(&window(), name);
+}
+
+void TabTestWindow::set(const QStringList &controls) {
+    for (const QString &control : controls) {
+        auto *box = child<QWidget>(&window(), qPrintable(control.section(u'=', 0, 0)));
+        if (auto *line = qobject_cast<QLineEdit *>(box))
+            line->setText(control.section(u'=', 1));
+        else
+            choose(qobject_cast<QComboBox *>(box), control.section(u'=', 1));
+    }
+}
+
+void TabTestWindow::open(ListGrid &grid, int row, const char *dialog,
+                         std::function<void(QDialog *)> handle) {
+    grid.setRow(row);
+    onNextModal(QString::fromLatin1(dialog), std::move(handle));
+    QTest::keyClick(&grid, Qt::Key_Return);
+    QVERIFY(modalHandlersDone());
 }
 
 QStringList TabTestWindow::column(ListGrid &grid, int col) {

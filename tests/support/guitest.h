@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/scriptedprompter.h"
 #include "store/schema.h"
+#include "support/scriptedprompter.h"
 #include "support/testenv.h"
 
 #include <QDialog>
@@ -11,6 +11,7 @@
 
 class frmMain;
 class ListGrid;
+class QComboBox;
 
 // Runs `handle` on the next modal dialog named `objectName` once it is shown (modal dialogs
 // block in exec(), so the test reaches them from the event loop). Fails the test when no such
@@ -24,6 +25,23 @@ void onNextModal(const QString &objectName, std::function<void(QDialog *)> handl
 bool modalHandlersDone();
 // Closes the dialog by its OK or Cancel button (found by name).
 void clickButton(QWidget *parent, const QString &buttonName);
+// Picks `text` in a filter box as the user does: from its list, or typed into an editable box.
+void choose(QComboBox *box, const QString &text);
+
+// The control `name` under `parent`. Every form has its controls, so a missing one ends the run.
+template <class T> T *child(const QObject *parent, const char *name) {
+    T *found = parent->findChild<T *>(QLatin1StringView(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+// Numbers and dates read as in the United States while it lives.
+struct UsLocale {
+    const QLocale saved;
+    UsLocale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    ~UsLocale() { QLocale::setDefault(saved); }
+};
 
 // A main window over a fresh program state: a throw-away program folder with the defaults,
 // the scripted prompter installed, and no Palm users unless `palmUsers` are given.
@@ -38,13 +56,15 @@ public:
     QString palmRoot() const { return m_palm.path(); }
     // Builds the window (Window load); StartUp() is the test's to call.
     frmMain &create();
-    // Starts the window (built if need be) the way the program does, leaving the start dialog by the picture
-    // `choice` ("picNew", "picLast", "picHotSync").
+    // Starts the window (built if need be) the way the program does, leaving the start dialog by
+    // the picture `choice` ("picNew", "picLast", "picHotSync").
     void startUp(const char *choice = "picNew");
     // The notice of a start without Palm users; `hideNextTime` ticks "Do not show this again".
     void expectNoPalmUser(bool hideNextTime = false);
 
     template <class T> T *find(const QString &name);
+    // Runs the menu command (or toolbar action) of that name.
+    void trigger(const char *action);
 
 private:
     TestProgramFolder m_program;
@@ -61,10 +81,17 @@ public:
     frmMain &window() { return m_fixture.window(); }
     ScriptedPrompter &prompter() { return m_fixture.prompter(); }
     MainWindowFixture &fixture() { return m_fixture; }
+    void trigger(const char *action) { m_fixture.trigger(action); }
     void planSaved();
     static PalmDatabase &db(Schema::DbId id);
     // A mouse click on the push button of that name.
     void click(const char *button);
+    ListGrid &grid(const char *name);
+    // Sets controls as the user does, each given as "objectName=text": a filter box (its entry
+    // picked, or the text typed) or a text box.
+    void set(const QStringList &controls);
+    // Opens `row` of `grid` by Enter; `handle` runs in the editor `dialog` that opens.
+    void open(ListGrid &grid, int row, const char *dialog, std::function<void(QDialog *)> handle);
     // The texts of one column, data rows only.
     static QStringList column(ListGrid &grid, int col);
 

@@ -8,7 +8,6 @@ ScriptedPrompter &ScriptedPrompter::push(Kind kind, const QString &text, const Q
     s.title = title;
     s.reply = std::move(reply);
     m_script.push_back(s);
-    m_prefix.push_back(false);
     return *this;
 }
 
@@ -57,8 +56,8 @@ ScriptedPrompter &ScriptedPrompter::expectSaveFile(const QString &title,
 }
 
 ScriptedPrompter &ScriptedPrompter::prefixOnly() {
-    if (!m_prefix.empty())
-        m_prefix.back() = true;
+    if (!m_script.empty())
+        m_script.back().prefix = true;
     return *this;
 }
 
@@ -70,15 +69,13 @@ std::optional<ScriptedPrompter::Step> ScriptedPrompter::next(Kind kind, const QS
         return std::nullopt;
     }
     Step step = m_script.front();
-    const bool prefix = m_prefix.front();
-    const bool textMatches = prefix ? text.startsWith(step.text) : text == step.text;
+    const bool textMatches = step.prefix ? text.startsWith(step.text) : text == step.text;
     if (step.kind != kind || !textMatches || step.title != title) {
         m_failures.append(QStringLiteral("expected \"%1\" (%2), got \"%3\" (%4)")
                               .arg(step.text, step.title, text, title));
         return std::nullopt;
     }
     m_script.pop_front();
-    m_prefix.pop_front();
     m_last = step;
     return step;
 }

@@ -7,7 +7,7 @@
 
 // Answers prompts from a script. Each prompt must match the next expected one (its text, and
 // title, icon and buttons where given); anything else is recorded as a failure and answered
-// with Cancel / nothing. Check failures() (or verify()) at the end of a test.
+// with Cancel / nothing. Check done() (VERIFY_PROMPTS) at the end of a test.
 class ScriptedPrompter : public Prompter {
 public:
     enum class Kind { Message, Choice, Input, OpenFile, SaveFile };
@@ -24,6 +24,7 @@ public:
         std::optional<QString> filter;
         QStringList answers;       // a choice's buttons, or a message's check box
         std::optional<int> chosen; // the choice's answer, or whether the box is ticked (1)
+        bool prefix = false;       // the text need only begin with `text`
     };
 
     ScriptedPrompter &expectMessage(const QString &text, const QString &title, Icon icon,
@@ -56,9 +57,7 @@ public:
 
     // Every prompt seen, as "title: text".
     const QStringList &seen() const { return m_seen; }
-    const QStringList &failures() const { return m_failures; }
     int pending() const { return int(m_script.size()); }
-    int busyDepth() const { return m_busy; }
     const Step *lastStep() const { return m_last ? &*m_last : nullptr; }
     // True when every step was used, nothing unexpected came and the pointer is normal again.
     bool done() const { return m_script.empty() && m_failures.isEmpty() && m_busy == 0; }
@@ -70,7 +69,6 @@ private:
     std::optional<Step> next(Kind kind, const QString &text, const QString &title);
 
     std::deque<Step> m_script;
-    std::deque<bool> m_prefix;
     QStringList m_seen;
     QStringList m_failures;
     std::optional<Step> m_last;
