@@ -300,6 +300,7 @@ private slots:
 
     // Delete on each list asks, naming the row; Yes removes the row's record (not the one at
     // the row's place in the whole list), No nothing. The Delete key asks as the button does.
+    // (What else a deleted table takes along is the seating rules' test.)
     void deleteOnEachList_data() {
         QTest::addColumn<int>("list");
         QTest::addColumn<QStringList>("filters");
@@ -317,6 +318,7 @@ private slots:
         // A task has no name: the question names its row.
         QTest::newRow("task") << int(Tasks) << QStringList{"cmbTasks=9-12 Months Before"} << 2
                               << "TASK 2" << false << true;
+        QTest::newRow("table") << int(Tables) << QStringList() << 2 << "table T1 " << false << true;
     }
     void deleteOnEachList() {
         QFETCH(int, list);
