@@ -2,7 +2,11 @@
 
 ScriptedPrompter &ScriptedPrompter::push(Kind kind, const QString &text, const QString &title,
                                          std::optional<QString> reply) {
-    m_script.push_back(Step{.kind = kind, .text = text, .title = title, .reply = std::move(reply)});
+    Step &s = m_script.emplace_back();
+    s.kind = kind;
+    s.text = text;
+    s.title = title;
+    s.reply = std::move(reply);
     return *this;
 }
 

@@ -435,18 +435,13 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("grid");
         QTest::addColumn<QString>("opened"); // from this grid's first row
-        QTest::newRow("party") << "mnuOptionsSortParty"
-                               << "Wedding Party Database has been sorted."
-                               << "PartyGrid"
-                               << "PartyGrid";
-        QTest::newRow("guests") << "mnuOptionsSortGuests"
-                                << "Wedding Guests Database has been sorted."
-                                << "GuestGrid"
-                                << "GuestGrid";
-        QTest::newRow("vendors") << "mnuOptionsSortVendors"
-                                 << "Wedding Vendors Database has been sorted."
-                                 << "VendorGrid"
-                                 << "PaymentGrid";
+        const char *rows[][4] = {{"party", "mnuOptionsSortParty", "Party", "PartyGrid"},
+                                 {"guests", "mnuOptionsSortGuests", "Guests", "GuestGrid"},
+                                 {"vendors", "mnuOptionsSortVendors", "Vendors", "VendorGrid"}};
+        for (const auto &r : rows)
+            QTest::newRow(r[0]) << r[1] << u"Wedding %1 Database has been sorted."_qs.arg(r[2])
+                                << r[3]
+                                << (r[3] == QByteArray("VendorGrid") ? "PaymentGrid" : r[3]);
     }
     void sortCommands() {
         QFETCH(QString, action);
