@@ -50,11 +50,6 @@ public slots:
     void open(const QUrl &url) { opened << url; }
 };
 
-// What is wrong with the access keys (Alt+letter) of `window`: a menu item, a button or a label
-// naming a control without one, or two with the same key where both can be reached at once
-// (the menu bar's titles and tab captions, the controls outside tab pages and one page of each
-// tab widget; each menu's items among themselves).
-
 // The access key of a caption ("Save && &Install" has I), or none.
 QChar accessKey(const QString &text) {
     static const QRegularExpression key(QStringLiteral("(?:^|[^&])(?:&&)*&([^&])"));
@@ -131,6 +126,10 @@ void pageProblems(QStringList captions, const QWidget *page, const QString &wher
                          problems);
 }
 
+// What is wrong with the access keys (Alt+letter) of `window`: a menu item, a button or a label
+// naming a control without one, or two with the same key where both can be reached at once
+// (the menu bar's titles and tab captions, the controls outside tab pages and one page of each
+// tab widget; each menu's items among themselves).
 QStringList accessKeyProblems(QWidget *window) {
     QStringList problems, outer;
     if (auto *main = qobject_cast<QMainWindow *>(window))

@@ -318,7 +318,7 @@ private slots:
         // A task has no name: the question names its row.
         QTest::newRow("task") << int(Tasks) << QStringList{"cmbTasks=9-12 Months Before"} << 2
                               << "TASK 2" << false << true;
-        QTest::newRow("table") << int(Tables) << QStringList() << 2 << "table T1 " << false << true;
+        QTest::newRow("table") << int(Tables) << QStringList() << 2 << "table T1" << false << true;
     }
     void deleteOnEachList() {
         QFETCH(int, list);
