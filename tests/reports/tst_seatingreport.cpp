@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-using Schema::DbId;
 
 namespace {
 
