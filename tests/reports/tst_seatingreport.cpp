@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-
 namespace {
 
 void addTable(PalmDatabase &tables, const QString &tag, const QString &maxs,
