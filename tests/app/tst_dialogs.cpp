@@ -40,15 +40,15 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("disabled");
         QTest::addColumn<QString>("enabled");
-        QTest::newRow("no last folder") << "" << false << "Ann"
-                                        << "Last"
-                                        << "HotSync";
-        QTest::newRow("no Palm users") << "/plans/smith" << true << ""
-                                       << "HotSync"
-                                       << "Last";
-        QTest::newRow("no Palm user chosen") << "/plans/smith" << false << ""
-                                             << "HotSync"
-                                             << "Last";
+        const struct {
+            const char *name, *last;
+            bool noUsers;
+            const char *user, *disabled, *enabled;
+        } rows[] = {{"no last folder", "", false, "Ann", "Last", "HotSync"},
+                    {"no Palm users", "/plans/smith", true, "", "HotSync", "Last"},
+                    {"no Palm user chosen", "/plans/smith", false, "", "HotSync", "Last"}};
+        for (const auto &r : rows)
+            QTest::newRow(r.name) << r.last << r.noUsers << r.user << r.disabled << r.enabled;
     }
 
     void unavailableEntriesAreDisabled() {

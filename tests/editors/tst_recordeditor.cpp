@@ -58,13 +58,6 @@ void pickTable(QWidget *dlg, const QString &tag) {
     QTRY_VERIFY(!list->isVisible());
 }
 
-const FieldEntry *entryFor(const std::vector<FieldEntry> &entries, FieldCode code) {
-    for (const FieldEntry &e : entries)
-        if (e.code == code)
-            return &e;
-    return nullptr;
-}
-
 } // namespace
 
 class TestRecordEditor : public QObject {
@@ -357,9 +350,10 @@ private slots:
         QCOMPARE(guest.text("gnot"), isNew ? QString() : QStringLiteral("Vegetarian"));
         clickButton(&dlg, QStringLiteral("cmdRecordOK"));
         const std::vector<FieldEntry> entries = dlg.entries();
-        const FieldEntry *note = entryFor(entries, "gnot");
-        QCOMPARE(note != nullptr, isNew);
-        if (note)
+        const auto note = std::find_if(entries.begin(), entries.end(),
+                                       [](const FieldEntry &e) { return e.code == "gnot"; });
+        QCOMPARE(note != entries.end(), isNew);
+        if (isNew)
             QCOMPARE(note->value, std::optional<FieldValue>(QStringLiteral("Vegetarian")));
         VERIFY_PROMPTS(plan.prompter);
     }

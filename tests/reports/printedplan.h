@@ -39,7 +39,7 @@ inline QString number(int i) {
     return QStringLiteral("%1").arg(i, 3, 10, QChar(u'0'));
 }
 
-// The confirmed vendors' prices, in cents; their next payments and balances.
+// The confirmed vendors' prices and their final payments, in cents.
 inline qint64 confirmedSum(qint64 (*cents)(int)) {
     qint64 sum = 0;
     for (int i = 0; i < kVendors; ++i)
@@ -48,9 +48,6 @@ inline qint64 confirmedSum(qint64 (*cents)(int)) {
 }
 inline qint64 confirmedCost() {
     return confirmedSum([](int i) { return (1000 + i * 250) * 100 + 50LL; });
-}
-inline qint64 pendingDue() {
-    return confirmedSum([](int i) { return 100 * (i + 1) * 100LL; });
 }
 inline qint64 finalDue() {
     return confirmedSum([](int i) { return (500 + i) * 100 + 25LL; });
@@ -126,16 +123,16 @@ inline std::optional<Printed> readPdf(const QString &pdf) {
     Printed printed;
     const QString info = run(u"pdfinfo"_qs, {pdf});
     printed.paperSize = QRegularExpression(u"Page size:\\s+(.*)"_qs).match(info).captured(1);
-    // pdftotext ends every page with a form feed.
-    // Ligatures ("ﬁ") read as their letters.
-    printed.layout = run(u"pdftotext"_qs, {u"-layout"_qs, pdf, u"-"_qs})
-                         .normalized(QString::NormalizationForm_KC)
-                         .split(u'\f');
-    printed.running = run(u"pdftotext"_qs, {u"-raw"_qs, pdf, u"-"_qs})
-                          .normalized(QString::NormalizationForm_KC)
-                          .split(u'\f');
-    printed.layout.removeLast();
-    printed.running.removeLast();
+    const auto pages = [&pdf](const QString &mode) {
+        // Ligatures ("ﬁ") read as their letters; pdftotext ends every page with a form feed.
+        QStringList text = run(u"pdftotext"_qs, {mode, pdf, u"-"_qs})
+                               .normalized(QString::NormalizationForm_KC)
+                               .split(u'\f');
+        text.removeLast();
+        return text;
+    };
+    printed.layout = pages(u"-layout"_qs);
+    printed.running = pages(u"-raw"_qs);
     // Without blanks: a name wrapped in a narrow column reads as one.
     static const QRegularExpression blanks(u"\\s+"_qs);
     for (QString &text : printed.running)
@@ -166,26 +163,6 @@ inline QList<int> pagesWith(const QStringList &pages, const QString &text) {
 inline qint64 centsOf(QString shown) {
     shown.remove(u',');
     return qRound64(shown.toDouble() * 100);
-}
-
-// Every "Total due" of the printed text, in cents, in order.
-inline QList<qint64> totalsDue(const QString &text) {
-    QList<qint64> totals;
-    for (auto it = QRegularExpression(u"Total due\\s+([\\d,.]+)"_qs).globalMatch(text);
-         it.hasNext();)
-        totals << centsOf(it.next().captured(1));
-    return totals;
-}
-
-// The due dates ("6/1/2027") at the start of the lines of `text`, in order.
-inline QList<QDate> dueDates(const QString &text) {
-    QList<QDate> dates;
-    for (auto it = QRegularExpression(u"^\\s*(\\d+/\\d+/\\d{4})\\s"_qs,
-                                      QRegularExpression::MultilineOption)
-                       .globalMatch(text);
-         it.hasNext();)
-        dates << QDate::fromString(it.next().captured(1), u"M/d/yyyy"_qs);
-    return dates;
 }
 
 } // namespace PrintedPlan

@@ -9,7 +9,6 @@
 
 #include <QRegularExpression>
 #include <QTest>
-#include <algorithm>
 
 using Schema::DbId;
 
@@ -106,35 +105,6 @@ private slots:
         for (int i = 0; i < kGuests; ++i)
             QCOMPARE(occurrences(tables, guestName(i)), 1);
         QVERIFY(tables.contains(u"Notseated12guestsneed21seats"_qs));
-    }
-
-    // The vendor list's total, under the prices.
-    void vendorTotal_data() { papers_data(); }
-    void vendorTotal() {
-        QFETCH(QString, paper);
-        const auto printed = printReport(Reports::Vendors, paper);
-        QVERIFY(printed);
-        const qint64 expected = confirmedCost();
-        const QString all = printed->layout.join(u'\n');
-        const auto match = QRegularExpression(u"Total confirmed cost\\s+([\\d,.]+)"_qs).match(all);
-        QVERIFY2(match.hasMatch(), qPrintable(all.right(2000)));
-        QCOMPARE(centsOf(match.captured(1)), expected);
-        for (const QString &page : printed->layout)
-            QVERIFY(page.contains(QRegularExpression(u"Name\\s+Service\\s+Contact"_qs)));
-    }
-
-    // Payments by due date, each table with its total.
-    void paymentTotals_data() { papers_data(); }
-    void paymentTotals() {
-        QFETCH(QString, paper);
-        const auto printed = printReport(Reports::Payments, paper);
-        QVERIFY(printed);
-        const QString all = printed->layout.join(u'\n');
-        QCOMPARE(totalsDue(all), (QList<qint64>{pendingDue(), finalDue()}));
-        // The pending due dates rise down the page.
-        const QList<QDate> dates = dueDates(all.section(u"Final Payments"_qs, 0, 0));
-        QVERIFY(!dates.isEmpty());
-        QVERIFY(std::is_sorted(dates.begin(), dates.end()));
     }
 
 private:

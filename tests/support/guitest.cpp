@@ -8,19 +8,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QGroupBox>
-#include <QHash>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <deque>
 
 namespace {
@@ -84,6 +75,14 @@ void runHandler(PendingModal &job, QDialog *dialog) {
         giveUp();
 }
 
+void poll(std::shared_ptr<QElapsedTimer> started);
+
+void startPolling() {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QTimer::singleShot(0, [started] { poll(started); });
+}
+
 void poll(std::shared_ptr<QElapsedTimer> started) {
     if (pending().empty())
         return;
@@ -94,11 +93,8 @@ void poll(std::shared_ptr<QElapsedTimer> started) {
         PendingModal job = std::move(next);
         pending().pop_front();
         runHandler(job, dialog);
-        if (!pending().empty()) {
-            auto again = std::make_shared<QElapsedTimer>();
-            again->start();
-            QTimer::singleShot(0, [again] { poll(again); });
-        }
+        if (!pending().empty())
+            startPolling();
         return;
     }
     if (started->elapsed() > next.timeoutMs) {
@@ -114,11 +110,8 @@ void poll(std::shared_ptr<QElapsedTimer> started) {
 
 void onNextModal(const QString &objectName, std::function<void(QDialog *)> handle, int timeoutMs) {
     pending().push_back({objectName, std::move(handle), timeoutMs});
-    if (pending().size() == 1) {
-        auto started = std::make_shared<QElapsedTimer>();
-        started->start();
-        QTimer::singleShot(0, [started] { poll(started); });
-    }
+    if (pending().size() == 1)
+        startPolling();
 }
 
 bool modalHandlersDone() {
@@ -234,126 +227,4 @@ QStringList TabTestWindow::column(ListGrid &grid, int col) {
     for (int r = 1; r < grid.rows(); ++r)
         texts << grid.text(r, col);
     return texts;
-}
-
-namespace {
-
-// The access key of a caption ("Save && &Install" has I), or none.
-QChar accessKey(const QString &text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != u'&')
-            continue;
-        if (text[i + 1] != u'&')
-            return text[i + 1].toUpper();
-        ++i;
-    }
-    return {};
-}
-
-struct Keyed {
-    QString caption;
-    QChar key;
-};
-
-void findClashes(const QList<Keyed> &items, const QString &where, QStringList &problems) {
-    QHash<QChar, QString> seen;
-    for (const Keyed &item : items) {
-        if (item.key.isNull()) {
-            problems << QStringLiteral("%1: \"%2\" has no access key").arg(where, item.caption);
-            continue;
-        }
-        if (seen.contains(item.key))
-            problems << QStringLiteral("%1: \"%2\" and \"%3\" share Alt+%4")
-                            .arg(where, seen[item.key], item.caption, item.key);
-        seen.insert(item.key, item.caption);
-    }
-}
-
-void menuProblems(const QMenu *menu, QStringList &problems) {
-    QList<Keyed> items;
-    for (QAction *action : menu->actions()) {
-        if (action->isSeparator() || !action->isVisible() || action->text().isEmpty())
-            continue;
-        items << Keyed{action->text(), accessKey(action->text())};
-        if (action->menu())
-            menuProblems(action->menu(), problems);
-    }
-    findClashes(items, QStringLiteral("menu \"%1\"").arg(menu->title()), problems);
-}
-
-// The captions of the controls under `root` that show while `root` does, not descending into
-// the pages of tab widgets (each page is a world of its own) or into hidden parts.
-void collectCaptions(const QWidget *root, QList<Keyed> &items, QList<const QTabWidget *> &tabs) {
-    for (const QObject *child : root->children()) {
-        const auto *w = qobject_cast<const QWidget *>(child);
-        if (!w || w->isWindow() || w->isHidden())
-            continue;
-        // Lines a form repeats (three addresses) are reached with Tab within their frame.
-        if (w->property("reachedByTab").toBool())
-            continue;
-        if (const auto *tabWidget = qobject_cast<const QTabWidget *>(w)) {
-            tabs << tabWidget;
-            continue;
-        }
-        if (qobject_cast<const QMenuBar *>(w) || qobject_cast<const QMenu *>(w))
-            continue;
-        if (const auto *label = qobject_cast<const QLabel *>(w)) {
-            // A label that names a control ("Name:") is how the keyboard reaches it.
-            if (label->buddy() || label->text().endsWith(u':'))
-                items << Keyed{label->text(), label->buddy() ? accessKey(label->text()) : QChar()};
-        } else if (const auto *button = qobject_cast<const QAbstractButton *>(w)) {
-            // Buttons with icons only (the toolbar's) and OK / Cancel, which Enter and Escape
-            // reach, need no key.
-            const QString text = button->text();
-            if (!text.isEmpty() && !qobject_cast<const QToolButton *>(w) && text != u"OK" &&
-                text != u"Cancel")
-                items << Keyed{text, accessKey(text)};
-        } else if (const auto *box = qobject_cast<const QGroupBox *>(w)) {
-            if (box->isCheckable())
-                items << Keyed{box->title(), accessKey(box->title())};
-        }
-        collectCaptions(w, items, tabs);
-    }
-}
-
-void pageProblems(const QList<Keyed> &outer, const QTabWidget *tabs, const QString &where,
-                  QStringList &problems) {
-    for (int i = 0; i < tabs->count(); ++i) {
-        QList<Keyed> items = outer;
-        QList<const QTabWidget *> inner;
-        collectCaptions(tabs->widget(i), items, inner);
-        const QString page = where + QStringLiteral(" / ") + tabs->tabText(i);
-        findClashes(items, page, problems);
-        for (const QTabWidget *nested : inner)
-            pageProblems(items, nested, page, problems);
-    }
-}
-
-} // namespace
-
-QStringList accessKeyProblems(QWidget *window) {
-    QStringList problems;
-    QList<Keyed> outer;
-    if (auto *main = qobject_cast<QMainWindow *>(window)) {
-        for (QAction *action : main->menuBar()->actions()) {
-            if (!action->isVisible())
-                continue;
-            outer << Keyed{action->text(), accessKey(action->text())};
-            if (action->menu())
-                menuProblems(action->menu(), problems);
-        }
-    }
-    for (const QTabBar *bar : window->findChildren<QTabBar *>()) {
-        for (int i = 0; i < bar->count(); ++i) {
-            if (!accessKey(bar->tabText(i)).isNull())
-                outer << Keyed{bar->tabText(i), accessKey(bar->tabText(i))};
-        }
-    }
-    QList<const QTabWidget *> tabs;
-    collectCaptions(window, outer, tabs);
-    findClashes(outer, window->windowTitle(), problems);
-    for (const QTabWidget *tabWidget : tabs)
-        pageProblems(outer, tabWidget, window->windowTitle(), problems);
-    problems.removeDuplicates();
-    return problems;
 }

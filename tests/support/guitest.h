@@ -102,9 +102,3 @@ private:
 template <class T> T *MainWindowFixture::find(const QString &name) {
     return reinterpret_cast<QObject *>(m_window.get())->findChild<T *>(name);
 }
-
-// What is wrong with the access keys (Alt+letter) of `window`: a menu item, a button or a
-// label that names a control without one, or two of them with the same key where both can be
-// reached at once (the menu bar's titles, the controls outside tab pages and one page of each
-// tab widget; each menu's items among themselves). Empty when all is well.
-QStringList accessKeyProblems(QWidget *window);

@@ -2,12 +2,11 @@
 
 ScriptedPrompter &ScriptedPrompter::push(Kind kind, const QString &text, const QString &title,
                                          std::optional<QString> reply) {
-    Step s;
+    Step &s = m_script.emplace_back();
     s.kind = kind;
     s.text = text;
     s.title = title;
     s.reply = std::move(reply);
-    m_script.push_back(s);
     return *this;
 }
 
@@ -125,25 +124,26 @@ std::optional<QString> ScriptedPrompter::input(const QString &prompt, const QStr
     return step ? step->reply : std::nullopt;
 }
 
+std::optional<QString> ScriptedPrompter::fileDialog(Kind kind, const QString &title,
+                                                    const QString &folder, const QString &filter,
+                                                    const QString &fileName) {
+    const auto step = next(kind, title, title);
+    if (!step)
+        return std::nullopt;
+    m_last->folder = folder;
+    m_last->filter = filter;
+    m_last->defaultText = fileName;
+    return step->reply;
+}
+
 std::optional<QString> ScriptedPrompter::openFile(const QString &title, const QString &folder,
                                                   const QString &filter) {
-    const auto step = next(Kind::OpenFile, title, title);
-    if (step) {
-        m_last->folder = folder;
-        m_last->filter = filter;
-    }
-    return step ? step->reply : std::nullopt;
+    return fileDialog(Kind::OpenFile, title, folder, filter, {});
 }
 
 std::optional<QString> ScriptedPrompter::saveFile(const QString &title, const QString &folder,
                                                   const QString &filter, const QString &fileName) {
-    const auto step = next(Kind::SaveFile, title, title);
-    if (step) {
-        m_last->folder = folder;
-        m_last->filter = filter;
-        m_last->defaultText = fileName;
-    }
-    return step ? step->reply : std::nullopt;
+    return fileDialog(Kind::SaveFile, title, folder, filter, fileName);
 }
 
 void ScriptedPrompter::setBusy(bool busy) {

