@@ -5,7 +5,6 @@
 #include "support/testenv.h"
 
 #include <QTest>
-#include <ctime>
 
 Q_DECLARE_METATYPE(TextForms::MoneyError)
 
@@ -16,20 +15,6 @@ const char *const kLocales[] = {"C", "en_US", "de_DE", "fr_FR", "de_CH"};
 QLocale localeNamed(const QString &name) {
     return name == u"C" ? QLocale::c() : QLocale(name);
 }
-
-// Runs the rest of a test under another time zone.
-struct ZoneGuard {
-    QByteArray previous = qgetenv("TZ");
-    bool had = qEnvironmentVariableIsSet("TZ");
-    explicit ZoneGuard(const QByteArray &zone) {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ZoneGuard() {
-        had ? qputenv("TZ", previous) : qunsetenv("TZ");
-        tzset();
-    }
-};
 
 // "18 750" in French groups with a narrow no-break space; Swiss German with an apostrophe.
 const QString kNarrow = QString(QChar(0x202F));
@@ -194,13 +179,14 @@ private slots:
             negativeAllowed ? TextForms::Negative::Allowed : TextForms::Negative::Refused);
         QCOMPARE(read.error, error);
         QCOMPARE(read.stored, stored);
-        QCOMPARE(TextForms::moneyErrorMessage(error).isEmpty(), error == TextForms::MoneyError::None);
+        QCOMPARE(TextForms::moneyErrorMessage(error).isEmpty(),
+                 error == TextForms::MoneyError::None);
         // What is shown reads back as the same amount, in the same locale.
         if (read.ok()) {
             const QString shown = TextForms::money(read.stored, localeNamed(locale));
-            QCOMPARE(
-                TextForms::readMoney(shown, localeNamed(locale), TextForms::Negative::Allowed).stored,
-                stored);
+            QCOMPARE(TextForms::readMoney(shown, localeNamed(locale), TextForms::Negative::Allowed)
+                         .stored,
+                     stored);
         }
     }
 
@@ -239,6 +225,11 @@ private slots:
              true,
              {"28 Mar 2027 02:30", "3/28/2027 2:30 AM", "28.03.2027 02:30", "28/03/2027 02:30",
               "28.03.2027 02:30"}},
+            {"alarm before 1904",
+             FieldValue(QDate(1899, 12, 31), QTime(13, 5, 7)),
+             true,
+             {"31 Dec 1899 13:05", "12/31/1899 1:05 PM", "31.12.1899 13:05", "31/12/1899 13:05",
+              "31.12.1899 13:05"}},
             {"no date", FieldValue(), true, {"", "", "", "", ""}},
             {"not a date", FieldValue("soon"), false, {"soon", "soon", "soon", "soon", "soon"}},
         };
@@ -261,14 +252,39 @@ private slots:
         QFETCH(QString, shown);
         const ZoneGuard guard(zone);
         const QLocale l = localeNamed(locale);
-        QCOMPARE(TextForms::date(value, l,
-                               withTime ? TextForms::DateKind::DayAndTime : TextForms::DateKind::Day),
-                 shown);
-        // A date kept as text in the user's short form reads as the same day.
-        if (value.type() == FieldValue::Type::DateTime) {
+        QCOMPARE(
+            TextForms::date(value, l,
+                            withTime ? TextForms::DateKind::DayAndTime : TextForms::DateKind::Day),
+            shown);
+        // A date of this century kept as text in the user's short form reads as the same day.
+        if (value.type() == FieldValue::Type::DateTime && value.toDate().year() >= 2000) {
             const FieldValue typed(l.toString(value.toDate(), QLocale::ShortFormat));
             QCOMPARE(TextForms::date(typed, l, TextForms::DateKind::Day),
                      TextForms::date(value, l, TextForms::DateKind::Day));
+        }
+    }
+
+    // A short date with a two-digit year is one of this century; every date is shown with
+    // four digits.
+    void datesRead() {
+        const struct {
+            const char *locale, *text;
+            QDate day;
+            const char *shown;
+        } rows[] = {
+            {"en_US", "6/12/27", QDate(2027, 6, 12), "6/12/2027"},
+            {"en_US", " 12/31/99 ", QDate(2099, 12, 31), "12/31/2099"},
+            {"en_US", "6/12/1927", QDate(1927, 6, 12), "6/12/1927"},
+            {"de_DE", "12.06.27", QDate(2027, 6, 12), "12.06.2027"},
+            {"C", "12 Jun 2027", QDate(2027, 6, 12), "12 Jun 2027"},
+            {"en_US", "2027-06-12", QDate(2027, 6, 12), "6/12/2027"},
+            {"en_US", "13/1/27", QDate(), "13/1/27"},
+        };
+        for (const auto &row : rows) {
+            const QLocale l = localeNamed(QString::fromLatin1(row.locale));
+            const FieldValue stored(row.text);
+            QVERIFY2(TextForms::day(stored, l) == row.day, row.text);
+            QCOMPARE(TextForms::date(stored, l, TextForms::DateKind::Day), QString(row.shown));
         }
     }
 

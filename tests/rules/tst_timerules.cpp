@@ -67,20 +67,6 @@ private slots:
         QCOMPARE(NormalizeTime(typed), expected);
     }
 
-    void hourSuffix_data() {
-        QTest::addColumn<QString>("hour");
-        QTest::addColumn<QString>("suffix");
-        const char *rows[][2] = {{"0", "PM"},  {"10", "PM"},   {"11", "AM"},
-                                 {"12", "PM"}, {"12.0", "PM"}, {"12.5", "AM"}};
-        for (const auto &row : rows)
-            QTest::newRow(row[0]) << row[0] << row[1];
-    }
-    void hourSuffix() {
-        QFETCH(QString, hour);
-        QFETCH(QString, suffix);
-        QCOMPARE(HourSuffix(hour), suffix);
-    }
-
     void timeList() {
         const QStringList times = halfHourTimes();
         QCOMPARE(times.size(), 47);

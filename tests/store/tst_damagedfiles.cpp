@@ -110,12 +110,6 @@ const std::vector<Damage> &damages() {
 class TestDamagedFiles : public QObject {
     Q_OBJECT
 private slots:
-    void validFileOpens() {
-        const auto db = PalmDatabase::fromBytes(validFile(), QStringLiteral("ok.pdb"));
-        QCOMPARE(db->records().count(), 2);
-        QCOMPARE(db->records().item(1).text("gcon"), QStringLiteral("True"));
-    }
-
     void damagedFileIsRefused_data() {
         QTest::addColumn<int>("index");
         for (int i = 0; i < int(damages().size()); ++i)
