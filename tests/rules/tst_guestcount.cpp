@@ -83,9 +83,7 @@ private slots:
     }
 
     void missingRsvpIsAddedEmpty() {
-        PlanSet set;
-        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+        PlanSet set = emptyPlanSet();
         PalmDatabase &db = set.db(Schema::DbId::Guest);
         addGuests(db, {"C", "U"});
         QVERIFY(!db.fieldList().exists("rsvp"));

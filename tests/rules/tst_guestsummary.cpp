@@ -102,9 +102,7 @@ private slots:
                      qPrintable(box));
 
         // Written back, the reply reads the same, and only a decline leaves a gdec behind.
-        PlanSet set;
-        for (const auto &info : Schema::kDatabases)
-            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+        PlanSet set = emptyPlanSet();
         Record &copy = set.db(Schema::DbId::Guest).records().add();
         copy.fields().add("gdec", FieldKind::Boolean).setValue(FieldValue(true));
         PlanEdit edit(set);
@@ -170,9 +168,7 @@ private slots:
     // After any edit, counting again only the guests it touched gives what a full count gives;
     // records added or removed make the tally count everything again.
     void editsAreCountedAsAFullCountWould() {
-        PlanSet set;
-        for (const auto &info : Schema::kDatabases)
-            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+        PlanSet set = emptyPlanSet();
         PalmDatabase &db = set.db(Schema::DbId::Guest);
         QRandomGenerator rng(7);
         const char *replies[] = {"C", "AD", "A", "-", "CD"};

@@ -76,7 +76,7 @@ private slots:
         QTest::addColumn<QLocale>("locale");
         for (const char *name : {"C", "en_US", "de_DE", "fr_FR", "de_CH"}) {
             QTest::newRow(name) << (qstrcmp(name, "C") == 0 ? QLocale::c()
-                                                             : QLocale(QString::fromLatin1(name)));
+                                                            : QLocale(QString::fromLatin1(name)));
         }
     }
     void storedAndShownAmountsInEveryLocale() {

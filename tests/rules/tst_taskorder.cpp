@@ -48,9 +48,7 @@ QStringList labels(const PalmDatabase &db) {
 
 // The tasks and the timeframes as a plan, for the edit the rules work through.
 PlanSet planOf(PalmDatabase tasks, PalmDatabase frames) {
-    PlanSet set;
-    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    PlanSet set = emptyPlanSet();
     set.setDatabase(Schema::DbId::Tasks, std::make_unique<PalmDatabase>(std::move(tasks)));
     set.setDatabase(Schema::DbId::TimeFrames, std::make_unique<PalmDatabase>(std::move(frames)));
     return set;
@@ -126,9 +124,9 @@ private slots:
     void renumbering() {
         PalmDatabase frames = timeframes(3);
         frames.write(frames.records().add(), "time", QStringLiteral("T2")); // a later duplicate
-        PlanSet set = planOf(
-            tasks({{"a", "T2", {}, {}}, {"b", QString(), {}, {}}, {"c", {}, {}, {}}}),
-            std::move(frames));
+        PlanSet set =
+            planOf(tasks({{"a", "T2", {}, {}}, {"b", QString(), {}, {}}, {"c", {}, {}, {}}}),
+                   std::move(frames));
         PalmDatabase &db = set.db(Schema::DbId::Tasks);
         PlanEdit edit(set);
         TaskOrder::renumberTasks(edit);

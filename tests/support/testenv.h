@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plan/saving.h"
 #include "store/palmdatabase.h"
 #include "store/planset.h"
 #include "store/prompter.h"
@@ -60,6 +61,14 @@ Record &addRecord(PalmDatabase &db, std::initializer_list<FieldInit> fields);
 // Reads a whole file, empty when it cannot be read.
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);
+
+// A window for the saves that has no Palm user box and no setup boxes.
+class NoWindow : public SaveHost {
+public:
+    bool palmUserBoxEnabled() const override { return false; }
+    QString palmUserBoxText() const override { return {}; }
+    void storeDetails(PlanEdit &) override {}
+};
 
 // A plan of nine empty databases, for the rules that change a plan through an edit.
 PlanSet emptyPlanSet();
