@@ -1,77 +1,124 @@
 #include "store/safefile.h"
 #include "store/tb4server.h"
+#include "support/failingsink.h"
 #include "support/testenv.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/stat.h>
+
+namespace {
+
+// Where the HotSync folders are, with J-Pilot's settings holding `rc` (none when null).
+struct Places {
+    QTemporaryDir dir;
+    QString jp = dir.filePath(QStringLiteral(".jpilot"));
+    QString palm = dir.filePath(QStringLiteral("Palm"));
+    explicit Places(const char *rc) {
+        if (!rc)
+            return;
+        QDir().mkpath(jp + QStringLiteral("/backup"));
+        writeAll(jp + QStringLiteral("/jpilot.rc"), rc);
+    }
+    QString file(const char *name) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        writeAll(path, name);
+        return path;
+    }
+};
+
+} // namespace
 
 class TestHotSync : public QObject {
     Q_OBJECT
 private slots:
-    void noPlacesMeansNoUsers() {
-        QTemporaryDir dir;
-        TB4Server server(HotSyncLocations{dir.filePath(QStringLiteral("nowhere")),
-                                          dir.filePath(QStringLiteral("no-jpilot"))});
-        QCOMPARE(server.PalmUserList(), QStringList());
-        QCOMPARE(server.LastHotSyncUser(), QString());
-        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserBackupPath(QStringLiteral("Ann")));
+    // Who the HotSync folders know: Palm Desktop's user folders (in any letter case) and its
+    // last user, J-Pilot's one user; and where a user's backup is.
+    void users_data() {
+        QTest::addColumn<QStringList>("palmUsers"); // "-": no Palm Desktop folder
+        QTest::addColumn<QString>("lastUser");
+        QTest::addColumn<QString>("rc"); // J-Pilot's settings; "-": none
+        QTest::addColumn<QString>("users");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("backupOf"); // user: the folder of the backup, "!" none
+        QTest::newRow("nowhere") << QStringList{"-"} << ""
+                                 << "-"
+                                 << ""
+                                 << ""
+                                 << "Ann: !";
+        QTest::newRow("Palm Desktop") << QStringList{"Romeo", "juliet", "Mercutio"} << "Juliet"
+                                      << "-"
+                                      << "juliet|Mercutio|Romeo"
+                                      << "Juliet"
+                                      << "romeo: Palm/Romeo/Backup";
+        QTest::newRow("J-Pilot") << QStringList{"-"} << ""
+                                 << "port /dev/ttyUSB0\nuser Jane Doe\nrate 115200\n"
+                                 << "Jane Doe"
+                                 << "Jane Doe"
+                                 << "Jane Doe: .jpilot/backup";
+        QTest::newRow("both") << QStringList{"Ann"} << ""
+                              << "user Bea\n"
+                              << "Ann|Bea"
+                              << "Bea"
+                              << "Bea: .jpilot/backup";
+    }
+    void users() {
+        QFETCH(QStringList, palmUsers);
+        QFETCH(QString, lastUser);
+        QFETCH(QString, rc);
+        QFETCH(QString, users);
+        QFETCH(QString, last);
+        QFETCH(QString, backupOf);
+        const QByteArray rcText = rc.toUtf8();
+        Places places(rc == u"-" ? nullptr : rcText.constData());
+        if (palmUsers != QStringList{"-"})
+            makePalmDesktop(places.palm, palmUsers, lastUser);
+        TB4Server server(HotSyncLocations{places.palm, places.jp});
+        QCOMPARE(server.PalmUserList().join(u'|'), users);
+        QCOMPARE(server.LastHotSyncUser(), last);
+        const QStringList backup = backupOf.split(QStringLiteral(": "));
+        if (backup[1] == u"!")
+            QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserBackupPath(backup[0]));
+        else
+            QCOMPARE(server.PalmUserBackupPath(backup[0]), places.dir.filePath(backup[1]));
     }
 
-    void palmDesktopFolder() {
-        QTemporaryDir dir;
-        const QString root =
-            makePalmDesktop(dir.filePath(QStringLiteral("Palm")), {"Romeo", "juliet", "Mercutio"},
-                            QStringLiteral("Juliet"));
+    void unreadableRootIsAnError() {
+        Places places(nullptr);
+        TB4Server server(HotSyncLocations{places.file("file"), QString()});
+        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserList());
+    }
+
+    // A file queued again replaces the queued copy; a user name in another letter case finds
+    // the user's own folder; an unknown user, a name that leaves the folder and a missing file
+    // are refused.
+    void palmDesktopQueue() {
+        Places places(nullptr);
+        const QString root = makePalmDesktop(places.palm, {"Romeo"}, {});
+        const QString queued = root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb");
         TB4Server server(HotSyncLocations{root, QString()});
-        QCOMPARE(server.PalmUserList(), QStringList({"juliet", "Mercutio", "Romeo"}));
-        QCOMPARE(server.LastHotSyncUser(), QStringLiteral("Juliet"));
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("Romeo")),
-                 root + QStringLiteral("/Romeo/Backup"));
-
-        const QString file = dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
-        writeAll(file, "guests");
+        const QString file = places.file("VowlGuestDB.pdb");
         server.PalmInstallFile(QStringLiteral("Romeo"), file);
-        server.PalmInstallFile(QStringLiteral("Romeo"), file); // again: replaces the queued copy
-        QCOMPARE(readAll(root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb")),
-                 QByteArray("guests"));
-        QCOMPARE(QDir(root + QStringLiteral("/Romeo/Install")).entryList(QDir::Files).size(), 1);
-
-        // A name typed in another letter case finds the user's own folder.
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("romeo")),
-                 root + QStringLiteral("/Romeo/Backup"));
+        QCOMPARE(readAll(queued), QByteArray("VowlGuestDB.pdb"));
         writeAll(file, "new guests");
         server.PalmInstallFile(QStringLiteral("ROMEO"), file);
-        QCOMPARE(readAll(root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb")),
-                 QByteArray("new guests"));
-
+        QCOMPARE(readAll(queued), QByteArray("new guests"));
+        QCOMPARE(QDir(root + QStringLiteral("/Romeo/Install")).entryList(QDir::Files).size(), 1);
+        for (const char *user : {"Tybalt", "../x"})
+            QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmInstallFile(user, file));
         QVERIFY_THROWS_EXCEPTION(StoreError,
-                                 server.PalmInstallFile(QStringLiteral("Tybalt"), file));
-        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmInstallFile(QStringLiteral("../x"), file));
-        QVERIFY_THROWS_EXCEPTION(StoreError,
-                                 server.PalmInstallFile(QStringLiteral("Romeo"),
-                                                        dir.filePath(QStringLiteral("gone.pdb"))));
+                                 server.PalmInstallFile("Romeo", places.dir.filePath("gone.pdb")));
     }
 
-    void jpilot() {
-        QTemporaryDir dir;
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp + QStringLiteral("/backup"));
-        writeAll(jp + QStringLiteral("/jpilot.rc"),
-                 "port /dev/ttyUSB0\nuser Jane Doe\nrate 115200\n");
-        TB4Server server(HotSyncLocations{QString(), jp});
-        QCOMPARE(server.PalmUserList(), QStringList({"Jane Doe"}));
-        QCOMPARE(server.LastHotSyncUser(), QStringLiteral("Jane Doe"));
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("Jane Doe")),
-                 jp + QStringLiteral("/backup"));
-
-        writeAll(jp + QStringLiteral("/jpilot.install"), "/old/file.prc"); // no final newline
-        const QString file = dir.filePath(QStringLiteral("VowlineDB.pdb"));
-        writeAll(file, "x");
+    // J-Pilot's install list gains the file's path once, on a line of its own.
+    void jpilotQueue() {
+        Places places("user Jane Doe\n");
+        writeAll(places.jp + QStringLiteral("/jpilot.install"), "/old/file.prc"); // no newline
+        const QString file = places.file("VowlineDB.pdb");
+        TB4Server server(HotSyncLocations{QString(), places.jp});
         server.PalmInstallFile(QStringLiteral("jane doe"), file);
-        server.PalmInstallFile(QStringLiteral("Jane Doe"), file); // queued once only
-        QCOMPARE(readAll(jp + QStringLiteral("/jpilot.install")),
+        server.PalmInstallFile(QStringLiteral("Jane Doe"), file);
+        QCOMPARE(readAll(places.jp + QStringLiteral("/jpilot.install")),
                  QByteArray("/old/file.prc\n") + file.toUtf8() + '\n');
     }
 
@@ -86,44 +133,26 @@ private slots:
     }
     void jpilotRefusesPathsThatBreakItsLines() {
         QFETCH(QString, control);
-        QTemporaryDir dir;
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp);
-        writeAll(jp + QStringLiteral("/jpilot.rc"), "user Jane\n");
-        writeAll(jp + QStringLiteral("/jpilot.install"), "/old/file.prc\n");
-        const QString plain = dir.filePath(QStringLiteral("VowlineDB.pdb"));
+        Places places("user Jane\n");
+        const QString list = places.jp + QStringLiteral("/jpilot.install");
+        writeAll(list, "/old/file.prc\n");
         const QString folder =
-            dir.filePath(QStringLiteral("Plans") + control + QStringLiteral("Smith"));
+            places.dir.filePath(QStringLiteral("Plans") + control + QStringLiteral("Smith"));
         QVERIFY(QDir().mkpath(folder));
         const QString broken = folder + QStringLiteral("/VowlGuestDB.pdb");
-        writeAll(plain, "x");
         writeAll(broken, "x");
-        TB4Server server(HotSyncLocations{QString(), jp});
+        const auto before = snapshot(places.jp);
+        TB4Server server(HotSyncLocations{QString(), places.jp});
         try {
-            server.PalmInstallFiles(QStringLiteral("Jane"), {plain, broken});
+            server.PalmInstallFiles(QStringLiteral("Jane"), {places.file("VowlineDB.pdb"), broken});
             QFAIL("a path that breaks the list was queued");
         } catch (const StoreError &e) {
-            QVERIFY2(e.description().startsWith(QStringLiteral("The folder \"") + dir.path() +
-                                                QStringLiteral("/Plans")),
+            QVERIFY2(e.description().startsWith(QStringLiteral("The folder \"") +
+                                                places.dir.path() + QStringLiteral("/Plans")),
                      qPrintable(e.description()));
             QVERIFY(e.description().contains(QStringLiteral("line break")));
         }
-        QCOMPARE(readAll(jp + QStringLiteral("/jpilot.install")), QByteArray("/old/file.prc\n"));
-        QCOMPARE(QDir(jp).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({"jpilot.install", "jpilot.rc"}));
-    }
-
-    void bothSourcesTogether() {
-        QTemporaryDir dir;
-        const QString root =
-            makePalmDesktop(dir.filePath(QStringLiteral("Palm")), {"Ann"}, QString());
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp);
-        writeAll(jp + QStringLiteral("/jpilot.rc"), "user Bea\n");
-        TB4Server server(HotSyncLocations{root, jp});
-        QCOMPARE(server.PalmUserList(), QStringList({"Ann", "Bea"}));
-        QCOMPARE(server.LastHotSyncUser(), QStringLiteral("Bea"));
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("Bea")), jp + QStringLiteral("/backup"));
+        QCOMPARE(snapshot(places.jp), before);
     }
 
     // Whatever stands in place of a HotSync file is never read unless it is a regular file:
@@ -131,53 +160,34 @@ private slots:
     void hostileFiles_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("shape");
-        for (const char *file : {"LastHotSync.txt", "jpilot.rc", "jpilot.install"}) {
-            for (const char *shape : {"pipe", "folder", "dangling link", "link loop", "zeros"})
-                QTest::addRow("%s, %s", file, shape) << file << shape;
-        }
+        QTest::newRow("LastHotSync.txt") << "LastHotSync.txt"
+                                         << "fifo";
+        QTest::newRow("jpilot.rc") << "jpilot.rc"
+                                   << "link to /dev/zero";
+        QTest::newRow("jpilot.install") << "jpilot.install"
+                                        << "link loop";
     }
     void hostileFiles() {
         QFETCH(QString, file);
         QFETCH(QString, shape);
-        QTemporaryDir dir;
-        const QString root = makePalmDesktop(dir.filePath(QStringLiteral("Palm")), {"Ann"}, {});
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp + QStringLiteral("/backup"));
-        if (file != u"jpilot.rc")
-            writeAll(jp + QStringLiteral("/jpilot.rc"), "user Bea\n");
-        const QString path = (file == u"LastHotSync.txt" ? root : jp) + u'/' + file;
-        if (shape == u"pipe")
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else if (shape == u"folder")
-            QVERIFY(QDir().mkpath(path));
-        else
-            QVERIFY(QFile::link(shape == u"zeros"           ? QStringLiteral("/dev/zero")
-                                : shape == u"dangling link" ? path + QStringLiteral(".gone")
-                                                            : path,
-                                path));
+        const bool rc = file == u"jpilot.rc";
+        Places places(rc ? nullptr : "user Bea\n");
+        QDir().mkpath(places.jp);
+        const QString root = makePalmDesktop(places.palm, {"Ann"}, {});
+        const QString path = (file == u"LastHotSync.txt" ? root : places.jp) + u'/' + file;
+        QVERIFY(makeNonFile(path, shape));
 
-        TB4Server server(HotSyncLocations{root, jp});
+        TB4Server server(HotSyncLocations{root, places.jp});
         if (file == u"jpilot.install") {
-            const QString pdb = dir.filePath(QStringLiteral("VowlineDB.pdb"));
-            writeAll(pdb, "x");
             QVERIFY_THROWS_EXCEPTION(StoreError,
-                                     server.PalmInstallFile(QStringLiteral("Bea"), pdb));
-            QCOMPARE(SafeFile::probe(path) == SafeFile::Kind::Regular, false);
+                                     server.PalmInstallFile("Bea", places.file("VowlineDB.pdb")));
+            QVERIFY(SafeFile::probe(path) != SafeFile::Kind::Regular);
             return;
         }
-        const bool rc = file == u"jpilot.rc";
         QCOMPARE(server.PalmUserList(), rc ? QStringList{"Ann"} : QStringList({"Ann", "Bea"}));
         QCOMPARE(server.LastHotSyncUser(), rc ? QString() : QStringLiteral("Bea"));
         if (!rc) // without the J-Pilot user, no last user at all
             QCOMPARE(TB4Server(HotSyncLocations{root, {}}).LastHotSyncUser(), QString());
-    }
-
-    void unreadableRootIsAnError() {
-        QTemporaryDir dir;
-        const QString notAFolder = dir.filePath(QStringLiteral("file"));
-        writeAll(notAFolder, "x");
-        TB4Server server(HotSyncLocations{notAFolder, QString()});
-        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserList());
     }
 };
 
