@@ -33,57 +33,31 @@ class TestHotSync : public QObject {
     Q_OBJECT
 private slots:
     // Who the HotSync folders know: Palm Desktop's user folders (in any letter case) and its
-    // last user, J-Pilot's one user; and where a user's backup is.
-    void users_data() {
-        QTest::addColumn<QStringList>("palmUsers"); // "-": no Palm Desktop folder
-        QTest::addColumn<QString>("lastUser");
-        QTest::addColumn<QString>("rc"); // J-Pilot's settings; "-": none
-        QTest::addColumn<QString>("users");
-        QTest::addColumn<QString>("last");
-        QTest::addColumn<QString>("backupOf"); // user: the folder of the backup, "!" none
-        QTest::newRow("nowhere") << QStringList{"-"} << ""
-                                 << "-"
-                                 << ""
-                                 << ""
-                                 << "Ann: !";
-        QTest::newRow("Palm Desktop") << QStringList{"Romeo", "juliet", "Mercutio"} << "Juliet"
-                                      << "-"
-                                      << "juliet|Mercutio|Romeo"
-                                      << "Juliet"
-                                      << "romeo: Palm/Romeo/Backup";
-        QTest::newRow("J-Pilot") << QStringList{"-"} << ""
-                                 << "port /dev/ttyUSB0\nuser Jane Doe\nrate 115200\n"
-                                 << "Jane Doe"
-                                 << "Jane Doe"
-                                 << "Jane Doe: .jpilot/backup";
-        QTest::newRow("both") << QStringList{"Ann"} << ""
-                              << "user Bea\n"
-                              << "Ann|Bea"
-                              << "Bea"
-                              << "Bea: .jpilot/backup";
-    }
+    // last user, J-Pilot's one user; and where a user's backup is (null: nowhere). A root that
+    // is no folder is an error.
     void users() {
-        QFETCH(QStringList, palmUsers);
-        QFETCH(QString, lastUser);
-        QFETCH(QString, rc);
-        QFETCH(QString, users);
-        QFETCH(QString, last);
-        QFETCH(QString, backupOf);
-        const QByteArray rcText = rc.toUtf8();
-        Places places(rc == u"-" ? nullptr : rcText.constData());
-        if (palmUsers != QStringList{"-"})
-            makePalmDesktop(places.palm, palmUsers, lastUser);
-        TB4Server server(HotSyncLocations{places.palm, places.jp});
-        QCOMPARE(server.PalmUserList().join(u'|'), users);
-        QCOMPARE(server.LastHotSyncUser(), last);
-        const QStringList backup = backupOf.split(QStringLiteral(": "));
-        if (backup[1] == u"!")
-            QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserBackupPath(backup[0]));
-        else
-            QCOMPARE(server.PalmUserBackupPath(backup[0]), places.dir.filePath(backup[1]));
-    }
-
-    void unreadableRootIsAnError() {
+        const struct {
+            const char *palm, *last, *rc, *users, *lastUser, *user, *backup;
+        } rows[] = {
+            {nullptr, "", nullptr, "", "", "Ann", nullptr},
+            {"Romeo|juliet|Mercutio", "Juliet", nullptr, "juliet|Mercutio|Romeo", "Juliet", "romeo",
+             "Palm/Romeo/Backup"},
+            {nullptr, "", "port /dev/ttyUSB0\nuser Jane Doe\nrate 115200\n", "Jane Doe", "Jane Doe",
+             "Jane Doe", ".jpilot/backup"},
+            {"Ann", "", "user Bea\n", "Ann|Bea", "Bea", "Bea", ".jpilot/backup"},
+        };
+        for (const auto &r : rows) {
+            Places places(r.rc);
+            if (r.palm)
+                makePalmDesktop(places.palm, QString(r.palm).split(u'|'), r.last);
+            TB4Server server(HotSyncLocations{places.palm, places.jp});
+            QCOMPARE(server.PalmUserList().join(u'|'), QString(r.users));
+            QCOMPARE(server.LastHotSyncUser(), QString(r.lastUser));
+            if (r.backup)
+                QCOMPARE(server.PalmUserBackupPath(r.user), places.dir.filePath(r.backup));
+            else
+                QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserBackupPath(r.user));
+        }
         Places places(nullptr);
         TB4Server server(HotSyncLocations{places.file("file"), QString()});
         QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserList());
@@ -124,70 +98,55 @@ private slots:
 
     // J-Pilot's install list holds one path a line: a folder whose name holds a line break
     // (or another control character) is refused, by name, before anything is written.
-    void jpilotRefusesPathsThatBreakItsLines_data() {
-        QTest::addColumn<QString>("control");
-        QTest::newRow("line feed") << QStringLiteral("\n");
-        QTest::newRow("carriage return") << QStringLiteral("\r");
-        QTest::newRow("tab") << QStringLiteral("\t");
-        QTest::newRow("escape") << QStringLiteral("\x1b");
-    }
     void jpilotRefusesPathsThatBreakItsLines() {
-        QFETCH(QString, control);
         Places places("user Jane\n");
-        const QString list = places.jp + QStringLiteral("/jpilot.install");
-        writeAll(list, "/old/file.prc\n");
-        const QString folder =
-            places.dir.filePath(QStringLiteral("Plans") + control + QStringLiteral("Smith"));
-        QVERIFY(QDir().mkpath(folder));
-        const QString broken = folder + QStringLiteral("/VowlGuestDB.pdb");
-        writeAll(broken, "x");
+        writeAll(places.jp + QStringLiteral("/jpilot.install"), "/old/file.prc\n");
         const auto before = snapshot(places.jp);
         TB4Server server(HotSyncLocations{QString(), places.jp});
-        try {
-            server.PalmInstallFiles(QStringLiteral("Jane"), {places.file("VowlineDB.pdb"), broken});
-            QFAIL("a path that breaks the list was queued");
-        } catch (const StoreError &e) {
-            QVERIFY2(e.description().startsWith(QStringLiteral("The folder \"") +
-                                                places.dir.path() + QStringLiteral("/Plans")),
-                     qPrintable(e.description()));
-            QVERIFY(e.description().contains(QStringLiteral("line break")));
+        for (const QString control : {"\n", "\r", "\t", "\x1b"}) {
+            const QString folder = places.dir.filePath(QStringLiteral("Plans") + control + u'S');
+            QVERIFY(QDir().mkpath(folder));
+            writeAll(folder + QStringLiteral("/VowlGuestDB.pdb"), "x");
+            try {
+                server.PalmInstallFiles(
+                    QStringLiteral("Jane"),
+                    {places.file("VowlineDB.pdb"), folder + QStringLiteral("/VowlGuestDB.pdb")});
+                QFAIL("a path that breaks the list was queued");
+            } catch (const StoreError &e) {
+                QVERIFY2(e.description().startsWith(QStringLiteral("The folder \"") +
+                                                    places.dir.path() + QStringLiteral("/Plans")),
+                         qPrintable(e.description()));
+                QVERIFY(e.description().contains(QStringLiteral("line break")));
+            }
+            QCOMPARE(snapshot(places.jp), before);
         }
-        QCOMPARE(snapshot(places.jp), before);
     }
 
     // Whatever stands in place of a HotSync file is never read unless it is a regular file:
     // the user files then read as "no user", the install list refuses the queue at once.
-    void hostileFiles_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("shape");
-        QTest::newRow("LastHotSync.txt") << "LastHotSync.txt"
-                                         << "fifo";
-        QTest::newRow("jpilot.rc") << "jpilot.rc"
-                                   << "link to /dev/zero";
-        QTest::newRow("jpilot.install") << "jpilot.install"
-                                        << "link loop";
-    }
     void hostileFiles() {
-        QFETCH(QString, file);
-        QFETCH(QString, shape);
-        const bool rc = file == u"jpilot.rc";
-        Places places(rc ? nullptr : "user Bea\n");
-        QDir().mkpath(places.jp);
-        const QString root = makePalmDesktop(places.palm, {"Ann"}, {});
-        const QString path = (file == u"LastHotSync.txt" ? root : places.jp) + u'/' + file;
-        QVERIFY(makeNonFile(path, shape));
-
-        TB4Server server(HotSyncLocations{root, places.jp});
-        if (file == u"jpilot.install") {
-            QVERIFY_THROWS_EXCEPTION(StoreError,
-                                     server.PalmInstallFile("Bea", places.file("VowlineDB.pdb")));
-            QVERIFY(SafeFile::probe(path) != SafeFile::Kind::Regular);
-            return;
+        for (const auto &[name, shape] : {std::pair{"LastHotSync.txt", "fifo"},
+                                          {"jpilot.rc", "link to /dev/zero"},
+                                          {"jpilot.install", "link loop"}}) {
+            const QString file = QString::fromLatin1(name);
+            const bool rc = file == u"jpilot.rc";
+            Places places(rc ? nullptr : "user Bea\n");
+            QDir().mkpath(places.jp);
+            const QString root = makePalmDesktop(places.palm, {"Ann"}, {});
+            const QString path = (file == u"LastHotSync.txt" ? root : places.jp) + u'/' + file;
+            QVERIFY(makeNonFile(path, shape));
+            TB4Server server(HotSyncLocations{root, places.jp});
+            if (file == u"jpilot.install") {
+                QVERIFY_THROWS_EXCEPTION(
+                    StoreError, server.PalmInstallFile("Bea", places.file("VowlineDB.pdb")));
+                QVERIFY(SafeFile::probe(path) != SafeFile::Kind::Regular);
+                continue;
+            }
+            QCOMPARE(server.PalmUserList(), rc ? QStringList{"Ann"} : QStringList({"Ann", "Bea"}));
+            QCOMPARE(server.LastHotSyncUser(), rc ? QString() : QStringLiteral("Bea"));
+            if (!rc) // without the J-Pilot user, no last user at all
+                QCOMPARE(TB4Server(HotSyncLocations{root, {}}).LastHotSyncUser(), QString());
         }
-        QCOMPARE(server.PalmUserList(), rc ? QStringList{"Ann"} : QStringList({"Ann", "Bea"}));
-        QCOMPARE(server.LastHotSyncUser(), rc ? QString() : QStringLiteral("Bea"));
-        if (!rc) // without the J-Pilot user, no last user at all
-            QCOMPARE(TB4Server(HotSyncLocations{root, {}}).LastHotSyncUser(), QString());
     }
 };
 
