@@ -93,6 +93,15 @@ Record &addRecord(PalmDatabase &db, std::initializer_list<FieldInit> fields) {
     return record;
 }
 
+QByteArray utf16(const QString &text, bool littleEndian, bool withMark) {
+    QByteArray bytes;
+    for (QChar c : (withMark ? QChar(0xFEFF) + text : text)) {
+        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return bytes;
+}
+
 QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -58,6 +58,9 @@ struct FieldInit {
 // a date, else text), and returns it.
 Record &addRecord(PalmDatabase &db, std::initializer_list<FieldInit> fields);
 
+// The text in UTF-16 of the given byte order, with or without a byte-order mark.
+QByteArray utf16(const QString &text, bool littleEndian, bool withMark = false);
+
 // Reads a whole file, empty when it cannot be read.
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);

@@ -12,16 +12,6 @@ template <std::size_t N> QByteArray raw(const char (&bytes)[N]) {
     return QByteArray(bytes, N - 1); // NUL bytes included
 }
 
-// The text in UTF-16 of the given order, without a byte-order mark.
-QByteArray utf16(const QString &text, bool littleEndian) {
-    QByteArray bytes;
-    for (QChar c : text) {
-        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
-        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
-    }
-    return bytes;
-}
-
 // Rows written compactly: fields joined by "|", rows by "/".
 QString shape(const Csv::Table &t) {
     QStringList rows{t.header.join(u'|')};
