@@ -19,45 +19,6 @@
 
 namespace {
 
-// Ends the process, the way a kill does, as it reaches its n-th file operation.
-class DyingSink : public FileSink {
-public:
-    explicit DyingSink(int n)
-        : m_n(n) {}
-    void create(const QString &path, const QByteArray &bytes, const QString &target) override {
-        step();
-        FileSink::create(path, bytes, target);
-    }
-    void fill(QFileDevice &file, const QByteArray &bytes) override {
-        step(); // the file exists, still empty
-        FileSink::fill(file, bytes);
-    }
-    void keep(const QString &path, const QString &backup) override {
-        step();
-        FileSink::keep(path, backup);
-    }
-    void replace(const QString &from, const QString &to) override {
-        step();
-        FileSink::replace(from, to);
-    }
-    bool remove(const QString &path) override {
-        step();
-        return FileSink::remove(path);
-    }
-    void syncFolder(const QString &folder) override {
-        step();
-        FileSink::syncFolder(folder);
-    }
-
-private:
-    void step() {
-        if (++m_count == m_n)
-            ::_exit(7);
-    }
-    int m_n;
-    int m_count = 0;
-};
-
 // The files of a set whose every database holds one record marked `mark`; `count` of them.
 std::vector<SetFile> setMarked(const QString &mark, int count) {
     std::vector<SetFile> files;
@@ -103,7 +64,7 @@ int killedAt(int n, const std::function<void(FileSink &)> &work) {
     const pid_t child = ::fork();
     if (child == 0) {
         try {
-            DyingSink dying(n);
+            FailingSink dying(FailingSink::Op::Any, n, {}, true);
             work(dying);
         } catch (...) {
             ::_exit(3);
