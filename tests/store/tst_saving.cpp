@@ -150,55 +150,76 @@ const QueueCase kQueueCases[] = {
     {"no plan name", false, FailingSink::Op::Create, 99, nullptr, ""},
 };
 
+// Installing the handheld's program: its folder and file, and the user it is queued for.
+const struct InstallCase {
+    const char *name;
+    bool folder, file;
+    const char *user, *message, *title;
+} kInstallCases[] = {
+    {"no folder", false, false, "Ann",
+     "The path containing the install files is missing.  Try installing Vowline Suite again.  If "
+     "the problem persists, contact the developer.",
+     "Palm Install Error"},
+    {"no file", true, false, "Ann",
+     "The PalmOS install file is missing from the Vowline directory.  Please reinstall Vowline "
+     "Suite.  If the problem persists, contact the developer.",
+     "Palm Install Error"},
+    {"queued", true, true, "Ann",
+     "The Vowline program application file will be installed on your PalmOS handheld during "
+     "your next HotSync.\rNOTE:  No databases will be installed.  In order for the program to "
+     "work correctly, please create or open a database set and install that to your handheld.",
+     "Vowline Install"},
+    {"unknown user", true, true, "Nobody",
+     "There was an error while attempting to schedule the Vowline PalmOS application for "
+     "HotSync.  Try reinstalling Vowline Desktop.  If the problem persists, contact the "
+     "developer.\r\"Nobody\" is not a Palm user of this computer.",
+     "Palm Install Error"},
+};
+
 } // namespace
 
 class TestSaving : public QObject {
     Q_OBJECT
 private slots:
-    void noPlanNameNoSave_data() {
-        QTest::addColumn<std::optional<QString>>("answer");
-        QTest::newRow("empty") << std::optional<QString>(QString());
-        QTest::newRow("blank") << std::optional<QString>(QStringLiteral("   "));
-        QTest::newRow("cancelled") << std::optional<QString>();
-    }
+    // Without a plan name (empty, blank or cancelled) nothing is saved.
     void noPlanNameNoSave() {
-        QFETCH(std::optional<QString>, answer);
-        SaveFixture t;
-        t.s.currentSetFolder = t.dir.path();
-        t.setName(QString());
-        expectPlanNamePrompt(t.p, answer);
-        QVERIFY(!t.save());
-        VERIFY_PROMPTS(t.p);
-        QVERIFY(t.s.plan.isModified());
-        QVERIFY(QDir(t.dir.path()).isEmpty());
+        for (const std::optional<QString> &answer :
+             {std::optional<QString>(QString()), std::optional<QString>(u"   "_qs),
+              std::optional<QString>()}) {
+            SaveFixture t;
+            t.s.currentSetFolder = t.dir.path();
+            t.setName(QString());
+            expectPlanNamePrompt(t.p, answer);
+            QVERIFY(!t.save());
+            VERIFY_PROMPTS(t.p);
+            QVERIFY(t.s.plan.isModified());
+            QVERIFY(QDir(t.dir.path()).isEmpty());
+        }
     }
 
-    // No (Save As instead) is tested through the real window.
-    void existingUserFolder_data() {
-        QTest::addColumn<Answer>("answer");
-        QTest::newRow("yes overwrites") << Answer::Yes;
-        QTest::newRow("cancel") << Answer::Cancel;
-    }
+    // A user folder that exists is written over only on Yes; No (Save As instead) is tested
+    // through the real window.
     void existingUserFolder() {
-        QFETCH(Answer, answer);
-        SaveFixture t;
-        const QString smith = t.program.path() + QStringLiteral("/Users/Smith");
-        QDir().mkpath(smith);
-        writeAll(smith + QStringLiteral("/VowlineDB.pdb"), "older plan");
-        const bool yes = answer == Answer::Yes;
-        expectUserNamePrompt(t.p, QStringLiteral("Smith"));
-        t.p.expectMessage(QStringLiteral("The User Name, Smith, already exists.  Do you want to "
-                                         "overwrite the data?"),
-                          QStringLiteral("Overwrite Data"), kExclamation, Buttons::YesNoCancel,
-                          answer);
-        if (yes)
-            expectSavedMessage(t.p, smith);
-        QCOMPARE(t.save(), yes);
-        VERIFY_PROMPTS(t.p);
-        QCOMPARE(t.s.currentPalmUser(), yes ? QStringLiteral("Smith") : QString());
-        QCOMPARE(t.s.currentSetFolder, yes ? smith : QString());
-        QCOMPARE(readAll(smith + QStringLiteral("/VowlineDB.pdb")) == "older plan", !yes);
-        QCOMPARE(t.s.plan.isModified(), !yes);
+        for (const Answer answer : {Answer::Yes, Answer::Cancel}) {
+            SaveFixture t;
+            const QString smith = t.program.path() + QStringLiteral("/Users/Smith");
+            QDir().mkpath(smith);
+            writeAll(smith + QStringLiteral("/VowlineDB.pdb"), "older plan");
+            const bool yes = answer == Answer::Yes;
+            expectUserNamePrompt(t.p, QStringLiteral("Smith"));
+            t.p.expectMessage(QStringLiteral("The User Name, Smith, already exists.  Do you want "
+                                             "to overwrite the data?"),
+                              QStringLiteral("Overwrite Data"), kExclamation, Buttons::YesNoCancel,
+                              answer);
+            if (yes)
+                expectSavedMessage(t.p, smith);
+            QCOMPARE(t.save(), yes);
+            VERIFY_PROMPTS(t.p);
+            QCOMPARE(t.s.currentPalmUser(), yes ? QStringLiteral("Smith") : QString());
+            QCOMPARE(t.s.currentSetFolder, yes ? smith : QString());
+            QCOMPARE(readAll(smith + QStringLiteral("/VowlineDB.pdb")) == "older plan", !yes);
+            QCOMPARE(t.s.plan.isModified(), !yes);
+        }
     }
 
     void badUserNames_data() {
@@ -301,57 +322,24 @@ private slots:
             QCOMPARE(lines.size(), 150 + 9 + 1);
     }
 
-    void installHandheldApplication_data() {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<bool>("file");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("no folder")
-            << false << false << "Ann"
-            << "The path containing the install files is missing.  Try installing Vowline Suite "
-               "again.  If the problem persists, contact the developer."
-            << "Palm Install Error";
-        QTest::newRow("no file")
-            << true << false << "Ann"
-            << "The PalmOS install file is missing from the Vowline directory.  Please reinstall "
-               "Vowline Suite.  If the problem persists, contact the developer."
-            << "Palm Install Error";
-        QTest::newRow("queued")
-            << true << true << "Ann"
-            << "The Vowline program application file will be installed on your PalmOS handheld "
-               "during your next HotSync.\rNOTE:  No databases will be installed.  In order for "
-               "the program to work correctly, please create or open a database set and install "
-               "that to your handheld."
-            << "Vowline Install";
-        QTest::newRow("unknown user")
-            << true << true << "Nobody"
-            << "There was an error while attempting to schedule the Vowline PalmOS application "
-               "for HotSync.  Try reinstalling Vowline Desktop.  If the problem persists, contact "
-               "the developer.\r\"Nobody\" is not a Palm user of this computer."
-            << "Palm Install Error";
-    }
+    void installHandheldApplication_data() { addRows(kInstallCases); }
     void installHandheldApplication() {
-        QFETCH(bool, folder);
-        QFETCH(bool, file);
-        QFETCH(QString, user);
-        QFETCH(QString, message);
-        QFETCH(QString, title);
+        const InstallCase &c = currentRow(kInstallCases);
         SaveFixture t;
         const QString root = makePalmDesktop(t.dir.path(), {"Ann"}, QStringLiteral("Ann"));
         t.s.server().setLocations(HotSyncLocations{root, QString()});
-        t.s.setCurrentPalmUser(user);
+        t.s.setCurrentPalmUser(c.user);
         const QString os = t.program.path() + QStringLiteral("/PalmOS");
-        if (!folder)
+        if (!c.folder)
             QVERIFY(QDir(os).removeRecursively());
-        if (file)
+        if (c.file)
             writeAll(os + QStringLiteral("/VowlineInstall.prc"), "prc");
-        t.p.expectMessage(message, title,
-                          title == u"Vowline Install" ? Prompter::Icon::Information : kExclamation);
+        const bool queued = qstrcmp(c.title, "Vowline Install") == 0;
+        t.p.expectMessage(c.message, c.title, queued ? Prompter::Icon::Information : kExclamation);
         Saving::installHandheldApplication(t.s);
         VERIFY_PROMPTS(t.p);
         QCOMPARE(readAll(root + QStringLiteral("/Ann/Install/VowlineInstall.prc")),
-                 QByteArray(file && user == u"Ann" ? "prc" : ""));
+                 QByteArray(queued ? "prc" : ""));
     }
 
     void failedSaveKeepsThePreviousSet_data() {
@@ -640,37 +628,33 @@ private slots:
 
     // A plan copied through a system that changed the letter case of its names opens whole
     // and is saved back under the names it has.
-    void namesInAnotherLetterCase_data() {
-        QTest::addColumn<bool>("upper");
-        QTest::newRow("upper case") << true;
-        QTest::newRow("lower case") << false;
-    }
     void namesInAnotherLetterCase() {
-        QFETCH(bool, upper);
-        SaveFixture t;
-        const QString dir = t.dir.path();
-        PalmDatabase &guests = t.s.plan.db(DbId::Guest);
-        guests.write(guests.records().add(), "gnam", QStringLiteral("Ann"));
-        QVERIFY(t.saveTo(dir));
-        QStringList names;
-        for (const QString &name : QDir(dir).entryList(QDir::Files)) {
-            names << (upper ? name.toUpper() : name.toLower());
-            QVERIFY(QFile::rename(dir + u'/' + name, dir + u'/' + names.constLast()));
-        }
-        names.sort();
+        for (const bool upper : {true, false}) {
+            SaveFixture t;
+            const QString dir = t.dir.path();
+            PalmDatabase &guests = t.s.plan.db(DbId::Guest);
+            guests.write(guests.records().add(), "gnam", QStringLiteral("Ann"));
+            QVERIFY(t.saveTo(dir));
+            QStringList names;
+            for (const QString &name : QDir(dir).entryList(QDir::Files)) {
+                names << (upper ? name.toUpper() : name.toLower());
+                QVERIFY(QFile::rename(dir + u'/' + name, dir + u'/' + names.constLast()));
+            }
+            names.sort();
 
-        t.newPlan();
-        ScriptedPrompter quiet;
-        t.load(dir, quiet);
-        VERIFY_PROMPTS(quiet);
-        PalmDatabase &loaded = t.s.plan.db(DbId::Guest);
-        QCOMPARE(loaded.records().item(1).text("gnam"), QStringLiteral("Ann"));
-        QCOMPARE(t.s.plan.db(DbId::Plan).records().count(), 1);
-        loaded.write(loaded.records().add(), "gnam", QStringLiteral("Bob"));
-        QVERIFY(t.saveTo(dir));
-        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
-        const QString file = dir + (upper ? "/VOWLGUESTDB.PDB" : "/vowlguestdb.pdb");
-        QCOMPARE(t.s.server().OpenDatabase(file)->records().count(), 2);
+            t.newPlan();
+            ScriptedPrompter quiet;
+            t.load(dir, quiet);
+            VERIFY_PROMPTS(quiet);
+            PalmDatabase &loaded = t.s.plan.db(DbId::Guest);
+            QCOMPARE(loaded.records().item(1).text("gnam"), QStringLiteral("Ann"));
+            QCOMPARE(t.s.plan.db(DbId::Plan).records().count(), 1);
+            loaded.write(loaded.records().add(), "gnam", QStringLiteral("Bob"));
+            QVERIFY(t.saveTo(dir));
+            QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
+            const QString file = dir + (upper ? "/VOWLGUESTDB.PDB" : "/vowlguestdb.pdb");
+            QCOMPARE(t.s.server().OpenDatabase(file)->records().count(), 2);
+        }
     }
 };
 
