@@ -109,21 +109,12 @@ private slots:
         QCOMPARE(Money::vendorCost(db), total + 1);
     }
 
-    void paymentTotal_data() {
-        QTest::addColumn<QStringList>("amounts");
-        QTest::addColumn<qint64>("total");
-        QTest::newRow("halves to even") << QStringList{"100.50", "200.25"} << qint64(300);
-        QTest::newRow("past 16 bits") << QStringList{"20000", "15000"} << qint64(35000);
-        QTest::newRow("empty list") << QStringList{} << qint64(0);
-        QTest::newRow("not a number counts 0") << QStringList{"abc", "2.5"} << qint64(2);
-    }
+    // Payments add up as vendors' prices do; a sum beyond any real one is held, not wrapped.
     void paymentTotal() {
-        QFETCH(QStringList, amounts);
-        QFETCH(qint64, total);
-        QCOMPARE(Money::paymentTotal(amounts), total);
-    }
-
-    void addRoundedSaturates() {
+        QCOMPARE(Money::paymentTotal({"100.50", "200.25"}), qint64(300)); // halves to even
+        QCOMPARE(Money::paymentTotal({"20000", "15000"}), qint64(35000));
+        QCOMPARE(Money::paymentTotal({}), qint64(0));
+        QCOMPARE(Money::paymentTotal({"abc", "2.5"}), qint64(2));
         const qint64 big = Money::addRounded(0, 1e300);
         QVERIFY(big > 0);
         QCOMPARE(Money::addRounded(big, 1e300), big);
