@@ -74,16 +74,6 @@ double numericValue(const QString &text) {
     return ok && std::isfinite(value) ? value : 0.0;
 }
 
-std::optional<qint16> integerValue(double value) {
-    if (!std::isfinite(value))
-        return std::nullopt;
-    const double rounded = std::nearbyint(value); // default rounding mode: halves to even
-    if (rounded < std::numeric_limits<qint16>::min() ||
-        rounded > std::numeric_limits<qint16>::max())
-        return std::nullopt;
-    return qint16(rounded);
-}
-
 qint16 clampedInteger(double value) {
     if (std::isnan(value))
         return 0;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
 // The three number rules every form and report shares, so that a money box, a seat count and
 // a report cell all read "12.50abc" the same way.
@@ -11,11 +10,8 @@ namespace Numbers {
 // exponent is taken when digits follow it. A text that does not begin with a number is 0.
 double numericValue(const QString &text);
 
-// A number taken as a whole number: rounded to the nearest, halves to the even neighbour, held
-// in 16 bits. Empty when it does not fit (or is not a number), so callers can say so.
-std::optional<qint16> integerValue(double value);
-
-// The same, clamped to the 16-bit range, for the places where a count must never fail.
+// A number taken as a whole number: rounded to the nearest, halves to the even neighbour,
+// clamped to the 16-bit range, for the places where a count must never fail.
 qint16 clampedInteger(double value);
 
 // General decimal text: no grouping, no trailing zeros, "-" in front of negatives.

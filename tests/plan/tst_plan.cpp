@@ -14,6 +14,9 @@ using Schema::DbId;
 namespace {
 
 const QDateTime kStamp(QDate(2027, 6, 12), QTime(10, 0));
+// Codes of no database of the plan: fields a handheld may add, kept like any other.
+const FieldCode kA(u"aaaa"_qs), kB(u"bbbb"_qs), kC(u"cccc"_qs), kD(u"dddd"_qs), kE(u"eeee"_qs),
+    kF(u"ffff"_qs), kG(u"gggg"_qs), kH(u"hhhh"_qs), kI(u"iiii"_qs);
 
 // The nine files as a save would write them (at one fixed time, so that only content counts).
 QList<QByteArray> files(const Plan &plan) {
@@ -26,25 +29,20 @@ QList<QByteArray> files(const Plan &plan) {
 // A plan of a few hundred records in every database, fields of every type, some missing.
 PlanSet samplePlan(int seed) {
     QRandomGenerator random{quint32(seed)};
-    PlanSet set;
-    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    // Codes of no database of the plan: fields a handheld may add, kept like any other.
-    const FieldCode codes[] = {FieldCode(u"aaaa"_qs), FieldCode(u"bbbb"_qs), FieldCode(u"cccc"_qs),
-                               FieldCode(u"dddd"_qs), FieldCode(u"eeee"_qs)};
+    PlanSet set = emptyPlanSet();
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         PalmDatabase &db = set.db(info.id);
         for (int i = 0; i < 40; ++i) {
             Record &record = db.records().add();
-            for (FieldCode code : codes) {
+            for (FieldCode code : {kA, kB, kC, kD, kE}) {
                 if (random.bounded(4) == 0)
                     continue;
                 db.write(record, code, QStringLiteral("v%1").arg(random.bounded(100)));
             }
             if (random.bounded(3) == 0)
-                db.write(record, FieldCode(u"ffff"_qs), random.bounded(2) == 0, FieldKind::Boolean);
+                db.write(record, kF, random.bounded(2) == 0, FieldKind::Boolean);
             if (random.bounded(3) == 0)
-                db.write(record, FieldCode(u"gggg"_qs), QDateTime(QDate(2027, 1, 1).addDays(i), QTime(9, i % 60)),
+                db.write(record, kG, QDateTime(QDate(2027, 1, 1).addDays(i), QTime(9, i % 60)),
                          FieldKind::Date);
         }
     }
@@ -54,8 +52,7 @@ PlanSet samplePlan(int seed) {
 // One random change of any kind, as one step.
 void randomChange(Plan &plan, QRandomGenerator &random) {
     const auto db = DbId(random.bounded(Schema::kDatabaseCount));
-    const FieldCode codes[] = {FieldCode(u"aaaa"_qs), FieldCode(u"bbbb"_qs), FieldCode(u"cccc"_qs),
-                               FieldCode(u"ffff"_qs), FieldCode(u"gggg"_qs), FieldCode(u"hhhh"_qs)};
+    const FieldCode codes[] = {kA, kB, kC, kF, kG, kH};
     const FieldCode code = codes[random.bounded(int(std::size(codes)))];
     auto pick = [&](PlanEdit &edit) -> Record * {
         Records &records = edit.db(db).records();
@@ -68,7 +65,7 @@ void randomChange(Plan &plan, QRandomGenerator &random) {
         case 1: // write some fields of one record
             if (Record *r = pick(edit)) {
                 edit.write(db, *r, code, QStringLiteral("w%1").arg(random.bounded(1000)));
-                edit.write(db, *r, FieldCode(u"ffff"_qs), random.bounded(2) == 0, FieldKind::Boolean);
+                edit.write(db, *r, kF, random.bounded(2) == 0, FieldKind::Boolean);
             }
             break;
         case 2:
@@ -78,7 +75,7 @@ void randomChange(Plan &plan, QRandomGenerator &random) {
         case 3: { // a new record, filled
             Record &r = edit.appendRecord(db);
             edit.write(db, r, code, QStringLiteral("new%1").arg(random.bounded(1000)));
-            edit.write(db, r, FieldCode(u"iiii"_qs), QDateTime(QDate(2028, 2, 29), QTime(0, 0)), FieldKind::Date);
+            edit.write(db, r, kI, QDateTime(QDate(2028, 2, 29), QTime(0, 0)), FieldKind::Date);
             break;
         }
         case 4:
@@ -123,10 +120,10 @@ void randomChange(Plan &plan, QRandomGenerator &random) {
         }
         case 10: // a guest leaves its table
             if (Record *g = pick(edit); g && db == DbId::Guest && Seating::isSeated(*g))
-                Seating::unseat(edit,
-                                Seating::tableWithTag(edit.db(DbId::Tables),
-                                                      g->text(Schema::Guest::kTable)),
-                                *g);
+                Seating::unseat(
+                    edit,
+                    Seating::tableWithTag(edit.db(DbId::Tables), g->text(Schema::Guest::kTable)),
+                    *g);
             break;
         case 11: // a table renamed, its guests following; or deleted, its guests unseated
             if (Records &tables = edit.db(DbId::Tables).records(); tables.count() > 0) {
@@ -190,7 +187,7 @@ private slots:
         plan.replace(samplePlan(3));
         QSignalSpy spy(&plan, &Plan::modifiedChanged);
         Record &first = plan.db(DbId::Guest).records().item(1);
-        plan.apply("edit", [&](PlanEdit &e) { e.write(DbId::Guest, first, FieldCode(u"aaaa"_qs), "x"); });
+        plan.apply("edit", [&](PlanEdit &e) { e.write(DbId::Guest, first, kA, "x"); });
         QVERIFY(plan.isModified());
         plan.history().undo();
         QVERIFY(!plan.isModified());
@@ -198,7 +195,7 @@ private slots:
         QVERIFY(plan.isModified());
         plan.markSaved();
         QVERIFY(!plan.isModified());
-        plan.apply("sort", [](PlanEdit &e) { e.sort(DbId::Guest, FieldCode(u"bbbb"_qs)); },
+        plan.apply("sort", [](PlanEdit &e) { e.sort(DbId::Guest, kB); },
                    {.marksModified = false, .mergeKey = {}});
         QVERIFY(!plan.isModified());
         plan.history().undo();
@@ -206,9 +203,8 @@ private slots:
         QVERIFY(plan.isModified());
         QCOMPARE(spy.count(), 5);
         // A step that changes nothing is no step.
-        QVERIFY(!plan.apply("same", [&](PlanEdit &e) {
-            e.write(DbId::Guest, first, FieldCode(u"aaaa"_qs), first.value(FieldCode(u"aaaa"_qs)));
-        }));
+        QVERIFY(!plan.apply(
+            "same", [&](PlanEdit &e) { e.write(DbId::Guest, first, kA, first.value(kA)); }));
         plan.markModified(); // handed to another Palm user
         plan.replace(samplePlan(3));
         QVERIFY(!plan.isModified());
@@ -220,18 +216,18 @@ private slots:
         Plan plan;
         plan.replace(samplePlan(5));
         Record &r = plan.db(DbId::Plan).records().item(1);
-        const FieldValue saved = r.value(FieldCode(u"aaaa"_qs));
+        const FieldValue saved = r.value(kA);
         const Plan::StepOptions typing{.marksModified = true, .mergeKey = QStringLiteral("box:1")};
         for (const char *text : {"A", "An", "Ann"})
             plan.apply(
-                "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, FieldCode(u"aaaa"_qs), text); }, typing);
+                "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, kA, text); }, typing);
         QCOMPARE(plan.history().count(), 1);
         plan.history().undo();
-        QCOMPARE(r.value(FieldCode(u"aaaa"_qs)), saved);
+        QCOMPARE(r.value(kA), saved);
         plan.history().redo();
-        QCOMPARE(r.text(FieldCode(u"aaaa"_qs)), QStringLiteral("Ann"));
+        QCOMPARE(r.text(kA), QStringLiteral("Ann"));
         plan.apply(
-            "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, FieldCode(u"aaaa"_qs), saved); }, typing);
+            "type", [&](PlanEdit &e) { e.write(DbId::Plan, r, kA, saved); }, typing);
         QCOMPARE(plan.history().count(), 0);
         QVERIFY(!plan.isModified());
     }
@@ -242,7 +238,7 @@ private slots:
         plan.replace(samplePlan(9));
         const QList<QByteArray> before = files(plan);
         QVERIFY_THROWS_EXCEPTION(StoreError, plan.apply("fail", [](PlanEdit &e) {
-            e.write(DbId::Guest, e.db(DbId::Guest).records().item(1), FieldCode(u"aaaa"_qs), "changed");
+            e.write(DbId::Guest, e.db(DbId::Guest).records().item(1), kA, "changed");
             e.appendRecord(DbId::Guest);
             throw StoreError(QStringLiteral("disk gone"));
         }));

@@ -25,13 +25,6 @@ struct T {
     const char *budget = nullptr;
 };
 
-PlanSet emptySet() {
-    PlanSet set;
-    for (const auto &info : Schema::kDatabases)
-        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    return set;
-}
-
 void fill(PlanSet &set, const QList<V> &vendors, const QList<T> &types, const char *total) {
     PalmDatabase &v = set.db(DbId::Vendors);
     for (const V &vendor : vendors) {
@@ -153,7 +146,7 @@ private slots:
         QFETCH(QList<T>, types);
         QFETCH(QString, total);
         QFETCH(QStringList, lines);
-        PlanSet set = emptySet();
+        PlanSet set = emptyPlanSet();
         const QByteArray totalText = total.toUtf8();
         fill(set, vendors, types, total == u"-" ? nullptr : totalText.constData());
         const Budget::Sheet sheet =
@@ -169,7 +162,7 @@ private slots:
     // service's in its record of the list, which goes with its line through the category
     // editor (renamed, moved, sorted), and is gone with a line deleted.
     void amountsAreKept() {
-        PlanSet set = emptySet();
+        PlanSet set = emptyPlanSet();
         fill(set, {}, {{"Florist"}, {"Caterer"}, {"Band"}}, nullptr);
         set.db(DbId::Plan).records().removeAll(); // no details record yet
         PlanEdit edit(set);

@@ -33,10 +33,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, kind);
         QFETCH(QString, expected);
-        PlanSet set;
-        QCOMPARE(categoryLookup(set, typed, kind), QString()); // no plan open: no throw
-        for (int i = 0; i < Schema::kDatabaseCount; ++i)
-            set.setDatabase(Schema::DbId(i), std::make_unique<PalmDatabase>());
+        QCOMPARE(categoryLookup(PlanSet(), typed, kind), QString()); // no plan open: no throw
+        PlanSet set = emptyPlanSet();
         auto fill = [&set](Schema::DbId id, FieldCode code, const QStringList &names) {
             PalmDatabase &db = set.db(id);
             db.records().add(); // a record without a name is passed over
@@ -53,9 +51,7 @@ private slots:
     // meals; empty, none. Writing it back changes nothing when the list is the same, and a
     // name cannot break into two lines.
     void mealList() {
-        PlanSet set;
-        for (int i = 0; i < Schema::kDatabaseCount; ++i)
-            set.setDatabase(Schema::DbId(i), std::make_unique<PalmDatabase>());
+        PlanSet set = emptyPlanSet();
         QCOMPARE(categoryNames(set, CategoryKind::Meals), defaultMeals());
         {
             PlanEdit edit(set);

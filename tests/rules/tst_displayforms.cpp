@@ -5,7 +5,6 @@
 #include "support/testenv.h"
 
 #include <QTest>
-#include <ctime>
 
 Q_DECLARE_METATYPE(TextForms::MoneyError)
 
@@ -16,20 +15,6 @@ const char *const kLocales[] = {"C", "en_US", "de_DE", "fr_FR", "de_CH"};
 QLocale localeNamed(const QString &name) {
     return name == u"C" ? QLocale::c() : QLocale(name);
 }
-
-// Runs the rest of a test under another time zone.
-struct ZoneGuard {
-    QByteArray previous = qgetenv("TZ");
-    bool had = qEnvironmentVariableIsSet("TZ");
-    explicit ZoneGuard(const QByteArray &zone) {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ZoneGuard() {
-        had ? qputenv("TZ", previous) : qunsetenv("TZ");
-        tzset();
-    }
-};
 
 // "18 750" in French groups with a narrow no-break space; Swiss German with an apostrophe.
 const QString kNarrow = QString(QChar(0x202F));
@@ -45,37 +30,37 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
+        // The texts shown in the five locales, "|" between them. "_" stands for the narrow
+        // no-break space that groups French digits, "'" for the apostrophe (U+2019) of Swiss
+        // German.
         const struct {
-            const char *stored;
-            QString shown[5]; // C, en_US, de_DE, fr_FR, de_CH
+            const char *stored, *shown;
         } rows[] = {
-            {"18750",
-             {"18,750", "18,750", "18.750", "18" + kNarrow + "750", "18" + kSwiss + "750"}},
-            {"1500.5",
-             {"1,500.50", "1,500.50", "1.500,50", "1" + kNarrow + "500,50",
-              "1" + kSwiss + "500.50"}},
-            {"-250.25", {"-250.25", "-250.25", "-250,25", "-250,25", "-250.25"}},
-            {"0.125", {"0.125", "0.125", "0,125", "0,125", "0.125"}},
-            {"007", {"7", "7", "7", "7", "7"}},
+            {"18750", "18,750|18,750|18.750|18_750|18'750"},
+            {"1500.5", "1,500.50|1,500.50|1.500,50|1_500,50|1'500.50"},
+            {"-250.25", "-250.25|-250.25|-250,25|-250,25|-250.25"},
+            {"0.125", "0.125|0.125|0,125|0,125|0.125"},
+            {"007", "7|7|7|7|7"},
             {"1234567890123456789012",
-             {"1,234,567,890,123,456,789,012", "1,234,567,890,123,456,789,012",
-              "1.234.567.890.123.456.789.012",
-              "1" + kNarrow + "234" + kNarrow + "567" + kNarrow + "890" + kNarrow + "123" +
-                  kNarrow + "456" + kNarrow + "789" + kNarrow + "012",
-              "1" + kSwiss + "234" + kSwiss + "567" + kSwiss + "890" + kSwiss + "123" + kSwiss +
-                  "456" + kSwiss + "789" + kSwiss + "012"}},
+             "1,234,567,890,123,456,789,012|1,234,567,890,123,456,789,012|"
+             "1.234.567.890.123.456.789.012|1_234_567_890_123_456_789_012|"
+             "1'234'567'890'123'456'789'012"},
             // Texts that are not the stored form count as the totals count them.
-            {" 2500 ", {"2,500", "2,500", "2.500", "2" + kNarrow + "500", "2" + kSwiss + "500"}},
-            {"12abc", {"12", "12", "12", "12", "12"}},
-            {"1,500", {"1", "1", "1", "1", "1"}},
-            {"call us", {"call us", "call us", "call us", "call us", "call us"}},
-            {"", {"", "", "", "", ""}},
+            {" 2500 ", "2,500|2,500|2.500|2_500|2'500"},
+            {"12abc", "12|12|12|12|12"},
+            {"1,500", "1|1|1|1|1"},
+            {"call us", "call us|call us|call us|call us|call us"},
+            {"", "||||"},
         };
         for (const auto &row : rows) {
+            const QStringList shown = QString::fromLatin1(row.shown)
+                                          .replace(u'_', kNarrow)
+                                          .replace(u'\'', kSwiss)
+                                          .split(u'|');
             for (int l = 0; l < 5; ++l) {
                 QTest::addRow("%s %s", kLocales[l], row.stored)
                     << QString::fromLatin1(kLocales[l]) << QString::fromUtf8(row.stored)
-                    << row.shown[l];
+                    << shown[l];
             }
         }
     }
@@ -194,13 +179,14 @@ private slots:
             negativeAllowed ? TextForms::Negative::Allowed : TextForms::Negative::Refused);
         QCOMPARE(read.error, error);
         QCOMPARE(read.stored, stored);
-        QCOMPARE(TextForms::moneyErrorMessage(error).isEmpty(), error == TextForms::MoneyError::None);
+        QCOMPARE(TextForms::moneyErrorMessage(error).isEmpty(),
+                 error == TextForms::MoneyError::None);
         // What is shown reads back as the same amount, in the same locale.
         if (read.ok()) {
             const QString shown = TextForms::money(read.stored, localeNamed(locale));
-            QCOMPARE(
-                TextForms::readMoney(shown, localeNamed(locale), TextForms::Negative::Allowed).stored,
-                stored);
+            QCOMPARE(TextForms::readMoney(shown, localeNamed(locale), TextForms::Negative::Allowed)
+                         .stored,
+                     stored);
         }
     }
 
@@ -219,28 +205,22 @@ private slots:
             const char *name;
             FieldValue value;
             bool withTime;
-            QString shown[5]; // C, en_US, de_DE, fr_FR, de_CH
+            const char *shown; // C, en_US, de_DE, fr_FR, de_CH, "|" between them
         } rows[] = {
-            {"due date",
-             evening,
-             false,
-             {"12 Jun 2027", "6/12/2027", "12.06.2027", "12/06/2027", "12.06.2027"}},
-            {"alarm",
-             evening,
-             true,
-             {"12 Jun 2027 23:18", "6/12/2027 11:18 PM", "12.06.2027 23:18", "12/06/2027 23:18",
-              "12.06.2027 23:18"}},
-            {"alarm at midnight",
-             midnight,
-             true,
-             {"4 Nov 2018", "11/4/2018", "04.11.2018", "04/11/2018", "04.11.2018"}},
-            {"alarm in a skipped hour",
-             gap,
-             true,
-             {"28 Mar 2027 02:30", "3/28/2027 2:30 AM", "28.03.2027 02:30", "28/03/2027 02:30",
-              "28.03.2027 02:30"}},
-            {"no date", FieldValue(), true, {"", "", "", "", ""}},
-            {"not a date", FieldValue("soon"), false, {"soon", "soon", "soon", "soon", "soon"}},
+            {"due date", evening, false, "12 Jun 2027|6/12/2027|12.06.2027|12/06/2027|12.06.2027"},
+            {"alarm", evening, true,
+             "12 Jun 2027 23:18|6/12/2027 11:18 PM|12.06.2027 23:18|12/06/2027 23:18|"
+             "12.06.2027 23:18"},
+            {"alarm at midnight", midnight, true,
+             "4 Nov 2018|11/4/2018|04.11.2018|04/11/2018|04.11.2018"},
+            {"alarm in a skipped hour", gap, true,
+             "28 Mar 2027 02:30|3/28/2027 2:30 AM|28.03.2027 02:30|28/03/2027 02:30|"
+             "28.03.2027 02:30"},
+            {"alarm before 1904", FieldValue(QDate(1899, 12, 31), QTime(13, 5, 7)), true,
+             "31 Dec 1899 13:05|12/31/1899 1:05 PM|31.12.1899 13:05|31/12/1899 13:05|"
+             "31.12.1899 13:05"},
+            {"no date", FieldValue(), true, "||||"},
+            {"not a date", FieldValue("soon"), false, "soon|soon|soon|soon|soon"},
         };
         for (const QByteArray zone :
              {"UTC", "America/Sao_Paulo", "Europe/Berlin", "Pacific/Kiritimati"}) {
@@ -248,7 +228,7 @@ private slots:
                 for (int l = 0; l < 5; ++l) {
                     QTest::addRow("%s %s %s", zone.constData(), kLocales[l], row.name)
                         << zone << QString(kLocales[l]) << row.value << row.withTime
-                        << row.shown[l];
+                        << QString(row.shown).split(u'|')[l];
                 }
             }
         }
@@ -261,14 +241,39 @@ private slots:
         QFETCH(QString, shown);
         const ZoneGuard guard(zone);
         const QLocale l = localeNamed(locale);
-        QCOMPARE(TextForms::date(value, l,
-                               withTime ? TextForms::DateKind::DayAndTime : TextForms::DateKind::Day),
-                 shown);
-        // A date kept as text in the user's short form reads as the same day.
-        if (value.type() == FieldValue::Type::DateTime) {
+        QCOMPARE(
+            TextForms::date(value, l,
+                            withTime ? TextForms::DateKind::DayAndTime : TextForms::DateKind::Day),
+            shown);
+        // A date of this century kept as text in the user's short form reads as the same day.
+        if (value.type() == FieldValue::Type::DateTime && value.toDate().year() >= 2000) {
             const FieldValue typed(l.toString(value.toDate(), QLocale::ShortFormat));
             QCOMPARE(TextForms::date(typed, l, TextForms::DateKind::Day),
                      TextForms::date(value, l, TextForms::DateKind::Day));
+        }
+    }
+
+    // A short date with a two-digit year is one of this century; every date is shown with
+    // four digits.
+    void datesRead() {
+        const struct {
+            const char *locale, *text;
+            QDate day;
+            const char *shown;
+        } rows[] = {
+            {"en_US", "6/12/27", QDate(2027, 6, 12), "6/12/2027"},
+            {"en_US", " 12/31/99 ", QDate(2099, 12, 31), "12/31/2099"},
+            {"en_US", "6/12/1927", QDate(1927, 6, 12), "6/12/1927"},
+            {"de_DE", "12.06.27", QDate(2027, 6, 12), "12.06.2027"},
+            {"C", "12 Jun 2027", QDate(2027, 6, 12), "12 Jun 2027"},
+            {"en_US", "2027-06-12", QDate(2027, 6, 12), "6/12/2027"},
+            {"en_US", "13/1/27", QDate(), "13/1/27"},
+        };
+        for (const auto &row : rows) {
+            const QLocale l = localeNamed(QString::fromLatin1(row.locale));
+            const FieldValue stored(row.text);
+            QVERIFY2(TextForms::day(stored, l) == row.day, row.text);
+            QCOMPARE(TextForms::date(stored, l, TextForms::DateKind::Day), QString(row.shown));
         }
     }
 

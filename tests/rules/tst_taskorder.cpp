@@ -20,15 +20,12 @@ QDateTime day(int month, int d) {
     return QDate(2026, month, d).startOfDay();
 }
 
-PalmDatabase timeframes(int count) {
-    PalmDatabase db;
-    for (int i = 1; i <= count; ++i)
-        db.write(db.records().add(), "time", QStringLiteral("T%1").arg(i));
-    return db;
-}
-
-PalmDatabase tasks(const QList<Task> &list) {
-    PalmDatabase db;
+// The tasks, and the timeframes T1 to T`frames`, as a plan for the edit the rules work through.
+PlanSet planOf(const QList<Task> &list, int frames) {
+    PlanSet set = emptyPlanSet();
+    PalmDatabase &timeframes = set.db(Schema::DbId::TimeFrames), &db = set.db(Schema::DbId::Tasks);
+    for (int i = 1; i <= frames; ++i)
+        timeframes.write(timeframes.records().add(), "time", QStringLiteral("T%1").arg(i));
     for (const Task &t : list) {
         Record &r = db.records().add();
         db.write(r, "evnt", QString::fromLatin1(t.label));
@@ -39,20 +36,6 @@ PalmDatabase tasks(const QList<Task> &list) {
         if (t.alarm)
             db.write(r, "alrm", *t.alarm, FieldKind::Date);
     }
-    return db;
-}
-
-QStringList labels(const PalmDatabase &db) {
-    return db.listValues("evnt");
-}
-
-// The tasks and the timeframes as a plan, for the edit the rules work through.
-PlanSet planOf(PalmDatabase tasks, PalmDatabase frames) {
-    PlanSet set;
-    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    set.setDatabase(Schema::DbId::Tasks, std::make_unique<PalmDatabase>(std::move(tasks)));
-    set.setDatabase(Schema::DbId::TimeFrames, std::make_unique<PalmDatabase>(std::move(frames)));
     return set;
 }
 
@@ -112,23 +95,22 @@ private slots:
              {"one", "renamed", "three"}},
         };
         for (const auto &c : cases) {
-            PlanSet set = planOf(tasks(c.tasks), timeframes(12));
+            PlanSet set = planOf(c.tasks, 12);
             PlanEdit edit(set);
             if (c.renumber)
                 TaskOrder::renumberTasks(edit);
             TaskOrder::sortTasks(edit);
             const PalmDatabase &db = set.db(Schema::DbId::Tasks);
-            QVERIFY2(labels(db) == c.expected, qPrintable(QStringLiteral("%1: %2").arg(
-                                                   QLatin1String(c.name), labels(db).join(u','))));
+            const QStringList labels = db.listValues("evnt");
+            QVERIFY2(labels == c.expected,
+                     qPrintable(c.name + (QStringLiteral(": ") + labels.join(u','))));
         }
     }
 
     void renumbering() {
-        PalmDatabase frames = timeframes(3);
+        PlanSet set = planOf({{"a", "T2", {}, {}}, {"b", QString(), {}, {}}, {"c", {}, {}, {}}}, 3);
+        PalmDatabase &frames = set.db(Schema::DbId::TimeFrames);
         frames.write(frames.records().add(), "time", QStringLiteral("T2")); // a later duplicate
-        PlanSet set = planOf(
-            tasks({{"a", "T2", {}, {}}, {"b", QString(), {}, {}}, {"c", {}, {}, {}}}),
-            std::move(frames));
         PalmDatabase &db = set.db(Schema::DbId::Tasks);
         PlanEdit edit(set);
         TaskOrder::renumberTasks(edit);

@@ -19,47 +19,9 @@
 
 namespace {
 
-// Ends the process, the way a kill does, as it reaches its n-th file operation.
-class DyingSink : public FileSink {
-public:
-    explicit DyingSink(int n)
-        : m_n(n) {}
-    void create(const QString &path, const QByteArray &bytes, const QString &target) override {
-        step();
-        FileSink::create(path, bytes, target);
-    }
-    void fill(QFileDevice &file, const QByteArray &bytes) override {
-        step(); // the file exists, still empty
-        FileSink::fill(file, bytes);
-    }
-    void keep(const QString &path, const QString &backup) override {
-        step();
-        FileSink::keep(path, backup);
-    }
-    void replace(const QString &from, const QString &to) override {
-        step();
-        FileSink::replace(from, to);
-    }
-    bool remove(const QString &path) override {
-        step();
-        return FileSink::remove(path);
-    }
-    void syncFolder(const QString &folder) override {
-        step();
-        FileSink::syncFolder(folder);
-    }
-
-private:
-    void step() {
-        if (++m_count == m_n)
-            ::_exit(7);
-    }
-    int m_n;
-    int m_count = 0;
-};
-
-// The files of a set whose every database holds one record marked `mark`; `count` of them.
-std::vector<SetFile> setMarked(const QString &mark, int count) {
+// The files of a set whose every database holds one record marked `mark`; `count` of them,
+// named in upper case when the set was copied through a system that changed the case.
+std::vector<SetFile> setMarked(const QString &mark, int count, bool upper = false) {
     std::vector<SetFile> files;
     for (const Schema::DatabaseInfo &info : Schema::kDatabases) {
         if (int(files.size()) == count)
@@ -67,10 +29,30 @@ std::vector<SetFile> setMarked(const QString &mark, int count) {
         PalmDatabase db;
         db.setName(QString(info.name));
         db.write(db.records().add(), "ownr", mark);
-        files.push_back({QString(info.fileName), db.toBytes()});
+        const QString name(info.fileName);
+        files.push_back({upper ? name.toUpper() : name, db.toBytes()});
     }
     return files;
 }
+
+// Dies at its n-th file operation, as a kill ends the program; with `failing`, the save's
+// ninth rename fails first, after the save counted as done, so that the later steps kill the
+// putting back of the old files.
+class KilledSink : public FailingSink {
+public:
+    KilledSink(int n, bool failing)
+        : FailingSink(Op::Any, n, {}, true)
+        , m_failing(failing) {}
+    void replace(const QString &from, const QString &to) override {
+        if (m_failing && ++m_replaces == 9)
+            throw StoreError(QStringLiteral("simulated failure"));
+        FailingSink::replace(from, to);
+    }
+
+private:
+    bool m_failing;
+    int m_replaces = 0;
+};
 
 // A folder in memory where possible: the syncs of some forty saves then cost nothing.
 QString fastTempTemplate() {
@@ -98,12 +80,13 @@ void makeJournalAbsolute(const QString &folder) {
     writeAll(path, lines.join('\n'));
 }
 
-// Runs `work` in a child process that dies at its n-th file operation; the exit code.
-int killedAt(int n, const std::function<void(FileSink &)> &work) {
+// Runs `work` in a child process that dies at its n-th file operation; the exit code: 7 when
+// killed, 3 when the work failed, 0 when it was done.
+int killedAt(int n, const std::function<void(FileSink &)> &work, bool failing = false) {
     const pid_t child = ::fork();
     if (child == 0) {
         try {
-            DyingSink dying(n);
+            KilledSink dying(n, failing);
             work(dying);
         } catch (...) {
             ::_exit(3);
@@ -123,32 +106,41 @@ class TestCrashRecovery : public QObject {
 private slots:
     // Killed at every step, then opened where it was or from where it has been moved to (the
     // journal names its files relative to its folder; one of the previous version, with
-    // absolute names, is read the same way), and with one file a link to a file elsewhere,
-    // beside which the save works.
+    // absolute names, is read the same way), with one file a link to a file elsewhere, beside
+    // which the save works, with names in another letter case, and while a save that failed
+    // after it counted as done puts the old files back.
     void killedAtEveryStep_data() {
         QTest::addColumn<int>("oldFiles");
         QTest::addColumn<bool>("moved");
         QTest::addColumn<bool>("absoluteJournal");
         QTest::addColumn<bool>("linked");
-        QTest::newRow("over a whole set") << 9 << false << false << false;
-        QTest::newRow("over a set of four files") << 4 << false << false << false;
-        QTest::newRow("folder moved") << 9 << true << false << false;
-        QTest::newRow("folder moved, older journal") << 9 << true << true << false;
-        QTest::newRow("one file linked from elsewhere") << 9 << false << false << true;
-        QTest::newRow("linked, folder moved") << 9 << true << false << true;
+        QTest::addColumn<bool>("upper");
+        QTest::addColumn<bool>("failing");
+        QTest::newRow("over a whole set") << 9 << false << false << false << false << false;
+        QTest::newRow("over a set of four files") << 4 << false << false << false << false << false;
+        QTest::newRow("folder moved") << 9 << true << false << false << false << false;
+        QTest::newRow("folder moved, older journal")
+            << 9 << true << true << false << false << false;
+        QTest::newRow("one file linked from elsewhere")
+            << 9 << false << false << true << false << false;
+        QTest::newRow("linked, folder moved") << 9 << true << false << true << false << false;
+        QTest::newRow("names in upper case") << 9 << false << false << false << true << false;
+        QTest::newRow("killed putting back") << 9 << false << false << false << false << true;
     }
     void killedAtEveryStep() {
         QFETCH(int, oldFiles);
         QFETCH(bool, moved);
         QFETCH(bool, absoluteJournal);
         QFETCH(bool, linked);
+        QFETCH(bool, upper);
+        QFETCH(bool, failing);
         TestProgramFolder program;
         QTemporaryDir dir(fastTempTemplate());
         const QString folder = dir.filePath(QStringLiteral("plan"));
         const QString movedTo = dir.filePath(QStringLiteral("moved plan"));
         const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
-        const auto oldSet = setMarked(QStringLiteral("old"), oldFiles);
-        const auto newSet = setMarked(QStringLiteral("new"), 9);
+        const auto oldSet = setMarked(QStringLiteral("old"), oldFiles, upper);
+        const auto newSet = setMarked(QStringLiteral("new"), 9, upper);
         FileSink disk;
         // The folder as the old set left it, and what the new set makes of it.
         auto prepare = [&] {
@@ -160,7 +152,7 @@ private slots:
             if (linked) {
                 writeAll(elsewhere + QStringLiteral("/guests.pdb"), oldSet[1].bytes);
                 QFile::link(elsewhere + QStringLiteral("/guests.pdb"),
-                            folder + QStringLiteral("/VowlGuestDB.pdb"));
+                            folder + u'/' + oldSet[1].fileName);
             }
             writeSet(folder, oldSet, disk);
         };
@@ -174,8 +166,10 @@ private slots:
             prepare();
             const auto oldFolder = snapshot(folder);
             const auto oldElsewhere = snapshot(elsewhere);
-            const int code = killedAt(n, [&](FileSink &dying) { writeSet(folder, newSet, dying); });
-            QVERIFY2(code == 7 || code == 0, qPrintable(QString::number(code)));
+            const int code = killedAt(
+                n, [&](FileSink &dying) { writeSet(folder, newSet, dying); }, failing);
+            const int done = failing ? 3 : 0; // the save failed, or was done
+            QVERIFY2(code == 7 || code == done, qPrintable(QString::number(code)));
             if (absoluteJournal)
                 makeJournalAbsolute(folder);
             QString opened = folder;
@@ -200,7 +194,8 @@ private slots:
             QCOMPARE(loaded.db(Schema::DbId::Party).records().item(1).text("ownr"), mark);
             if (linked)
                 QCOMPARE(loaded.db(Schema::DbId::Guest).records().item(1).text("ownr"), mark);
-            if (code == 0) {
+            if (code == done) {
+                QVERIFY(failing ? isOld : isNew);
                 steps = n - 1;
                 break;
             }

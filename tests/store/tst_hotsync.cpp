@@ -1,183 +1,152 @@
 #include "store/safefile.h"
 #include "store/tb4server.h"
+#include "support/failingsink.h"
 #include "support/testenv.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/stat.h>
+
+namespace {
+
+// Where the HotSync folders are, with J-Pilot's settings holding `rc` (none when null).
+struct Places {
+    QTemporaryDir dir;
+    QString jp = dir.filePath(QStringLiteral(".jpilot"));
+    QString palm = dir.filePath(QStringLiteral("Palm"));
+    explicit Places(const char *rc) {
+        if (!rc)
+            return;
+        QDir().mkpath(jp + QStringLiteral("/backup"));
+        writeAll(jp + QStringLiteral("/jpilot.rc"), rc);
+    }
+    QString file(const char *name) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        writeAll(path, name);
+        return path;
+    }
+};
+
+} // namespace
 
 class TestHotSync : public QObject {
     Q_OBJECT
 private slots:
-    void noPlacesMeansNoUsers() {
-        QTemporaryDir dir;
-        TB4Server server(HotSyncLocations{dir.filePath(QStringLiteral("nowhere")),
-                                          dir.filePath(QStringLiteral("no-jpilot"))});
-        QCOMPARE(server.PalmUserList(), QStringList());
-        QCOMPARE(server.LastHotSyncUser(), QString());
-        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserBackupPath(QStringLiteral("Ann")));
+    // Who the HotSync folders know: Palm Desktop's user folders (in any letter case) and its
+    // last user, J-Pilot's one user; and where a user's backup is (null: nowhere). A root that
+    // is no folder is an error.
+    void users() {
+        const struct {
+            const char *palm, *last, *rc, *users, *lastUser, *user, *backup;
+        } rows[] = {
+            {nullptr, "", nullptr, "", "", "Ann", nullptr},
+            {"Romeo|juliet|Mercutio", "Juliet", nullptr, "juliet|Mercutio|Romeo", "Juliet", "romeo",
+             "Palm/Romeo/Backup"},
+            {nullptr, "", "port /dev/ttyUSB0\nuser Jane Doe\nrate 115200\n", "Jane Doe", "Jane Doe",
+             "Jane Doe", ".jpilot/backup"},
+            {"Ann", "", "user Bea\n", "Ann|Bea", "Bea", "Bea", ".jpilot/backup"},
+        };
+        for (const auto &r : rows) {
+            Places places(r.rc);
+            if (r.palm)
+                makePalmDesktop(places.palm, QString(r.palm).split(u'|'), r.last);
+            TB4Server server(HotSyncLocations{places.palm, places.jp});
+            QCOMPARE(server.PalmUserList().join(u'|'), QString(r.users));
+            QCOMPARE(server.LastHotSyncUser(), QString(r.lastUser));
+            if (r.backup)
+                QCOMPARE(server.PalmUserBackupPath(r.user), places.dir.filePath(r.backup));
+            else
+                QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserBackupPath(r.user));
+        }
+        Places places(nullptr);
+        TB4Server server(HotSyncLocations{places.file("file"), QString()});
+        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserList());
     }
 
-    void palmDesktopFolder() {
-        QTemporaryDir dir;
-        const QString root =
-            makePalmDesktop(dir.filePath(QStringLiteral("Palm")), {"Romeo", "juliet", "Mercutio"},
-                            QStringLiteral("Juliet"));
+    // A file queued again replaces the queued copy; a user name in another letter case finds
+    // the user's own folder; an unknown user, a name that leaves the folder and a missing file
+    // are refused.
+    void palmDesktopQueue() {
+        Places places(nullptr);
+        const QString root = makePalmDesktop(places.palm, {"Romeo"}, {});
+        const QString queued = root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb");
         TB4Server server(HotSyncLocations{root, QString()});
-        QCOMPARE(server.PalmUserList(), QStringList({"juliet", "Mercutio", "Romeo"}));
-        QCOMPARE(server.LastHotSyncUser(), QStringLiteral("Juliet"));
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("Romeo")),
-                 root + QStringLiteral("/Romeo/Backup"));
-
-        const QString file = dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
-        writeAll(file, "guests");
+        const QString file = places.file("VowlGuestDB.pdb");
         server.PalmInstallFile(QStringLiteral("Romeo"), file);
-        server.PalmInstallFile(QStringLiteral("Romeo"), file); // again: replaces the queued copy
-        QCOMPARE(readAll(root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb")),
-                 QByteArray("guests"));
-        QCOMPARE(QDir(root + QStringLiteral("/Romeo/Install")).entryList(QDir::Files).size(), 1);
-
-        // A name typed in another letter case finds the user's own folder.
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("romeo")),
-                 root + QStringLiteral("/Romeo/Backup"));
+        QCOMPARE(readAll(queued), QByteArray("VowlGuestDB.pdb"));
         writeAll(file, "new guests");
         server.PalmInstallFile(QStringLiteral("ROMEO"), file);
-        QCOMPARE(readAll(root + QStringLiteral("/Romeo/Install/VowlGuestDB.pdb")),
-                 QByteArray("new guests"));
-
+        QCOMPARE(readAll(queued), QByteArray("new guests"));
+        QCOMPARE(QDir(root + QStringLiteral("/Romeo/Install")).entryList(QDir::Files).size(), 1);
+        for (const char *user : {"Tybalt", "../x"})
+            QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmInstallFile(user, file));
         QVERIFY_THROWS_EXCEPTION(StoreError,
-                                 server.PalmInstallFile(QStringLiteral("Tybalt"), file));
-        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmInstallFile(QStringLiteral("../x"), file));
-        QVERIFY_THROWS_EXCEPTION(StoreError,
-                                 server.PalmInstallFile(QStringLiteral("Romeo"),
-                                                        dir.filePath(QStringLiteral("gone.pdb"))));
+                                 server.PalmInstallFile("Romeo", places.dir.filePath("gone.pdb")));
     }
 
-    void jpilot() {
-        QTemporaryDir dir;
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp + QStringLiteral("/backup"));
-        writeAll(jp + QStringLiteral("/jpilot.rc"),
-                 "port /dev/ttyUSB0\nuser Jane Doe\nrate 115200\n");
-        TB4Server server(HotSyncLocations{QString(), jp});
-        QCOMPARE(server.PalmUserList(), QStringList({"Jane Doe"}));
-        QCOMPARE(server.LastHotSyncUser(), QStringLiteral("Jane Doe"));
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("Jane Doe")),
-                 jp + QStringLiteral("/backup"));
-
-        writeAll(jp + QStringLiteral("/jpilot.install"), "/old/file.prc"); // no final newline
-        const QString file = dir.filePath(QStringLiteral("VowlineDB.pdb"));
-        writeAll(file, "x");
+    // J-Pilot's install list gains the file's path once, on a line of its own.
+    void jpilotQueue() {
+        Places places("user Jane Doe\n");
+        writeAll(places.jp + QStringLiteral("/jpilot.install"), "/old/file.prc"); // no newline
+        const QString file = places.file("VowlineDB.pdb");
+        TB4Server server(HotSyncLocations{QString(), places.jp});
         server.PalmInstallFile(QStringLiteral("jane doe"), file);
-        server.PalmInstallFile(QStringLiteral("Jane Doe"), file); // queued once only
-        QCOMPARE(readAll(jp + QStringLiteral("/jpilot.install")),
+        server.PalmInstallFile(QStringLiteral("Jane Doe"), file);
+        QCOMPARE(readAll(places.jp + QStringLiteral("/jpilot.install")),
                  QByteArray("/old/file.prc\n") + file.toUtf8() + '\n');
     }
 
     // J-Pilot's install list holds one path a line: a folder whose name holds a line break
     // (or another control character) is refused, by name, before anything is written.
-    void jpilotRefusesPathsThatBreakItsLines_data() {
-        QTest::addColumn<QString>("control");
-        QTest::newRow("line feed") << QStringLiteral("\n");
-        QTest::newRow("carriage return") << QStringLiteral("\r");
-        QTest::newRow("tab") << QStringLiteral("\t");
-        QTest::newRow("escape") << QStringLiteral("\x1b");
-    }
     void jpilotRefusesPathsThatBreakItsLines() {
-        QFETCH(QString, control);
-        QTemporaryDir dir;
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp);
-        writeAll(jp + QStringLiteral("/jpilot.rc"), "user Jane\n");
-        writeAll(jp + QStringLiteral("/jpilot.install"), "/old/file.prc\n");
-        const QString plain = dir.filePath(QStringLiteral("VowlineDB.pdb"));
-        const QString folder =
-            dir.filePath(QStringLiteral("Plans") + control + QStringLiteral("Smith"));
-        QVERIFY(QDir().mkpath(folder));
-        const QString broken = folder + QStringLiteral("/VowlGuestDB.pdb");
-        writeAll(plain, "x");
-        writeAll(broken, "x");
-        TB4Server server(HotSyncLocations{QString(), jp});
-        try {
-            server.PalmInstallFiles(QStringLiteral("Jane"), {plain, broken});
-            QFAIL("a path that breaks the list was queued");
-        } catch (const StoreError &e) {
-            QVERIFY2(e.description().startsWith(QStringLiteral("The folder \"") + dir.path() +
-                                                QStringLiteral("/Plans")),
-                     qPrintable(e.description()));
-            QVERIFY(e.description().contains(QStringLiteral("line break")));
+        Places places("user Jane\n");
+        writeAll(places.jp + QStringLiteral("/jpilot.install"), "/old/file.prc\n");
+        const auto before = snapshot(places.jp);
+        TB4Server server(HotSyncLocations{QString(), places.jp});
+        for (const QString control : {"\n", "\r", "\t", "\x1b"}) {
+            const QString folder = places.dir.filePath(QStringLiteral("Plans") + control + u'S');
+            QVERIFY(QDir().mkpath(folder));
+            writeAll(folder + QStringLiteral("/VowlGuestDB.pdb"), "x");
+            try {
+                server.PalmInstallFiles(
+                    QStringLiteral("Jane"),
+                    {places.file("VowlineDB.pdb"), folder + QStringLiteral("/VowlGuestDB.pdb")});
+                QFAIL("a path that breaks the list was queued");
+            } catch (const StoreError &e) {
+                QVERIFY2(e.description().startsWith(QStringLiteral("The folder \"") +
+                                                    places.dir.path() + QStringLiteral("/Plans")),
+                         qPrintable(e.description()));
+                QVERIFY(e.description().contains(QStringLiteral("line break")));
+            }
+            QCOMPARE(snapshot(places.jp), before);
         }
-        QCOMPARE(readAll(jp + QStringLiteral("/jpilot.install")), QByteArray("/old/file.prc\n"));
-        QCOMPARE(QDir(jp).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({"jpilot.install", "jpilot.rc"}));
-    }
-
-    void bothSourcesTogether() {
-        QTemporaryDir dir;
-        const QString root =
-            makePalmDesktop(dir.filePath(QStringLiteral("Palm")), {"Ann"}, QString());
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp);
-        writeAll(jp + QStringLiteral("/jpilot.rc"), "user Bea\n");
-        TB4Server server(HotSyncLocations{root, jp});
-        QCOMPARE(server.PalmUserList(), QStringList({"Ann", "Bea"}));
-        QCOMPARE(server.LastHotSyncUser(), QStringLiteral("Bea"));
-        QCOMPARE(server.PalmUserBackupPath(QStringLiteral("Bea")), jp + QStringLiteral("/backup"));
     }
 
     // Whatever stands in place of a HotSync file is never read unless it is a regular file:
     // the user files then read as "no user", the install list refuses the queue at once.
-    void hostileFiles_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("shape");
-        for (const char *file : {"LastHotSync.txt", "jpilot.rc", "jpilot.install"}) {
-            for (const char *shape : {"pipe", "folder", "dangling link", "link loop", "zeros"})
-                QTest::addRow("%s, %s", file, shape) << file << shape;
-        }
-    }
     void hostileFiles() {
-        QFETCH(QString, file);
-        QFETCH(QString, shape);
-        QTemporaryDir dir;
-        const QString root = makePalmDesktop(dir.filePath(QStringLiteral("Palm")), {"Ann"}, {});
-        const QString jp = dir.filePath(QStringLiteral(".jpilot"));
-        QDir().mkpath(jp + QStringLiteral("/backup"));
-        if (file != u"jpilot.rc")
-            writeAll(jp + QStringLiteral("/jpilot.rc"), "user Bea\n");
-        const QString path = (file == u"LastHotSync.txt" ? root : jp) + u'/' + file;
-        if (shape == u"pipe")
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else if (shape == u"folder")
-            QVERIFY(QDir().mkpath(path));
-        else
-            QVERIFY(QFile::link(shape == u"zeros"           ? QStringLiteral("/dev/zero")
-                                : shape == u"dangling link" ? path + QStringLiteral(".gone")
-                                                            : path,
-                                path));
-
-        TB4Server server(HotSyncLocations{root, jp});
-        if (file == u"jpilot.install") {
-            const QString pdb = dir.filePath(QStringLiteral("VowlineDB.pdb"));
-            writeAll(pdb, "x");
-            QVERIFY_THROWS_EXCEPTION(StoreError,
-                                     server.PalmInstallFile(QStringLiteral("Bea"), pdb));
-            QCOMPARE(SafeFile::probe(path) == SafeFile::Kind::Regular, false);
-            return;
+        for (const auto &[name, shape] : {std::pair{"LastHotSync.txt", "fifo"},
+                                          {"jpilot.rc", "link to /dev/zero"},
+                                          {"jpilot.install", "link loop"}}) {
+            const QString file = QString::fromLatin1(name);
+            const bool rc = file == u"jpilot.rc";
+            Places places(rc ? nullptr : "user Bea\n");
+            QDir().mkpath(places.jp);
+            const QString root = makePalmDesktop(places.palm, {"Ann"}, {});
+            const QString path = (file == u"LastHotSync.txt" ? root : places.jp) + u'/' + file;
+            QVERIFY(makeNonFile(path, shape));
+            TB4Server server(HotSyncLocations{root, places.jp});
+            if (file == u"jpilot.install") {
+                QVERIFY_THROWS_EXCEPTION(
+                    StoreError, server.PalmInstallFile("Bea", places.file("VowlineDB.pdb")));
+                QVERIFY(SafeFile::probe(path) != SafeFile::Kind::Regular);
+                continue;
+            }
+            QCOMPARE(server.PalmUserList(), rc ? QStringList{"Ann"} : QStringList({"Ann", "Bea"}));
+            QCOMPARE(server.LastHotSyncUser(), rc ? QString() : QStringLiteral("Bea"));
+            if (!rc) // without the J-Pilot user, no last user at all
+                QCOMPARE(TB4Server(HotSyncLocations{root, {}}).LastHotSyncUser(), QString());
         }
-        const bool rc = file == u"jpilot.rc";
-        QCOMPARE(server.PalmUserList(), rc ? QStringList{"Ann"} : QStringList({"Ann", "Bea"}));
-        QCOMPARE(server.LastHotSyncUser(), rc ? QString() : QStringLiteral("Bea"));
-        if (!rc) // without the J-Pilot user, no last user at all
-            QCOMPARE(TB4Server(HotSyncLocations{root, {}}).LastHotSyncUser(), QString());
-    }
-
-    void unreadableRootIsAnError() {
-        QTemporaryDir dir;
-        const QString notAFolder = dir.filePath(QStringLiteral("file"));
-        writeAll(notAFolder, "x");
-        TB4Server server(HotSyncLocations{notAFolder, QString()});
-        QVERIFY_THROWS_EXCEPTION(StoreError, server.PalmUserList());
     }
 };
 

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <cmath>
-#include <ctime>
+#include <functional>
 #include <set>
 
 namespace {
@@ -23,6 +23,98 @@ std::unique_ptr<PalmDatabase> saveAndReopen(const PalmDatabase &db, const QStrin
     return TB4Server(HotSyncLocations{}).OpenDatabase(path);
 }
 
+// A small valid database: two records, the second lacking a field.
+QByteArray validFile() {
+    PalmDatabase db;
+    db.setName(QStringLiteral("VowlGuestDB"));
+    db.setType(QStringLiteral("gues"));
+    db.setCreator(QStringLiteral("Vowl"));
+    addRecord(db, {{"gnam", "Ann"}, {"gcon", true}});
+    addRecord(db, {{"gnam", "Bob"}});
+    return db.toBytes();
+}
+
+void put32(QByteArray &b, int at, quint32 v) {
+    qToBigEndian<quint32>(v, b.data() + at);
+}
+void put16(QByteArray &b, int at, quint16 v) {
+    qToBigEndian<quint16>(v, b.data() + at);
+}
+int appInfoAt(const QByteArray &b) {
+    return int(be32(b, 52));
+}
+int record1At(const QByteArray &b) {
+    return int(be32(b, 78));
+}
+int record2At(const QByteArray &b) {
+    return int(be32(b, 86));
+}
+
+struct Damage {
+    const char *name;
+    std::function<void(QByteArray &)> apply;
+    const char *says; // a phrase the description must hold
+};
+
+const std::vector<Damage> &damages() {
+    static const std::vector<Damage> list = {
+        {"empty file", [](QByteArray &b) { b.clear(); }, "shorter than a database header"},
+        {"truncated header", [](QByteArray &b) { b.truncate(40); },
+         "shorter than a database header"},
+        {"name without NUL", [](QByteArray &b) { b.replace(0, 32, QByteArray(32, 'N')); },
+         "name without an end"},
+        {"record count larger than the file", [](QByteArray &b) { put16(b, 76, 5000); },
+         "claims 5000 records"},
+        {"record offset past the end", [](QByteArray &b) { put32(b, 86, quint32(b.size() + 10)); },
+         "outside the file"},
+        {"record offsets going backwards",
+         [](QByteArray &b) { put32(b, 86, quint32(record1At(b) - 1)); }, "go backwards"},
+        {"record inside the record table", [](QByteArray &b) { put32(b, 78, 80); },
+         "outside the file"},
+        {"application block past the end",
+         [](QByteArray &b) { put32(b, 52, quint32(b.size() + 1)); }, "outside the file"},
+        {"record before the application block",
+         [](QByteArray &b) { put32(b, 52, quint32(record1At(b) + 1)); },
+         "before its application block"},
+        {"foreign application block", [](QByteArray &b) { b.replace(appInfoAt(b), 4, "ABCD"); },
+         "not one of Vowline's"},
+        {"unknown encoding version", [](QByteArray &b) { put16(b, appInfoAt(b) + 4, 99); },
+         "format 99"},
+        {"field list cut short", [](QByteArray &b) { put16(b, appInfoAt(b) + 6, 200); },
+         "claims 200 fields"},
+        {"record claiming more fields than it holds",
+         [](QByteArray &b) { put16(b, record2At(b), 65535); }, "claims 65535 fields"},
+        {"field data cut short", [](QByteArray &b) { b.chop(2); }, "Record 2 of"},
+        {"text longer than its record",
+         [](QByteArray &b) { put32(b, record2At(b) + 2 + 6, 0x7FFFFFFF); }, "is cut short"},
+        {"unknown value type", [](QByteArray &b) { b[record2At(b) + 2 + 5] = char(42); },
+         "unknown type 42"},
+        {"unknown field kind", [](QByteArray &b) { b[record2At(b) + 2 + 4] = char(9); },
+         "unknown kind 9"},
+        {"malformed field name", [](QByteArray &b) { b[record2At(b) + 2] = char(1); },
+         "malformed field name"},
+        {"field held twice",
+         [](QByteArray &b) {
+             // Record 1 holds gnam then gcon; rename gcon to gnam.
+             const int second = record1At(b) + 2 + 4 + 1 + 1 + 4 + 3;
+             b.replace(second, 4, "gnam");
+         },
+         "twice"},
+        {"Boolean neither true nor false", [](QByteArray &b) { b[record2At(b) - 1] = char(7); },
+         "neither true nor false"},
+        {"stray bytes after a record", [](QByteArray &b) { b.append("xyz"); }, "stray bytes"},
+        {"records without a field list", [](QByteArray &b) { put32(b, 52, 0); },
+         "without a field list"},
+        {"only the header",
+         [](QByteArray &b) {
+             b.truncate(78);
+             put16(b, 76, 1);
+         },
+         "claims 1 records"},
+    };
+    return list;
+}
+
 } // namespace
 
 class TestPdbFormat : public QObject {
@@ -34,31 +126,34 @@ private slots:
         db.setName(QStringLiteral("VowlGuestDB"));
         db.setType(QStringLiteral("gues"));
         db.setCreator(QStringLiteral("Vowl"));
-        db.fieldList().add("gnam", FieldKind::Text);
-        db.fieldList().add("gcon", FieldKind::Boolean);
-        db.fieldList().add("dued", FieldKind::Date);
-        db.fieldList().add("star", FieldKind::Time);
-
-        const QDateTime when(QDate(2027, 6, 12), QTime(15, 30, 45));
-        Record &a = db.records().add();
-        db.write(a, "gnam", QStringLiteral("Zoë 王 ✓"));
-        db.write(a, "gcon", true, FieldKind::Boolean);
-        db.write(a, "dued", when, FieldKind::Date);
-        db.write(a, "star", QStringLiteral("12:00:00 PM"), FieldKind::Time);
-        db.write(a, "ordr", qint16(-32768));
-        db.write(a, "vcos", 1234.5678);
-        db.write(a, "gift", QStringLiteral("café € – “quoted”"));
-        db.write(a, "rsvp", QString());
-        a.fields().add("gtag");         // present without a value
-        Record &b = db.records().add(); // a record with no fields at all
-        Q_UNUSED(b);
-        Record &c = db.records().add();
-        db.write(c, "gcon", false, FieldKind::Boolean);
-        db.write(c, "ordr", qint16(10));
-        db.write(c, "vcos", -0.1);
-        db.write(c, "note", QString::fromUtf8("line one\nline two\0with nul", 26));
+        struct Entry {
+            FieldCode code;
+            FieldValue value;
+            FieldKind kind = FieldKind::Text;
+        };
         const QString bom = QChar(0xFEFF) + QStringLiteral("Ann") + QChar(0xFEFF);
-        db.write(c, "gnot", bom); // every character comes back, a leading U+FEFF too
+        const std::vector<Entry> records[] = {
+            {{"gnam", QStringLiteral("Zoë 王 ✓")},
+             {"gcon", true, FieldKind::Boolean},
+             {"dued", QDateTime(QDate(2027, 6, 12), QTime(15, 30, 45)), FieldKind::Date},
+             {"star", QStringLiteral("12:00:00 PM"), FieldKind::Time},
+             {"ordr", qint16(-32768)},
+             {"vcos", 1234.5678},
+             {"gift", QStringLiteral("café € – “quoted”")},
+             {"rsvp", QString()}},
+            {}, // a record with no fields at all
+            {{"gcon", false, FieldKind::Boolean},
+             {"ordr", qint16(10)},
+             {"vcos", -0.1},
+             {"note", QString::fromUtf8("line one\nline two\0with nul", 26)},
+             {"gnot", bom}}, // every character comes back, a leading U+FEFF too
+        };
+        for (const auto &entries : records) {
+            Record &r = db.records().add();
+            for (const Entry &e : entries)
+                db.write(r, e.code, e.value, e.kind);
+        }
+        db.records().item(1).fields().add("gtag"); // present without a value
 
         // Plain Western text must stay readable by handheld tools: stored as Windows-1252.
         const QByteArray bytes = db.toBytes();
@@ -66,44 +161,26 @@ private slots:
         QVERIFY(!bytes.contains(QStringLiteral("café").toUtf8()));
 
         const auto back = saveAndReopen(db, dir.filePath(QStringLiteral("g.pdb")));
-        QCOMPARE(back->records().count(), 3);
         QCOMPARE(back->name(), QStringLiteral("VowlGuestDB"));
         QCOMPARE(back->type(), QStringLiteral("gues"));
         QCOMPARE(back->creator(), QStringLiteral("Vowl"));
-
-        // The field list keeps its order and kinds, including fields added by writes.
+        // The field list keeps its order and kinds; a field only a record holds is not in it.
         QStringList codes;
         for (const Field &f : back->fieldList())
             codes << f.code().toString() + u'/' + QString::number(int(f.kind()));
         QCOMPARE(codes, QStringList({"gnam/0", "gcon/1", "dued/2", "star/3", "ordr/0", "vcos/0",
                                      "gift/0", "rsvp/0", "note/0", "gnot/0"}));
-
-        const Record &ra = back->records().item(1);
-        QCOMPARE(ra.value("gnam"), FieldValue(QStringLiteral("Zoë 王 ✓")));
-        QCOMPARE(ra.value("gcon").type(), FieldValue::Type::Boolean);
-        QCOMPARE(ra.text("gcon"), QStringLiteral("True"));
-        QCOMPARE(ra.value("dued").toDateTime(), when);
-        QCOMPARE(ra.fields().item("dued").kind(), FieldKind::Date);
-        QCOMPARE(ra.value("star"), FieldValue(QStringLiteral("12:00:00 PM")));
-        QCOMPARE(ra.fields().item("star").kind(), FieldKind::Time);
-        QCOMPARE(ra.value("ordr").type(), FieldValue::Type::Integer);
-        QCOMPARE(ra.value("ordr").toNumber(), -32768.0);
-        QCOMPARE(ra.value("vcos").type(), FieldValue::Type::Double);
-        QCOMPARE(ra.value("vcos").toNumber(), 1234.5678);
-        QCOMPARE(ra.text("gift"), QStringLiteral("café € – “quoted”"));
-        QVERIFY(ra.has("rsvp"));
-        QCOMPARE(ra.value("rsvp").type(), FieldValue::Type::Text);
-        QVERIFY(ra.has("gtag"));
-        QVERIFY(ra.value("gtag").isNone());
-        QVERIFY(!ra.has("note"));
-
-        QCOMPARE(back->records().item(2).fields().count(), 0);
-        const Record &rc = back->records().item(3);
-        QCOMPARE(rc.text("gcon"), QStringLiteral("False"));
-        QCOMPARE(rc.value("ordr"), FieldValue(qint16(10)));
-        QCOMPARE(rc.value("vcos").toNumber(), -0.1);
-        QCOMPARE(rc.text("note"), QString::fromUtf8("line one\nline two\0with nul", 26));
-        QCOMPARE(rc.text("gnot"), bom);
+        QCOMPARE(back->records().count(), 3);
+        for (int n = 1; n <= 3; ++n) {
+            const Record &r = back->records().item(n);
+            QCOMPARE(r.fields().count(), int(records[n - 1].size()) + (n == 1 ? 1 : 0));
+            for (const Entry &e : records[n - 1]) {
+                QCOMPARE(r.value(e.code), e.value); // type and content
+                QCOMPARE(r.fields().item(e.code).kind(), e.kind);
+            }
+        }
+        QVERIFY(back->records().item(1).value("gtag").isNone());
+        QVERIFY(back->records().item(1).has("gtag"));
     }
 
     // Dates are the day and time the user chose, also where the zone skips or repeats that
@@ -121,23 +198,14 @@ private slots:
         QTest::newRow("Berlin, hour repeated")
             << QByteArray("Europe/Berlin") << QDate(2027, 10, 31) << QTime(2, 30, 1);
         QTest::newRow("UTC") << QByteArray("UTC") << QDate(2018, 11, 4) << QTime(0, 0);
+        QTest::newRow("before 1904, with a time")
+            << QByteArray("Europe/Berlin") << QDate(1899, 12, 31) << QTime(13, 5, 7);
     }
     void datesAreWallClock() {
         QFETCH(QByteArray, zone);
         QFETCH(QDate, date);
         QFETCH(QTime, time);
-        struct ZoneGuard {
-            QByteArray previous = qgetenv("TZ");
-            bool had = qEnvironmentVariableIsSet("TZ");
-            explicit ZoneGuard(const QByteArray &zone) {
-                qputenv("TZ", zone);
-                tzset();
-            }
-            ~ZoneGuard() {
-                had ? qputenv("TZ", previous) : qunsetenv("TZ");
-                tzset();
-            }
-        } guard(zone);
+        const ZoneGuard guard(zone);
         PalmDatabase db;
         db.write(db.records().add(), "date", QDateTime(date, time), FieldKind::Date);
         const FieldValue written = db.records().item(1).value("date");
@@ -195,7 +263,7 @@ private slots:
         QCOMPARE(back->created().toSecsSinceEpoch(), unix);
     }
 
-    void identityIsChecked() {
+    void identityAndRecordLimits() {
         PalmDatabase db;
         QVERIFY_THROWS_EXCEPTION(StoreError, db.setName(QString(32, u'x')));
         QVERIFY_THROWS_EXCEPTION(StoreError, db.setName(QStringLiteral("王")));
@@ -203,10 +271,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, db.setCreator(QStringLiteral("Vowls")));
         db.setName(QString(31, u'x'));
         QCOMPARE(db.name().size(), 31);
-    }
-
-    void recordLimit() {
-        PalmDatabase db;
         db.records().reserve(65535);
         for (int i = 0; i < 65535; ++i)
             db.records().add();
@@ -292,22 +356,38 @@ private slots:
         }
     }
 
-    void failedSaveKeepsOldFile() {
+    void damagedFileIsRefused_data() {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(damages().size()); ++i)
+            QTest::newRow(damages()[std::size_t(i)].name) << i;
+    }
+    void damagedFileIsRefused() {
+        QFETCH(int, index);
+        const Damage &damage = damages()[std::size_t(index)];
+        QByteArray bytes = validFile();
+        damage.apply(bytes);
+
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("a.pdb"));
-        writeAll(path, "old contents");
-        PalmDatabase db;
-        db.setName(QStringLiteral("A"));
-        // A folder where the file should be: the save must fail and say so.
-        QVERIFY_THROWS_EXCEPTION(StoreError,
-                                 db.save(dir.filePath(QStringLiteral("a.pdb/inner.pdb"))));
-        QCOMPARE(readAll(path), QByteArray("old contents"));
+        const QString path = dir.filePath(QStringLiteral("bad.pdb"));
+        writeAll(path, bytes);
         try {
-            db.save(dir.filePath(QStringLiteral("missing/folder/a.pdb")));
-            QFAIL("saving into a missing folder succeeded");
+            TB4Server(HotSyncLocations{}).OpenDatabase(path);
+            QFAIL("a damaged file was accepted");
         } catch (const StoreError &e) {
-            QVERIFY(e.description().contains(QStringLiteral("cannot be written")));
+            QVERIFY2(e.description().contains(QStringLiteral("bad.pdb")),
+                     qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QLatin1String(damage.says)),
+                     qPrintable(e.description()));
         }
+        QCOMPARE(readAll(path), bytes); // reading never changes the file
+    }
+
+    void unreadablePlaces() {
+        QTemporaryDir dir;
+        const TB4Server server{HotSyncLocations{}};
+        QVERIFY_THROWS_EXCEPTION(StoreError,
+                                 server.OpenDatabase(dir.filePath(QStringLiteral("none.pdb"))));
+        QVERIFY_THROWS_EXCEPTION(StoreError, server.OpenDatabase(dir.path()));
     }
 };
 

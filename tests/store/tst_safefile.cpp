@@ -1,6 +1,7 @@
 #include "reports/reports.h"
 #include "store/palmdatabase.h"
 #include "store/safefile.h"
+#include "store/setwriter.h"
 #include "store/storeerror.h"
 #include "support/failingsink.h"
 #include "support/testenv.h"
@@ -44,16 +45,22 @@ private slots:
         QTest::addColumn<QString>("shape");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("error"); // empty: read without error
-        QTest::newRow("regular") << "regular" << int(SafeFile::Kind::Regular) << "";
-        QTest::newRow("missing") << "missing" << int(SafeFile::Kind::Missing) << "";
-        QTest::newRow("folder") << "folder" << int(SafeFile::Kind::Directory) << "a folder";
-        QTest::newRow("fifo") << "fifo" << int(SafeFile::Kind::Special) << "pipe or device";
-        QTest::newRow("dangling link")
-            << "dangling" << int(SafeFile::Kind::DanglingLink) << "does not exist";
-        QTest::newRow("link loop") << "loop" << int(SafeFile::Kind::LinkLoop) << "back to itself";
-        QTest::newRow("link to /dev/zero")
-            << "zero" << int(SafeFile::Kind::Special) << "pipe or device";
-        QTest::newRow("too large") << "large" << int(SafeFile::Kind::Regular) << "too large";
+        const struct {
+            const char *shape;
+            SafeFile::Kind kind;
+            const char *error;
+        } rows[] = {
+            {"regular", SafeFile::Kind::Regular, ""},
+            {"missing", SafeFile::Kind::Missing, ""},
+            {"folder", SafeFile::Kind::Directory, "a folder"},
+            {"fifo", SafeFile::Kind::Special, "pipe or device"},
+            {"dangling link", SafeFile::Kind::DanglingLink, "does not exist"},
+            {"link loop", SafeFile::Kind::LinkLoop, "back to itself"},
+            {"link to /dev/zero", SafeFile::Kind::Special, "pipe or device"},
+            {"too large", SafeFile::Kind::Regular, "too large"},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.shape) << r.shape << int(r.kind) << r.error;
     }
     void whatStandsInAFilesPlace() {
         QFETCH(QString, shape);
@@ -61,22 +68,10 @@ private slots:
         QFETCH(QString, error);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("VowlGuestDB.pdb"));
-        const QByteArray name = QFile::encodeName(path);
-        if (shape == u"regular")
-            writeAll(path, "guests");
-        else if (shape == u"large")
-            writeAll(path, QByteArray(101, 'x'));
-        else if (shape == u"folder")
-            QVERIFY(QDir().mkdir(path));
-        else if (shape == u"fifo")
-            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
-        else if (shape == u"dangling")
-            QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), path));
-        else if (shape == u"loop")
-            QVERIFY(QFile::link(path, path));
-        else if (shape == u"zero")
-            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-
+        if (shape == u"regular" || shape == u"too large")
+            writeAll(path, shape == u"regular" ? QByteArray("guests") : QByteArray(101, 'x'));
+        else if (shape != u"missing")
+            QVERIFY(makeNonFile(path, shape));
         QCOMPARE(int(SafeFile::probe(path)), kind);
         try {
             bool present = false;
@@ -89,11 +84,19 @@ private slots:
             QVERIFY2(e.description().contains(error), qPrintable(e.description()));
             QVERIFY(e.description().contains(QStringLiteral("VowlGuestDB.pdb")));
         }
+        // A file is never written over anything but a file: replacing a pipe or device would
+        // put a plain file in its place.
+        if (kind == int(SafeFile::Kind::Special)) {
+            QVERIFY_THROWS_EXCEPTION(StoreError, SafeFile::writeAtomically(path, "x"));
+            QCOMPARE(int(SafeFile::probe(path)), kind);
+        }
     }
 
     // Every file the program writes whole (a report, a guest export, a database) fails with
     // the file's name and the system's reason when the disk fills up, even when it is smaller
-    // than Qt's write buffer, and the older file of that name stays as it was.
+    // than Qt's write buffer or the first write stops short and only the next says why, and
+    // the older file of that name stays as it was. A full disk that only shows at the flush is
+    // noticed too.
     void fullDiskIsNoticed_data() {
         QTest::addColumn<QString>("writer");
         QTest::addColumn<QString>("disk");
@@ -153,13 +156,19 @@ private slots:
             }
             QFAIL("the write succeeded");
         } catch (const StoreError &e) {
+            const QString reason = disk == u"small file system"
+                                       ? QStringLiteral("No space left on device")
+                                       : QStringLiteral("File too large");
             QVERIFY2(e.description().contains(QDir::toNativeSeparators(path) +
-                                              QStringLiteral(" cannot be written: ")),
+                                              QStringLiteral(" cannot be written: ") + reason),
                      qPrintable(e.description()));
         }
         if (limit.undo)
             std::exchange(limit.undo, nullptr)();
         QCOMPARE(snapshot(dir.path()), before);
+        QFile full(QStringLiteral("/dev/full"));
+        if (full.open(QIODevice::WriteOnly))
+            QVERIFY_THROWS_EXCEPTION(StoreError, FileSink().fill(full, QByteArray(100, 'x')));
     }
 };
 

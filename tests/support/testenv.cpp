@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
+#include <ctime>
+#include <sys/stat.h>
 
 namespace TestRegistry {
 
@@ -91,6 +93,15 @@ Record &addRecord(PalmDatabase &db, std::initializer_list<FieldInit> fields) {
     return record;
 }
 
+QByteArray utf16(const QString &text, bool littleEndian, bool withMark) {
+    QByteArray bytes;
+    for (QChar c : (withMark ? QChar(0xFEFF) + text : text)) {
+        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return bytes;
+}
+
 QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -100,4 +111,34 @@ void writeAll(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+PlanSet emptyPlanSet() {
+    PlanSet set;
+    for (const Schema::DatabaseInfo &info : Schema::kDatabases)
+        set.setDatabase(info.id, std::make_unique<PalmDatabase>());
+    return set;
+}
+
+bool makeNonFile(const QString &path, const QString &shape) {
+    if (shape == u"folder")
+        return QDir().mkpath(path);
+    if (shape == u"fifo")
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    return QFile::link(shape == u"dangling link"       ? path + QStringLiteral(".gone")
+                       : shape == u"link to /dev/zero" ? QStringLiteral("/dev/zero")
+                                                       : path,
+                       path);
+}
+
+ZoneGuard::ZoneGuard(const QByteArray &zone)
+    : m_previous(qgetenv("TZ"))
+    , m_had(qEnvironmentVariableIsSet("TZ")) {
+    qputenv("TZ", zone);
+    tzset();
+}
+
+ZoneGuard::~ZoneGuard() {
+    m_had ? qputenv("TZ", m_previous) : qunsetenv("TZ");
+    tzset();
 }

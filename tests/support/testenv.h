@@ -1,11 +1,14 @@
 #pragma once
 
+#include "plan/saving.h"
 #include "store/palmdatabase.h"
+#include "store/planset.h"
 #include "store/prompter.h"
 
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -55,6 +58,47 @@ struct FieldInit {
 // a date, else text), and returns it.
 Record &addRecord(PalmDatabase &db, std::initializer_list<FieldInit> fields);
 
+// The text in UTF-16 of the given byte order, with or without a byte-order mark.
+QByteArray utf16(const QString &text, bool littleEndian, bool withMark = false);
+
 // Reads a whole file, empty when it cannot be read.
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &bytes);
+
+// A window for the saves that has no Palm user box and no setup boxes.
+class NoWindow : public SaveHost {
+public:
+    bool palmUserBoxEnabled() const override { return false; }
+    QString palmUserBoxText() const override { return {}; }
+    void storeDetails(PlanEdit &) override {}
+};
+
+// A plan of nine empty databases, for the rules that change a plan through an edit.
+PlanSet emptyPlanSet();
+
+// Puts something other than a regular file at `path`: "folder", "fifo", "dangling link",
+// "link loop" or "link to /dev/zero". False when it could not be made.
+bool makeNonFile(const QString &path, const QString &shape);
+
+// Runs the rest of a scope under another time zone.
+class ZoneGuard {
+public:
+    explicit ZoneGuard(const QByteArray &zone);
+    ~ZoneGuard();
+
+private:
+    QByteArray m_previous;
+    bool m_had;
+};
+
+// A table of cases as QtTest rows: each row is named by its `name` and carries its index, so
+// that a failure names the case while the test reads the row whole.
+template <class Row, std::size_t N> void addRows(const Row (&rows)[N]) {
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < N; ++i)
+        QTest::newRow(rows[i].name) << int(i);
+}
+template <class Row, std::size_t N> const Row &currentRow(const Row (&rows)[N]) {
+    QFETCH(int, row);
+    return rows[row];
+}

@@ -13,17 +13,13 @@ namespace {
 
 // A plan to import into, through an edit as the program imports.
 struct ImportTarget {
-    ImportTarget() {
-        for (const Schema::DatabaseInfo &info : Schema::kDatabases)
-            set.setDatabase(info.id, std::make_unique<PalmDatabase>());
-    }
-    PalmDatabase &guests() { return set.db(Schema::DbId::Guest); }
-    PalmDatabase &relations() { return set.db(Schema::DbId::RelTypes); }
+    PlanSet set = emptyPlanSet();
+    PalmDatabase &guests = set.db(Schema::DbId::Guest);
+    PalmDatabase &relations = set.db(Schema::DbId::RelTypes);
     int apply(const GuestCsv::Plan &plan, const GuestCsv::Choices &choices) {
         PlanEdit edit(set);
         return GuestCsv::apply(plan, choices, edit);
     }
-    PlanSet set;
 };
 
 QString titles(const GuestCsv::Mapping &mapping) {
@@ -35,16 +31,6 @@ QString titles(const GuestCsv::Mapping &mapping) {
 
 Csv::Table table(const char *text) {
     return Csv::parse(QByteArray(text), QStringLiteral("guests.csv"));
-}
-
-void addGuest(PalmDatabase &db, const QString &name, const QString &email) {
-    Record &r = db.records().add();
-    db.write(r, "gnam", name);
-    db.write(r, "gcos", email);
-}
-
-QStringList names(const PalmDatabase &db, FieldCode code = "gnam") {
-    return db.listValues(code);
 }
 
 // The file of the duplicate and skip cases: rows 2 to 7.
@@ -104,31 +90,8 @@ private slots:
                  QStringLiteral("Name|Gift|(not imported)|Notes|Table"));
     }
 
-    void findsSkipsAndDuplicates() {
-        PalmDatabase guests;
-        addGuest(guests, QStringLiteral("Zoë Adams"), QStringLiteral("zoe@example.org"));
-        addGuest(guests, QStringLiteral("Bob"), QStringLiteral("bob@x"));
-        const Csv::Table t = table(kMixedFile);
-        const auto plan = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), guests,
-                                            {QStringLiteral("Family"), QStringLiteral("Friends")});
-        QStringList skipped, duplicates;
-        for (const auto &s : plan.skipped)
-            skipped.append(GuestCsv::describe(s));
-        for (const auto &d : plan.duplicates)
-            duplicates.append(GuestCsv::describe(d, plan.guests[std::size_t(d.guest)]));
-        QCOMPARE(skipped, QStringList({"Row 3: no name"}));
-        QCOMPARE(duplicates,
-                 QStringList({"Row 2: ZOE ADAMS looks like the guest Zoë Adams (same name)",
-                              "Row 4: Carl looks like the guest Bob (same e-mail)",
-                              "Row 7: eve  looks like Eve in row 6 (same name)"}));
-        QCOMPARE(plan.guests.size(), std::size_t(5));
-        QCOMPARE(plan.guests[0].values[std::size_t(Column::Relation)], QStringLiteral("Family"));
-        // An RSVP is taken as written, as the record editor takes it.
-        QCOMPARE(plan.guests[2].values[std::size_t(Column::Rsvp)], QStringLiteral("two"));
-        QCOMPARE(plan.guests[3].values[std::size_t(Column::Rsvp)], QStringLiteral("2.0"));
-        QCOMPARE(plan.newRelations, QStringList({"Work", "Neighbours"}));
-    }
-
+    // The rows of a file that are skipped and those that look like a guest already in the
+    // plan, or like an earlier row; what is added is what the user chose.
     void addsWhatWasChosen_data() {
         QTest::addColumn<QList<bool>>("addDuplicate");
         QTest::addColumn<bool>("addRelations");
@@ -151,25 +114,42 @@ private slots:
         QFETCH(QStringList, guests);
         QFETCH(QStringList, relations);
         ImportTarget target;
-        PalmDatabase &db = target.guests(), &rel = target.relations();
-        addGuest(db, QStringLiteral("Zoë Adams"), QStringLiteral("zoe@example.org"));
-        addGuest(db, QStringLiteral("Bob"), QStringLiteral("bob@x"));
-        rel.write(rel.records().add(), "type", QStringLiteral("Family"));
+        PalmDatabase &db = target.guests, &rel = target.relations;
+        addRecord(db, {{"gnam", QStringLiteral("Zoë Adams")}, {"gcos", "zoe@example.org"}});
+        addRecord(db, {{"gnam", "Bob"}, {"gcos", "bob@x"}});
+        addRecord(rel, {{"type", "Family"}});
         const Csv::Table t = table(kMixedFile);
         const auto plan =
             GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), db, rel.listValues("type"));
+        QStringList skipped, duplicates;
+        for (const auto &s : plan.skipped)
+            skipped.append(GuestCsv::describe(s));
+        for (const auto &d : plan.duplicates)
+            duplicates.append(GuestCsv::describe(d, plan.guests[std::size_t(d.guest)]));
+        QCOMPARE(skipped, QStringList({"Row 3: no name"}));
+        QCOMPARE(duplicates,
+                 QStringList({"Row 2: ZOE ADAMS looks like the guest Zoë Adams (same name)",
+                              "Row 4: Carl looks like the guest Bob (same e-mail)",
+                              "Row 7: eve  looks like Eve in row 6 (same name)"}));
+        QCOMPARE(plan.guests.size(), std::size_t(5));
+        QCOMPARE(plan.guests[0].values[std::size_t(Column::Relation)], QStringLiteral("Family"));
+        // An RSVP is taken as written, as the record editor takes it.
+        QCOMPARE(plan.guests[2].values[std::size_t(Column::Rsvp)], QStringLiteral("two"));
+        QCOMPARE(plan.guests[3].values[std::size_t(Column::Rsvp)], QStringLiteral("2.0"));
+        QCOMPARE(plan.newRelations, QStringList({"Work", "Friends", "Neighbours"}));
+
         GuestCsv::Choices choices;
         choices.addDuplicate.assign(addDuplicate.begin(), addDuplicate.end());
         choices.addRelations = addRelations;
         QCOMPARE(target.apply(plan, choices), guests.size() - 2);
         db.sort("gnam");
-        QCOMPARE(names(db), guests);
+        QCOMPARE(db.listValues("gnam"), guests);
         QCOMPARE(rel.listValues("type"), relations);
     }
 
     void neverPassesTheRecordLimit() {
         ImportTarget target;
-        PalmDatabase &db = target.guests();
+        PalmDatabase &db = target.guests;
         for (int i = 0; i < GuestCsv::kMaxGuests - 1; ++i)
             db.records().add();
         const Csv::Table t = table("Name\nAnn\nBen\n");
@@ -185,30 +165,13 @@ private slots:
     void everyGuestComesBackFieldForField() {
         const QString longFormula = u'=' + QString(16000, u'"') + QString(16766, u'x');
         const QString longestText = QString(Csv::kMaxFieldChars, u'"').replace(0, 1, u'@');
-        const QStringList kinds = {QString(),
-                                   "0",
-                                   "2",
-                                   "2 adults",
-                                   "1000",
-                                   "-1",
-                                   "1.5",
-                                   "02134",
-                                   "=1+2",
-                                   "+1 617 555 0100",
-                                   "-",
-                                   "@home",
-                                   "\tTabbed",
-                                   "\rReturned",
-                                   "line\nbreak",
-                                   "cr\ronly",
-                                   "crlf\r\nnote",
-                                   "say \"hi\"",
-                                   "Lee, Ann; Bo",
-                                   "Zoë Ørsted ★ 王",
-                                   "=\"quoted\"",
-                                   QStringLiteral("ctl\u0001\u001F") + QChar(0) + u'x',
-                                   longFormula,
-                                   QString(200000, u'n')};
+        QStringList kinds = {QString(), "0",     "2",        "2 adults",  "1000",
+                             "-1",      "1.5",   "02134",    "=1+2",      "+1 617 555 0100",
+                             "-",       "@home", "\tTabbed", "\rReturned"};
+        kinds += {"line\nbreak",  "cr\ronly",        "crlf\r\nnote", "say \"hi\"",
+                  "Lee, Ann; Bo", "Zoë Ørsted ★ 王", "=\"quoted\""};
+        kinds << QStringLiteral("ctl\u0001\u001F") + QChar(0) + u'x' << longFormula
+              << QString(200000, u'n');
         const std::array<FieldCode, 15> texts = {"gnam", "gtyp", "gadr", "gcit", "gsta",
                                                  "gzip", "gctr", "gpho", "gcos", "rsvp",
                                                  "gift", "gnot", "gtag", "gmea", "gdie"};
@@ -250,7 +213,7 @@ private slots:
         }
 
         ImportTarget target;
-        PalmDatabase &back = target.guests();
+        PalmDatabase &back = target.guests;
         const auto plan = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), back, {});
         QVERIFY(plan.skipped.empty());
         GuestCsv::Choices all;
@@ -281,26 +244,24 @@ private slots:
         QTest::addColumn<QString>("stored"); // the meal, "-" for no field
         const int yes = int(Replies::Reply::Confirmed), no = int(Replies::Reply::Declined),
                   none = int(Replies::Reply::Awaiting);
-        QTest::newRow("Yes") << "Yes"
-                             << "fish" << yes << "Fish";
-        QTest::newRow("No") << " No "
-                            << "VEGAN " << no << "Vegan";
-        QTest::newRow("blank") << ""
-                               << "" << none << "-";
-        QTest::newRow("Declined") << "declined"
-                                  << "Kosher" << no << "Kosher";
-        QTest::newRow("Regrets") << "Regrets"
-                                 << "  " << no << "  ";
-        QTest::newRow("German no") << "Nein"
-                                   << "Fisch" << no << "Fisch";
-        QTest::newRow("French no") << "non"
-                                   << "" << no << "-";
-        QTest::newRow("an export's False: no reply yet") << "False"
-                                                         << "" << none << "-";
-        QTest::newRow("maybe") << "maybe"
-                               << "" << none << "-";
-        QTest::newRow("x") << "x"
-                           << "" << yes << "-";
+        const struct {
+            const char *name, *reply, *meal;
+            int expected;
+            const char *stored;
+        } rows[] = {
+            {"Yes", "Yes", "fish", yes, "Fish"},
+            {"No", " No ", "VEGAN ", no, "Vegan"},
+            {"blank", "", "", none, "-"},
+            {"Declined", "declined", "Kosher", no, "Kosher"},
+            {"Regrets", "Regrets", "  ", no, "  "},
+            {"German no", "Nein", "Fisch", no, "Fisch"},
+            {"French no", "non", "", no, "-"},
+            {"an export's False: no reply yet", "False", "", none, "-"},
+            {"maybe", "maybe", "", none, "-"},
+            {"x", "x", "", yes, "-"},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.name) << r.reply << r.meal << r.expected << r.stored;
     }
     void repliesAndMeals() {
         QFETCH(QString, reply);
@@ -313,10 +274,10 @@ private slots:
         QCOMPARE(titles(GuestCsv::guessMapping(t.header)),
                  QStringLiteral("Name|Confirmed|Meal|Dietary Note"));
         ImportTarget target;
-        const auto plan = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), target.guests(),
-                                            {}, {"Meat", "Fish", "Vegan"});
+        const auto plan = GuestCsv::analyse(t, GuestCsv::guessMapping(t.header), target.guests, {},
+                                            {"Meat", "Fish", "Vegan"});
         QCOMPARE(target.apply(plan, {}), 1);
-        const Record &ann = target.guests().records().item(1);
+        const Record &ann = target.guests.records().item(1);
         QCOMPARE(int(Replies::replyOf(ann)), expected);
         QVERIFY(ann.has("gcon"));
         QCOMPARE(ann.has("gdec"), expected == int(Replies::Reply::Declined));
@@ -327,9 +288,7 @@ private slots:
     // A value longer than the import reads stops the export, naming the guest.
     void exportRefusesWhatTheImportCannotRead() {
         PalmDatabase db;
-        Record &r = db.records().add();
-        db.write(r, "gnam", QStringLiteral("Ann"));
-        db.write(r, "gnot", QString(Csv::kMaxFieldChars + 1, u'n'));
+        addRecord(db, {{"gnam", "Ann"}, {"gnot", QString(Csv::kMaxFieldChars + 1, u'n')}});
         try {
             GuestCsv::exportGuests(db, GuestCsv::Form::AllFields);
             QFAIL("the export was written");
@@ -343,20 +302,16 @@ private slots:
 
     void envelopesForTheStationer() {
         PalmDatabase db;
-        auto add = [&db](const char *name, const char *city, const char *state, const char *zip,
-                         bool confirmed) {
-            Record &r = db.records().add();
-            db.write(r, "gnam", name);
-            db.write(r, "gadr", "1 Elm St");
-            db.write(r, "gcit", city);
-            db.write(r, "gsta", state);
-            db.write(r, "gzip", zip);
-            db.write(r, "gcon", confirmed, FieldKind::Boolean);
-        };
-        add("Ann", "Boston", "MA", "02134", true);
-        add("Ben", "Paris", "", "75001", true);
-        add("Cy", "Rome", "", "", false);
-        add("Di", "", "", "", true);
+        for (const QStringList &g : {QStringList{"Ann", "Boston", "MA", "02134"},
+                                     {"Ben", "Paris", "", "75001"},
+                                     {"Cy", "Rome", "", ""},
+                                     {"Di", "", "", ""}})
+            addRecord(db, {{"gnam", g[0]},
+                           {"gadr", "1 Elm St"},
+                           {"gcit", g[1]},
+                           {"gsta", g[2]},
+                           {"gzip", g[3]},
+                           {"gcon", g[0] != u"Cy"}});
         int rows = 0;
         const QByteArray file = GuestCsv::exportGuests(db, GuestCsv::Form::Envelopes, &rows);
         QCOMPARE(rows, 3);
