@@ -143,7 +143,8 @@ int main(int argc, char **argv) {
         PlanEdit edit(set);
         return GuestCsv::apply(plan, {}, edit);
     };
-    const Times applied = measure(kRuns, [&] { apply(preview); }, fresh);
+    const Times applied = measure(
+        kRuns, [&] { apply(preview); }, fresh);
 
     int added = 0;
     const Times imported = measure(

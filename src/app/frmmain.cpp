@@ -1,12 +1,12 @@
 #include "frmmain.h"
 
-#include "rules/displayforms.h"
 #include "appsettings.h"
 #include "editors/categorylists.h"
 #include "frmabout.h"
 #include "plan/appstate.h"
 #include "plan/printmod.h"
 #include "printing.h"
+#include "rules/displayforms.h"
 #include "views/budgettab.h"
 #include "views/detailstab.h"
 #include "views/guesttab.h"
@@ -252,8 +252,8 @@ void frmMain::buildMenus() {
     edit->addAction(redo);
     // On the toolbar too, after the fourteen buttons; their tooltips name the step.
     m_toolBar->insertSeparator(m_toolbarEnd);
-    for (const auto &[action, image] :
-         {std::pair{undo, QStringLiteral("edit-undo")}, std::pair{redo, QStringLiteral("edit-redo")}}) {
+    for (const auto &[action, image] : {std::pair{undo, QStringLiteral("edit-undo")},
+                                        std::pair{redo, QStringLiteral("edit-redo")}}) {
         action->setIcon(withPlainDisabledState(QIcon::fromTheme(
             image, style()->standardIcon(action == undo ? QStyle::SP_ArrowBack
                                                         : QStyle::SP_ArrowForward))));
@@ -457,7 +457,9 @@ void frmMain::buildStatusBar() {
     bar->addPermanentWidget(m_date);
     bar->addPermanentWidget(m_time);
     // The plan's name and state: they change with a load, a save and an edit of the name.
-    const auto showStatus = [this] { m_statusText->setText(m_state.statusLine()); };
+    const auto showStatus = [this] {
+        m_statusText->setText(m_state.statusLine());
+    };
     connect(&m_state, &AppState::statusTextChanged, m_statusText, showStatus);
     connect(&m_state.plan, &Plan::changed, m_statusText, showStatus);
     connect(&m_state.plan, &Plan::reset, m_statusText, showStatus);
@@ -534,9 +536,9 @@ void frmMain::reveal(const PlanFocus &focus) {
     // The page in front stays when it shows what changed (seating shows guests and tables);
     // otherwise the page of the database comes forward.
     static const std::pair<Schema::DbId, Tab> pages[] = {
-        {Schema::DbId::Plan, DetailsPage},     {Schema::DbId::Party, PartyPage},
-        {Schema::DbId::Guest, GuestsPage},     {Schema::DbId::Vendors, VendorsPage},
-        {Schema::DbId::Tables, SeatingPage},   {Schema::DbId::Tasks, TasksPage}};
+        {Schema::DbId::Plan, DetailsPage},   {Schema::DbId::Party, PartyPage},
+        {Schema::DbId::Guest, GuestsPage},   {Schema::DbId::Vendors, VendorsPage},
+        {Schema::DbId::Tables, SeatingPage}, {Schema::DbId::Tasks, TasksPage}};
     const auto page = std::find_if(std::begin(pages), std::end(pages),
                                    [db](const auto &p) { return p.first == db; });
     const bool shown = !gridsOver(m_tabs->currentWidget()).isEmpty() ||

@@ -6,12 +6,12 @@
 #include "store/storeerror.h"
 #include "transfer/textencoding.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QCollator>
 #include <algorithm>
 #include <numeric>
 #include <utility>

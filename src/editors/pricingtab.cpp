@@ -183,8 +183,7 @@ void PricingTab::setDateState(QDateEdit *picker, QPushButton *button, bool enabl
     picker->setEnabled(enabled);
     const DateButton &captions = captionsOf(button);
     button->setText(tr(enabled ? captions.clear : captions.enable));
-    button->setAccessibleName(
-        (enabled ? tr("Clear %1") : tr("Enable %1")).arg(tr(captions.date)));
+    button->setAccessibleName((enabled ? tr("Clear %1") : tr("Enable %1")).arg(tr(captions.date)));
 }
 
 void PricingTab::toggleDate(QDateEdit *picker, QPushButton *button) {

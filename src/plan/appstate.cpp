@@ -95,8 +95,8 @@ QString AppState::statusText() const {
 }
 
 QString AppState::statusLine() const {
-    QString name = plan.isOpen() ? DetailsRecord::planName(plan.db(Schema::DbId::Plan)).trimmed()
-                                 : QString();
+    QString name =
+        plan.isOpen() ? DetailsRecord::planName(plan.db(Schema::DbId::Plan)).trimmed() : QString();
     if (name.isEmpty() && !currentSetFolder.isEmpty())
         name = QDir::toNativeSeparators(currentSetFolder);
     if (name.isEmpty())

@@ -686,7 +686,6 @@ void writeReportFile(const QString &path, const QByteArray &html) {
     SafeFile::writeAtomically(path, html);
 }
 
-
 QString reportFolder(const QString &setFolder, const QString &programFolder) {
     if (!setFolder.isEmpty())
         return setFolder;

@@ -34,7 +34,8 @@ QString notANumberMessage() {
 }
 
 std::optional<double> localeNumber(const QString &text, const QLocale &locale) {
-    const TextForms::MoneyReading read = TextForms::readMoney(text, locale, TextForms::Negative::Allowed);
+    const TextForms::MoneyReading read =
+        TextForms::readMoney(text, locale, TextForms::Negative::Allowed);
     if (!read.ok())
         return std::nullopt;
     return Numbers::numericValue(read.stored);

@@ -78,7 +78,6 @@ struct FieldDef {
     FieldKind kind;
 };
 
-
 // The name field of each category list and the owner field stamped into plan records.
 inline constexpr FieldCode kCategoryType{"type"};
 inline constexpr FieldCode kTimeFrame{"time"};
@@ -103,20 +102,34 @@ inline constexpr FieldCode kBudget{"bdgt"}, kMeals{"meal"};
 
 // The field list of a fresh plan database, in order: 29 fields of the details record.
 inline const std::array<FieldDef, 29> kDetailsFields{{
-    {Details::kOwner, FieldKind::Text}, {Details::kDate, FieldKind::Date},
-    {Details::kNote, FieldKind::Text}, {Details::kBride, FieldKind::Text},
-    {Details::kGroom, FieldKind::Text}, {Details::kAddress, FieldKind::Text},
-    {Details::kCity, FieldKind::Text}, {Details::kState, FieldKind::Text},
-    {Details::kZip, FieldKind::Text}, {Details::kPhone, FieldKind::Text},
-    {Details::kChurch, FieldKind::Text}, {Details::kOfficiant, FieldKind::Text},
-    {Details::kManager, FieldKind::Text}, {Details::kChurchAddress, FieldKind::Text},
-    {Details::kChurchCity, FieldKind::Text}, {Details::kChurchState, FieldKind::Text},
-    {Details::kChurchZip, FieldKind::Text}, {Details::kChurchPhone, FieldKind::Text},
-    {Details::kChurchConfirmed, FieldKind::Boolean}, {Details::kHall, FieldKind::Text},
-    {Details::kHallContact, FieldKind::Text}, {Details::kHallAddress, FieldKind::Text},
-    {Details::kHallCity, FieldKind::Text}, {Details::kHallState, FieldKind::Text},
-    {Details::kHallZip, FieldKind::Text}, {Details::kHallPhone, FieldKind::Text},
-    {Details::kStart, FieldKind::Time}, {Details::kStop, FieldKind::Time},
+    {Details::kOwner, FieldKind::Text},
+    {Details::kDate, FieldKind::Date},
+    {Details::kNote, FieldKind::Text},
+    {Details::kBride, FieldKind::Text},
+    {Details::kGroom, FieldKind::Text},
+    {Details::kAddress, FieldKind::Text},
+    {Details::kCity, FieldKind::Text},
+    {Details::kState, FieldKind::Text},
+    {Details::kZip, FieldKind::Text},
+    {Details::kPhone, FieldKind::Text},
+    {Details::kChurch, FieldKind::Text},
+    {Details::kOfficiant, FieldKind::Text},
+    {Details::kManager, FieldKind::Text},
+    {Details::kChurchAddress, FieldKind::Text},
+    {Details::kChurchCity, FieldKind::Text},
+    {Details::kChurchState, FieldKind::Text},
+    {Details::kChurchZip, FieldKind::Text},
+    {Details::kChurchPhone, FieldKind::Text},
+    {Details::kChurchConfirmed, FieldKind::Boolean},
+    {Details::kHall, FieldKind::Text},
+    {Details::kHallContact, FieldKind::Text},
+    {Details::kHallAddress, FieldKind::Text},
+    {Details::kHallCity, FieldKind::Text},
+    {Details::kHallState, FieldKind::Text},
+    {Details::kHallZip, FieldKind::Text},
+    {Details::kHallPhone, FieldKind::Text},
+    {Details::kStart, FieldKind::Time},
+    {Details::kStop, FieldKind::Time},
     {Details::kHallConfirmed, FieldKind::Boolean},
 }};
 

@@ -1,9 +1,9 @@
 #include "detailstab.h"
 
-#include "rules/displayforms.h"
 #include "editors/noteeditor.h"
 #include "plan/plan.h"
 #include "rules/details.h"
+#include "rules/displayforms.h"
 #include "rules/timerules.h"
 #include "store/prompter.h"
 #include "views/tabhost.h"
