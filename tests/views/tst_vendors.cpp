@@ -225,6 +225,13 @@ private slots:
                   << child<QLineEdit>(dialog, "txtDownPayment")->text();
             clickButton(dialog, "cmdRecordOK");
         });
+        // Cancel pressed while a money box has the focus asks nothing either.
+        plan.open(plan.vendors(), 1, "frmRecordEditor", [&](QDialog *dialog) {
+            child<QTabWidget>(dialog, "RecordTabs")->setCurrentIndex(1);
+            QApplication::setActiveWindow(dialog);
+            child<QLineEdit>(dialog, "txtPrice")->setFocus();
+            QTest::mouseClick(child<QPushButton>(dialog, "cmdRecordCancel"), Qt::LeftButton);
+        });
         VERIFY_PROMPTS(plan.prompter()); // no "not a number"
         QCOMPARE(shown, (QStringList{"1.500,50", "1.500,50", "1.000,25"}));
         const Record &ann = plan.record(1);
