@@ -48,14 +48,6 @@ void fillGuests(PalmDatabase &guests, int count) {
     }
 }
 
-double residentMb() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0 : 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {

@@ -14,14 +14,6 @@ using namespace Schema;
 
 namespace {
 
-double residentMb() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0 : 0;
-}
-
 void addGuests(PlanEdit &edit, int count, const QString &prefix) {
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<Record> guest = NewRecords::guest(QStringLiteral("Friend"), i % 2 == 0);

@@ -3,10 +3,22 @@
 #include "store/prompter.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+#include <unistd.h>
+
+// The process's resident memory now, in MB (0 where /proc is not there).
+inline double residentMb() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0 : 0;
+}
 
 // Runs `body` `runs` times (after `setup` each time, untimed) and returns the median in ms.
 inline double medianMs(int runs, const std::function<void()> &body,
