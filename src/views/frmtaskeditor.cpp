@@ -1,8 +1,8 @@
 #include "frmtaskeditor.h"
 
-#include "rules/displayforms.h"
 #include "editors/noteeditor.h"
 #include "plan/plan.h"
+#include "rules/displayforms.h"
 #include "widgets/twips.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "paymentstab.h"
 
-#include "rules/displayforms.h"
 #include "editors/categorylists.h"
+#include "rules/displayforms.h"
 #include "rules/money.h"
 #include "store/prompter.h"
 #include "views/columns.h"
@@ -74,7 +74,8 @@ void PaymentsTab::fillFilterBoxes() {
 
 void PaymentsTab::showTotal() {
     const qint64 total = Money::paymentTotal(m_model->shownRecords(), m_final);
-    m_forms.prompter.tell(QStringLiteral(" Total:  $") + TextForms::moneyFromWhole(total, QLocale()),
+    m_forms.prompter.tell(QStringLiteral(" Total:  $") +
+                              TextForms::moneyFromWhole(total, QLocale()),
                           QStringLiteral("Payment Total"), Prompter::Icon::Information);
 }
 

@@ -55,7 +55,7 @@ private:
     void takeTable(Record *table);
     void clearSelection();
     void hideGuestList();
-    // Writes the setup boxes, as the spec'd "StoreDetails" before a table is added or edited.
+    // Writes the setup boxes into the details record before a table is added or edited.
     void storeSetupNow();
     QString currentTag() const;
 

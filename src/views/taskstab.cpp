@@ -34,12 +34,13 @@ TasksTab::TasksTab(const FormContext &forms, TabHost &host, QWidget *parent)
         return r.value(Task::kDone).toBool() ? QStringLiteral("Complete")
                                              : QStringLiteral("Pending");
     };
-    m_model = new RecordListModel(forms.plan, DbId::Tasks,
-                                  {Columns::field(tr("Timeframe"), Task::kTimeFrame),
-                                   Columns::field(tr("Task Details"), Task::kDetails, true), status,
-                                   Columns::date(tr("Due Date"), Task::kAlarm, TextForms::DateKind::DayAndTime),
-                                   Columns::extra(tr("Notes"), Task::kNote)},
-                                  this);
+    m_model = new RecordListModel(
+        forms.plan, DbId::Tasks,
+        {Columns::field(tr("Timeframe"), Task::kTimeFrame),
+         Columns::field(tr("Task Details"), Task::kDetails, true), status,
+         Columns::date(tr("Due Date"), Task::kAlarm, TextForms::DateKind::DayAndTime),
+         Columns::extra(tr("Notes"), Task::kNote)},
+        this);
     m_model->setSearchFields({Task::kNote});
     m_model->setFilter([this](const Record &r) {
         return m_shown == u"All" || r.text(Task::kTimeFrame) == m_shown;

@@ -1,9 +1,9 @@
 #include "vendorstab.h"
 
-#include "rules/displayforms.h"
 #include "editors/categorylists.h"
 #include "editors/frmrecordeditor.h"
 #include "plan/plan.h"
+#include "rules/displayforms.h"
 #include "rules/money.h"
 #include "rules/newrecords.h"
 #include "store/prompter.h"

@@ -33,9 +33,7 @@ public:
         window().show();
         QApplication::setActiveWindow(&window());
     }
-    QAction *action(const char *name) {
-        return fixture().find<QAction>(QString::fromLatin1(name));
-    }
+    QAction *action(const char *name) { return fixture().find<QAction>(QString::fromLatin1(name)); }
     void undo() { action("mnuEditUndo")->trigger(); }
     void redo() { action("mnuEditRedo")->trigger(); }
     int page() { return window().mainTab()->currentIndex(); }
@@ -98,7 +96,8 @@ private slots:
     // gives the table its seats and the guests their place on the waiting list back.
     void seatingAFullTableUndone() {
         UndoPlan t;
-        addRecord(t.db(DbId::Tables), {{"ttag", "T1"}, {"maxs", "8"}, {"avai", "0"}, {"coun", "8"}});
+        addRecord(t.db(DbId::Tables),
+                  {{"ttag", "T1"}, {"maxs", "8"}, {"avai", "0"}, {"coun", "8"}});
         t.addGuest(QStringLiteral("Pat"), QStringLiteral("8"), QStringLiteral("T1"));
         for (const char *name : {"Ann", "Bea", "Cy"})
             t.addGuest(QString::fromLatin1(name), QStringLiteral("1"));
@@ -129,7 +128,8 @@ private slots:
         QCOMPARE(TabTestWindow::column(*seating.seatingGrid(), 1),
                  (QStringList{"Pat", "Ann", "Bea", "Cy"}));
         QCOMPARE(t.history().count(), 1);
-        QCOMPARE(t.action("mnuEditUndo")->text(), QStringLiteral("&Undo Seat 3 Guests at Table T1"));
+        QCOMPARE(t.action("mnuEditUndo")->text(),
+                 QStringLiteral("&Undo Seat 3 Guests at Table T1"));
 
         t.undo();
         QCOMPARE(t.page(), int(frmMain::SeatingPage));
