@@ -310,8 +310,9 @@ void frmMain::buildMenus() {
           ReportItem{"mnuReportsPayments", tr("Upcoming Pa&yments"), Reports::Payments},
           ReportItem{"mnuReportsSeating", tr("&Seating Chart"), Reports::Seating},
           ReportItem{"mnuReportsBudget", tr("&Budget"), Reports::Budget}}) {
-        connect(menuItem(reports, QString::fromLatin1(item.name), item.caption),
-                &QAction::triggered, this,
+        QAction *action = menuItem(reports, QString::fromLatin1(item.name), item.caption);
+        action->setData(int(item.kind)); // the print commands offer the same reports
+        connect(action, &QAction::triggered, this,
                 [this, kind = item.kind] { PrintMod::runReportCommand(m_state, *this, kind); });
     }
     m_state.setViewer(

@@ -52,16 +52,6 @@ constexpr TabPrint kTabs[] = {{TabHost::DetailsPage, Reports::Details, true},
                               {TabHost::PaymentsPage, Reports::Payments, false},
                               {TabHost::BudgetPage, Reports::Budget, true}};
 
-// The Reports menu's items, by the end of their names ("mnuReportsGuests").
-struct ReportItem {
-    const char *suffix;
-    Reports::Kind kind;
-};
-constexpr ReportItem kReportItems[] = {
-    {"Details", Reports::Details}, {"Party", Reports::Party},  {"Guests", Reports::Guests},
-    {"Vendors", Reports::Vendors}, {"Tasks", Reports::Tasks},  {"Payments", Reports::Payments},
-    {"Seating", Reports::Seating}, {"Budget", Reports::Budget}};
-
 bool askPrinter(QPrinter &printer, int pageCount, QWidget *parent) {
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("dlgPrint"));
@@ -439,16 +429,20 @@ PlanPrinter *addCommands(frmMain &window) {
                          [printer] { printer->preview(printer->currentDocument()); });
     }
     if (QMenu *reports = window.findChild<QMenu *>(QStringLiteral("mnuReports"))) {
+        // Each report of the menu, named as there ("mnuReportsGuests" → "mnuReportsPrintGuests").
+        const QList<QAction *> shown = reports->actions();
         reports->addSeparator();
         QMenu *submenu = reports->addMenu(PlanPrinter::tr("P&rint Report"));
         submenu->setObjectName(QStringLiteral("mnuReportsPrint"));
-        for (const ReportItem &report : kReportItems) {
-            const QString suffix = QString::fromLatin1(report.suffix);
-            const auto *shown = window.findChild<QAction *>(QStringLiteral("mnuReports") + suffix);
-            submenu->addAction(item(submenu, QStringLiteral("mnuReportsPrint") + suffix,
-                                    shown ? shown->text() : suffix, [printer, kind = report.kind] {
-                                        printer->preview(printer->reportDocument(kind));
-                                    }));
+        const QString prefix = QStringLiteral("mnuReports");
+        for (const QAction *report : shown) {
+            if (!report->data().isValid())
+                continue;
+            const auto kind = Reports::Kind(report->data().toInt());
+            submenu->addAction(item(
+                submenu, prefix + QStringLiteral("Print") + report->objectName().mid(prefix.size()),
+                report->text(),
+                [printer, kind] { printer->preview(printer->reportDocument(kind)); }));
         }
     }
     return printer;
